@@ -1,0 +1,68 @@
+#include "io/CFenIOStruct.h"
+
+#include <new>
+#include <utility>
+
+namespace Tarn {
+
+CFenIOStruct::CFenIOStruct(std::string fileName)
+{
+    CXmlNode document;
+    bool created = true;
+    try {
+        document = LoadXmlFile(fileName);
+    } catch (const std::bad_alloc&) {
+        created = false;
+    }
+    Open(created, document);
+}
+
+CFenIOStruct CFenIOStruct::FromText(std::string_view text)
+{
+    CFenIOStruct io;
+    CXmlNode document;
+    bool created = true;
+    try {
+        document = LoadXmlText(text);
+    } catch (const std::bad_alloc&) {
+        created = false;
+    }
+    io.Open(created, document);
+    return io;
+}
+
+void CFenIOStruct::Open(bool created, const CXmlNode& document)
+{
+    if (!created) {
+        ReportError("Error in CFenIOStruct: cannot instantiate Msxml.DOMDocument");
+        return;
+    }
+    if (document.IsEmpty()) {
+        ReportError("Error in CFenIOStruct: cannot open the file");
+        return;
+    }
+    const CXmlNodeList topLevel = document.GetChildNodes();
+    if (topLevel.GetLength() != 1) {
+        ReportError("Error in CFenIOStruct: there is not one root");
+        return;
+    }
+    node = topLevel.GetItem(0);
+}
+
+bool CFenIOStruct::IsOk() const { return report.IsOk(); }
+
+void CFenIOStruct::ReportError(std::string message) { report.ReportError(std::move(message)); }
+
+void CFenIOStruct::ClearErrors() { report.ClearErrors(); }
+
+std::string CFenIOStruct::GetErrorText() const { return report.GetErrorText(); }
+
+CXmlNode CFenIOStruct::GetNode() const { return node; }
+
+CFenIOStruct& CFenIOStruct::SetNode(CXmlNode newNode)
+{
+    node = std::move(newNode);
+    return *this;
+}
+
+} // namespace Tarn

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "io/CReportError.h"
+#include "io/CXmlNode.h"
+
+#include <string>
+#include <string_view>
+
+namespace Tarn {
+
+// One opened model file: the current DOM node and the error report that
+// every reader of this load writes into. Lives for one load.
+class CFenIOStruct : public IReportErrorAble {
+public:
+    // Opens and parses the file; afterwards IsOk tells whether it could be
+    // opened and, on success, the current node is the document's single
+    // top-level node (of whatever kind: the first reader checks it).
+    explicit CFenIOStruct(std::string fileName);
+    // The same for a document held in memory (used by tools and tests).
+    static CFenIOStruct FromText(std::string_view text);
+
+    bool IsOk() const override;
+    void ReportError(std::string message) override;
+    void ClearErrors() override;
+    std::string GetErrorText() const override;
+
+    CXmlNode GetNode() const;
+    // Makes node the current node and returns this same object, so that a
+    // reader hands a child down as subReader.Read(io.SetNode(child), ...).
+    // The previous node is not restored afterwards.
+    CFenIOStruct& SetNode(CXmlNode node);
+
+private:
+    CFenIOStruct() = default;
+    void Open(bool created, const CXmlNode& document);
+
+    CXmlNode node;
+    CReportError report;
+};
+
+} // namespace Tarn

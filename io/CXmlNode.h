@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <pugixml.hpp>
+
+namespace Tarn {
+
+class CXmlNodeList;
+class CXmlAttributes;
+
+// Shared ownership of a parsed document; every handle holds one.
+using CXmlDocumentPtr = std::shared_ptr<const pugi::xml_document>;
+
+// Kind of a DOM node. Element, Attribute and Text carry the DOM standard's
+// codes 1, 2 and 3; comments, processing instructions and CDATA sections are
+// all Other, so a reader that expects an element or a text rejects them.
+enum class CXmlNodeType {
+    Empty = 0,     // a handle that refers to nothing
+    Element = 1,
+    Attribute = 2,
+    Text = 3,
+    Document = 9,  // the whole document, parent of the root element
+    Other = 100,
+};
+
+// Counted handle to one node of a parsed XML document.
+//
+// Copying a handle is cheap and shares the document: the document lives as
+// long as any handle, child list or attribute list taken from it. A default
+// constructed handle is empty (IsEmpty(), type Empty, empty name and text).
+//
+// Loading (see LoadXmlFile / LoadXmlText) keeps comments and processing
+// instructions as child nodes, drops the XML declaration and the DOCTYPE,
+// and never lists white space that stands alone between elements. Text is
+// UTF-8; entities are already replaced.
+//
+// Typical reader walk:
+//   CXmlNode node = io.GetNode();
+//   if (node.GetNodeType() != CXmlNodeType::Element) ...
+//   if (node.GetNodeName() != "world") ...
+//   CXmlAttributes attributes = node.GetAttributes();
+//   attributes.Reset();
+//   for (CXmlNode a = attributes.NextNode(); !a.IsEmpty(); a = attributes.NextNode())
+//       use(a.GetNodeName(), a.GetText());
+//   CXmlNodeList children = node.GetChildNodes();
+//   for (std::size_t i = 0; i < children.GetLength(); ++i) {
+//       CXmlNode child = children.GetItem(i);   // Element, Text or Other
+//       ...
+//   }
+class CXmlNode {
+public:
+    CXmlNode() = default;
+
+    bool IsEmpty() const;
+    CXmlNodeType GetNodeType() const;
+    // Element or attribute name; empty for every other kind.
+    std::string GetNodeName() const;
+    // An attribute's value or a text node's text; empty for every other kind.
+    std::string GetText() const;
+
+    // The attributes of an element in document order (empty list otherwise).
+    CXmlAttributes GetAttributes() const;
+    // The child nodes of an element or of the document (empty list otherwise).
+    CXmlNodeList GetChildNodes() const;
+
+private:
+    friend class CXmlNodeList;
+    friend class CXmlAttributes;
+    friend CXmlNode LoadXmlFile(const std::string& fileName);
+    friend CXmlNode LoadXmlText(std::string_view text);
+
+    CXmlNode(CXmlDocumentPtr document, pugi::xml_node node);
+    CXmlNode(CXmlDocumentPtr document, pugi::xml_attribute attribute);
+
+    CXmlDocumentPtr document;
+    pugi::xml_node node;            // set for every kind but Attribute
+    pugi::xml_attribute attribute;  // set for Attribute only
+};
+
+// Parses a whole file into a document and returns the document node, or an
+// empty handle when the file is missing, not a regular file, unreadable or
+// not well-formed (an empty file and a file without an element included).
+// Throws std::bad_alloc only when the document object itself cannot be made.
+CXmlNode LoadXmlFile(const std::string& fileName);
+// The same for a document held in memory.
+CXmlNode LoadXmlText(std::string_view text);
+
+} // namespace Tarn
+
+// The list types come with the node so that one include is enough.
+#include "io/CXmlAttributes.h"
+#include "io/CXmlNodeList.h"

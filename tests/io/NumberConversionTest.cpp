@@ -1,0 +1,135 @@
+#include "io/AttributeValue.h"
+#include "io/ParseNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <climits>
+#include <cmath>
+#include <limits>
+#include <locale>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Tarn::AttributeToDouble;
+using Tarn::AttributeToInt;
+using Tarn::ParseNumbers;
+
+struct RealCase {
+    const char* text;
+    double expected;
+};
+
+class RealAttribute : public testing::TestWithParam<RealCase> {};
+
+TEST_P(RealAttribute, ConvertsTheDecimalPrefix)
+{
+    const double value = AttributeToDouble(GetParam().text);
+    EXPECT_TRUE(std::isfinite(value));
+    EXPECT_EQ(value, GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AttributeToDouble, RealAttribute,
+    testing::Values(RealCase{"3.5e1", 35.0}, RealCase{" 2.25", 2.25}, RealCase{"\t\n-4", -4.0},
+                    RealCase{"7;3", 7.0}, RealCase{"", 0.0}, RealCase{"abc", 0.0}, RealCase{"12abc", 12.0},
+                    RealCase{"+.5", 0.5}, RealCase{"5.", 5.0}, RealCase{".", 0.0}, RealCase{"-", 0.0},
+                    RealCase{"1e", 1.0}, RealCase{"1e+", 1.0}, RealCase{"2E-1x", 0.2}, RealCase{"1,5", 1.0},
+                    RealCase{"nan", 0.0}, RealCase{"NAN", 0.0}, RealCase{"-inf", 0.0},
+                    RealCase{"infinity", 0.0}, RealCase{"0x1A", 0.0}, RealCase{"0x1p3", 0.0},
+                    RealCase{"1e999", std::numeric_limits<double>::max()},
+                    RealCase{"-1e999", -std::numeric_limits<double>::max()},
+                    RealCase{"0.0001e-99999999999999", 0.0}, RealCase{"1e-999", 0.0},
+                    RealCase{"100000000000000000000000e99999999999", std::numeric_limits<double>::max()}));
+
+struct IntCase {
+    const char* text;
+    int expected;
+};
+
+class IntAttribute : public testing::TestWithParam<IntCase> {};
+
+TEST_P(IntAttribute, ConvertsTheDecimalPrefix)
+{
+    EXPECT_EQ(AttributeToInt(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(AttributeToInt, IntAttribute,
+                         testing::Values(IntCase{"12", 12}, IntCase{" -3x", -3}, IntCase{"+7", 7},
+                                         IntCase{"", 0}, IntCase{"x1", 0}, IntCase{"0x10", 0},
+                                         IntCase{"4.9", 4}, IntCase{"99999999999999999999", INT_MAX},
+                                         IntCase{"-99999999999999999999", INT_MIN},
+                                         IntCase{"-2147483648", INT_MIN}));
+
+struct ListCase {
+    const char* text;
+    std::vector<double> numbers;
+    bool ok;
+};
+
+class NumberList : public testing::TestWithParam<ListCase> {};
+
+TEST_P(NumberList, ExtractsUntilTheFirstFailure)
+{
+    std::vector<double> numbers{99.0};
+    bool ok = !GetParam().ok;
+    const std::size_t count = ParseNumbers(GetParam().text, numbers, ok);
+    EXPECT_EQ(count, GetParam().numbers.size());
+    EXPECT_EQ(numbers, GetParam().numbers);
+    EXPECT_EQ(ok, GetParam().ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ParseNumbers, NumberList,
+    testing::Values(ListCase{"1 2\n3 ", {1, 2, 3}, true}, ListCase{"1,2", {1}, false}, ListCase{"", {}, true},
+                    ListCase{" \t\n ", {}, true}, ListCase{"1 2 a", {1, 2}, false},
+                    ListCase{"\n -1.5e1\t+.25\r\n", {-15, 0.25}, true}, ListCase{"nan 1", {}, false},
+                    ListCase{"1 inf", {1}, false}, ListCase{"0x10", {0}, false},
+                    ListCase{"1e999 2", {}, false}));
+
+// Runs a body with the process locale switched to one with a decimal comma,
+// or skips when the machine has none installed.
+class DecimalCommaLocale : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"}) {
+            if (std::setlocale(LC_ALL, name) != nullptr) {
+                try {
+                    std::locale::global(std::locale(name));
+                } catch (const std::runtime_error&) {
+                    continue;
+                }
+                switched = true;
+                return;
+            }
+        }
+        GTEST_SKIP() << "no locale with a decimal comma is installed (tried de_DE and fr_FR)";
+    }
+    void TearDown() override
+    {
+        if (switched) {
+            std::locale::global(std::locale::classic());
+            std::setlocale(LC_ALL, "C");
+        }
+    }
+
+private:
+    bool switched = false;
+};
+
+TEST_F(DecimalCommaLocale, NumbersStillUseThePoint)
+{
+    ASSERT_EQ(std::localeconv()->decimal_point, std::string(","));
+    EXPECT_EQ(AttributeToDouble("1.5"), 1.5);
+    EXPECT_EQ(AttributeToDouble("1,5"), 1.0);
+    std::vector<double> numbers;
+    bool ok = false;
+    EXPECT_EQ(ParseNumbers("1.5 1000.25", numbers, ok), 2u);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(numbers, (std::vector<double>{1.5, 1000.25}));
+}
+
+} // namespace
