@@ -1,0 +1,20 @@
+#include "control/CKeyboardRemoteControl.h"
+
+#include "app/CKeyboard.h"
+#include "app/WindowMessages.h"
+
+namespace Tarn {
+
+CKeyboardRemoteControl::CKeyboardRemoteControl(const CKeyboard* keyboard_) : keyboard(keyboard_) {}
+
+bool CKeyboardRemoteControl::isForward() { return IsDown(VirtualKey::Up); }
+bool CKeyboardRemoteControl::isBackward() { return IsDown(VirtualKey::Down); }
+bool CKeyboardRemoteControl::isLeft() { return IsDown(VirtualKey::Left); }
+bool CKeyboardRemoteControl::isRight() { return IsDown(VirtualKey::Right); }
+
+bool CKeyboardRemoteControl::IsDown(unsigned code) const
+{
+    return keyboard != nullptr && keyboard->IsKeyDown(code);
+}
+
+} // namespace Tarn

@@ -1,0 +1,45 @@
+#include "control/CNeuralNetworkRemoteControl.h"
+
+#include <cstddef>
+
+#include "engine/IRSensor.h"
+#include "engine/NeuralRobot.h"
+
+namespace Tarn {
+
+void CNeuralNetworkRemoteControl::reset()
+{
+    network.Clear();
+}
+
+bool CNeuralNetworkRemoteControl::isConsistent()
+{
+    if (robot == nullptr)
+        return false;
+    return static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size() && network.inputDimensions >= 0;
+}
+
+void CNeuralNetworkRemoteControl::update()
+{
+    if (!isConsistent()) {
+        commands = Commands{};
+        return;
+    }
+
+    // The readings go in as they are; scaling is the network's normalisation.
+    const std::size_t sensorCount = robot->irSensors.size();
+    CVector input(static_cast<std::int32_t>(sensorCount));
+    for (std::size_t i = 0; i < sensorCount; ++i)
+        input.data[i] = robot->irSensors[i]->finalValue;
+
+    const CVector y = network.Evaluate(input);
+    if (y.m != 4)
+        return; // any other output size leaves the commands as they were
+    // Strictly greater: exactly 0.5 is false, and so is NaN.
+    commands.forward = y[0] > 0.5;
+    commands.backward = y[1] > 0.5;
+    commands.left = y[2] > 0.5;
+    commands.right = y[3] > 0.5;
+}
+
+} // namespace Tarn
