@@ -32,6 +32,24 @@ public:
     void init() override;
     void objectStep(double dt, PhysicalObject& object, World& world) override;
     void wallsStep(World& world) override;
+
+private:
+    // A segment end in camera coordinates, with its bearing.
+    struct End {
+        Point q;
+        double angle = 0;
+    };
+
+    End toCamera(const Point& p) const;
+    void drawSegment(End start, End end, const Texture& texture);
+    void drawDisc(const PhysicalObject& body);
+
+    // Fixed for one step, computed in init.
+    double viewCos = 1;     // cos(-absOrientation)
+    double viewSin = 0;     // sin(-absOrientation)
+    double pixelAngle = 0;  // angle between neighbouring pixels
+    double pixelTan = 0;    // tan(pixelAngle)
+    std::vector<End> ends;  // a polygon's vertices; grows to the largest polygon seen
 };
 
 } // namespace Fen

@@ -35,4 +35,16 @@ using Point = Vector;
 // Product of a real and a vector, as written "k * v".
 constexpr Vector operator*(double k, const Vector& v) { return {k * v.x, k * v.y}; }
 
+// v turned by an angle whose cosine and sine are given.
+constexpr Vector rotate(const Vector& v, double c, double s)
+{
+    return {v.x * c - v.y * s, v.x * s + v.y * c};
+}
+
+// v turned counter-clockwise by `angle` radians.
+inline Vector rotate(const Vector& v, double angle)
+{
+    return rotate(v, std::cos(angle), std::sin(angle));
+}
+
 } // namespace Fen

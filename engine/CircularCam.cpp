@@ -1,0 +1,226 @@
+#include "engine/CircularCam.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include "engine/Angle.h"
+#include "engine/DepthTest.h"
+#include "engine/PhysicalObject.h"
+#include "engine/Robot.h"
+#include "engine/World.h"
+
+namespace Fen {
+
+namespace {
+
+constexpr double farthest = std::numeric_limits<double>::max();
+
+// Nearest integer, halves rounded down.
+double roundHalfDown(double x) { return std::ceil(x - 0.5); }
+
+// Whether a computed pixel range [first, last] holds something to draw; it is
+// clipped to the image so that rounding can never reach outside it.
+bool pixelRange(double first, double last, unsigned count, std::size_t& from, std::size_t& to)
+{
+    if (!(first <= last) || !(last >= 0) || !(first <= count - 1.0))
+        return false;
+    from = first < 0 ? 0 : static_cast<std::size_t>(first);
+    to = last > count - 1.0 ? count - 1 : static_cast<std::size_t>(last);
+    return true;
+}
+
+} // namespace
+
+CircularCam::CircularCam() { setup(0, 0, 0, 0, pi / 4, 50); }
+
+void CircularCam::setup(double x, double y, double height_, double orientation_, double fieldOfView_,
+                        unsigned pixelCount_)
+{
+    pos = Point{x, y};
+    height = height_;
+    orientation = orientation_;
+    fieldOfView = fieldOfView_;
+    zBuffer.assign(pixelCount_, 0.0);
+    image.assign(pixelCount_, Color{});
+    // The largest finite radius: the camera sorts first and sees every body.
+    r = farthest;
+    pixelOperation = &DepthTest::instance();
+}
+
+void CircularCam::init()
+{
+    const Point p = owner != nullptr ? owner->pos : Point{};
+    const double a = owner != nullptr ? owner->angle : 0.0;
+    absPos = p + rotate(pos, a);
+    absOrientation = orientation + a;
+    std::fill(zBuffer.begin(), zBuffer.end(), farthest);
+    std::fill(image.begin(), image.end(), Color{});
+    viewCos = std::cos(-absOrientation);
+    viewSin = std::sin(-absOrientation);
+    pixelAngle = 2 * fieldOfView / (pixelCount() - 1.0);
+    pixelTan = std::tan(pixelAngle);
+}
+
+void CircularCam::objectStep(double /*dt*/, PhysicalObject& body, World& /*world*/)
+{
+    if (body.height < height || pixelCount() == 0)
+        return;
+    if (!body.hasBoundingSurface) {
+        drawDisc(body);
+        return;
+    }
+    // Each vertex is brought into camera coordinates once and shared by its two edges.
+    const Polygone& v = body.absBoundingSurface;
+    ends.resize(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i)
+        ends[i] = toCamera(v[i]);
+    // A polygon without a texture for an edge leaves that edge out.
+    const std::size_t edges = std::min(v.size(), body.textures.size());
+    for (std::size_t i = 0; i < edges; ++i)
+        drawSegment(ends[i], ends[i + 1 == v.size() ? 0 : i + 1], body.textures[i]);
+}
+
+void CircularCam::wallsStep(World& world)
+{
+    const double w = world.width;
+    const double h = world.height;
+    const Point corners[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (!world.wallTextures[i].empty())
+            drawSegment(toCamera(corners[i]), toCamera(corners[(i + 1) % 4]), world.wallTextures[i]);
+    }
+}
+
+CircularCam::End CircularCam::toCamera(const Point& p) const
+{
+    End end;
+    end.q = rotate(p - absPos, viewCos, viewSin);
+    end.angle = std::atan2(end.q.y, end.q.x);
+    return end;
+}
+
+void CircularCam::drawDisc(const PhysicalObject& body)
+{
+    if (body.r == 0 || body.pos == absPos)
+        return;
+    const Vector delta = body.pos - absPos;
+    const double d = delta.norm();
+    const double centre = normalizeAngle(std::atan2(delta.y, delta.x) - absOrientation);
+    const double half = std::atan(body.r / d);
+    const double b = centre - half;
+    const double e = centre + half;
+    if (!(b <= fieldOfView && e >= -fieldOfView))
+        return;
+    const double bClipped = std::max(b, -fieldOfView);
+    const double eClipped = std::min(e, fieldOfView);
+    const double span = pixelCount() - 1.0;
+    // The arc is widened to whole pixels on both sides.
+    const double first = std::floor(span * 0.5 * (bClipped / fieldOfView + 1));
+    const double lastPixel = std::ceil(span * 0.5 * (eClipped / fieldOfView + 1));
+    std::size_t from = 0;
+    std::size_t to = 0;
+    if (!pixelRange(first, lastPixel, pixelCount(), from, to))
+        return;
+    const double depth = d * d;
+    for (std::size_t k = from; k <= to; ++k)
+        pixelOperation->operate(zBuffer[k], image[k], depth, body.color);
+}
+
+void CircularCam::drawSegment(End start, End end, const Texture& texture)
+{
+    if (texture.empty())
+        return;
+    const double fov = fieldOfView;
+    bool reversed = false;
+    if (end.angle < start.angle) {
+        std::swap(start, end);
+        reversed = true;
+    }
+    if (end.angle - start.angle > pi) {
+        // The segment passes behind the camera.
+        if (start.angle < -fov && end.angle > fov)
+            return;
+        std::swap(start, end);
+        reversed = !reversed;
+        if (end.angle < -fov)
+            end.angle += 2 * pi;
+        else
+            start.angle -= 2 * pi;
+    }
+    if (end.angle < -fov || start.angle > fov)
+        return;
+
+    const unsigned count = pixelCount();
+    const double x0 = start.q.x;
+    const double y0 = start.q.y;
+    const double x1 = end.q.x;
+    const double y1 = end.q.y;
+    const std::size_t lastColor = texture.size() - 1;
+
+    const auto shade = [&](std::size_t k, double t) {
+        Point point;
+        std::size_t index;
+        if (t < 0 || std::isnan(t)) {
+            point = start.q;
+            index = 0;
+        } else if (t >= 1) {
+            point = end.q;
+            index = lastColor;
+        } else {
+            point = start.q + t * (end.q - start.q);
+            // t just below 1 can round up to the texture's size.
+            index = std::min(static_cast<std::size_t>(std::floor(t * texture.size())), lastColor);
+        }
+        const double depth = point.x * point.x + point.y * point.y;
+        if (zBuffer[k] > depth) {
+            if (reversed)
+                index = lastColor - index;
+            image[k] = texture[index];
+            zBuffer[k] = depth;
+        }
+    };
+    // Parameter along the segment of the point seen along a direction of tangent w.
+    const auto alongTangent = [&](double w) { return (y0 - x0 * w) / (w * (x1 - x0) + (y0 - y1)); };
+
+    if (!(pixelAngle > 0 && std::isfinite(pixelAngle))) {
+        // One pixel (or no width): every pixel looks along the camera's direction.
+        if (!(start.angle <= 0 && 0 <= end.angle))
+            return;
+        const double t = alongTangent(0);
+        for (std::size_t k = 0; k < count; ++k)
+            shade(k, t);
+        return;
+    }
+
+    // Only pixels whose viewing angle lies inside [start, end] are drawn.
+    const double s = std::max(start.angle, -fov);
+    const double k0 = std::ceil((s + fov) / pixelAngle);
+    double Y = k0 * pixelAngle - fov;
+    const double first = roundHalfDown((Y + fov) / (2 * fov) * (count - 1.0));
+    const double e = std::min(end.angle, fov);
+    const double k1 = std::floor((e + fov) / pixelAngle);
+    const double lastPixel = roundHalfDown((k1 * pixelAngle) / (2 * fov) * (count - 1.0));
+    std::size_t from = 0;
+    std::size_t to = 0;
+    if (!pixelRange(first, lastPixel, count, from, to))
+        return;
+
+    double w = 0;
+    bool haveTangent = false;
+    for (std::size_t k = from; k <= to; ++k) {
+        double t;
+        if (std::fabs(Y) == pi / 2) {
+            t = -x0 / (x1 - x0);
+            haveTangent = false;
+        } else {
+            // The tangent is carried from pixel to pixel by the addition formula.
+            w = haveTangent ? (w + pixelTan) / (1 - w * pixelTan) : std::tan(Y);
+            haveTangent = true;
+            t = alongTangent(w);
+        }
+        shade(k, t);
+        Y = Y + pixelAngle;
+    }
+}
+
+} // namespace Fen

@@ -1,0 +1,72 @@
+#include "engine/Robot.h"
+
+#include <algorithm>
+#include "engine/GlobalInteraction.h"
+#include "engine/LocalInteraction.h"
+#include "engine/World.h"
+
+namespace Fen {
+
+void Robot::initInteractions()
+{
+    for (LocalInteraction* interaction : localInteractions)
+        interaction->init();
+    PhysicalObject::initInteractions();
+}
+
+void Robot::interactWithObject(World& world, PhysicalObject& other, double dt, bool firstOfPair)
+{
+    const Vector d = pos - other.pos;
+    const double d2 = d.x * d.x + d.y * d.y;
+    // Interactions come by decreasing radius: the first one out of reach ends
+    // the visit, the robot's own collision with `other` included.
+    for (LocalInteraction* interaction : localInteractions) {
+        const double reach = interaction->r + other.r;
+        if (!(reach * reach > d2))
+            return;
+        interaction->objectStep(dt, other, world);
+    }
+    PhysicalObject::interactWithObject(world, other, dt, firstOfPair);
+}
+
+void Robot::interactWithWalls(World& world)
+{
+    for (LocalInteraction* interaction : localInteractions) {
+        const double r = interaction->r;
+        if (r < pos.x && r < pos.y && world.width - pos.x > r && world.height - pos.y > r)
+            return;
+        interaction->wallsStep(world);
+    }
+    PhysicalObject::interactWithWalls(world);
+}
+
+void Robot::finalizeInteractions(double dt)
+{
+    for (LocalInteraction* interaction : localInteractions)
+        interaction->finalize(dt);
+    PhysicalObject::finalizeInteractions(dt);
+}
+
+void Robot::doGlobalInteractions(World& world, double dt)
+{
+    for (GlobalInteraction* interaction : globalInteractions)
+        interaction->step(dt, world);
+}
+
+void Robot::addLocalInteraction(LocalInteraction* interaction)
+{
+    localInteractions.push_back(interaction);
+    // Stable, so equal radii keep the order in which they were added (and the
+    // noise draws follow the robot file).
+    std::stable_sort(localInteractions.begin(), localInteractions.end(),
+                     [](const LocalInteraction* a, const LocalInteraction* b) { return a->r > b->r; });
+}
+
+void Robot::removeLocalInteraction(LocalInteraction* interaction)
+{
+    const auto found = std::find(localInteractions.begin(), localInteractions.end(), interaction);
+    if (found != localInteractions.end())
+        localInteractions.erase(found);
+}
+
+} // namespace Fen

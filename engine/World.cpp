@@ -1,0 +1,112 @@
+#include "engine/World.h"
+
+#include <algorithm>
+#include "engine/PhysicalObject.h"
+
+namespace Fen {
+
+World::World(double width_, double height_) : width(width_), height(height_) {}
+
+World::~World()
+{
+    // A body listed twice is destroyed once.
+    std::vector<PhysicalObject*> bodies = objects;
+    std::sort(bodies.begin(), bodies.end());
+    bodies.erase(std::unique(bodies.begin(), bodies.end()), bodies.end());
+    for (PhysicalObject* body : bodies)
+        delete body;
+}
+
+void World::addObject(PhysicalObject* object) { objects.push_back(object); }
+
+void World::removeObject(PhysicalObject* object)
+{
+    const auto found = std::find(objects.begin(), objects.end(), object);
+    if (found != objects.end())
+        objects.erase(found);
+}
+
+void World::step(double dt)
+{
+    const std::size_t n = objects.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        objects[i]->initInteractions();
+        objects[i]->postInitHook();
+    }
+    // Every ordered pair once; the argument order alternates from step to step.
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j == i)
+                continue;
+            if (pairOrderFlag)
+                objects[i]->interactWithObject(*this, *objects[j], dt, i < j);
+            else
+                objects[j]->interactWithObject(*this, *objects[i], dt, j < i);
+        }
+    }
+    pairOrderFlag = !pairOrderFlag;
+    for (std::size_t i = 0; i < n; ++i) {
+        PhysicalObject& body = *objects[i];
+        if (useWalls)
+            body.interactWithWalls(*this);
+        body.doGlobalInteractions(*this, dt);
+        body.finalizeInteractions(dt);
+        body.preStepHook();
+        body.step(dt);
+    }
+}
+
+void World::collideWithWalls(PhysicalObject& object)
+{
+    const Point& p = object.pos;
+    const double r = object.r;
+    if (r < p.x && r < p.y && width - p.x > r && height - p.y > r)
+        return;
+
+    Vector shift;
+    Vector normalX;
+    Vector normalY;
+    if (!object.hasBoundingSurface) {
+        const double x = p.x;
+        const double y = p.y;
+        if (x - r < 0) {
+            shift.x = r - x;
+            normalX = Vector{1, 0};
+        }
+        if (y - r < 0) {
+            shift.y = r - y;
+            normalY = Vector{0, 1};
+        }
+        if (width < x + r) {
+            shift.x = width - (x + r);
+            normalX = Vector{-1, 0};
+        }
+        if (height < y + r) {
+            shift.y = height - (y + r);
+            normalY = Vector{0, -1};
+        }
+    } else {
+        // The deepest vertex beyond each wall decides.
+        for (const Point& v : object.absBoundingSurface) {
+            if (v.x < 0 && v.x < -shift.x) {
+                shift.x = -v.x;
+                normalX = Vector{1, 0};
+            }
+            if (v.y < 0 && v.y < -shift.y) {
+                shift.y = -v.y;
+                normalY = Vector{0, 1};
+            }
+            if (v.x > width && v.x - width > -shift.x) {
+                shift.x = width - v.x;
+                normalX = Vector{-1, 0};
+            }
+            if (v.y > height && v.y - height > -shift.y) {
+                shift.y = height - v.y;
+                normalY = Vector{0, -1};
+            }
+        }
+    }
+    object.collideWithStatic(normalX, normalY, shift);
+}
+
+} // namespace Fen
