@@ -1,0 +1,148 @@
+#include "control/CLog.h"
+
+#include <cerrno>
+#include <charconv>
+#include <utility>
+
+#include "control/CLogFile.h"
+#include "engine/IRSensor.h"
+#include "engine/NeuralRobot.h"
+#include "engine/RemoteControl.h"
+
+namespace Tarn {
+
+namespace {
+
+// %g with precision 6 (what a default output stream writes), right-aligned
+// in at least 8 characters padded with '0' on the left: 0.5 -> "000000.5",
+// -0.25 -> "000-0.25". Longer texts are written in full.
+void AppendReading(std::string& line, double value)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    const std::size_t length = static_cast<std::size_t>(result.ptr - text);
+    if (length < 8)
+        line.append(8 - length, '0');
+    line.append(text, length);
+    line += ' ';
+}
+
+void AppendCommand(std::string& line, bool on)
+{
+    line += on ? "1.0 " : "0.0 ";
+}
+
+std::unique_ptr<ILogFile> OpenNewFile(const std::string& fileName, int& error)
+{
+    return CLogFile::CreateNew(fileName, error);
+}
+
+} // namespace
+
+CLog::CLog() : CLog(OpenNewFile) {}
+
+CLog::CLog(FileOpener openFile_) : openFile(std::move(openFile_)) {}
+
+CLog::~CLog() = default;
+
+bool CLog::Create(std::string fileName)
+{
+    created = false;
+    running = false;
+    file.reset();
+
+    int error = 0;
+    file = openFile(fileName, error);
+    created = file != nullptr;
+    if (!created) {
+        if (error == EEXIST)
+            ReportError("Error in CLog: log file already exists");
+        else
+            ReportError("Error in CLog: unable to create log file");
+    }
+    return created;
+}
+
+bool CLog::Close()
+{
+    created = false;
+    running = false;
+    robot = nullptr;
+    file.reset();
+    return true;
+}
+
+bool CLog::AttachRobot(Fen::NeuralRobot* robot_)
+{
+    robot = robot_;
+    running = false;
+    return true;
+}
+
+bool CLog::IsReady()
+{
+    if (robot == nullptr) {
+        ReportError("Error in CLog: log is not attached to a robot");
+        return false;
+    }
+    if (robot->remoteControl == nullptr) {
+        ReportError("Error in CLog: remote control is not attached to a robot");
+        return false;
+    }
+    if (!created) {
+        ReportError("Error in CLog: log file is not created yet");
+        return false;
+    }
+    return true;
+}
+
+bool CLog::Start()
+{
+    running = IsReady();
+    return running;
+}
+
+bool CLog::Stop()
+{
+    running = false;
+    return true;
+}
+
+void CLog::Write(double dt)
+{
+    if (!running)
+        return;
+    if (!IsReady()) {
+        running = false; // its message is thus reported once
+        return;
+    }
+    elapsed += dt;
+    if (!(elapsed > interval))
+        return;
+    elapsed = 0; // the excess is dropped, not carried over
+    WriteRecord();
+}
+
+void CLog::WriteRecord()
+{
+    std::string line;
+    for (const auto& sensor : robot->irSensors)
+        AppendReading(line, sensor->finalValue);
+    Fen::RemoteControl& control = *robot->remoteControl;
+    AppendCommand(line, control.isForward());
+    AppendCommand(line, control.isBackward());
+    AppendCommand(line, control.isLeft());
+    AppendCommand(line, control.isRight());
+    line += '\n';
+
+    if (file->Append(line))
+        return;
+    // Disk full or similar: the records written so far stay whole; the
+    // file is given up so nothing half-written follows them.
+    ReportError("Error in CLog: unable to write log file");
+    running = false;
+    created = false;
+    file.reset();
+}
+
+} // namespace Tarn

@@ -1,0 +1,69 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "control/ILogFile.h"
+#include "io/CReportError.h"
+
+namespace Fen {
+class NeuralRobot;
+}
+
+namespace Tarn {
+
+// Records a run: about ten times a second one line with every infrared
+// reading of the robot and the four commands of its control, the same data
+// the network is trained on. Never touches a file that existed before.
+//
+// States: Idle (no file), Open (file created, not recording), Logging.
+class CLog : public IReportErrorAble {
+public:
+    // Makes the new file for Create: null with error set on failure, error
+    // EEXIST meaning the name was taken. Tests hand in their own files.
+    using FileOpener = std::function<std::unique_ptr<ILogFile>(const std::string& fileName, int& error)>;
+
+    static constexpr double interval = 0.1; // seconds between records
+
+    CLog();
+    explicit CLog(FileOpener openFile);
+    CLog(const CLog&) = delete;
+    CLog& operator=(const CLog&) = delete;
+    ~CLog() override;
+
+    bool IsOk() const override { return report.IsOk(); }
+    void ReportError(std::string message) override { report.ReportError(std::move(message)); }
+    void ClearErrors() override { report.ClearErrors(); }
+    std::string GetErrorText() const override { return report.GetErrorText(); }
+
+    // Opens a new log file; an existing file is reported and left untouched.
+    virtual bool Create(std::string fileName);
+    // Closes the file and forgets the robot. Always true.
+    virtual bool Close();
+    // Sets (or, with null, forgets) the robot to record and stops recording.
+    // A robot about to be deleted must be detached first. Always true.
+    virtual bool AttachRobot(Fen::NeuralRobot* robot);
+    virtual bool Start();
+    virtual bool Stop();
+    virtual bool IsLogging() const { return running; }
+    // Adds this frame's elapsed time; writes one record once more than
+    // `interval` has gathered, dropping the excess.
+    virtual void Write(double dt);
+    // Robot, control and file present; reports the first that is missing.
+    virtual bool IsReady();
+
+    bool IsCreated() const { return created; }
+
+private:
+    void WriteRecord();
+
+    CReportError report;
+    bool created = false;
+    bool running = false;
+    std::unique_ptr<ILogFile> file;
+    Fen::NeuralRobot* robot = nullptr; // not owned
+    double elapsed = 0.0;
+    FileOpener openFile;
+};
+
+} // namespace Tarn
