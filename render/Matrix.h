@@ -27,3 +27,4 @@ Matrix MatrixMultiply(const Matrix& a, const Matrix& b);
 std::optional<Matrix> MatrixInverse(const Matrix& m);
 // (x, y, 0, 1) * m, divided by the resulting w.
 Vec2 Vec2TransformCoord(const Vec2& v, const Matrix& m);
+static_assert(sizeof(Matrix) == 64, "the device uploads 16 contiguous floats");
