@@ -1,0 +1,39 @@
+#pragma once
+#include <cstdint>
+#include "model/IFenGraphics.h"
+#include "render/CFenCircularCamPlotter.h"
+#include "render/CFenIRSensorPlotter.h"
+#include "render/CFenPhysicalObjectPlotter.h"
+
+class CVertexBuffer;
+
+namespace Tarn {
+
+class CFenNeuralRobot;
+
+// Draws the robot: its body, an arrow along its heading, its two wheels, the
+// image of each camera and the rays of each infrared sensor.
+class CFenNeuralRobotGraphics : public IFenGraphics {
+public:
+    static constexpr float ArrowDepth = 0.4f;
+    static constexpr float WheelDepth = 0.6f;
+    static constexpr std::uint32_t ArrowColor = 0xFFAAAAAAu;
+    static constexpr std::uint32_t WheelColor = 0xFFAAAAAAu;
+
+    CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer, CFenNeuralRobot& robot);
+    // The result of the last drawing, the sensors' if there are any.
+    long Draw() override;
+    // A triangle whose tip lies half a radius ahead of the centre.
+    virtual long DrawArrow();
+    // Two bars of length r and width r / 4, wheelDistance apart.
+    virtual long DrawWheels();
+
+private:
+    CVertexBuffer* vertexBuffer; // not owned
+    CFenNeuralRobot& robot;
+    CFenPhysicalObjectPlotter objectPlotter;
+    CFenCircularCamPlotter camPlotter;
+    CFenIRSensorPlotter irPlotter;
+};
+
+} // namespace Tarn

@@ -1,0 +1,23 @@
+#pragma once
+#include "model/IFenGraphics.h"
+#include "render/CFenPhysicalObjectPlotter.h"
+
+class CVertexBuffer;
+
+namespace Tarn {
+
+class CFenPhysicalObject;
+
+// Draws an obstacle's body.
+class CFenPhysicalObjectGraphics : public IFenGraphics {
+public:
+    CFenPhysicalObjectGraphics(CVertexBuffer* vertexBuffer, CFenPhysicalObject& object);
+    long Draw() override;
+
+private:
+    CVertexBuffer* vertexBuffer; // not owned
+    CFenPhysicalObject& object;
+    CFenPhysicalObjectPlotter plotter;
+};
+
+} // namespace Tarn

@@ -1,0 +1,50 @@
+#include "render/CFenPhysicalObjectPlotter.h"
+#include <cmath>
+#include <vector>
+#include "engine/Angle.h"
+#include "engine/PhysicalObject.h"
+#include "render/CVertexBuffer.h"
+#include "render/VertexColor.h"
+
+namespace Tarn {
+
+CFenPhysicalObjectPlotter::CFenPhysicalObjectPlotter(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_) {}
+
+DeviceResult CFenPhysicalObjectPlotter::Plot(const Fen::PhysicalObject& o)
+{
+    if (vertexBuffer == nullptr)
+        return DeviceFail;
+    if (DeviceResult r = vertexBuffer->Clear(); Failed(r))
+        return r;
+    const std::uint32_t color = VertexColor(o.color);
+    auto vertex = [color](const Fen::Point& p) {
+        return Vertex{static_cast<float>(p.x), static_cast<float>(p.y), Depth, color};
+    };
+
+    std::vector<Vertex> vertices;
+    vertices.push_back(vertex(o.pos));
+    // A polygon that was never set has no points: it is drawn as a disc.
+    const Fen::Polygone& polygon = o.absBoundingSurface;
+    if (o.hasBoundingSurface && !polygon.empty()) {
+        vertices.reserve(polygon.size() + 2);
+        for (const Fen::Point& p : polygon)
+            vertices.push_back(vertex(p));
+        vertices.push_back(vertex(polygon.front()));
+    } else {
+        vertices.reserve(DiscWedges + 2);
+        // The last rim point repeats the first and closes the circle.
+        for (int k = 0; k <= DiscWedges; ++k) {
+            const double a = o.angle + k * 2 * Fen::pi / DiscWedges;
+            vertices.push_back(vertex({o.pos.x + o.r * std::cos(a), o.pos.y + o.r * std::sin(a)}));
+        }
+    }
+
+    if (DeviceResult r = vertexBuffer->Set(vertices.data(), static_cast<std::uint32_t>(vertices.size() * sizeof(Vertex)));
+        Failed(r))
+        return r;
+    if (DeviceResult r = vertexBuffer->Bind(); Failed(r))
+        return r;
+    return vertexBuffer->Draw(PrimitiveType::TriangleFan);
+}
+
+} // namespace Tarn
