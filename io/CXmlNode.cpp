@@ -34,7 +34,8 @@ CXmlNodeType CXmlNode::GetNodeType() const
     case pugi::node_null: return CXmlNodeType::Empty;
     case pugi::node_document: return CXmlNodeType::Document;
     case pugi::node_element: return CXmlNodeType::Element;
-    case pugi::node_pcdata: return CXmlNodeType::Text;
+    case pugi::node_pcdata:
+    case pugi::node_cdata: return CXmlNodeType::Text;
     default: return CXmlNodeType::Other;
     }
 }
@@ -52,7 +53,7 @@ std::string CXmlNode::GetText() const
 {
     if (attribute)
         return attribute.value();
-    if (node.type() == pugi::node_pcdata)
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
         return node.value();
     return {};
 }

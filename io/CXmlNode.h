@@ -16,8 +16,9 @@ class CXmlAttributes;
 using CXmlDocumentPtr = std::shared_ptr<const pugi::xml_document>;
 
 // Kind of a DOM node. Element, Attribute and Text carry the DOM standard's
-// codes 1, 2 and 3; comments, processing instructions and CDATA sections are
-// all Other, so a reader that expects an element or a text rejects them.
+// codes 1, 2 and 3; a CDATA section is text too (its content is plain text).
+// Comments and processing instructions are Other, so a reader that expects
+// an element or a text rejects them.
 enum class CXmlNodeType {
     Empty = 0,     // a handle that refers to nothing
     Element = 1,

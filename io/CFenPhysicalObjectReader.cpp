@@ -1,0 +1,122 @@
+#include "io/CFenPhysicalObjectReader.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/PhysicalObject.h"
+#include "io/AttributeValue.h"
+#include "io/CFenIOStruct.h"
+#include "io/ColorFromName.h"
+#include "io/ReportFault.h"
+
+namespace Tarn {
+
+namespace {
+
+constexpr std::string_view reader = "CFenPhysicalObjectReader";
+
+enum Attribute : std::size_t {
+    X, Y, R, Height, ColorName, Angle, Mass,
+    StaticFrictionThreshold, ViscousFrictionTau, ViscousMomentFrictionTau, CollisionAngularFrictionFactor,
+    AttributeCount
+};
+
+constexpr std::array<std::string_view, AttributeCount> names{
+    "x", "y", "r", "height", "color", "angle", "mass",
+    "staticFrictionThreshold", "viscousFrictionTau", "viscousMomentFrictionTau", "collisionAngularFrictionFactor"};
+
+// Values when the attribute is absent; x, y and r have none that counts.
+constexpr std::array<double, AttributeCount> defaults{0, 0, 0, 10, 0, 0, -1, 0.1, 0.1, 0, 0.01};
+
+// x, y, r and height must be greater than 0.
+bool mustBePositive(std::size_t attribute) { return attribute <= Height; }
+
+std::size_t attributeIndex(const std::string& name)
+{
+    for (std::size_t i = 0; i < AttributeCount; ++i)
+        if (names[i] == name)
+            return i;
+    return AttributeCount;
+}
+
+} // namespace
+
+void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
+{
+    const CXmlNode node = io.GetNode();
+    if (node.GetNodeType() != CXmlNodeType::Element)
+        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
+    const CXmlNodeList children = node.GetChildNodes();
+    std::array<double, AttributeCount> value = defaults;
+    std::array<bool, AttributeCount> seen{};
+    Fen::Color color;
+    if (node.GetNodeName() != "object")
+        return ReportFault(io, reader, "bad nodeName");
+
+    CXmlAttributes attributes = node.GetAttributes();
+    attributes.Reset();
+    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
+        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
+            continue;
+        const std::size_t k = attributeIndex(attribute.GetNodeName());
+        if (k == AttributeCount)
+            continue;
+        if (seen[k])
+            return ReportFault(io, reader, "double definition of " + std::string(names[k]));
+        seen[k] = true;
+        if (k == ColorName) {
+            color = ColorFromName(attribute.GetText());
+            continue;
+        }
+        value[k] = AttributeToDouble(attribute.GetText());
+        if (mustBePositive(k) && !(value[k] > 0.0))
+            return ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
+    }
+    if (!seen[X] || !seen[Y])
+        return ReportFault(io, reader, "incomplete definition of object");
+
+    body.pos = Fen::Point{value[X], value[Y]};
+    body.r = value[R];
+    body.color = color;
+    body.height = value[Height];
+    body.angle = value[Angle] * 3.141592653589793 / 180;
+    body.mass = value[Mass];
+    body.staticFrictionThreshold = value[StaticFrictionThreshold];
+    body.viscousFrictionTau = value[ViscousFrictionTau];
+    body.viscousMomentFrictionTau = value[ViscousMomentFrictionTau];
+    body.collisionAngularFrictionFactor = value[CollisionAngularFrictionFactor];
+    body.speed = Fen::Vector{0, 0};
+    body.angSpeed = 0;
+
+    if (seen[R]) {
+        body.hasBoundingSurface = false;
+        body.initInteractions();
+        body.postInitHook();
+        return;
+    }
+
+    // Anything but exactly one good "polygone" among the element children
+    // leaves the body without a surface.
+    Fen::Polygone polygon;
+    bool havePolygon = false;
+    for (std::size_t i = 0; i < children.GetLength(); ++i) {
+        const CXmlNode child = children.GetItem(i);
+        if (child.GetNodeType() != CXmlNodeType::Element || (child.GetNodeName() == "polygone" && havePolygon))
+            return ReportFault(io, reader, "unable to read boundingSurface");
+        if (child.GetNodeName() != "polygone")
+            continue;
+        polygoneReader.Read(io.SetNode(child), polygon);
+        if (!io.IsOk())
+            return ReportFault(io, reader, "unable to read boundingSurface");
+        havePolygon = true;
+    }
+    if (!havePolygon)
+        return ReportFault(io, reader, "unable to read boundingSurface");
+
+    body.setBoundingSurface(polygon);
+    body.initInteractions();
+    body.postInitHook();
+}
+
+} // namespace Tarn

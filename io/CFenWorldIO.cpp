@@ -1,0 +1,91 @@
+#include "io/CFenWorldIO.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "io/AttributeValue.h"
+#include "io/CFenIOStruct.h"
+#include "io/ReportFault.h"
+#include "model/CFenPhysicalObject.h"
+#include "model/CFenWorld.h"
+
+namespace Tarn {
+
+namespace {
+
+constexpr std::string_view reader = "CFenWorldIO";
+
+enum Attribute : std::size_t { Width, Height, StartX, StartY, StartAngle, AttributeCount };
+
+constexpr std::array<std::string_view, AttributeCount> names{"width", "height", "startX", "startY", "startAngle"};
+
+std::size_t attributeIndex(const std::string& name)
+{
+    for (std::size_t i = 0; i < AttributeCount; ++i)
+        if (names[i] == name)
+            return i;
+    return AttributeCount;
+}
+
+} // namespace
+
+void CFenWorldIO::Read(CFenIOStruct& io)
+{
+    const CXmlNode node = io.GetNode();
+    if (node.GetNodeType() != CXmlNodeType::Element)
+        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
+    const CXmlNodeList children = node.GetChildNodes();
+    // Emptied before anything is checked: a bad file always leaves an
+    // empty default arena.
+    world->Reset(100, 100);
+    if (node.GetNodeName() != "world")
+        return ReportFault(io, reader, "bad nodeName");
+
+    std::array<double, AttributeCount> value{};
+    std::array<bool, AttributeCount> seen{};
+    CXmlAttributes attributes = node.GetAttributes();
+    attributes.Reset();
+    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
+        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
+            continue;
+        const std::size_t k = attributeIndex(attribute.GetNodeName());
+        if (k == AttributeCount)
+            continue;
+        if (seen[k])
+            return ReportFault(io, reader, "double definition of " + std::string(names[k]));
+        seen[k] = true;
+        if (k == StartAngle)
+            continue;
+        value[k] = AttributeToDouble(attribute.GetText());
+        if (!(value[k] > 0.0))
+            return ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
+    }
+    if (!seen[Width] || !seen[Height])
+        return ReportFault(io, reader, "incomplete definition of world");
+    world->Reset(value[Width], value[Height]);
+
+    // A start position outside the arena, or with one coordinate only, is dropped.
+    if (seen[StartX] && seen[StartY] && value[StartX] < value[Width] && value[StartY] < value[Height])
+        world->AddStartPoint(Fen::Point{value[StartX], value[StartY]});
+
+    for (std::size_t i = 0; i < children.GetLength(); ++i) {
+        const CXmlNode child = children.GetItem(i);
+        if (child.GetNodeType() != CXmlNodeType::Element) {
+            ReportFault(io, reader, "subnodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
+            world->Reset(100, 100);
+            return;
+        }
+        if (child.GetNodeName() != "object")
+            continue;
+        CFenPhysicalObject& object = CFenPhysicalObject::Create(*world);
+        object.Read(io.SetNode(child));
+        if (!io.IsOk()) {
+            ReportFault(io, reader, "unable to read object");
+            world->Reset(100, 100);
+            return;
+        }
+    }
+}
+
+} // namespace Tarn

@@ -1,0 +1,37 @@
+#include "model/CFenNeuralRobot.h"
+
+#include "io/CFenNeuralRobotIO.h"
+#include "model/CFenWorld.h"
+
+namespace Tarn {
+
+CFenNeuralRobot& CFenNeuralRobot::Create(CFenWorld& world)
+{
+    // The constructor hands the new adapter to the world adapter, its owner.
+    return *new CFenNeuralRobot(world);
+}
+
+CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_) : vertexBuffer(world_.GetVertexBuffer()), world(&world_)
+{
+    Clear();
+    io = std::make_unique<CFenNeuralRobotIO>(this);
+    // Last, so that a failure above registers nothing.
+    world_.AddRobot(this);
+}
+
+CFenNeuralRobot::~CFenNeuralRobot()
+{
+    Clear();
+    graphics.reset();
+    io.reset();
+}
+
+void CFenNeuralRobot::Clear() { robot.clearSensors(); }
+
+Fen::NeuralRobot& CFenNeuralRobot::GetPhysicalObject() { return robot; }
+
+void CFenNeuralRobot::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
+
+long CFenNeuralRobot::Draw() { return graphics ? graphics->Draw() : 0; }
+
+} // namespace Tarn

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+
+#include "engine/NeuralRobot.h"
+#include "model/IFenGraphics.h"
+#include "model/IFenRobot.h"
+
+class CVertexBuffer;
+
+namespace Tarn {
+
+class CFenWorld;
+class IFenIO;
+
+// The robot: owns its engine NeuralRobot (which owns its sensors), its
+// drawing object and its reader. Made only through Create, which registers
+// the adapter with its world adapter and the robot with the engine world;
+// from then on the world adapter owns it and alone destroys it (RemoveRobot,
+// Reset).
+class CFenNeuralRobot : public IFenRobot {
+public:
+    static CFenNeuralRobot& Create(CFenWorld& world);
+
+    CFenNeuralRobot(const CFenNeuralRobot&) = delete;
+    CFenNeuralRobot& operator=(const CFenNeuralRobot&) = delete;
+    ~CFenNeuralRobot() override;
+
+    void Clear() override;
+    // The robot is its own body.
+    Fen::NeuralRobot& GetPhysicalObject() override;
+    void Read(CFenIOStruct& io) override;
+    long Draw() override;
+
+    CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
+    CFenWorld& GetWorld() const { return *world; }
+
+private:
+    explicit CFenNeuralRobot(CFenWorld& world);
+
+    CVertexBuffer* vertexBuffer;
+    CFenWorld* world;
+    Fen::NeuralRobot robot;
+    std::unique_ptr<IFenGraphics> graphics;  // none until a drawing class exists for it
+    std::unique_ptr<IFenIO> io;
+};
+
+} // namespace Tarn

@@ -1,0 +1,115 @@
+#include "model/CFenWorld.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "io/CFenWorldIO.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/CFenPhysicalObject.h"
+
+namespace Tarn {
+
+namespace {
+
+// Takes the first adapter equal to item out of list and returns it, so the
+// caller destroys it after the list is consistent again; null when absent.
+template <class T>
+std::unique_ptr<T> takeOut(std::vector<std::unique_ptr<T>>& list, const T* item)
+{
+    const auto found = std::find_if(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
+    if (found == list.end())
+        return nullptr;
+    std::unique_ptr<T> taken = std::move(*found);
+    list.erase(found);
+    return taken;
+}
+
+} // namespace
+
+CFenWorld::CFenWorld(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_), world(100, 100)
+{
+    Reset(100, 100);
+    io = std::make_unique<CFenWorldIO>(this);
+}
+
+CFenWorld::~CFenWorld()
+{
+    Reset(100, 100);
+    graphics.reset();
+    io.reset();
+}
+
+void CFenWorld::Reset(double width, double height)
+{
+    startPoints.clear();
+    // The engine world lets go of the bodies first: it must never list one
+    // whose adapter is gone.
+    world.objects.clear();
+    world.useWalls = true;
+    world.width = width;
+    world.height = height;
+    // Moved out so that the lists are already empty while adapters die.
+    { const auto doomed = std::move(objects); objects.clear(); }
+    { const auto doomed = std::move(robots); robots.clear(); }
+}
+
+unsigned CFenWorld::GetObjectCount() const { return static_cast<unsigned>(objects.size()); }
+
+CFenPhysicalObject& CFenWorld::GetObject(unsigned index) const { return *objects.at(index); }
+
+unsigned CFenWorld::GetRobotCount() const { return static_cast<unsigned>(robots.size()); }
+
+CFenNeuralRobot& CFenWorld::GetRobot(unsigned index) const { return *robots.at(index); }
+
+void CFenWorld::Step(double dt)
+{
+    if (dt > 1)
+        dt = 1;
+    // Written so that a NaN time also becomes the smallest step.
+    if (!(dt >= 0.001))
+        dt = 0.001;
+    world.step(dt);
+}
+
+void CFenWorld::AddObject(CFenPhysicalObject* object)
+{
+    // Room first, so that a failing allocation registers nothing anywhere.
+    objects.reserve(objects.size() + 1);
+    world.addObject(&object->GetPhysicalObject());
+    objects.emplace_back(object);
+}
+
+void CFenWorld::AddRobot(CFenNeuralRobot* robot)
+{
+    robots.reserve(robots.size() + 1);
+    world.addObject(&robot->GetPhysicalObject());
+    robots.emplace_back(robot);
+}
+
+void CFenWorld::RemoveObject(CFenPhysicalObject* object)
+{
+    std::unique_ptr<CFenPhysicalObject> taken = takeOut(objects, object);
+    if (taken)
+        world.removeObject(&taken->GetPhysicalObject());
+}
+
+void CFenWorld::RemoveRobot(CFenNeuralRobot* robot)
+{
+    std::unique_ptr<CFenNeuralRobot> taken = takeOut(robots, robot);
+    if (taken)
+        world.removeObject(&taken->GetPhysicalObject());
+}
+
+void CFenWorld::AddStartPoint(const Fen::Point& point) { startPoints.push_back(point); }
+
+unsigned CFenWorld::GetStartPointCount() const { return static_cast<unsigned>(startPoints.size()); }
+
+Fen::Point CFenWorld::GetStartPoint(unsigned index) const { return startPoints.at(index); }
+
+Fen::World& CFenWorld::GetFenWorld() { return world; }
+
+void CFenWorld::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
+
+long CFenWorld::Draw() { return graphics ? graphics->Draw() : 0; }
+
+} // namespace Tarn

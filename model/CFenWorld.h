@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "engine/Vector.h"
+#include "engine/World.h"
+#include "model/IFenGraphics.h"
+#include "model/IFenWorld.h"
+
+class CVertexBuffer;
+
+namespace Tarn {
+
+class IFenIO;
+
+// Owns the engine world and every object and robot adapter in it. The
+// engine world only references the bodies: they are taken out of it before
+// their adapters are destroyed, so it never holds a destroyed body.
+class CFenWorld : public IFenWorld {
+public:
+    // vertexBuffer is the drawing context handed on to every adapter made
+    // over this world; not owned. It may be null where nothing is drawn
+    // (tools and tests).
+    explicit CFenWorld(CVertexBuffer* vertexBuffer);
+    CFenWorld(const CFenWorld&) = delete;
+    CFenWorld& operator=(const CFenWorld&) = delete;
+    ~CFenWorld() override;
+
+    void Reset(double width, double height) override;
+    unsigned GetObjectCount() const override;
+    CFenPhysicalObject& GetObject(unsigned index) const override;
+    unsigned GetRobotCount() const override;
+    CFenNeuralRobot& GetRobot(unsigned index) const override;
+    void Step(double dt) override;
+
+    void AddObject(CFenPhysicalObject* object) override;
+    void AddRobot(CFenNeuralRobot* robot) override;
+    void RemoveObject(CFenPhysicalObject* object) override;
+    void RemoveRobot(CFenNeuralRobot* robot) override;
+    void AddStartPoint(const Fen::Point& point) override;
+    unsigned GetStartPointCount() const override;
+    Fen::Point GetStartPoint(unsigned index) const override;
+    Fen::World& GetFenWorld() override;
+    void Read(CFenIOStruct& io) override;
+    long Draw() override;
+
+    CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
+
+private:
+    CVertexBuffer* vertexBuffer;
+    Fen::World world;
+    std::unique_ptr<IFenGraphics> graphics;  // none until a drawing class exists for it
+    std::unique_ptr<IFenIO> io;
+    std::vector<std::unique_ptr<CFenPhysicalObject>> objects;
+    std::vector<std::unique_ptr<CFenNeuralRobot>> robots;
+    std::vector<Fen::Point> startPoints;
+};
+
+} // namespace Tarn
