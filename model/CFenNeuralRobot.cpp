@@ -2,6 +2,7 @@
 
 #include "io/CFenNeuralRobotIO.h"
 #include "model/CFenWorld.h"
+#include "render/CFenNeuralRobotGraphics.h"
 
 namespace Tarn {
 
@@ -14,6 +15,7 @@ CFenNeuralRobot& CFenNeuralRobot::Create(CFenWorld& world)
 CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_) : vertexBuffer(world_.GetVertexBuffer()), world(&world_)
 {
     Clear();
+    graphics = std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, *this);
     io = std::make_unique<CFenNeuralRobotIO>(this);
     // Last, so that a failure above registers nothing.
     world_.AddRobot(this);
@@ -32,6 +34,6 @@ Fen::NeuralRobot& CFenNeuralRobot::GetPhysicalObject() { return robot; }
 
 void CFenNeuralRobot::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenNeuralRobot::Draw() { return graphics ? graphics->Draw() : 0; }
+long CFenNeuralRobot::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

@@ -41,7 +41,7 @@ private:
     CVertexBuffer* vertexBuffer;
     CFenWorld* world;
     Fen::NeuralRobot robot;
-    std::unique_ptr<IFenGraphics> graphics;  // none until a drawing class exists for it
+    std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view
     std::unique_ptr<IFenIO> io;
 };
 

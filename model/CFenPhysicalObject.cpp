@@ -2,6 +2,7 @@
 
 #include "io/CFenPhysicalObjectIO.h"
 #include "model/CFenWorld.h"
+#include "render/CFenPhysicalObjectGraphics.h"
 
 namespace Tarn {
 
@@ -14,6 +15,7 @@ CFenPhysicalObject& CFenPhysicalObject::Create(CFenWorld& world)
 CFenPhysicalObject::CFenPhysicalObject(CFenWorld& world_)
     : vertexBuffer(world_.GetVertexBuffer()), world(&world_)
 {
+    graphics = std::make_unique<CFenPhysicalObjectGraphics>(vertexBuffer, *this);
     io = std::make_unique<CFenPhysicalObjectIO>(this);
     // Last, so that a failure above registers nothing.
     world_.AddObject(this);
@@ -31,6 +33,6 @@ Fen::PhysicalObject& CFenPhysicalObject::GetPhysicalObject() { return object; }
 
 void CFenPhysicalObject::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenPhysicalObject::Draw() { return graphics ? graphics->Draw() : 0; }
+long CFenPhysicalObject::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

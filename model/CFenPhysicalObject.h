@@ -39,7 +39,7 @@ private:
     CVertexBuffer* vertexBuffer;
     CFenWorld* world;
     Fen::PhysicalObject object;
-    std::unique_ptr<IFenGraphics> graphics;  // none until a drawing class exists for it
+    std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view
     std::unique_ptr<IFenIO> io;
 };
 

@@ -6,6 +6,7 @@
 #include "io/CFenWorldIO.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "render/CFenWorldGraphics.h"
 
 namespace Tarn {
 
@@ -29,6 +30,7 @@ std::unique_ptr<T> takeOut(std::vector<std::unique_ptr<T>>& list, const T* item)
 CFenWorld::CFenWorld(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_), world(100, 100)
 {
     Reset(100, 100);
+    graphics = std::make_unique<CFenWorldGraphics>(vertexBuffer, *this);
     io = std::make_unique<CFenWorldIO>(this);
 }
 
@@ -110,6 +112,6 @@ Fen::World& CFenWorld::GetFenWorld() { return world; }
 
 void CFenWorld::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenWorld::Draw() { return graphics ? graphics->Draw() : 0; }
+long CFenWorld::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

@@ -50,7 +50,7 @@ public:
 private:
     CVertexBuffer* vertexBuffer;
     Fen::World world;
-    std::unique_ptr<IFenGraphics> graphics;  // none until a drawing class exists for it
+    std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view
     std::unique_ptr<IFenIO> io;
     std::vector<std::unique_ptr<CFenPhysicalObject>> objects;
     std::vector<std::unique_ptr<CFenNeuralRobot>> robots;
