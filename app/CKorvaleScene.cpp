@@ -1,0 +1,180 @@
+#include "app/CKorvaleScene.h"
+
+#include "control/CKeyboardRemoteControl.h"
+#include "control/CLog.h"
+#include "control/CNeuralNetworkRemoteControl.h"
+#include "engine/NeuralRobot.h"
+#include "io/CFeedForwardReader.h"
+#include "io/CFenIOStruct.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/CFenWorld.h"
+
+CKorvaleScene::CKorvaleScene(CVertexBuffer* vertexBuffer_, CKeyboard* keyboard_)
+    : vertexBuffer(vertexBuffer_), keyboard(keyboard_)
+{
+    log = std::make_unique<Tarn::CLog>();
+    keyboardControl = std::make_unique<Tarn::CKeyboardRemoteControl>(keyboard);
+    networkControl = std::make_unique<Tarn::CNeuralNetworkRemoteControl>();
+    world = std::make_unique<Tarn::CFenWorld>(vertexBuffer);
+    SetKeyboardControl(); // no robot yet: changes nothing
+}
+
+CKorvaleScene::~CKorvaleScene()
+{
+    ClearScene();
+    log.reset();
+    keyboardControl.reset();
+    networkControl.reset();
+    world.reset();
+}
+
+bool CKorvaleScene::IsOk() const { return report.IsOk(); }
+
+void CKorvaleScene::ReportError(std::string message) { report.ReportError(std::move(message)); }
+
+void CKorvaleScene::ClearErrors()
+{
+    log->ClearErrors();
+    report.ClearErrors();
+}
+
+std::string CKorvaleScene::GetErrorText() const { return report.GetErrorText(); }
+
+void CKorvaleScene::ReleaseRobotFromLog()
+{
+    if (robot != nullptr)
+        log->Close();
+}
+
+void CKorvaleScene::ClearScene()
+{
+    ReleaseRobotFromLog();
+    world->Reset(100, 100);
+    robot = nullptr;
+}
+
+void CKorvaleScene::ClearRobot()
+{
+    if (robot == nullptr)
+        return;
+    ReleaseRobotFromLog();
+    world->RemoveRobot(robot);
+    robot = nullptr;
+}
+
+void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+
+bool CKorvaleScene::LoadScene(std::string fileName)
+{
+    Tarn::CFenIOStruct io(std::move(fileName));
+    if (!io.IsOk()) {
+        ReportError(io.GetErrorText());
+        return false;
+    }
+    ClearScene();
+    world->Read(io);
+    if (io.IsOk())
+        return true;
+    ClearScene(); // a half-read scene is never kept
+    ReportError(io.GetErrorText());
+    return false;
+}
+
+bool CKorvaleScene::LoadRobot(std::string fileName)
+{
+    Tarn::CFenIOStruct io(std::move(fileName));
+    if (!io.IsOk()) {
+        ReportError(io.GetErrorText());
+        return false;
+    }
+    ClearRobot();
+    // The adapter enters the world as it is made; the world owns it.
+    robot = &Tarn::CFenNeuralRobot::Create(*world);
+    robot->Read(io);
+    if (io.IsOk()) {
+        if (world->GetStartPointCount() != 0)
+            robot->GetPhysicalObject().pos = world->GetStartPoint(0);
+        return true;
+    }
+    ClearRobot();
+    ReportError(io.GetErrorText());
+    return false;
+}
+
+bool CKorvaleScene::LoadNetwork(std::string fileName)
+{
+    Tarn::CFenIOStruct io(std::move(fileName));
+    if (!io.IsOk()) {
+        ReportError(io.GetErrorText());
+        return false;
+    }
+    ClearNetwork();
+    Tarn::CFeedForwardReader reader;
+    reader.Read(io, networkControl->network);
+    if (io.IsOk())
+        return true;
+    ReportError(io.GetErrorText()); // the reader has left the network empty
+    return false;
+}
+
+bool CKorvaleScene::StartLog(std::string fileName)
+{
+    if (robot == nullptr) {
+        ReportError("Error in CKorvaleScene: robot is not loaded");
+        return false;
+    }
+    log->Create(std::move(fileName));
+    log->AttachRobot(&robot->GetPhysicalObject());
+    log->Start();
+    if (log->IsOk())
+        return true;
+    ReportError(log->GetErrorText());
+    ReportError("Error in CKorvaleScene: unable to start log");
+    log->Close();
+    return false;
+}
+
+bool CKorvaleScene::IsLogging() const { return log->IsLogging(); }
+
+void CKorvaleScene::WriteLog(float elapsed) { log->Write(static_cast<double>(elapsed)); }
+
+bool CKorvaleScene::StopLog()
+{
+    log->Close();
+    return true;
+}
+
+bool CKorvaleScene::SetKeyboardControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(keyboardControl.get());
+    networkControlActive = false;
+    return true;
+}
+
+bool CKorvaleScene::SetNeuralNetworkControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(networkControl.get());
+    if (networkControl->isConsistent()) {
+        networkControlActive = true;
+        return true;
+    }
+    SetKeyboardControl();
+    ReportError("Inconsistent neural network");
+    return false;
+}
+
+bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }
+
+bool CKorvaleScene::IsNeuralNetworkControl() const { return networkControlActive; }
+
+Tarn::IFenWorld* CKorvaleScene::GetWorld() const { return world.get(); }
+
+Tarn::CFenNeuralRobot* CKorvaleScene::GetRobot() const { return robot; }
+
+void CKorvaleScene::Draw() { world->Draw(); }
+
+void CKorvaleScene::Step(double elapsed) { world->Step(elapsed); }

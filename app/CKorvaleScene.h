@@ -1,0 +1,90 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "io/CReportError.h"
+
+class CKeyboard;
+class CVertexBuffer;
+
+namespace Tarn {
+class CFenNeuralRobot;
+class CFenWorld;
+class CKeyboardRemoteControl;
+class CLog;
+class CNeuralNetworkRemoteControl;
+class IFenWorld;
+} // namespace Tarn
+
+// The one simulation scene: owns the world adapter (and through it every
+// body and the robot), both robot controls and the run log, turns the panel's
+// commands into loads, clears, control switches and log starts and stops, and
+// gathers every fault of the model files and of the log in one error report.
+class CKorvaleScene : public Tarn::IReportErrorAble {
+public:
+    // Both are the application's and must outlive the scene.
+    CKorvaleScene(CVertexBuffer* vertexBuffer, CKeyboard* keyboard);
+    CKorvaleScene(const CKorvaleScene&) = delete;
+    CKorvaleScene& operator=(const CKorvaleScene&) = delete;
+    ~CKorvaleScene() override;
+
+    bool IsOk() const override;
+    void ReportError(std::string message) override;
+    // Clears the log's report first, then the scene's own.
+    void ClearErrors() override;
+    std::string GetErrorText() const override;
+
+    // An empty 100 x 100 world without robot or start positions.
+    virtual void ClearScene();
+    // Removes and deletes the robot, if there is one.
+    virtual void ClearRobot();
+    virtual void ClearNetwork();
+
+    // Each leaves its faults in the error report and returns false on failure.
+    // A file that cannot be opened leaves the current model untouched; a read
+    // error leaves an empty world, no robot or an empty network respectively.
+    virtual bool LoadScene(std::string fileName);
+    virtual bool LoadRobot(std::string fileName);
+    virtual bool LoadNetwork(std::string fileName);
+
+    virtual bool StartLog(std::string fileName);
+    virtual bool IsLogging() const;
+    // The frame's elapsed time as the host gives it.
+    virtual void WriteLog(float elapsed);
+    virtual bool StopLog();
+
+    // Without a robot both return false and change nothing. The network
+    // control takes over only when its network fits the robot's sensors;
+    // otherwise the keyboard drives and "Inconsistent neural network" is
+    // reported.
+    virtual bool SetKeyboardControl();
+    virtual bool SetNeuralNetworkControl();
+    virtual bool IsKeyboardControl() const;
+    virtual bool IsNeuralNetworkControl() const;
+
+    virtual Tarn::IFenWorld* GetWorld() const;
+    virtual Tarn::CFenNeuralRobot* GetRobot() const;
+
+    virtual void Draw();
+    // Advances the world; the world adapter clamps the time to 0.001 .. 1 s.
+    virtual void Step(double elapsed);
+
+    // The controls, for callers that show or trace what drives the robot.
+    Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
+    Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
+
+private:
+    // The robot is about to be deleted: a log that records it must let go
+    // first, or its next write would read a deleted robot.
+    void ReleaseRobotFromLog();
+
+    CVertexBuffer* vertexBuffer = nullptr;
+    CKeyboard* keyboard = nullptr;
+    Tarn::CReportError report;
+    bool networkControlActive = false;
+    std::unique_ptr<Tarn::CLog> log;
+    std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
+    std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
+    std::unique_ptr<Tarn::CFenWorld> world;
+    Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+};

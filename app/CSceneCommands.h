@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+class CKorvaleScene;
+class ISceneCommandHost;
+
+// The control panel's commands over the scene, shared by the window and the
+// headless runner. A file name comes from the panel's file-name box; an empty
+// one clears instead of loading. Each command returns what its error check
+// returned: false when it showed the scene's errors; true otherwise (also
+// when no check ran).
+class CSceneCommands {
+public:
+    CSceneCommands(CKorvaleScene& scene, ISceneCommandHost& host);
+
+    bool LoadScene(const std::string& fileName);
+    bool LoadRobot(const std::string& fileName);
+    bool LoadNetwork(const std::string& fileName);
+    bool StartLog(const std::string& fileName);
+    bool StopLog();
+    // The two radio buttons of the control group; the buttons stay as the
+    // user set them, also when the switch failed.
+    bool SelectKeyboard();
+    bool SelectNeuralNetwork();
+
+    // True when the scene is ok; otherwise shows its whole error text, clears
+    // the scene's and the log's reports (so each fault is shown once) and
+    // returns false.
+    bool CheckSceneErrors();
+
+private:
+    CKorvaleScene& scene;
+    ISceneCommandHost& host;
+};

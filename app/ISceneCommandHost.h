@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+// What the panel commands need of whoever runs them: the window shows texts
+// on its status line and moves its camera and radio buttons; the headless
+// runner prints errors and ignores the rest.
+class ISceneCommandHost {
+public:
+    virtual ~ISceneCommandHost() = default;
+    // A success text: 2 seconds at priority 2.
+    virtual void ShowInfo(const std::string& text) = 0;
+    // The scene's accumulated error text, one fault a line: 5 seconds at priority 3.
+    virtual void ShowError(const std::string& text) = 0;
+    // Fits the whole arena into the world view.
+    virtual void ResetZoom() = 0;
+    // Checks the "Keyboard" radio button of the control group.
+    virtual void CheckKeyboardButton() = 0;
+    // Checks the "No Target" radio button of the camera group.
+    virtual void CheckNoTargetButton() = 0;
+};

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "app/CKeyboard.h"
+#include "app/CKorvaleScene.h"
+#include "app/WindowMessages.h"
+#include "control/CKeyboardRemoteControl.h"
+#include "control/CNeuralNetworkRemoteControl.h"
+#include "engine/NeuralRobot.h"
+#include "engine/Random.h"
+#include "engine/World.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/IFenWorld.h"
+#include "tests/app/CKorvaleSceneTestFiles.h"
+
+using namespace SceneTestFiles;
+
+namespace {
+
+class KorvaleScene : public ::testing::Test {
+protected:
+    Fen::NeuralRobot& Robot() { return scene.GetRobot()->GetPhysicalObject(); }
+    Fen::World& EngineWorld() { return scene.GetWorld()->GetFenWorld(); }
+    void Press(std::uint8_t key) { keyboard.OnMsg(nullptr, WindowMessage::KeyDown, key, 0); }
+
+    TempFolder folder;
+    CKeyboard keyboard;
+    CKorvaleScene scene{nullptr, &keyboard};
+};
+
+constexpr const char* cannotOpen = "Error in CFenIOStruct: cannot open the file\n";
+
+TEST_F(KorvaleScene, StartsEmptyWithTheKeyboardSelectedAndNothingReported)
+{
+    EXPECT_TRUE(scene.IsOk());
+    EXPECT_EQ(scene.GetErrorText(), "");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    EXPECT_FALSE(scene.IsNeuralNetworkControl());
+    EXPECT_FALSE(scene.IsLogging());
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
+    EXPECT_EQ(EngineWorld().width, 100);
+    EXPECT_EQ(EngineWorld().height, 100);
+}
+
+TEST_F(KorvaleScene, ReportsLineByLineAndClearsItsReport)
+{
+    scene.ReportError("first");
+    scene.ReportError("second");
+    EXPECT_FALSE(scene.IsOk());
+    EXPECT_EQ(scene.GetErrorText(), "first\nsecond\n");
+    scene.ClearErrors();
+    EXPECT_TRUE(scene.IsOk());
+    EXPECT_EQ(scene.GetErrorText(), "");
+}
+
+// ---- scenes
+
+TEST_F(KorvaleScene, LoadSceneReadsArenaObjectsAndStartPosition)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    EXPECT_TRUE(scene.IsOk());
+    EXPECT_EQ(EngineWorld().width, 200);
+    EXPECT_EQ(EngineWorld().height, 100);
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
+    ASSERT_EQ(scene.GetWorld()->GetStartPointCount(), 1u);
+    EXPECT_EQ(scene.GetWorld()->GetStartPoint(0), Fen::Point(150, 60));
+}
+
+TEST_F(KorvaleScene, SceneThatCannotBeOpenedKeepsWorldAndRobot)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
+
+    EXPECT_FALSE(scene.LoadScene(folder.File("missing.xml")));
+    // The document's text, then the scene's own line feed after it.
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    EXPECT_EQ(scene.GetRobot(), robot);
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
+    EXPECT_EQ(EngineWorld().width, 200);
+}
+
+TEST_F(KorvaleScene, SceneWithABadThirdObjectLeavesAnEmptyDefaultWorldAndNoRobot)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+
+    EXPECT_FALSE(scene.LoadScene(folder.Write("bad.xml", sceneBadThirdObject)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
+                                    "Error in CFenPhysicalObjectIO: unable to read object\n"
+                                    "Error in CFenWorldIO: unable to read object\n\n");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
+    EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
+    EXPECT_EQ(scene.GetWorld()->GetStartPointCount(), 0u);
+    EXPECT_EQ(EngineWorld().width, 100);
+    EXPECT_EQ(EngineWorld().height, 100);
+    EXPECT_TRUE(EngineWorld().objects.empty());
+}
+
+TEST_F(KorvaleScene, LoadingASceneDeletesTheRobot)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithoutStart)));
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
+    EXPECT_EQ(EngineWorld().objects.size(), 1u);
+}
+
+TEST_F(KorvaleScene, ClearSceneEmptiesEverything)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    scene.ClearScene();
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
+    EXPECT_EQ(scene.GetWorld()->GetStartPointCount(), 0u);
+    EXPECT_EQ(EngineWorld().width, 100);
+    EXPECT_TRUE(scene.IsOk());
+}
+
+// ---- robots
+
+TEST_F(KorvaleScene, RobotGoesToTheFirstStartPositionWhateverItsFileSays)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(Robot().pos, Fen::Point(150, 60));
+    EXPECT_EQ(Robot().irSensors.size(), 2u);
+    EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 1u);
+}
+
+TEST_F(KorvaleScene, WithoutStartPositionsTheRobotStaysWhereItsFilePutIt)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithoutStart)));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(Robot().pos, Fen::Point(20, 30));
+}
+
+TEST_F(KorvaleScene, LoadingASecondRobotReplacesTheFirst)
+{
+    const std::string file = folder.Write("robot.xml", robotTwoSensors);
+    ASSERT_TRUE(scene.LoadRobot(file));
+    ASSERT_TRUE(scene.LoadRobot(file));
+    EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 1u);
+    EXPECT_EQ(EngineWorld().objects.size(), 1u);
+    EXPECT_EQ(&scene.GetWorld()->GetRobot(0), scene.GetRobot());
+}
+
+TEST_F(KorvaleScene, RobotThatCannotBeOpenedStays)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
+    EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    EXPECT_EQ(scene.GetRobot(), robot);
+}
+
+TEST_F(KorvaleScene, RobotWithAReadErrorLeavesNoRobot)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("bad.xml", robotBadCamera)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CFenCircularCamReader: incomplete definition of camera\n"
+                                    "Error in CFenNeuralRobotIO: unable to read camera\n"
+                                    "Error in CFenNeuralRobotIO: unable to read sensors\n\n");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
+    EXPECT_TRUE(EngineWorld().objects.empty());
+}
+
+TEST_F(KorvaleScene, ClearRobotWithoutRobotDoesNothing)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    scene.ClearRobot();
+    EXPECT_EQ(EngineWorld().objects.size(), 2u);
+    EXPECT_TRUE(scene.IsOk());
+}
+
+// ---- networks and controls
+
+TEST_F(KorvaleScene, NetworkThatFitsTheSensorsTakesOver)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_TRUE(scene.SetNeuralNetworkControl());
+    EXPECT_TRUE(scene.IsNeuralNetworkControl());
+    EXPECT_FALSE(scene.IsKeyboardControl());
+    EXPECT_EQ(Robot().remoteControl, &scene.GetNeuralNetworkControl());
+    EXPECT_TRUE(scene.IsOk());
+
+    EXPECT_TRUE(scene.SetKeyboardControl());
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    EXPECT_EQ(Robot().remoteControl, &scene.GetKeyboardControl());
+    EXPECT_EQ(scene.GetNeuralNetworkControl().robot, nullptr);
+}
+
+TEST_F(KorvaleScene, InconsistentNetworkLeavesTheKeyboardDriving)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkThreeInputs)));
+    EXPECT_FALSE(scene.SetNeuralNetworkControl());
+    EXPECT_EQ(scene.GetErrorText(), "Inconsistent neural network\n");
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    EXPECT_EQ(Robot().remoteControl, &scene.GetKeyboardControl());
+}
+
+TEST_F(KorvaleScene, SelectingAControlWithoutRobotChangesNothing)
+{
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_FALSE(scene.SetNeuralNetworkControl());
+    EXPECT_FALSE(scene.SetKeyboardControl());
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    EXPECT_TRUE(scene.IsOk());
+    EXPECT_EQ(scene.GetNeuralNetworkControl().robot, nullptr);
+}
+
+TEST_F(KorvaleScene, NetworkWithAReadErrorIsLeftEmpty)
+{
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CFeedForwardReader: unable to read network\n"
+                                    "Error in CFeedForwardReader: inconsistent network\n\n");
+    EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
+    EXPECT_EQ(scene.GetNeuralNetworkControl().network.numLayers, 0);
+}
+
+TEST_F(KorvaleScene, NetworkThatCannotBeOpenedStays)
+{
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_FALSE(scene.LoadNetwork(folder.File("missing.xml")));
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 2);
+}
+
+TEST_F(KorvaleScene, ClearNetworkEmptiesIt)
+{
+    ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    scene.ClearNetwork();
+    EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
+}
+
+// ---- time
+
+TEST_F(KorvaleScene, ALongFrameAdvancesOneSecondAtMostAndAnEmptyOneAMillisecond)
+{
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    ASSERT_TRUE(scene.SetKeyboardControl());
+    Press(VirtualKey::Up);
+    const double speed = Robot().robotSpeed;
+
+    const Fen::Point start = Robot().pos;
+    scene.Step(5.0);
+    const double longStep = (Robot().pos - start).norm();
+    EXPECT_GE(longStep, speed * 0.95 * 1.0);
+    EXPECT_LE(longStep, speed * 1.05 * 1.0);
+
+    const Fen::Point before = Robot().pos;
+    scene.Step(0.0);
+    const double emptyStep = (Robot().pos - before).norm();
+    EXPECT_GE(emptyStep, speed * 0.95 * 0.001);
+    EXPECT_LE(emptyStep, speed * 1.05 * 0.001);
+}
+
+} // namespace

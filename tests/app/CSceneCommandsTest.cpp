@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CKeyboard.h"
+#include "app/CKorvaleScene.h"
+#include "app/CSceneCommands.h"
+#include "app/ISceneCommandHost.h"
+#include "control/CKeyboardRemoteControl.h"
+#include "control/CNeuralNetworkRemoteControl.h"
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/IFenWorld.h"
+#include "tests/app/CKorvaleSceneTestFiles.h"
+
+using namespace SceneTestFiles;
+
+namespace {
+
+// Records what the commands ask of the window, in order.
+class RecordingHost : public ISceneCommandHost {
+public:
+    void ShowInfo(const std::string& text) override { calls.push_back("info: " + text); }
+    void ShowError(const std::string& text) override { calls.push_back("error: " + text); }
+    void ResetZoom() override { calls.push_back("reset zoom"); }
+    void CheckKeyboardButton() override { calls.push_back("check Keyboard"); }
+    void CheckNoTargetButton() override { calls.push_back("check No Target"); }
+
+    std::vector<std::string> Take() { return std::exchange(calls, {}); }
+
+private:
+    std::vector<std::string> calls;
+};
+
+using Calls = std::vector<std::string>;
+
+class SceneCommands : public ::testing::Test {
+protected:
+    void LoadSceneAndRobot()
+    {
+        ASSERT_TRUE(commands.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+        ASSERT_TRUE(commands.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+        host.Take();
+    }
+    Fen::RemoteControl* Driver() { return scene.GetRobot()->GetPhysicalObject().remoteControl; }
+
+    TempFolder folder;
+    CKeyboard keyboard;
+    CKorvaleScene scene{nullptr, &keyboard};
+    RecordingHost host;
+    CSceneCommands commands{scene, host};
+};
+
+TEST_F(SceneCommands, LoadSceneShowsSuccessThenFitsTheViewAndResetsTheButtons)
+{
+    EXPECT_TRUE(commands.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    EXPECT_EQ(host.Take(), (Calls{"info: Scene was loaded successfully", "reset zoom", "check No Target",
+                                  "check Keyboard"}));
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
+}
+
+TEST_F(SceneCommands, LoadSceneFailureShowsTheWholeTextOnceAndNoSuccess)
+{
+    EXPECT_FALSE(commands.LoadScene(folder.File("missing.xml")));
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n\n", "reset zoom",
+                                  "check No Target", "check Keyboard"}));
+    EXPECT_TRUE(scene.IsOk()) << "the error check clears what it showed";
+}
+
+TEST_F(SceneCommands, EmptyFileNameClearsTheScene)
+{
+    LoadSceneAndRobot();
+    EXPECT_TRUE(commands.LoadScene(""));
+    EXPECT_EQ(host.Take(), (Calls{"info: Scene was cleared successfully", "reset zoom", "check No Target",
+                                  "check Keyboard"}));
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
+}
+
+TEST_F(SceneCommands, LoadRobotAttachesTheKeyboard)
+{
+    ASSERT_TRUE(commands.LoadScene(folder.Write("scene.xml", sceneWithStart)));
+    host.Take();
+    EXPECT_TRUE(commands.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(host.Take(), (Calls{"info: Robot was loaded successfully", "check Keyboard"}));
+    EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
+    EXPECT_TRUE(scene.IsKeyboardControl());
+}
+
+TEST_F(SceneCommands, LoadRobotFailureAndClear)
+{
+    LoadSceneAndRobot();
+    EXPECT_FALSE(commands.LoadRobot(folder.Write("bad.xml", robotBadCamera)));
+    const Calls calls = host.Take();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].rfind("error: Error in CFenCircularCamReader", 0), 0u);
+    EXPECT_EQ(calls[1], "check Keyboard");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+
+    EXPECT_TRUE(commands.LoadRobot(""));
+    EXPECT_EQ(host.Take(), (Calls{"info: Robot was cleared successfully", "check Keyboard"}));
+}
+
+TEST_F(SceneCommands, LoadNetworkSwitchesBackToTheKeyboardWhetherItWorkedOrNot)
+{
+    LoadSceneAndRobot();
+    const std::string network = folder.Write("net.xml", networkTwoInputs);
+    ASSERT_TRUE(commands.LoadNetwork(network));
+    ASSERT_TRUE(commands.SelectNeuralNetwork());
+    ASSERT_TRUE(scene.IsNeuralNetworkControl());
+    host.Take();
+
+    EXPECT_TRUE(commands.LoadNetwork(network));
+    EXPECT_EQ(host.Take(), (Calls{"info: Neural network was loaded successfully", "check Keyboard"}));
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
+
+    ASSERT_TRUE(commands.SelectNeuralNetwork());
+    host.Take();
+    EXPECT_FALSE(commands.LoadNetwork(folder.File("missing.xml")));
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n\n", "check Keyboard"}));
+    EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
+
+    EXPECT_TRUE(commands.LoadNetwork(""));
+    EXPECT_EQ(host.Take(), (Calls{"info: Neural network was cleared successfully", "check Keyboard"}));
+    EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
+}
+
+TEST_F(SceneCommands, NeuralNetworkThatDoesNotFitShowsTheErrorAndTheKeyboardDrives)
+{
+    LoadSceneAndRobot();
+    ASSERT_TRUE(commands.LoadNetwork(folder.Write("net.xml", networkThreeInputs)));
+    host.Take();
+    EXPECT_FALSE(commands.SelectNeuralNetwork());
+    // The radio buttons stay as the user clicked them.
+    EXPECT_EQ(host.Take(), (Calls{"error: Inconsistent neural network\n"}));
+    EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
+}
+
+TEST_F(SceneCommands, ControlButtonsWithoutRobotShowNothing)
+{
+    EXPECT_TRUE(commands.SelectNeuralNetwork());
+    EXPECT_TRUE(commands.SelectKeyboard());
+    EXPECT_EQ(host.Take(), Calls{});
+}
+
+TEST_F(SceneCommands, StartLogWithoutNameAsksForOneAndLeavesTheLogAlone)
+{
+    LoadSceneAndRobot();
+    EXPECT_TRUE(commands.StartLog(""));
+    EXPECT_EQ(host.Take(), (Calls{"info: Please enter the name of the log"}));
+    EXPECT_FALSE(scene.IsLogging());
+}
+
+TEST_F(SceneCommands, StartLogWithoutRobotShowsWhy)
+{
+    EXPECT_FALSE(commands.StartLog(folder.File("run.log")));
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CKorvaleScene: robot is not loaded\n"}));
+}
+
+TEST_F(SceneCommands, StartAndStopLog)
+{
+    LoadSceneAndRobot();
+    EXPECT_TRUE(commands.StartLog(folder.File("run.log")));
+    EXPECT_EQ(host.Take(), (Calls{"info: Log was started successfully"}));
+    EXPECT_TRUE(scene.IsLogging());
+
+    EXPECT_TRUE(commands.StopLog());
+    EXPECT_EQ(host.Take(), (Calls{"info: Log was stopped successfully"}));
+    EXPECT_FALSE(scene.IsLogging());
+}
+
+TEST_F(SceneCommands, StopLogWithoutRunningLogShowsNothing)
+{
+    LoadSceneAndRobot();
+    EXPECT_TRUE(commands.StopLog());
+    EXPECT_EQ(host.Take(), Calls{});
+}
+
+TEST_F(SceneCommands, StartLogOnAnExistingFileShowsEveryLine)
+{
+    LoadSceneAndRobot();
+    EXPECT_FALSE(commands.StartLog(folder.Write("run.log", "x")));
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CLog: log file already exists\n"
+                                  "Error in CLog: log file is not created yet\n\n"
+                                  "Error in CKorvaleScene: unable to start log\n"}));
+    EXPECT_TRUE(scene.IsOk());
+}
+
+} // namespace

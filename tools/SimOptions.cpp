@@ -1,0 +1,128 @@
+#include "tools/SimOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <optional>
+
+namespace {
+
+double ParseReal(const std::string& option, const std::string& text)
+{
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || !std::isfinite(value))
+        throw UsageError(option + " needs a number, not '" + text + "'");
+    return value;
+}
+
+std::int64_t ParseCount(const std::string& option, const std::string& text)
+{
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || value < 0)
+        throw UsageError(option + " needs a whole number of frames, not '" + text + "'");
+    return value;
+}
+
+const std::vector<std::string> valueOptions = {"--scene", "--robot", "--network", "--control", "--keys",
+                                               "--dt", "--seconds", "--steps", "--log", "--trace", "--plot"};
+
+bool TakesValue(const std::string& option)
+{
+    for (const std::string& name : valueOptions)
+        if (name == option)
+            return true;
+    return false;
+}
+
+} // namespace
+
+SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
+{
+    std::map<std::string, std::string> given;
+    SimOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        std::optional<std::string> value;
+        if (const std::size_t equals = option.find('='); option.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        }
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (option == "--quiet" && !value) {
+            options.quiet = true;
+            continue;
+        }
+        if (!TakesValue(option))
+            throw UsageError("unknown option '" + arguments[i] + "'");
+        if (!value) {
+            if (i + 1 == arguments.size())
+                throw UsageError(option + " needs a value");
+            value = arguments[++i];
+        }
+        if (!given.emplace(option, *value).second)
+            throw UsageError(option + " given twice");
+    }
+
+    const auto get = [&given](const char* name) {
+        const auto found = given.find(name);
+        return found == given.end() ? std::string{} : found->second;
+    };
+    const auto has = [&given](const char* name) { return given.count(name) != 0; };
+    const auto needsFile = [&](const char* name) {
+        if (has(name) && get(name).empty())
+            throw UsageError(std::string(name) + " needs a file name");
+    };
+    for (const char* name : {"--scene", "--robot", "--network", "--keys", "--log", "--trace", "--plot"})
+        needsFile(name);
+
+    if (!has("--scene"))
+        throw UsageError("--scene FILE is required");
+    options.scene = get("--scene");
+    options.robot = get("--robot");
+    options.network = get("--network");
+    options.keys = get("--keys");
+    options.log = get("--log");
+    options.trace = get("--trace");
+    options.plot = get("--plot");
+
+    options.control = has("--network") ? Control::Network : Control::Keyboard;
+    if (has("--control")) {
+        const std::string control = get("--control");
+        if (control == "keyboard")
+            options.control = Control::Keyboard;
+        else if (control == "network")
+            options.control = Control::Network;
+        else
+            throw UsageError("--control is keyboard or network, not '" + control + "'");
+    }
+    for (const char* name : {"--control", "--keys", "--trace"})
+        if (has(name) && options.robot.empty())
+            throw UsageError(std::string(name) + " needs --robot FILE");
+
+    if (has("--dt")) {
+        options.frameTime = ParseReal("--dt", get("--dt"));
+        if (options.frameTime <= 0)
+            throw UsageError("--dt must be greater than 0");
+    }
+    if (has("--seconds") == has("--steps"))
+        throw UsageError("give either --seconds T or --steps N");
+    if (has("--steps")) {
+        options.frames = ParseCount("--steps", get("--steps"));
+    } else {
+        const double seconds = ParseReal("--seconds", get("--seconds"));
+        if (seconds < 0)
+            throw UsageError("--seconds must not be negative");
+        const double frames = std::round(seconds / options.frameTime);
+        if (!(frames < 9.0e15))
+            throw UsageError("--seconds / --dt gives too many frames");
+        options.frames = static_cast<std::int64_t>(frames);
+    }
+    return options;
+}

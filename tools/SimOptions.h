@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A command line the runner cannot use; its text is the one-line hint.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What one run of korvale-sim does, as given on its command line.
+struct SimOptions {
+    enum class Control { Keyboard, Network };
+
+    std::string scene;
+    std::string robot;
+    std::string network;
+    Control control = Control::Keyboard; // network when --network is given
+    std::string keys;
+    double frameTime = 1.0 / 60.0;
+    std::int64_t frames = 0; // from --seconds or --steps
+    std::string log;
+    std::string trace;
+    std::string plot;
+    bool quiet = false;
+    bool help = false;
+
+    // Throws UsageError for anything it cannot use.
+    static SimOptions Parse(const std::vector<std::string>& arguments);
+};
+
+inline constexpr const char* SimUsage =
+    "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
+    "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
+    "                   [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";

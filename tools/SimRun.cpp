@@ -1,0 +1,168 @@
+#include "tools/SimRun.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "app/CKeyboard.h"
+#include "app/CKorvaleScene.h"
+#include "app/CSceneCommands.h"
+#include "app/ISceneCommandHost.h"
+#include "app/WindowMessages.h"
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/IFenWorld.h"
+#include "render/CVertexBuffer.h"
+#include "tools/KeyScript.h"
+#include "tools/ProgressBar.h"
+#include "tools/SimOptions.h"
+#include "tools/SvgPlot.h"
+#include "tools/TraceWriter.h"
+
+namespace {
+
+// The runner's side of the panel commands: errors are printed, the rest of
+// what the window would do has nothing to act on.
+class RunnerHost : public ISceneCommandHost {
+public:
+    explicit RunnerHost(std::ostream& err_) : err(err_) {}
+
+    void ShowInfo(const std::string&) override {}
+    // The status line shows the text one line under the other; a line feed
+    // ends every line, so the trailing ones carry nothing to show.
+    void ShowError(const std::string& text) override
+    {
+        const std::size_t end = text.find_last_not_of('\n');
+        if (end != std::string::npos)
+            err << text.substr(0, end + 1) << '\n';
+        err.flush();
+    }
+    void ResetZoom() override {}
+    void CheckKeyboardButton() override {}
+    void CheckNoTargetButton() override {}
+
+private:
+    std::ostream& err;
+};
+
+Fen::NeuralRobot* EngineRobot(CKorvaleScene& scene)
+{
+    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
+    return robot ? &robot->GetPhysicalObject() : nullptr;
+}
+
+std::string Fixed(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
+} // namespace
+
+int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err, bool terminal)
+{
+    const KeyScript keys = options.keys.empty() ? KeyScript{} : KeyScript::Load(options.keys);
+
+    CKeyboard keyboard;
+    CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    CKorvaleScene scene(&vertexBuffer, &keyboard);
+    RunnerHost host(err);
+    CSceneCommands commands(scene, host);
+
+    if (!commands.LoadScene(options.scene))
+        return 1;
+    if (!options.robot.empty() && !commands.LoadRobot(options.robot))
+        return 1;
+    if (!options.network.empty() && !commands.LoadNetwork(options.network))
+        return 1;
+    if (!options.robot.empty()) {
+        const bool ok = options.control == SimOptions::Control::Network ? commands.SelectNeuralNetwork()
+                                                                         : commands.SelectKeyboard();
+        if (!ok)
+            return 1;
+    }
+
+    std::ofstream traceFile;
+    std::unique_ptr<TraceWriter> trace;
+    Fen::NeuralRobot* robot = EngineRobot(scene);
+    if (!options.trace.empty()) {
+        traceFile.open(options.trace, std::ios::binary | std::ios::trunc);
+        if (!traceFile) {
+            err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
+            return 1;
+        }
+        trace = std::make_unique<TraceWriter>(traceFile, robot->irSensors.size());
+    }
+    std::ofstream plotFile;
+    if (!options.plot.empty()) {
+        plotFile.open(options.plot, std::ios::binary | std::ios::trunc);
+        if (!plotFile) {
+            err << "korvale-sim: cannot write the plot '" << options.plot << "'\n";
+            return 1;
+        }
+    }
+
+    if (!options.log.empty() && !commands.StartLog(options.log))
+        return 1;
+
+    // The host hands the frame's elapsed time over in single precision.
+    const float elapsed = static_cast<float>(options.frameTime);
+    const double frameTime = options.frameTime;
+    SvgPlot plot;
+    double distance = 0;
+    if (robot != nullptr)
+        plot.AddPathPoint(robot->pos);
+
+    const auto wallStart = std::chrono::steady_clock::now();
+    ProgressBar progress(err, terminal && !options.quiet, options.frames);
+    std::size_t nextKey = 0;
+    for (std::int64_t frame = 0; frame < options.frames; ++frame) {
+        const double frameStart = static_cast<double>(frame) * frameTime;
+        while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
+            const KeyScript::Event& event = keys.Events()[nextKey++];
+            keyboard.OnMsg(nullptr, event.down ? WindowMessage::KeyDown : WindowMessage::KeyUp, event.key, 0);
+        }
+        const Fen::Point before = robot ? robot->pos : Fen::Point{};
+        scene.Step(elapsed);
+        if (scene.IsLogging())
+            scene.WriteLog(elapsed);
+        if (robot != nullptr) {
+            distance += (robot->pos - before).norm();
+            plot.AddPathPoint(robot->pos);
+        }
+        if (trace)
+            trace->Row(static_cast<double>(frame + 1) * frameTime, *robot);
+        progress.Update(frame + 1);
+    }
+    progress.Finish();
+    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+
+    int status = 0;
+    if (!options.log.empty() && !commands.StopLog())
+        status = 1;
+    if (trace && !traceFile.flush()) {
+        err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
+        status = 1;
+    }
+    if (!options.plot.empty()) {
+        plot.Write(plotFile, scene.GetWorld()->GetFenWorld());
+        if (!plotFile.flush()) {
+            err << "korvale-sim: cannot write the plot '" << options.plot << "'\n";
+            status = 1;
+        }
+    }
+
+    if (!options.quiet) {
+        // What the world advanced: the world adapter keeps each step within 0.001 .. 1 s.
+        const double simulated =
+            static_cast<double>(options.frames) * std::clamp(static_cast<double>(elapsed), 0.001, 1.0);
+        out << "simulated " << Fixed(simulated, 3) << " s in " << Fixed(wallSeconds, 3) << " s wall time ("
+            << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-"))
+            << " real time), robot travelled "
+            << (robot ? Fixed(distance, 3) + " units" : std::string("nothing: no robot")) << '\n';
+    }
+    return status;
+}
