@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -56,6 +57,11 @@ struct Answers {
     bool forward, backward, left, right;
     bool operator==(const Answers&) const = default;
 };
+
+void PrintTo(const Answers& a, std::ostream* os)
+{
+    *os << "{forward " << a.forward << ", backward " << a.backward << ", left " << a.left << ", right " << a.right << "}";
+}
 
 Answers Ask(Fen::RemoteControl& control)
 {
@@ -172,10 +178,12 @@ TEST_F(NeuralControl, FeedsTheReadingsInSensorOrderUnscaled)
 {
     AddSensors(robot, {3, 40});
     // Each output picks one input or a difference of both.
-    control.network = LinearNetwork({{1, 0}, {0, 1}, {1, -0.1}, {-1, 0.1}}, {-2.9, -39.9, 0, 0});
+    // Outputs 0.6, 0.4, -1 and 1; the readings swapped would give 37.6,
+    // -36.6, 39.7 and -39.7.
+    control.network = LinearNetwork({{1, 0}, {0, 1}, {1, -0.1}, {-1, 0.1}}, {-2.4, -39.6, 0, 0});
     robot.setRemoteControl(&control);
     control.update();
-    EXPECT_EQ(Ask(control), (Answers{true, true, false, true}));
+    EXPECT_EQ(Ask(control), (Answers{true, false, false, true}));
 }
 
 TEST_F(NeuralControl, ConsistencyFollowsTheSensorCount)
