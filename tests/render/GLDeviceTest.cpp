@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
+#include <cmath>
 #include <memory>
 #include <string>
 #include "render/CEGLOffscreenContext.h"
 #include "render/CGLDevice.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
+#include "engine/Angle.h"
+#include "engine/CircularCam.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/CFenPhysicalObject.h"
+#include "model/CFenWorld.h"
+#include "render/CFenCircularCamPlotter.h"
+#include "render/CFenPhysicalObjectPlotter.h"
 
 namespace {
 
@@ -49,6 +57,179 @@ TEST_F(GLDeviceTest, ClearKeepsToTheViewport)
     EXPECT_EQ(Pixel(470, 444) & 0xFFFFFFu, 0x2D32AAu);
     EXPECT_EQ(Pixel(10, 54) & 0xFFFFFFu, 0x2D32AAu);
     EXPECT_EQ(Pixel(10, 445) & 0xFFFFFFu, 0x2D32AAu);
+}
+
+constexpr std::uint32_t WindowColor = 0x002D32AAu;
+constexpr std::uint32_t WorldColor = 0x000000AAu;
+constexpr std::uint32_t Rgb(std::uint32_t pixel) { return pixel & 0xFFFFFFu; }
+
+// A frame as the application draws it: the whole target cleared, then the
+// world view with its own clear, the arena and everything in it.
+class GLSceneTest : public GLDeviceTest {
+protected:
+    void SetUp() override
+    {
+        GLDeviceTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        vertexBuffer.OnCreateDevice(device.get());
+        viewport.OnCreateDevice(device.get());
+        ASSERT_EQ(vertexBuffer.OnResetDevice(), DeviceOk);
+        ASSERT_EQ(device->SetRenderState(RenderState::CullMode, CullNone), DeviceOk);
+        ASSERT_EQ(device->SetRenderState(RenderState::Lighting, 0), DeviceOk);
+        viewport.SetRect(10, 55, 460, 390);
+        viewport.FitWorld(100, 100);
+    }
+    void TearDown() override
+    {
+        world.Reset(100, 100);
+        vertexBuffer.OnLostDevice();
+        vertexBuffer.OnDestroyDevice();
+        viewport.OnDestroyDevice();
+    }
+
+    template <class F>
+    void Frame(F&& drawWorld)
+    {
+        ASSERT_EQ(device->Clear(ClearTarget | ClearZBuffer, WindowColor, 1.0f, 0), DeviceOk);
+        ASSERT_EQ(device->BeginScene(), DeviceOk);
+        ASSERT_EQ(viewport.Begin(), DeviceOk);
+        ASSERT_EQ(viewport.Clear(WorldColor), DeviceOk);
+        drawWorld();
+        ASSERT_EQ(viewport.End(), DeviceOk);
+        ASSERT_EQ(device->EndScene(), DeviceOk);
+    }
+
+    // The pixel that shows a world point.
+    std::uint32_t At(double x, double y) const
+    {
+        const Vec2 ndc = Vec2TransformCoord({static_cast<float>(x), static_cast<float>(y)},
+                                            viewport.GetCombinedMatrix());
+        const DeviceViewport& r = viewport.GetRect();
+        const float px = static_cast<float>(r.x) + (ndc.x + 1) * static_cast<float>(r.width) / 2;
+        const float py = static_cast<float>(r.y) + (1 - ndc.y) * static_cast<float>(r.height) / 2;
+        return Rgb(Pixel(static_cast<std::uint32_t>(px), static_cast<std::uint32_t>(py)));
+    }
+
+    // Whether any pixel within one of the point's pixel shows the colour.
+    bool NearPoint(double x, double y, std::uint32_t rgb) const
+    {
+        const Vec2 ndc = Vec2TransformCoord({static_cast<float>(x), static_cast<float>(y)},
+                                            viewport.GetCombinedMatrix());
+        const DeviceViewport& r = viewport.GetRect();
+        const int px = static_cast<int>(static_cast<float>(r.x) + (ndc.x + 1) * static_cast<float>(r.width) / 2);
+        const int py = static_cast<int>(static_cast<float>(r.y) + (1 - ndc.y) * static_cast<float>(r.height) / 2);
+        const auto block = device->ReadPixels(static_cast<std::uint32_t>(px - 1), static_cast<std::uint32_t>(py - 1), 3, 3);
+        for (std::uint32_t p : block)
+            if (Rgb(p) == rgb)
+                return true;
+        return false;
+    }
+
+    CVertexBuffer vertexBuffer;
+    CViewport viewport;
+    Tarn::CFenWorld world{&vertexBuffer};
+};
+
+TEST_F(GLSceneTest, TheWorldViewIsClearedAndTheOutsideUntouched)
+{
+    Frame([&] { world.Draw(); });
+    EXPECT_EQ(Rgb(Pixel(240, 250)), Rgb(WorldColor));
+    EXPECT_EQ(Rgb(Pixel(12, 57)), Rgb(WorldColor));
+    EXPECT_EQ(Rgb(Pixel(5, 5)), Rgb(WindowColor));
+    EXPECT_EQ(Rgb(Pixel(9, 250)), Rgb(WindowColor));
+    EXPECT_EQ(Rgb(Pixel(470, 250)), Rgb(WindowColor));
+    EXPECT_EQ(Rgb(Pixel(240, 54)), Rgb(WindowColor));
+    EXPECT_EQ(Rgb(Pixel(240, 445)), Rgb(WindowColor));
+    EXPECT_EQ(Rgb(Pixel(630, 470)), Rgb(WindowColor));
+}
+
+TEST_F(GLSceneTest, TheBorderIsBlackOnTheArenaEdgesOnly)
+{
+    Frame([&] { world.Draw(); });
+    for (double t : {5.0, 50.0, 95.0}) {
+        EXPECT_TRUE(NearPoint(t, 0, 0x000000)) << "bottom " << t;
+        EXPECT_TRUE(NearPoint(t, 100, 0x000000)) << "top " << t;
+        EXPECT_TRUE(NearPoint(0, t, 0x000000)) << "left " << t;
+        EXPECT_TRUE(NearPoint(100, t, 0x000000)) << "right " << t;
+    }
+    EXPECT_EQ(At(50, 50), Rgb(WorldColor));
+    EXPECT_EQ(At(3, 3), Rgb(WorldColor));
+    EXPECT_EQ(At(-3, 50), Rgb(WorldColor));
+}
+
+TEST_F(GLSceneTest, ARedDiscIsRedAtItsCentre)
+{
+    auto& disc = Tarn::CFenPhysicalObject::Create(world).GetPhysicalObject();
+    disc.pos = {30, 30};
+    disc.r = 5;
+    disc.color = {1, 0, 0, 1};
+    Frame([&] { world.Draw(); });
+    EXPECT_EQ(At(30, 30), 0xFF0000u);
+    EXPECT_EQ(At(33, 30), 0xFF0000u);
+    EXPECT_EQ(At(30, 36), Rgb(WorldColor));
+}
+
+TEST_F(GLSceneTest, TheCameraBandHidesABodyWhicheverIsDrawnFirst)
+{
+    Fen::PhysicalObject body;
+    body.pos = {58, 50};
+    body.r = 1.5;
+    body.color = {0, 1, 0, 1};
+    Fen::CircularCam camera;
+    camera.setup(0, 0, 0, 0, Fen::pi / 4, 10);
+    camera.absPos = {50, 50};
+    camera.image.assign(10, Fen::Color{1, 1, 0, 1});
+    Tarn::CFenPhysicalObjectPlotter bodyPlotter(&vertexBuffer);
+    Tarn::CFenCircularCamPlotter camPlotter(&vertexBuffer);
+    const double robotRadius = 4; // the band runs from 6 to 10 around the camera
+
+    Frame([&] {
+        EXPECT_EQ(bodyPlotter.Plot(body), DeviceOk);
+        EXPECT_EQ(camPlotter.Plot(camera, robotRadius), DeviceOk);
+    });
+    EXPECT_EQ(At(58, 50), 0xFFFF00u);
+
+    Frame([&] {
+        EXPECT_EQ(camPlotter.Plot(camera, robotRadius), DeviceOk);
+        EXPECT_EQ(bodyPlotter.Plot(body), DeviceOk);
+    });
+    EXPECT_EQ(At(58, 50), 0xFFFF00u);
+    // Outside the band the body shows.
+    body.pos = {50, 58};
+    Frame([&] { EXPECT_EQ(bodyPlotter.Plot(body), DeviceOk); });
+    EXPECT_EQ(At(50, 58), 0x00FF00u);
+}
+
+TEST_F(GLSceneTest, TheRobotShowsItsArrowOverItsBody)
+{
+    auto& robot = Tarn::CFenNeuralRobot::Create(world).GetPhysicalObject();
+    robot.pos = {50, 50};
+    robot.r = 10;
+    robot.angle = Fen::pi / 2;
+    robot.color = {0, 0, 1, 1};
+    Frame([&] { world.Draw(); });
+    // The arrow (light grey) points up: its tip region is grey, below the
+    // centre between its back corners too, and the body's side is blue.
+    EXPECT_EQ(At(50, 53), 0xAAAAAAu);
+    EXPECT_EQ(At(50, 46), 0xAAAAAAu);
+    EXPECT_EQ(At(57, 50), 0x0000FFu);
+}
+
+TEST_F(GLSceneTest, DrawingsThatOutgrowTheBufferStillShow)
+{
+    Fen::Polygone ring;
+    for (int i = 0; i < 800; ++i)
+        ring.push_back({10 * std::cos(2 * Fen::pi * i / 800), 10 * std::sin(2 * Fen::pi * i / 800)});
+    auto& body = Tarn::CFenPhysicalObject::Create(world).GetPhysicalObject();
+    body.pos = {50, 50};
+    body.color = {0, 1, 0, 1};
+    body.setBoundingSurface(ring);
+    body.computeAbsBoundingSurface();
+    Frame([&] { world.Draw(); });
+    EXPECT_GT(vertexBuffer.GetCapacity(), CVertexBuffer::InitialCapacity);
+    EXPECT_EQ(At(50, 50), 0x00FF00u);
+    EXPECT_EQ(At(58, 50), 0x00FF00u);
 }
 
 } // namespace
