@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <pugixml.hpp>
+
+#include "tests/tools/KorvaleSimRun.h"
+
+using namespace KorvaleSimRun;
+
+namespace {
+
+constexpr const char* robotWithBadCamera = R"(<neuralrobot wheelDistance="2" robotSpeed="4">
+  <object x="20" y="30" r="1.5" mass="1"/>
+  <sensors><camera x="0" y="0" height="1" orientation="0" fieldOfView="30"/></sensors>
+</neuralrobot>)";
+
+constexpr const char* networkSevenInputs = R"(<network inputDimensions="7" outputDimensions="4" numLayers="1">
+  <layers><layer index="1" dimensions="4" transferFcn="logsig"/></layers>
+  <weights><inputlayer to="1"><matrix m="4" n="7">
+    0 0 0 0 0 0 0  0 0 0 0 0 0 0  0 0 0 0 0 0 0  0 0 0 0 0 0 0</matrix></inputlayer></weights>
+  <biases><bias to="1"><vector m="4">5 -5 -5 -5</vector></bias></biases>
+</network>)";
+
+std::string Shortest(double value)
+{
+    char buffer[32];
+    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
+}
+
+class KorvaleSim : public ::testing::Test {
+protected:
+    Folder folder;
+};
+
+// ---- usage errors: status 2 and one line of hint
+
+TEST_F(KorvaleSim, UsageErrorsExitWithTwoAndOneLineOfHint)
+{
+    const std::vector<std::vector<std::string>> commandLines = {
+        {},
+        {"--scene", Example("Default.xml")},
+        {"--scene", Example("Default.xml"), "--seconds", "1", "--steps", "10"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--fast"},
+        {"--scene", Example("Default.xml"), "--steps", "-1"},
+        {"--scene", Example("Default.xml"), "--seconds", "abc"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--dt", "0"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--control", "joystick", "--robot", "r.xml"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--trace", "t.csv"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--scene", Example("Rooms.xml")},
+        {"--scene"},
+    };
+    for (const auto& arguments : commandLines) {
+        const Result result = folder.Run(arguments);
+        EXPECT_EQ(result.status, 2) << result.err;
+        EXPECT_EQ(result.err.rfind("korvale-sim: ", 0), 0u) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(KorvaleSim, BadKeyScriptIsAUsageErrorNamingTheLine)
+{
+    const std::string keys = folder.Write("keys.txt", "0 Up down\n1.5 Space down\n");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--keys",
+                                      keys, "--steps", "10"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find(keys + ":2:"), std::string::npos) << result.err;
+}
+
+TEST_F(KorvaleSim, HelpPrintsTheUsage)
+{
+    const Result result = folder.Run({"--help"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out.rfind("usage: korvale-sim --scene FILE", 0), 0u);
+}
+
+// ---- command errors: status 1 and the status line's text
+
+TEST_F(KorvaleSim, MissingSceneShowsTheOpenError)
+{
+    const Result result = folder.Run({"--scene", folder.File("missing.xml"), "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error in CFenIOStruct: cannot open the file\n");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(KorvaleSim, BadRobotShowsEveryLineInnermostFirst)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot",
+                                      folder.Write("robot.xml", robotWithBadCamera), "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error in CFenCircularCamReader: incomplete definition of camera\n"
+                          "Error in CFenNeuralRobotIO: unable to read camera\n"
+                          "Error in CFenNeuralRobotIO: unable to read sensors\n");
+}
+
+TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobot)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      folder.Write("net.xml", networkSevenInputs), "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Inconsistent neural network\n");
+}
+
+TEST_F(KorvaleSim, NetworkControlWithoutNetwork)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--control",
+                                      "network", "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Inconsistent neural network\n");
+}
+
+TEST_F(KorvaleSim, LogWithoutRobot)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--log", folder.File("run.log"), "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error in CKorvaleScene: robot is not loaded\n");
+}
+
+TEST_F(KorvaleSim, LogOverAnExistingFileKeepsTheBlankLineBetweenReports)
+{
+    const std::string log = folder.Write("run.log", "keep\n");
+    const Result result =
+        folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--log", log, "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error in CLog: log file already exists\n"
+                          "Error in CLog: log file is not created yet\n"
+                          "\n"
+                          "Error in CKorvaleScene: unable to start log\n");
+    EXPECT_EQ(ReadFile(log), "keep\n");
+}
+
+TEST_F(KorvaleSim, TraceThatCannotBeWritten)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--trace",
+                                      folder.File("no/such/folder/t.csv"), "--steps", "1"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot write the trace"), std::string::npos);
+}
+
+// ---- runs
+
+TEST_F(KorvaleSim, TraceHasOneRowPerFrameWithTheEndTimeOfTheFrame)
+{
+    const std::string trace = folder.File("t.csv");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--steps",
+                                      "12", "--trace", trace, "--quiet"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    const Trace t = Trace::Read(trace);
+    EXPECT_EQ(t.columns, (std::vector<std::string>{"time", "x", "y", "angle", "ir0", "ir1", "ir2", "ir3", "ir4", "ir5",
+                                                   "ir6", "ir7", "forward", "backward", "left", "right"}));
+    ASSERT_EQ(t.rows.size(), 12u);
+    for (std::size_t i = 0; i < t.rows.size(); ++i) {
+        EXPECT_EQ(t.rows[i][0], Shortest(static_cast<double>(i + 1) * (1.0 / 60.0)));
+        EXPECT_EQ(t.rows[i].size(), t.columns.size());
+    }
+    // The keyboard drives and nothing is pressed: the robot stays at the start.
+    EXPECT_EQ(t.Value(11, "x"), 20);
+    EXPECT_EQ(t.Value(11, "y"), 20);
+}
+
+TEST_F(KorvaleSim, SecondsAreRoundedToWholeFrames)
+{
+    const std::string trace = folder.File("t.csv");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--seconds",
+                                      "1", "--dt", "0.3", "--trace", trace});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Trace::Read(trace).rows.size(), 3u);
+}
+
+TEST_F(KorvaleSim, KeysTakeEffectAtTheFirstFrameStartingAtOrAfterTheirTime)
+{
+    const std::string keys = folder.Write("keys.txt", "# drive half a second\n0 Up down\n\n0.51 Up up\n");
+    const std::string trace = folder.File("t.csv");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--keys",
+                                      keys, "--steps", "60", "--trace", trace});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const Trace t = Trace::Read(trace);
+    ASSERT_EQ(t.rows.size(), 60u);
+    // Frame 30 starts at 0.5 s, frame 31 at about 0.517 s.
+    for (std::size_t i = 0; i < 60; ++i)
+        EXPECT_EQ(t.Value(i, "forward"), i <= 30 ? 1 : 0) << "frame " << i;
+    const double travelled = t.Value(30, "x") - 20;
+    EXPECT_NEAR(travelled, 8.0 * 31 / 60, 8.0 * 31 / 60 * 0.05); // robotSpeed 8, wheel noise 5 %
+    EXPECT_EQ(t.Value(59, "x"), t.Value(31, "x"));
+}
+
+TEST_F(KorvaleSim, LogRecordsEveryTenthOfASecond)
+{
+    const std::string log = folder.File("run.log");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--log", log,
+                                      "--dt", "0.0625", "--steps", "8"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::istringstream lines(ReadFile(log));
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        std::istringstream fields(line);
+        EXPECT_EQ(std::distance(std::istream_iterator<std::string>(fields), std::istream_iterator<std::string>()),
+                  8 + 4);
+    }
+    EXPECT_EQ(count, 4);
+}
+
+TEST_F(KorvaleSim, PlotShowsArenaBodiesAndPath)
+{
+    const std::string plot = folder.File("run.svg");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      Example("DriveForward.xml"), "--steps", "30", "--plot", plot});
+    ASSERT_EQ(result.status, 0) << result.err;
+    pugi::xml_document svg;
+    ASSERT_TRUE(svg.load_file(plot.c_str()));
+    const pugi::xml_node root = svg.child("svg");
+    ASSERT_TRUE(root);
+    int bodies = 0, paths = 0;
+    for (const pugi::xpath_node node : root.select_nodes("//circle[@fill!='none'] | //polygon"))
+        bodies += node.node() ? 1 : 0;
+    for (const pugi::xpath_node node : root.select_nodes("//polyline"))
+        paths += node.node() ? 1 : 0;
+    EXPECT_EQ(bodies, 6 + 1); // the scene's six bodies and the robot
+    EXPECT_EQ(paths, 1);
+}
+
+TEST_F(KorvaleSim, SummaryLineUnlessQuiet)
+{
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      Example("DriveForward.xml"), "--seconds", "1"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("simulated 1.000 s in ", 0), 0u) << result.out;
+    EXPECT_NE(result.out.find("real time), robot travelled "), std::string::npos) << result.out;
+    EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 1);
+    EXPECT_EQ(result.err, "") << "no progress bar when standard error is not a terminal";
+}
+
+} // namespace
