@@ -1,0 +1,114 @@
+// Contacts with the four walls of the arena.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include "EngineFixtures.h"
+#include "engine/Angle.h"
+#include "engine/LocalInteraction.h"
+#include "engine/Robot.h"
+
+using namespace Fen;
+using FenTest::box;
+using FenTest::disc;
+using FenTest::Scene;
+
+TEST(Walls, DiscInTheCornerGetsBothShiftsAtOnce)
+{
+    Scene scene(20, 10);
+    auto& ball = scene.add(disc({0.5, 0.25}, 1, 1));
+    scene.world.collideWithWalls(ball);
+    EXPECT_EQ(ball.pos, Point(1, 1));
+
+    ball.pos = Point{19.5, 9.75};
+    scene.world.collideWithWalls(ball);
+    EXPECT_EQ(ball.pos, Point(19, 9));
+}
+
+TEST(Walls, DiscStrictlyInsideIsLeftAlone)
+{
+    Scene scene(20, 10);
+    auto& ball = scene.add(disc({1.0001, 8.9999}, 1, 1));
+    ball.speed = Vector{1, 1};
+    ball.collisionAngularFrictionFactor = 1;
+    scene.world.collideWithWalls(ball);
+    EXPECT_EQ(ball.pos, Point(1.0001, 8.9999));
+    EXPECT_EQ(ball.angSpeed, 0);
+}
+
+TEST(Walls, SlidingAlongTheFloorSpins)
+{
+    Scene scene(20, 10);
+    auto& ball = scene.add(disc({5, 0.5}, 1, 1));
+    ball.speed = Vector{2, 0};
+    ball.collisionAngularFrictionFactor = 0.25;
+    scene.world.collideWithWalls(ball);
+    EXPECT_EQ(ball.pos, Point(5, 1));
+    // Floor normal (0, 1): angSpeed -= (2*1 - 0*0) * 0.25.
+    EXPECT_DOUBLE_EQ(ball.angSpeed, -0.5);
+}
+
+TEST(Walls, DeepestPolygonVertexDecides)
+{
+    Scene scene(20, 10);
+    auto& diamond = scene.add(box({0.5, 5}, 1, 1, 1));
+    diamond.angle = pi / 4;
+    diamond.initInteractions();
+    double minX = 0;
+    for (const Point& v : diamond.absBoundingSurface)
+        minX = std::min(minX, v.x);
+    scene.world.collideWithWalls(diamond);
+    EXPECT_DOUBLE_EQ(diamond.pos.x, 0.5 - minX);
+    EXPECT_EQ(diamond.pos.y, 5);
+}
+
+TEST(Walls, ImmovableBodiesAreMovedByWallsToo)
+{
+    // Walls move every body that crosses them, fixed ones included.
+    Scene scene(20, 10);
+    auto& post = scene.add(disc({0.5, 5}, 1, -1));
+    scene.step(0.1);
+    EXPECT_EQ(post.pos, Point(1, 5));
+}
+
+TEST(Walls, WithoutWallsABodyLeavesTheArena)
+{
+    Scene scene(20, 10);
+    scene.world.useWalls = false;
+    auto& ball = scene.add(disc({19, 5}, 1, 1));
+    ball.viscousFrictionTau = 1e9;
+    ball.speed = Vector{10, 0};
+    scene.step(0.1, 10);
+    EXPECT_GT(ball.pos.x, 25);
+
+    // Walls act before the move of each step, so the body ends one move past
+    // its contact position and no farther.
+    scene.world.useWalls = true;
+    ball.pos = Point{19, 5};
+    scene.step(0.1, 10);
+    EXPECT_LE(ball.pos.x, 19 + 10 * 0.1 + 1e-12);
+}
+
+TEST(Walls, RobotWhoseSmallestReachIsInsideSkipsItsOwnWallContact)
+{
+    Scene scene(20, 10);
+    auto robot = std::make_unique<Robot>();
+    robot->pos = Point{2, 5};
+    robot->r = 3;
+    robot->mass = 1;
+    Robot& ref = scene.add(std::move(robot));
+    LocalInteraction near;
+    near.r = 1;
+    ref.addLocalInteraction(&near);
+
+    scene.world.collideWithWalls(ref); // the plain contact would push it out
+    EXPECT_EQ(ref.pos, Point(3, 5));
+
+    ref.pos = Point{2, 5};
+    scene.step(0.1);
+    EXPECT_EQ(ref.pos, Point(2, 5));
+
+    ref.localInteractions.clear();
+    scene.step(0.1);
+    EXPECT_EQ(ref.pos, Point(3, 5));
+}
