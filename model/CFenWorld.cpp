@@ -14,6 +14,15 @@ namespace {
 
 // Takes the first adapter equal to item out of list and returns it, so the
 // caller destroys it after the list is consistent again; null when absent.
+// Room for one more adapter, grown geometrically as push_back would, so that
+// the append that follows cannot fail.
+template <class T>
+void reserveOneMore(std::vector<T>& list)
+{
+    if (list.size() == list.capacity())
+        list.reserve(2 * list.capacity() + 1);
+}
+
 template <class T>
 std::unique_ptr<T> takeOut(std::vector<std::unique_ptr<T>>& list, const T* item)
 {
@@ -76,14 +85,14 @@ void CFenWorld::Step(double dt)
 void CFenWorld::AddObject(CFenPhysicalObject* object)
 {
     // Room first, so that a failing allocation registers nothing anywhere.
-    objects.reserve(objects.size() + 1);
+    reserveOneMore(objects);
     world.addObject(&object->GetPhysicalObject());
     objects.emplace_back(object);
 }
 
 void CFenWorld::AddRobot(CFenNeuralRobot* robot)
 {
-    robots.reserve(robots.size() + 1);
+    reserveOneMore(robots);
     world.addObject(&robot->GetPhysicalObject());
     robots.emplace_back(robot);
 }

@@ -132,4 +132,26 @@ TEST_F(DecimalCommaLocale, NumbersStillUseThePoint)
     EXPECT_EQ(numbers, (std::vector<double>{1.5, 1000.25}));
 }
 
+// A C++ locale that writes 1.234,5: any stream that takes the global
+// locale would misread "1.5". Needs no locale installed on the machine.
+class DecimalCommaNumpunct : public std::numpunct<char> {
+protected:
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+TEST(ParseNumbers, IgnoresAGlobalStreamLocaleWithDecimalComma)
+{
+    const std::locale previous =
+        std::locale::global(std::locale(std::locale::classic(), new DecimalCommaNumpunct));
+    std::vector<double> numbers;
+    bool ok = false;
+    const std::size_t count = ParseNumbers("1.5 2,5", numbers, ok);
+    std::locale::global(previous);
+    EXPECT_EQ(count, 2u);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(numbers, (std::vector<double>{1.5, 2}));
+}
+
 } // namespace

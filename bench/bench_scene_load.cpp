@@ -1,0 +1,66 @@
+// Loading a scene of 10,000 obstacles, half discs and half hexagons, from a
+// file: parsing, reading and creating every adapter and engine body.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "io/CFenIOStruct.h"
+#include "model/CFenWorld.h"
+
+namespace {
+
+std::string generatedScene(int objectCount)
+{
+    std::string text = "<?xml version=\"1.0\"?>\n<world width=\"1000\" height=\"1000\" startX=\"5\" startY=\"5\">\n";
+    char line[512];
+    for (int i = 0; i < objectCount; ++i) {
+        const double x = 10 + (i % 100) * 9.8;
+        const double y = 10 + (i / 100) * 9.8;
+        if (i % 2 == 0) {
+            std::snprintf(line, sizeof line,
+                          "  <object x=\"%.2f\" y=\"%.2f\" r=\"%.2f\" color=\"orange\" mass=\"1.5\" height=\"5\"/>\n",
+                          x, y, 1.0 + (i % 7) * 0.25);
+            text += line;
+            continue;
+        }
+        std::snprintf(line, sizeof line,
+                      "  <object x=\"%.2f\" y=\"%.2f\" angle=\"%d\" color=\"#3366cc\" mass=\"-1\">\n"
+                      "    <polygone m=\"6\">",
+                      x, y, i % 360);
+        text += line;
+        for (int k = 0; k < 6; ++k) {
+            const double a = k * 3.141592653589793 / 3;
+            std::snprintf(line, sizeof line, " %.4f %.4f", 2 * std::cos(a), 2 * std::sin(a));
+            text += line;
+        }
+        text += "</polygone>\n  </object>\n";
+    }
+    return text + "</world>\n";
+}
+
+void BM_LoadScene10000(benchmark::State& state)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("korvale_bench_scene_" + std::to_string(::getpid()) + ".xml");
+    std::ofstream(path, std::ios::binary) << generatedScene(10000);
+    Tarn::CFenWorld world(nullptr);
+    for (auto _ : state) {
+        Tarn::CFenIOStruct io(path.string());
+        world.Read(io);
+        if (!io.IsOk() || world.GetObjectCount() != 10000) {
+            state.SkipWithError(io.GetErrorText().c_str());
+            break;
+        }
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_LoadScene10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

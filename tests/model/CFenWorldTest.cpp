@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/CircularCam.h"
+#include "engine/IRSensor.h"
+#include "engine/NeuralRobot.h"
+#include "engine/NeuralRobotIRSensorModel.h"
+#include "engine/PhysicalObject.h"
+#include "engine/RemoteControl.h"
+#include "engine/World.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/CFenPhysicalObject.h"
+#include "model/CFenWorld.h"
+#include "render/CVertexBuffer.h"
+
+namespace {
+
+using Tarn::CFenNeuralRobot;
+using Tarn::CFenPhysicalObject;
+using Tarn::CFenWorld;
+
+bool listed(const Fen::World& world, const Fen::PhysicalObject& body)
+{
+    return std::find(world.objects.begin(), world.objects.end(), &body) != world.objects.end();
+}
+
+// A free disc in the middle of a large arena, moving along x and slowed
+// only a little by friction.
+Fen::PhysicalObject& movingDisc(CFenWorld& world)
+{
+    world.Reset(1000, 1000);
+    Fen::PhysicalObject& disc = CFenPhysicalObject::Create(world).GetPhysicalObject();
+    disc.pos = {500, 500};
+    disc.r = 1;
+    disc.mass = 1;
+    disc.viscousFrictionTau = 100;
+    disc.speed = {2, 0};
+    return disc;
+}
+
+TEST(CFenWorld, StepClampsTheTimeToOneMillisecondAndOneSecond)
+{
+    struct Case {
+        double given;
+        double used;
+    };
+    for (const Case& c : {Case{5, 1}, Case{1, 1}, Case{0.5, 0.5}, Case{0, 0.001}, Case{-3, 0.001},
+                          Case{std::numeric_limits<double>::quiet_NaN(), 0.001}}) {
+        CFenWorld world(nullptr);
+        Fen::PhysicalObject& disc = movingDisc(world);
+        const Fen::Point before = disc.pos;
+        const Fen::Vector speed = disc.speed;
+        world.Step(c.given);
+        EXPECT_EQ(disc.pos, before + speed * c.used) << c.given;
+    }
+}
+
+TEST(CFenWorld, ResetSizesTheArenaAndEmptiesIt)
+{
+    CFenWorld world(nullptr);
+    CFenPhysicalObject::Create(world);
+    CFenNeuralRobot::Create(world);
+    world.AddStartPoint({1, 2});
+    world.GetFenWorld().useWalls = false;
+    world.GetFenWorld().pairOrderFlag = false;
+
+    world.Reset(200, 50);
+    EXPECT_EQ(world.GetFenWorld().width, 200);
+    EXPECT_EQ(world.GetFenWorld().height, 50);
+    EXPECT_TRUE(world.GetFenWorld().useWalls);
+    EXPECT_FALSE(world.GetFenWorld().pairOrderFlag);
+    EXPECT_EQ(world.GetObjectCount(), 0u);
+    EXPECT_EQ(world.GetRobotCount(), 0u);
+    EXPECT_EQ(world.GetStartPointCount(), 0u);
+    EXPECT_TRUE(world.GetFenWorld().objects.empty());
+}
+
+TEST(CFenWorld, NewWorldIsEmptyAndOneHundredSquare)
+{
+    CFenWorld world(nullptr);
+    EXPECT_EQ(world.GetFenWorld().width, 100);
+    EXPECT_EQ(world.GetFenWorld().height, 100);
+    EXPECT_EQ(world.GetObjectCount(), 0u);
+    EXPECT_EQ(world.GetRobotCount(), 0u);
+}
+
+TEST(CFenWorld, AdaptersRegisterThemselvesInCreationOrder)
+{
+    CFenWorld world(nullptr);
+    CFenPhysicalObject& first = CFenPhysicalObject::Create(world);
+    CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
+    CFenPhysicalObject& second = CFenPhysicalObject::Create(world);
+    EXPECT_EQ(world.GetObjectCount(), 2u);
+    EXPECT_EQ(world.GetRobotCount(), 1u);
+    EXPECT_EQ(&world.GetObject(0), &first);
+    EXPECT_EQ(&world.GetObject(1), &second);
+    EXPECT_EQ(&world.GetRobot(0), &robot);
+    const std::vector<Fen::PhysicalObject*> expected{&first.GetPhysicalObject(), &robot.GetPhysicalObject(),
+                                                     &second.GetPhysicalObject()};
+    EXPECT_EQ(world.GetFenWorld().objects, expected);
+    EXPECT_EQ(&first.GetWorld(), &world);
+}
+
+TEST(CFenWorld, DrawingContextReachesEveryAdapter)
+{
+    CVertexBuffer buffer;
+    CFenWorld world(&buffer);
+    EXPECT_EQ(world.GetVertexBuffer(), &buffer);
+    EXPECT_EQ(CFenPhysicalObject::Create(world).GetVertexBuffer(), &buffer);
+    EXPECT_EQ(CFenNeuralRobot::Create(world).GetVertexBuffer(), &buffer);
+}
+
+TEST(CFenWorld, NewRobotIsClearedWithDriveValuesOne)
+{
+    CFenWorld world(nullptr);
+    const Fen::NeuralRobot& robot = CFenNeuralRobot::Create(world).GetPhysicalObject();
+    EXPECT_EQ(robot.robotSpeed, 1.0);
+    EXPECT_EQ(robot.wheelDistance, 1.0);
+    EXPECT_TRUE(robot.irSensors.empty());
+}
+
+TEST(CFenWorld, RemoveTakesTheBodyOutOfTheEngineWorld)
+{
+    CFenWorld world(nullptr);
+    CFenPhysicalObject& kept = CFenPhysicalObject::Create(world);
+    CFenPhysicalObject& removed = CFenPhysicalObject::Create(world);
+    CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
+    const Fen::PhysicalObject* removedBody = &removed.GetPhysicalObject();
+    const Fen::PhysicalObject* robotBody = &robot.GetPhysicalObject();
+
+    world.RemoveObject(&removed);
+    world.RemoveRobot(&robot);
+    EXPECT_EQ(world.GetObjectCount(), 1u);
+    EXPECT_EQ(world.GetRobotCount(), 0u);
+    EXPECT_EQ(&world.GetObject(0), &kept);
+    const Fen::World& engine = world.GetFenWorld();
+    EXPECT_EQ(std::count(engine.objects.begin(), engine.objects.end(), removedBody), 0);
+    EXPECT_EQ(std::count(engine.objects.begin(), engine.objects.end(), robotBody), 0);
+    EXPECT_TRUE(listed(engine, kept.GetPhysicalObject()));
+    world.Step(0.01);
+}
+
+TEST(CFenWorld, RemovingAnotherWorldsAdapterChangesNothing)
+{
+    CFenWorld one(nullptr);
+    CFenWorld other(nullptr);
+    CFenNeuralRobot& robot = CFenNeuralRobot::Create(other);
+    CFenPhysicalObject& object = CFenPhysicalObject::Create(other);
+    CFenNeuralRobot::Create(one);
+
+    one.RemoveRobot(&robot);
+    one.RemoveObject(&object);
+    one.RemoveObject(nullptr);
+    EXPECT_EQ(one.GetRobotCount(), 1u);
+    EXPECT_EQ(one.GetFenWorld().objects.size(), 1u);
+    EXPECT_EQ(other.GetRobotCount(), 1u);
+    EXPECT_EQ(other.GetObjectCount(), 1u);
+    EXPECT_TRUE(listed(other.GetFenWorld(), robot.GetPhysicalObject()));
+}
+
+TEST(CFenWorld, StartPointsAreKeptInOrder)
+{
+    CFenWorld world(nullptr);
+    world.AddStartPoint({10, 20});
+    world.AddStartPoint({30, 40});
+    ASSERT_EQ(world.GetStartPointCount(), 2u);
+    EXPECT_EQ(world.GetStartPoint(0), (Fen::Point{10, 20}));
+    EXPECT_EQ(world.GetStartPoint(1), (Fen::Point{30, 40}));
+}
+
+class IdleControl : public Fen::RemoteControl {
+public:
+    bool isForward() override { return true; }
+    bool isBackward() override { return false; }
+    bool isLeft() override { return false; }
+    bool isRight() override { return false; }
+    void reset() override {}
+    void update() override {}
+};
+
+// A robot with a sensor, a camera and a control among obstacles: the
+// adapters must never leave the engine world, the robot or the control
+// pointing at something destroyed (run under AddressSanitizer).
+void equip(CFenNeuralRobot& adapter, Fen::RemoteControl& control)
+{
+    Fen::NeuralRobot& robot = adapter.GetPhysicalObject();
+    robot.pos = {50, 50};
+    robot.r = 2;
+    Fen::SensorResponseFunctor* const response[] = {&Fen::NeuralRobotIRSensorModel::instance()};
+    robot.irSensors.push_back(std::make_unique<Fen::IRSensor>(1, response));
+    robot.cameras.push_back(std::make_unique<Fen::CircularCam>());
+    for (const auto& sensor : robot.irSensors) {
+        sensor->setOwner(&robot);
+        robot.addLocalInteraction(sensor.get());
+    }
+    for (const auto& camera : robot.cameras) {
+        camera->setOwner(&robot);
+        robot.addLocalInteraction(camera.get());
+    }
+    robot.setRemoteControl(&control);
+}
+
+void addDiscs(CFenWorld& world, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        Fen::PhysicalObject& disc = CFenPhysicalObject::Create(world).GetPhysicalObject();
+        disc.pos = {10.0 + 8 * i, 20};
+        disc.r = 2;
+        disc.height = 10;
+        disc.mass = 1;
+    }
+}
+
+TEST(CFenWorld, LifecycleNeverLeavesDanglingReferences)
+{
+    IdleControl control;
+    {
+        CFenWorld world(nullptr);
+        addDiscs(world, 5);
+        CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
+        equip(robot, control);
+        world.Step(0.05);
+        world.RemoveObject(&world.GetObject(2));
+        world.Step(0.05);
+        world.RemoveRobot(&robot);
+        EXPECT_EQ(control.robot, nullptr);
+        world.Step(0.05);
+
+        CFenNeuralRobot& second = CFenNeuralRobot::Create(world);
+        equip(second, control);
+        world.Step(0.05);
+        world.Reset(80, 80);
+        EXPECT_EQ(control.robot, nullptr);
+        world.Step(0.05);
+
+        addDiscs(world, 3);
+        equip(CFenNeuralRobot::Create(world), control);
+        world.Step(0.05);
+    }
+    // The world's destruction released the robot and its control.
+    EXPECT_EQ(control.robot, nullptr);
+}
+
+} // namespace
