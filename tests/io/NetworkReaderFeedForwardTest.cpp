@@ -423,3 +423,15 @@ TEST(CFeedForwardReader, TransferFcnKeywords)
     EXPECT_EQ(CFeedForwardReader::FindTransferFcn("purelin"), purelin);
     EXPECT_EQ(CFeedForwardReader::FindTransferFcn("hardlim"), nullptr);
 }
+
+TEST(CFeedForwardReader, ExampleNetworksReadAndFitTheExampleRobot)
+{
+    for (const char* name : {"AvoidObstacles.xml", "DriveForward.xml"}) {
+        CFenIOStruct io(std::string(KORVALE_SOURCE_DIR) + "/examples/" + name);
+        CFeedForward net;
+        CFeedForwardReader().Read(io, net);
+        EXPECT_TRUE(io.IsOk()) << name << ": " << io.GetErrorText();
+        EXPECT_EQ(net.inputDimensions, 8) << name;
+        EXPECT_EQ(net.outputDimensions, 4) << name;
+    }
+}
