@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <utility>
 
 #include "control/CLogFile.h"
@@ -116,7 +117,9 @@ void CLog::Write(double dt)
         running = false; // its message is thus reported once
         return;
     }
-    elapsed += dt;
+    // A NaN frame time would stick in elapsed and silence the log for good.
+    if (!std::isnan(dt))
+        elapsed += dt;
     if (!(elapsed > interval))
         return;
     elapsed = 0; // the excess is dropped, not carried over

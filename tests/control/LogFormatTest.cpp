@@ -1,5 +1,6 @@
 // The run log's record: one line of padded readings and four commands,
 // written when more than 0.1 s of frame time has gathered.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -185,6 +186,17 @@ TEST(LogTiming, TimeLeftOverCountsTowardsTheNextLog)
     log.AttachRobot(&robot.robot);
     log.Start();
     log.Write(1.0 / 16);
+    EXPECT_EQ(CountLines(disk.text), 1);
+}
+
+TEST(LogTiming, AFrameTimeThatIsNotANumberIsSkipped)
+{
+    KeyboardRobot robot;
+    MemoryDisk disk;
+    RunningLog running(robot, disk);
+    running.log.Write(std::nan(""));
+    running.log.Write(1.0 / 16);
+    running.log.Write(1.0 / 16);
     EXPECT_EQ(CountLines(disk.text), 1);
 }
 
