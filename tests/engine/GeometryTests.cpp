@@ -44,6 +44,38 @@ TEST(Angle, KeepsBothEndsOfTheRange)
     EXPECT_DOUBLE_EQ(normalizeAngle(7 * pi + 0.25), -pi + 0.25);
 }
 
+namespace {
+// The plain definition: whole turns taken off one at a time.
+double turnByTurn(double a)
+{
+    while (a > pi)
+        a -= 2 * pi;
+    while (a < -pi)
+        a += 2 * pi;
+    return a;
+}
+} // namespace
+
+TEST(Angle, MatchesTurnByTurnBitForBit)
+{
+    std::uint32_t seed = 17;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed / 4294967296.0;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        const double a = (next() - 0.5) * 2e4 * std::pow(10.0, static_cast<int>(next() * 2));
+        ASSERT_EQ(normalizeAngle(a), turnByTurn(a)) << std::hexfloat << a;
+    }
+    // Around the binade edges, where the rounding of each turn changes.
+    for (int e = 1; e <= 22; ++e) {
+        const double edge = std::ldexp(1.0, e);
+        for (const double a : {edge, std::nextafter(edge, 0.0), edge + 2 * pi, edge - 2 * pi, edge + 0.5,
+                               -edge, -edge - 3.1})
+            ASSERT_EQ(normalizeAngle(a), turnByTurn(a)) << std::hexfloat << a;
+    }
+}
+
 TEST(Angle, EndsOnAbsurdAngles)
 {
     EXPECT_TRUE(std::isnan(normalizeAngle(NAN)));
