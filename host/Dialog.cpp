@@ -1,0 +1,283 @@
+#include "host/Dialog.h"
+
+#include "host/MessageParams.h"
+
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
+#include <algorithm>
+
+namespace Host {
+
+Dialog::Dialog(std::string name) : name(std::move(name)) {}
+
+void Dialog::SetLocation(int newX, int newY)
+{
+    x = newX;
+    y = newY;
+}
+
+void Dialog::SetSize(int newWidth, int newHeight)
+{
+    width = newWidth;
+    height = newHeight;
+}
+
+Control& Dialog::Add(Control control)
+{
+    controls.push_back(std::move(control));
+    return controls.back();
+}
+
+void Dialog::AddStatic(int id, std::string text, ControlRect rect)
+{
+    Add({.id = id, .kind = ControlKind::Static, .text = std::move(text), .rect = rect});
+}
+
+void Dialog::AddButton(int id, std::string text, ControlRect rect, int hotKey)
+{
+    Add({.id = id, .kind = ControlKind::Button, .text = std::move(text), .rect = rect, .hotKey = hotKey});
+}
+
+void Dialog::AddEditBox(int id, std::string text, ControlRect rect)
+{
+    Add({.id = id, .kind = ControlKind::EditBox, .text = std::move(text), .rect = rect});
+}
+
+void Dialog::AddRadioButton(int id, int group, std::string text, ControlRect rect, bool checked)
+{
+    Add({.id = id, .kind = ControlKind::RadioButton, .text = std::move(text), .rect = rect, .group = group});
+    if (checked)
+        SetRadioButtonChecked(id);
+}
+
+void Dialog::AddSlider(int id, ControlRect rect, int minimum, int maximum, int value)
+{
+    Add({.id = id,
+         .kind = ControlKind::Slider,
+         .text = {},
+         .rect = rect,
+         .minimum = minimum,
+         .maximum = std::max(minimum, maximum),
+         .value = std::clamp(value, minimum, std::max(minimum, maximum))});
+}
+
+Control* Dialog::GetControl(int id)
+{
+    auto found = std::find_if(controls.begin(), controls.end(), [id](const Control& c) { return c.id == id; });
+    return found == controls.end() ? nullptr : &*found;
+}
+
+const Control* Dialog::GetControl(int id) const
+{
+    return const_cast<Dialog*>(this)->GetControl(id);
+}
+
+void Dialog::SetRadioButtonChecked(int id)
+{
+    Control* target = GetControl(id);
+    if (!target || target->kind != ControlKind::RadioButton)
+        return;
+    for (Control& control : controls)
+        if (control.kind == ControlKind::RadioButton && control.group == target->group)
+            control.checked = false;
+    target->checked = true;
+}
+
+bool Dialog::IsChecked(int id) const
+{
+    const Control* control = GetControl(id);
+    return control && control->checked;
+}
+
+void Dialog::SetSliderValue(int id, int value)
+{
+    if (Control* control = GetControl(id); control && control->kind == ControlKind::Slider)
+        control->value = std::clamp(value, control->minimum, control->maximum);
+}
+
+int Dialog::GetSliderValue(int id) const
+{
+    const Control* control = GetControl(id);
+    return control ? control->value : 0;
+}
+
+std::string Dialog::GetText(int id) const
+{
+    const Control* control = GetControl(id);
+    return control ? control->text : std::string();
+}
+
+void Dialog::SetText(int id, std::string text)
+{
+    if (Control* control = GetControl(id))
+        control->text = std::move(text);
+}
+
+bool Dialog::OverControl(int px, int py) const
+{
+    return std::any_of(controls.begin(), controls.end(),
+                       [&](const Control& c) { return c.rect.Contains(px - x, py - y); });
+}
+
+bool Dialog::EditBoxFocused() const
+{
+    return std::any_of(controls.begin(), controls.end(),
+                       [](const Control& c) { return c.kind == ControlKind::EditBox && c.focused; });
+}
+
+bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    switch (message) {
+    case MessageKeyDown:
+    case MessageKeyUp: {
+        const auto key = static_cast<int>(wParam & 0xFF);
+        // A focused edit box takes the keys of typing and moving in the text;
+        // function keys, ESC and Alt chords stay the window's.
+        const bool functionKey = key >= KeyF1 && key <= KeyF24;
+        if (EditBoxFocused() && !functionKey && key != KeyEscape && !IsAltHeld(lParam))
+            return true;
+        if (message == MessageKeyDown) {
+            for (const Control& control : controls) {
+                if (control.kind == ControlKind::Button && control.hotKey != 0 && control.hotKey == key) {
+                    // A held hot key repeats its key-down; only the press acts.
+                    if (!IsRepeatedKeyDown(lParam))
+                        Send(DialogEvent::ButtonClicked, control.id);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+    case MessageLeftButtonDown:
+    case MessageRightButtonDown:
+    case MessageMiddleButtonDown:
+        if (OverControl(PointParamX(lParam), PointParamY(lParam))) {
+            mouseCaptured = true;
+            return true;
+        }
+        return false;
+    case MessageLeftButtonUp:
+    case MessageRightButtonUp:
+    case MessageMiddleButtonUp:
+        if (mouseCaptured) {
+            mouseCaptured = false;
+            return true;
+        }
+        return OverControl(PointParamX(lParam), PointParamY(lParam));
+    case MessageMouseMove:
+        return mouseCaptured || OverControl(PointParamX(lParam), PointParamY(lParam));
+    default:
+        return false;
+    }
+}
+
+void Dialog::Send(DialogEvent event, int id)
+{
+    if (eventHandler)
+        eventHandler(event, id, *this);
+}
+
+void Dialog::Click(int id)
+{
+    Control* control = GetControl(id);
+    if (!control)
+        return;
+    switch (control->kind) {
+    case ControlKind::Button:
+        Send(DialogEvent::ButtonClicked, id);
+        break;
+    case ControlKind::RadioButton:
+        SetRadioButtonChecked(id);
+        Send(DialogEvent::RadioButtonChanged, id);
+        break;
+    default:
+        break;
+    }
+}
+
+void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, int>>& events)
+{
+    const ControlRect& r = control.rect;
+    const float fontSize = ImGui::GetFontSize();
+    // Frame padding that makes a framed widget exactly the rectangle's height.
+    const float padY = std::max(0.0f, (static_cast<float>(r.height) - fontSize) * 0.5f);
+    const ImVec2 size(static_cast<float>(r.width), static_cast<float>(r.height));
+
+    ImGui::PushID(control.id);
+    switch (control.kind) {
+    case ControlKind::Static:
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), r.y + (r.height - fontSize) * 0.5f));
+        ImGui::TextUnformatted(control.text.c_str());
+        break;
+    case ControlKind::Button:
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+        if (ImGui::Button(control.text.c_str(), size))
+            events.emplace_back(DialogEvent::ButtonClicked, control.id);
+        break;
+    case ControlKind::EditBox:
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+        ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(6.0f, padY));
+        ImGui::SetNextItemWidth(size.x);
+        if (ImGui::InputText("##edit", &control.text))
+            events.emplace_back(DialogEvent::EditBoxChanged, control.id);
+        control.focused = ImGui::IsItemActive();
+        ImGui::PopStyleVar();
+        break;
+    case ControlKind::RadioButton: {
+        const float frame = ImGui::GetFrameHeight();
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), r.y + (r.height - frame) * 0.5f));
+        if (ImGui::RadioButton(control.text.c_str(), control.checked)) {
+            SetRadioButtonChecked(control.id);
+            events.emplace_back(DialogEvent::RadioButtonChanged, control.id);
+        }
+        break;
+    }
+    case ControlKind::Slider: {
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+        ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(4.0f, padY));
+        ImGui::SetNextItemWidth(size.x);
+        int value = control.value;
+        if (ImGui::SliderInt("##slider", &value, control.minimum, control.maximum, "", ImGuiSliderFlags_AlwaysClamp)
+            && value != control.value) {
+            control.value = value;
+            events.emplace_back(DialogEvent::SliderValueChanged, control.id);
+        }
+        ImGui::PopStyleVar();
+        break;
+    }
+    }
+    ImGui::PopID();
+}
+
+void Dialog::OnRender(float)
+{
+    // Widgets may reach past the dialog's nominal size; the window grows to
+    // hold them so none is clipped.
+    int right = width;
+    int bottom = height;
+    for (const Control& control : controls) {
+        right = std::max(right, control.rect.x + control.rect.width + 8);
+        bottom = std::max(bottom, control.rect.y + control.rect.height + 8);
+    }
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(x), static_cast<float>(y)));
+    // Labels may run past their rectangles; the spare width keeps them whole.
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(right + 40), static_cast<float>(bottom)));
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove
+        | ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoCollapse
+        | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NoFocusOnAppearing;
+
+    std::vector<std::pair<DialogEvent, int>> events;
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    if (ImGui::Begin(name.c_str(), nullptr, flags)) {
+        for (Control& control : controls)
+            RenderControl(control, events);
+    }
+    ImGui::End();
+    ImGui::PopStyleVar();
+
+    for (const auto& [event, id] : events)
+        Send(event, id);
+}
+
+}

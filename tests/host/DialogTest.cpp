@@ -1,0 +1,141 @@
+#include "host/Dialog.h"
+#include "host/MessageParams.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace Host;
+
+namespace {
+
+struct Recorded {
+    DialogEvent event;
+    int id;
+};
+
+class DialogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dialog.SetLocation(470, 80);
+        dialog.SetSize(170, 240);
+        dialog.SetEventHandler([this](DialogEvent event, int id, Dialog&) { events.push_back({event, id}); });
+        dialog.AddStatic(10, "File Name:", {35, 34, 125, 22});
+        dialog.AddEditBox(15, "Default.xml", {35, 58, 125, 32});
+        dialog.AddButton(3, "Change device (F2)", {35, 102, 125, 22}, KeyF2);
+        dialog.AddRadioButton(35, 2, "Keyboard", {35, 174, 125, 22});
+        dialog.AddRadioButton(40, 2, "Neural Network", {35, 198, 125, 22});
+        dialog.AddRadioButton(45, 1, "No Target", {35, 222, 125, 22});
+        dialog.AddRadioButton(50, 1, "Robot Target", {35, 246, 125, 22});
+        dialog.AddSlider(55, {50, 294, 100, 22}, 0, 100, 50);
+    }
+
+    bool Key(std::uint32_t message, std::uint8_t key, bool repeated = false, bool alt = false)
+    {
+        return dialog.MsgProc(message, key, PackKeyParam(message == MessageKeyDown, repeated, alt));
+    }
+
+    bool Mouse(std::uint32_t message, int x, int y) { return dialog.MsgProc(message, 0, PackPointParam(x, y)); }
+
+    Dialog dialog{"test"};
+    std::vector<Recorded> events;
+};
+
+}
+
+TEST_F(DialogTest, ProgrammaticCheckClearsOnlyItsGroupAndSendsNothing)
+{
+    dialog.SetRadioButtonChecked(35);
+    dialog.SetRadioButtonChecked(45);
+    dialog.SetRadioButtonChecked(50);
+    EXPECT_TRUE(dialog.IsChecked(35));
+    EXPECT_FALSE(dialog.IsChecked(45));
+    EXPECT_TRUE(dialog.IsChecked(50));
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(DialogTest, ClickedRadioButtonChecksAndReports)
+{
+    dialog.SetRadioButtonChecked(35);
+    dialog.Click(40);
+    EXPECT_FALSE(dialog.IsChecked(35));
+    EXPECT_TRUE(dialog.IsChecked(40));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].event, DialogEvent::RadioButtonChanged);
+    EXPECT_EQ(events[0].id, 40);
+}
+
+TEST_F(DialogTest, NoRadioButtonStartsChecked)
+{
+    for (int id : {35, 40, 45, 50})
+        EXPECT_FALSE(dialog.IsChecked(id));
+}
+
+TEST_F(DialogTest, HotKeyPressSendsOneEventAndRepeatsAreSwallowed)
+{
+    EXPECT_TRUE(Key(MessageKeyDown, KeyF2));
+    EXPECT_TRUE(Key(MessageKeyDown, KeyF2, true));
+    EXPECT_TRUE(Key(MessageKeyDown, KeyF2, true));
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].id, 3);
+    // The release is not the dialog's.
+    EXPECT_FALSE(Key(MessageKeyUp, KeyF2));
+}
+
+TEST_F(DialogTest, KeysPassWhileNoEditBoxHasFocus)
+{
+    EXPECT_FALSE(Key(MessageKeyDown, 0x26));
+    EXPECT_FALSE(Key(MessageKeyDown, 'W'));
+    EXPECT_FALSE(Key(MessageKeyUp, 'W'));
+}
+
+TEST_F(DialogTest, FocusedEditBoxTakesTypingButNotWindowKeys)
+{
+    dialog.GetControl(15)->focused = true;
+    EXPECT_TRUE(Key(MessageKeyDown, 'W'));
+    EXPECT_TRUE(Key(MessageKeyUp, 'W'));
+    EXPECT_TRUE(Key(MessageKeyDown, 0x26));
+    EXPECT_TRUE(Key(MessageKeyDown, 0x0D));
+    EXPECT_FALSE(Key(MessageKeyDown, KeyF1));
+    EXPECT_FALSE(Key(MessageKeyDown, KeyEscape));
+    EXPECT_FALSE(Key(MessageKeyDown, 0x0D, false, true));  // Alt+Enter
+    // A hot key still works while typing.
+    EXPECT_TRUE(Key(MessageKeyDown, KeyF2));
+    EXPECT_EQ(events.size(), 1u);
+}
+
+TEST_F(DialogTest, MouseOverAWidgetIsTheDialogs)
+{
+    // Dialog at (470, 80): "Keyboard" spans x 505..629, y 254..275.
+    EXPECT_TRUE(Mouse(MessageMouseMove, 505, 254));
+    EXPECT_TRUE(Mouse(MessageMouseMove, 629, 275));
+    EXPECT_FALSE(Mouse(MessageMouseMove, 504, 254));
+    EXPECT_FALSE(Mouse(MessageMouseMove, 630, 254));
+    EXPECT_FALSE(Mouse(MessageMouseMove, 100, 100));
+    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 100, 100));
+}
+
+TEST_F(DialogTest, PressOnAWidgetKeepsTheMouseUntilRelease)
+{
+    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 540, 80 + 300));  // on the slider
+    EXPECT_TRUE(Mouse(MessageMouseMove, 10, 10));
+    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 10, 10));
+    EXPECT_FALSE(Mouse(MessageMouseMove, 10, 10));
+}
+
+TEST_F(DialogTest, SliderValueStaysInRange)
+{
+    dialog.SetSliderValue(55, 150);
+    EXPECT_EQ(dialog.GetSliderValue(55), 100);
+    dialog.SetSliderValue(55, -3);
+    EXPECT_EQ(dialog.GetSliderValue(55), 0);
+}
+
+TEST_F(DialogTest, EditBoxKeepsItsText)
+{
+    EXPECT_EQ(dialog.GetText(15), "Default.xml");
+    dialog.SetText(15, "examples/Open.xml");
+    EXPECT_EQ(dialog.GetText(15), "examples/Open.xml");
+    EXPECT_EQ(dialog.GetText(999), "");
+}
