@@ -13,26 +13,35 @@ constexpr double twoPi = 2 * pi;
 
 // The result of `while (x > pi) x -= twoPi;` for x > pi, without walking
 // through every turn, bit for bit the same:
-// - Below 64 every subtraction is exact (2*pi is a multiple of 2^-47, finer
-//   than the spacing of the doubles there), so k turns take off exactly k*2*pi,
-//   which one correctly rounded fused multiply-add gives.
-// - In [64, 128) a subtraction can round to even, so the turns go one by one.
-// - From 128 up, within one binade, every subtraction whose exact result stays
-//   in the binade rounds 2*pi to the same multiple d of the binade's spacing,
-//   so k such steps take off exactly k*d. Steps that leave a binade go one by one.
+// - Below 64 every subtraction is exact (2*pi is a multiple of 2^-47, no finer
+//   than the spacing of the doubles there), so k turns take off exactly
+//   k*2*pi, which one correctly rounded fused multiply-add gives.
+// - From 64 up, within one binade of spacing u, a subtraction whose exact
+//   result stays in the binade takes off 2*pi rounded to a multiple of u, the
+//   same d every time, so k such steps take off exactly k*d. In [64, 128)
+//   2*pi lies half-way between two multiples and the rounding goes to even:
+//   after one plain step the value is an even multiple, and from there every
+//   step takes off the even choice, which is again d. Steps that leave a
+//   binade go one by one.
 constexpr double exactBelow = 64;
-constexpr double binadeJumpsFrom = 128;
+constexpr int tieExponent = 6;
 constexpr int exponentCount = 64;
 
-// What one subtraction of 2*pi takes off inside binade [2^e, 2^(e+1)); 0 from
+// d for binade [2^e, 2^(e+1)), and its reciprocal for estimates; d is 0 from
 // 2^56 up, where 2*pi is lost in the rounding and the loop would never end.
-const std::array<double, exponentCount>& binadeSteps()
+struct BinadeStep {
+    double d = 0;
+    double inverse = 0;
+};
+
+const std::array<BinadeStep, exponentCount>& binadeSteps()
 {
-    static const std::array<double, exponentCount> steps = [] {
-        std::array<double, exponentCount> s{};
+    static const std::array<BinadeStep, exponentCount> steps = [] {
+        std::array<BinadeStep, exponentCount> s{};
         for (int e = 0; e < exponentCount; ++e) {
             const double spacing = std::ldexp(1.0, e - 52);
-            s[e] = std::nearbyint(twoPi / spacing) * spacing;
+            s[e].d = std::nearbyint(twoPi / spacing) * spacing;
+            s[e].inverse = s[e].d == 0 ? 0 : 1 / s[e].d;
         }
         return s;
     }();
@@ -41,30 +50,47 @@ const std::array<double, exponentCount>& binadeSteps()
 
 int binaryExponent(double x) { return static_cast<int>((std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ff) - 1023; }
 
+// 2^e for a normal exponent.
+double powerOfTwo(int e) { return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52); }
+
 double unwind(double x)
 {
-    while (x >= binadeJumpsFrom) {
+    while (x >= exactBelow) {
         const int e = binaryExponent(x);
-        const double d = e < exponentCount ? binadeSteps()[e] : 0;
+        const BinadeStep step = e < exponentCount ? binadeSteps()[e] : BinadeStep{};
+        const double d = step.d;
         if (d == 0)
             return std::remainder(x, twoPi);
-        const double low = std::ldexp(1.0, e);
-        // A whole step of margin above the binade's floor.
-        const double k = std::floor((x - low - twoPi) / d) - 1;
-        if (k >= 1)
+        if (e == tieExponent) {
+            x -= twoPi;
+            if (x < exactBelow)
+                break;
+        }
+        // Steps that start at x - (j-1)*d stay in the binade while that start
+        // is at least 2*pi above its floor; the differences here are exact.
+        const double low = powerOfTwo(e);
+        double k = std::floor((x - low - twoPi) * step.inverse) + 1;
+        while (k > 0 && (x - (k - 1) * d) - low < twoPi)
+            k -= 1;
+        if (k > 0)
             x -= k * d;
         x -= twoPi;
     }
-    while (x >= exactBelow)
-        x -= twoPi;
     if (x <= pi)
         return x;
-    double k = std::ceil((x - pi) / twoPi);
-    while (std::fma(-k, twoPi, x) > pi)
+    // The loop stops at the first k turns that reach pi or below. Each
+    // x - k*2*pi is representable, so adding 2*pi back to one is exact too.
+    double k = std::ceil((x - pi) * (1 / twoPi));
+    double r = std::fma(-k, twoPi, x);
+    while (r > pi) {
         k += 1;
-    while (k > 1 && std::fma(-(k - 1), twoPi, x) <= pi)
+        r = std::fma(-k, twoPi, x);
+    }
+    while (k > 1 && r + twoPi <= pi) {
         k -= 1;
-    return std::fma(-k, twoPi, x);
+        r = r + twoPi;
+    }
+    return r;
 }
 
 } // namespace
