@@ -1,0 +1,45 @@
+#include "app/CStatusBar.h"
+
+CStatusBar::CStatusBar() : defaultText(u"Ready"), text(u"Ready") {}
+
+void CStatusBar::SetTime(float seconds)
+{
+    time = seconds;
+}
+
+void CStatusBar::ShowMessage(const std::u16string& message, float duration, int messagePriority)
+{
+    if (messagePriority < priority)
+        return;
+    text = message;
+    priority = messagePriority;
+    expiry = time + duration;
+}
+
+void CStatusBar::ShowMessage(const std::string& message, float duration, int messagePriority)
+{
+    std::u16string wide;
+    wide.reserve(message.size());
+    for (char c : message)
+        wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+    ShowMessage(wide, duration, messagePriority);
+}
+
+void CStatusBar::ShowInfo(const std::string& message)
+{
+    ShowMessage(message, 2.0f, 2);
+}
+
+void CStatusBar::ShowError(const std::string& message)
+{
+    ShowMessage(message, 5.0f, 3);
+}
+
+std::u16string CStatusBar::GetText()
+{
+    if (expiry < time) {
+        priority = 0;
+        text = defaultText;
+    }
+    return text;
+}
