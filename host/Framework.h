@@ -68,6 +68,10 @@ public:
     // before it returns the exit status.
     int MainLoop();
 
+    // Runs lost and destroyed now if the device exists, and closes the
+    // window; for owners of the callbacks that go before the framework.
+    void ReleaseDevice() { DestroyDevice(); }
+
     void RequestQuit() { running = false; }
     // Window changes wait for the end of the frame that asks for them.
     void ToggleFullScreen() { fullScreenTogglePending = true; }

@@ -22,8 +22,10 @@ struct HostFlags {
     std::optional<int> startY;
     std::optional<float> constantFrameTime;  // every frame gets this elapsed time
     std::optional<long> quitAfterFrame;
-    bool noErrorMessageBoxes = false;
+    bool noErrorMessageBoxes = false;  // errors never raise boxes here anyway
     bool noStats = false;
+    // Driven by a test script: the status-line texts of commands also go to
+    // standard output.
     bool automation = false;
 };
 

@@ -1,0 +1,101 @@
+#include "app/CKorvale.h"
+
+#include "app/WindowMessages.h"
+#include "engine/NeuralRobot.h"
+#include "engine/World.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/IFenWorld.h"
+
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+namespace {
+constexpr std::uint32_t WorldViewColor = 0x000000AA;
+constexpr float CameraStep = 20.0f;
+}
+
+CKorvale::CKorvale() : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard)
+{
+    msgSubject.Attach(&keyboard);
+    msgSubject.Attach(&positioningSystem);
+    deviceSubject.Attach(&vertexBuffer);
+    deviceSubject.Attach(&viewport);
+}
+
+void CKorvale::Update(double time, float elapsed)
+{
+    statusBar.SetTime(static_cast<float>(time));
+    ShowPosition();
+    scene.Step(elapsed);
+    if (scene.IsLogging())
+        scene.WriteLog(elapsed);
+}
+
+std::string CKorvale::FormatPosition(float x, float y)
+{
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setw(5) << x << ' ' << y;
+    return text.str();
+}
+
+void CKorvale::ShowPosition()
+{
+    if (!positioningSystem.moveValid)
+        return;
+    statusBar.ShowMessage(FormatPosition(positioningSystem.moveWorld.x, positioningSystem.moveWorld.y), 0.1f, 1);
+}
+
+void CKorvale::UpdateZoom(float elapsed)
+{
+    if (keyboard.IsKeyDown(VirtualKey::E))
+        viewport.ZoomTo(viewport.GetZoom() * 2, elapsed);
+    else if (keyboard.IsKeyDown(VirtualKey::Q))
+        viewport.ZoomTo(viewport.GetZoom() / 2, elapsed);
+}
+
+void CKorvale::MoveCamera(float elapsed)
+{
+    const Vec2 centre = viewport.GetCentre();
+    if (keyboard.IsKeyDown(VirtualKey::W))
+        viewport.MoveTo(centre.x, centre.y + CameraStep, elapsed);
+    else if (keyboard.IsKeyDown(VirtualKey::S))
+        viewport.MoveTo(centre.x, centre.y - CameraStep, elapsed);
+    // The vertical move may have changed the centre already; the horizontal
+    // one keeps its result.
+    const Vec2 now = viewport.GetCentre();
+    if (keyboard.IsKeyDown(VirtualKey::D))
+        viewport.MoveTo(now.x + CameraStep, now.y, elapsed);
+    else if (keyboard.IsKeyDown(VirtualKey::A))
+        viewport.MoveTo(now.x - CameraStep, now.y, elapsed);
+}
+
+void CKorvale::FollowRobot(float elapsed)
+{
+    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
+    if (!robot)
+        return;
+    const Fen::Point& pos = robot->GetPhysicalObject().pos;
+    viewport.MoveTo(static_cast<float>(pos.x), static_cast<float>(pos.y), elapsed);
+}
+
+void CKorvale::RenderWorld()
+{
+    if (Failed(viewport.Begin()))
+        return;
+    viewport.Clear(WorldViewColor);
+    scene.Draw();
+    viewport.End();
+}
+
+void CKorvale::ResetZoom()
+{
+    const Fen::World& world = scene.GetWorld()->GetFenWorld();
+    viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
+}
+
+void CKorvale::ShowInfo(const std::string& text)
+{
+    statusBar.ShowInfo(text);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "app/CD3DDeviceSubject.h"
+#include "app/CKeyboard.h"
+#include "app/CKorvaleScene.h"
+#include "app/CMsgSubject.h"
+#include "app/CPositioningSystem.h"
+#include "app/CStatusBar.h"
+#include "render/CVertexBuffer.h"
+#include "render/CViewport.h"
+
+#include <string>
+
+// The application: the notification subjects and everything that observes
+// them, the status line, the mouse tracker and the scene, with the per-frame
+// work of advancing the simulation and steering the camera.
+class CKorvale {
+public:
+    // Attaches the keyboard, then the mouse tracker, to the message subject,
+    // and the drawing context, then the viewport, to the device subject.
+    CKorvale();
+    CKorvale(const CKorvale&) = delete;
+    CKorvale& operator=(const CKorvale&) = delete;
+    virtual ~CKorvale() = default;
+
+    // The status clock, the hover position, the simulation step, the log.
+    void Update(double time, float elapsed);
+    // The hover position on the status line for 0.1 s at priority 1.
+    void ShowPosition();
+    // E zooms in (towards twice the zoom), else Q out (towards half).
+    void UpdateZoom(float elapsed);
+    // W/S and D/A aim the centre 20 world units up/down, right/left; the
+    // first of each pair wins.
+    void MoveCamera(float elapsed);
+    void FollowRobot(float elapsed);
+    // The world view: cleared to dark blue, then the scene.
+    void RenderWorld();
+    // Fits the arena into the world view.
+    void ResetZoom();
+    void ShowInfo(const std::string& text);
+
+    // The hover text: x right-aligned in at least 5 characters, a blank, y;
+    // six significant digits each.
+    static std::string FormatPosition(float x, float y);
+
+    CMsgSubject msgSubject;
+    CD3DDeviceSubject deviceSubject;
+    CVertexBuffer vertexBuffer;
+    CKeyboard keyboard;
+    CViewport viewport;
+    CStatusBar statusBar;
+    CPositioningSystem positioningSystem;
+    CKorvaleScene scene;
+};

@@ -1,0 +1,208 @@
+#include "app/CKorvaleShell.h"
+
+#include "app/CKorvale.h"
+#include "app/KorvaleLayout.h"
+#include "app/KorvaleOverlay.h"
+#include "app/KorvalePanels.h"
+#include "app/WindowMessages.h"
+#include "host/TextConversion.h"
+#include "host/TextHelper.h"
+#include "render/CGLDevice.h"
+
+#include <cstdio>
+
+namespace {
+constexpr std::uint32_t BackgroundColor = 0x002D32AA;
+constexpr std::uint32_t OutlineColor = 0xFF00007F;
+}
+
+CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
+    : framework(framework), app(app), settingsDialog(framework), commandHost(app, userPanel, framework.Flags().automation),
+      commands(app.scene, commandHost)
+{
+    Host::Callbacks callbacks;
+    callbacks.deviceCreated = [this] { return OnCreateDevice(); };
+    callbacks.deviceReset = [this](const Host::BackBuffer& buffer) { return OnResetDevice(buffer); };
+    callbacks.deviceLost = [this] { OnLostDevice(); };
+    callbacks.deviceDestroyed = [this] { OnDestroyDevice(); };
+    callbacks.msgProc = [this](void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return MsgProc(window, message, wParam, lParam);
+    };
+    callbacks.keyboard = [this](std::uint8_t key, bool down, bool alt) { OnKeyboard(key, down, alt); };
+    callbacks.frameRender = [this](double time, float elapsed) { OnFrameRender(time, elapsed); };
+    callbacks.frameMove = [this](double time, float elapsed) { OnFrameMove(time, elapsed); };
+    callbacks.notice = [this](const std::string& text) { commandHost.ShowInfo(text); };
+    framework.SetCallbacks(std::move(callbacks));
+
+    const auto onEvent = [this](Host::DialogEvent, int id, Host::Dialog&) { OnPanelEvent(id); };
+    devicePanel.SetEventHandler(onEvent);
+    devicePanel.SetSize(170, 170);
+    BuildDevicePanel(devicePanel);
+    userPanel.SetEventHandler(onEvent);
+    userPanel.SetSize(170, 240);
+    BuildUserPanel(userPanel);
+    app.ResetZoom();
+}
+
+CKorvaleShell::~CKorvaleShell()
+{
+    framework.ReleaseDevice();
+    framework.SetCallbacks({});
+}
+
+Host::Result CKorvaleShell::OnCreateDevice()
+{
+    std::string error;
+    device = CGLDevice::Create(1, 1, &error);
+    if (!device) {
+        std::fprintf(stderr, "korvale: the OpenGL device could not be made: %s\n", error.c_str());
+        return Host::GeneralFailure;
+    }
+    return app.deviceSubject.OnCreateDevice(device.get());
+}
+
+Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
+{
+    if (!device)
+        return Host::GeneralFailure;
+    device->SetBackBufferSize(static_cast<std::uint32_t>(buffer.width), static_cast<std::uint32_t>(buffer.height));
+    if (const DeviceResult result = app.deviceSubject.OnResetDevice(); Failed(result))
+        return result;
+    if (const DeviceResult result = device->SetRenderState(RenderState::CullMode, CullNone); Failed(result))
+        return result;
+    if (const DeviceResult result = device->SetRenderState(RenderState::Lighting, 0); Failed(result))
+        return result;
+
+    const KorvaleLayout::Rect view = KorvaleLayout::WorldView(buffer.width, buffer.height);
+    lineManager.RemoveAll();
+    lineManager.AddRect(static_cast<float>(view.left), static_cast<float>(view.top), static_cast<float>(view.right),
+                        static_cast<float>(view.bottom), OutlineColor, 2.0f);
+    app.viewport.SetRect(static_cast<std::uint32_t>(view.left), static_cast<std::uint32_t>(view.top),
+                         static_cast<std::uint32_t>(view.right - view.left),
+                         static_cast<std::uint32_t>(view.bottom - view.top));
+
+    const KorvaleLayout::Place devicePlace = KorvaleLayout::DevicePanel(buffer.width, buffer.height);
+    devicePanel.SetLocation(devicePlace.x, devicePlace.y);
+    devicePanel.SetSize(devicePlace.width, devicePlace.height);
+    const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
+    userPanel.SetLocation(userPlace.x, userPlace.y);
+    userPanel.SetSize(userPlace.width, userPlace.height);
+    return Host::Ok;
+}
+
+void CKorvaleShell::OnLostDevice()
+{
+    app.deviceSubject.OnLostDevice();
+}
+
+void CKorvaleShell::OnDestroyDevice()
+{
+    app.deviceSubject.OnDestroyDevice();
+    device.reset();
+}
+
+void CKorvaleShell::OnFrameMove(double time, float elapsed)
+{
+    app.Update(time, elapsed);
+    app.UpdateZoom(elapsed);
+    userPanel.SetSliderValue(PanelId::Zoom, KorvaleLayout::SliderValueFromZoom(app.viewport.GetZoom()));
+    if (userPanel.IsChecked(PanelId::NoTarget))
+        app.MoveCamera(elapsed);
+    else if (userPanel.IsChecked(PanelId::RobotTarget))
+        app.FollowRobot(elapsed);
+}
+
+void CKorvaleShell::OnFrameRender(double, float elapsed)
+{
+    if (settingsDialog.IsActive()) {
+        settingsDialog.OnRender(elapsed);
+        return;
+    }
+    if (!device)
+        return;
+    device->Clear(ClearTarget | ClearZBuffer, BackgroundColor, 1.0f, 0);
+    if (Failed(device->BeginScene()))
+        return;
+    app.RenderWorld();
+    lineManager.Draw();
+
+    OverlayState overlay;
+    overlay.frameStats = framework.FrameStatsText();
+    overlay.deviceStats = framework.DeviceStatsText();
+    overlay.status = Host::Utf16ToUtf8(app.statusBar.GetText());
+    overlay.logging = app.scene.IsLogging();
+    overlay.helpShown = helpShown;
+    overlay.backBufferHeight = framework.GetBackBuffer().height;
+    Host::TextHelper text(framework.OverlayFont(), OverlayLineHeight);
+    DrawOverlay(text, OverlayLines(overlay));
+
+    devicePanel.OnRender(elapsed);
+    userPanel.OnRender(elapsed);
+    device->EndScene();
+}
+
+bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (settingsDialog.IsActive())
+        return settingsDialog.MsgProc(message, wParam, lParam);
+    if (devicePanel.MsgProc(message, wParam, lParam))
+        return true;
+    if (userPanel.MsgProc(message, wParam, lParam))
+        return true;
+    app.msgSubject.Notify(window, message, wParam, lParam);
+    return false;
+}
+
+void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
+{
+    if (down && key == VirtualKey::F1)
+        helpShown = !helpShown;
+}
+
+void CKorvaleShell::OnPanelEvent(int id)
+{
+    // The file name goes to the commands as typed (UTF-8), which is how file
+    // names are spelt on this system.
+    const std::string fileName = userPanel.GetText(PanelId::FileName);
+    switch (id) {
+    case PanelId::ToggleFullScreen:
+        framework.ToggleFullScreen();
+        break;
+    case PanelId::ToggleRef:
+        framework.ToggleSoftwareRasteriser();
+        break;
+    case PanelId::ChangeDevice:
+        settingsDialog.SetActive(!settingsDialog.IsActive());
+        break;
+    case PanelId::LoadScene:
+        commands.LoadScene(fileName);
+        break;
+    case PanelId::LoadRobot:
+        commands.LoadRobot(fileName);
+        break;
+    case PanelId::LoadNetwork:
+        commands.LoadNetwork(fileName);
+        break;
+    case PanelId::Keyboard:
+        commands.SelectKeyboard();
+        break;
+    case PanelId::NeuralNetwork:
+        commands.SelectNeuralNetwork();
+        break;
+    case PanelId::Zoom:
+        app.viewport.SetZoom(KorvaleLayout::ZoomFromSliderValue(userPanel.GetSliderValue(PanelId::Zoom)));
+        break;
+    case PanelId::ResetZoom:
+        app.ResetZoom();
+        userPanel.SetRadioButtonChecked(PanelId::NoTarget);
+        break;
+    case PanelId::StartLog:
+        commands.StartLog(fileName);
+        break;
+    case PanelId::StopLog:
+        commands.StopLog();
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+#include "app/CPanelCommandHost.h"
+#include "app/CSceneCommands.h"
+#include "host/Dialog.h"
+#include "host/Framework.h"
+#include "host/LineManager.h"
+#include "host/SettingsDialog.h"
+
+#include <cstdint>
+#include <memory>
+
+class CGLDevice;
+class CKorvale;
+
+// Everything of the window around the application object: the host
+// callbacks, the device, the two panels and their commands, the settings
+// dialog, the outline of the world view and the overlay text.
+class CKorvaleShell {
+public:
+    // Registers the callbacks with the host and builds the panels.
+    CKorvaleShell(Host::Framework& framework, CKorvale& app);
+    // Lets the device go (lost, destroyed) while the shell still exists.
+    ~CKorvaleShell();
+    CKorvaleShell(const CKorvaleShell&) = delete;
+    CKorvaleShell& operator=(const CKorvaleShell&) = delete;
+
+    Host::Result OnCreateDevice();
+    Host::Result OnResetDevice(const Host::BackBuffer& backBuffer);
+    void OnLostDevice();
+    void OnDestroyDevice();
+    void OnFrameMove(double time, float elapsed);
+    void OnFrameRender(double time, float elapsed);
+    bool MsgProc(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    void OnKeyboard(std::uint8_t key, bool down, bool altDown);
+    void OnPanelEvent(int controlId);
+
+    Host::Dialog& GetDevicePanel() { return devicePanel; }
+    Host::Dialog& GetUserPanel() { return userPanel; }
+    bool IsHelpShown() const { return helpShown; }
+
+private:
+    Host::Framework& framework;
+    CKorvale& app;
+    Host::SettingsDialog settingsDialog;
+    Host::Dialog devicePanel{"device panel"};
+    Host::Dialog userPanel{"user panel"};
+    Host::LineManager lineManager;
+    CPanelCommandHost commandHost;
+    CSceneCommands commands;
+    std::unique_ptr<CGLDevice> device;
+    bool helpShown = false;
+};

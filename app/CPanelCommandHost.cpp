@@ -1,0 +1,53 @@
+#include "app/CPanelCommandHost.h"
+
+#include "app/CKorvale.h"
+#include "app/KorvalePanels.h"
+#include "host/Dialog.h"
+
+#include <cstdio>
+
+namespace {
+
+void Echo(const char* kind, const std::string& text)
+{
+    std::printf("%s: %s\n", kind, text.c_str());
+    std::fflush(stdout);
+}
+
+}
+
+void CPanelCommandHost::ShowInfo(const std::string& text)
+{
+    app.statusBar.ShowInfo(text);
+    if (echo)
+        Echo("info", text);
+}
+
+void CPanelCommandHost::ShowError(const std::string& text)
+{
+    app.statusBar.ShowError(text);
+    if (echo) {
+        // One line per fault, as the status line shows them.
+        std::string::size_type start = 0;
+        while (start < text.size()) {
+            const auto end = text.find('\n', start);
+            Echo("error", text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            start = end == std::string::npos ? text.size() : end + 1;
+        }
+    }
+}
+
+void CPanelCommandHost::ResetZoom()
+{
+    app.ResetZoom();
+}
+
+void CPanelCommandHost::CheckKeyboardButton()
+{
+    userPanel.SetRadioButtonChecked(PanelId::Keyboard);
+}
+
+void CPanelCommandHost::CheckNoTargetButton()
+{
+    userPanel.SetRadioButtonChecked(PanelId::NoTarget);
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include "app/ISceneCommandHost.h"
+
+class CKorvale;
+namespace Host {
+class Dialog;
+}
+
+// The window's side of the panel commands: texts go to the status line, the
+// camera and the radio buttons of the user panel follow the command. Under
+// test automation each text is also written to standard output, one line
+// each, so that a script driving the window can tell what happened.
+class CPanelCommandHost : public ISceneCommandHost {
+public:
+    CPanelCommandHost(CKorvale& app, Host::Dialog& userPanel, bool echo = false)
+        : app(app), userPanel(userPanel), echo(echo)
+    {
+    }
+
+    void ShowInfo(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    void ResetZoom() override;
+    void CheckKeyboardButton() override;
+    void CheckNoTargetButton() override;
+
+private:
+    CKorvale& app;
+    Host::Dialog& userPanel;
+    bool echo;
+};

@@ -1,0 +1,36 @@
+#include "app/KorvaleLayout.h"
+
+#include <algorithm>
+
+namespace KorvaleLayout {
+
+Rect WorldView(int width, int height)
+{
+    const Rect view{10, 55, width - 170, height - 35};
+    if (view.right <= view.left || view.bottom <= view.top)
+        return {0, 0, width, height};
+    return view;
+}
+
+Place DevicePanel(int width, int)
+{
+    return {width - 170, 0, 170, 170};
+}
+
+Place UserPanel(int width, int height)
+{
+    return {width - 170, height - 400, 170, 240};
+}
+
+int SliderValueFromZoom(float zoom)
+{
+    const float x = std::clamp((zoom - 0.01f) / 0.04f, 0.0f, 1.0f);
+    return static_cast<int>(x * 100);
+}
+
+float ZoomFromSliderValue(int value)
+{
+    return static_cast<float>(value) / 100 * 0.04f + 0.01f;
+}
+
+}

@@ -1,0 +1,31 @@
+#include "app/KorvalePanels.h"
+
+#include "host/Dialog.h"
+#include "host/MessageParams.h"
+
+void BuildDevicePanel(Host::Dialog& panel)
+{
+    panel.AddButton(PanelId::ToggleFullScreen, "Toggle full screen", {35, 10, 125, 22});
+    // F3 is the host's own key, not the button's.
+    panel.AddButton(PanelId::ToggleRef, "Toggle REF (F3)", {35, 34, 125, 22});
+    panel.AddButton(PanelId::ChangeDevice, "Change device (F2)", {35, 58, 125, 22}, Host::KeyF2);
+}
+
+void BuildUserPanel(Host::Dialog& panel)
+{
+    panel.AddStatic(PanelId::FileNameLabel, "File Name:", {35, 34, 125, 22});
+    panel.AddEditBox(PanelId::FileName, "Default.xml", {35, 58, 125, 32});
+    panel.AddButton(PanelId::LoadScene, "Load Scene", {35, 102, 125, 22});
+    panel.AddButton(PanelId::LoadRobot, "Load Robot", {35, 126, 125, 22});
+    panel.AddButton(PanelId::LoadNetwork, "Load Network", {35, 150, 125, 22});
+    panel.AddRadioButton(PanelId::Keyboard, PanelGroup::Control, "Keyboard", {35, 174, 125, 22});
+    panel.AddRadioButton(PanelId::NeuralNetwork, PanelGroup::Control, "Neural Network", {35, 198, 125, 22});
+    panel.AddRadioButton(PanelId::NoTarget, PanelGroup::Camera, "No Target", {35, 222, 125, 22});
+    panel.AddRadioButton(PanelId::RobotTarget, PanelGroup::Camera, "Robot Target", {35, 246, 125, 22});
+    panel.AddButton(PanelId::ResetZoom, "Reset Zoom", {35, 270, 125, 22});
+    panel.AddSlider(PanelId::Zoom, {50, 294, 100, 22}, 0, 100, 50);
+    panel.AddButton(PanelId::StartLog, "Start Log", {35, 318, 125, 22});
+    panel.AddButton(PanelId::StopLog, "Stop Log", {35, 342, 125, 22});
+    panel.SetRadioButtonChecked(PanelId::Keyboard);
+    panel.SetRadioButtonChecked(PanelId::NoTarget);
+}

@@ -1,0 +1,23 @@
+#include "app/CKorvale.h"
+#include "app/CKorvaleShell.h"
+#include "host/Framework.h"
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    Host::Framework framework;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (const int status = framework.Init(arguments, "korvale"); status != 0)
+        return status;
+
+    // Destroyed in reverse: the shell lets the device go, then the
+    // application's scene closes a running log, then the window system ends.
+    CKorvale app;
+    CKorvaleShell shell(framework, app);
+    int status = framework.CreateWindowAndDevice("Korvale", 640, 480);
+    if (status == 0)
+        status = framework.MainLoop();
+    return status;
+}
