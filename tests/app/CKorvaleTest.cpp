@@ -1,0 +1,162 @@
+#include "app/CKorvale.h"
+#include "app/WindowMessages.h"
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+const std::string Examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";
+
+class CKorvaleTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        app.viewport.SetRect(10, 55, 460, 390);
+        app.ResetZoom();
+    }
+
+    void Hold(std::uint8_t key) { app.msgSubject.Notify(nullptr, WindowMessage::KeyDown, key, 0); }
+    void Release(std::uint8_t key) { app.msgSubject.Notify(nullptr, WindowMessage::KeyUp, key, 0); }
+
+    // One second of frames at 60 a second.
+    template <class Frame>
+    void OneSecond(Frame frame)
+    {
+        for (int i = 0; i < 60; ++i)
+            frame(1.0f / 60);
+    }
+
+    static double Smoothing(float elapsed) { return std::pow(0.25, static_cast<double>(elapsed)); }
+
+    CKorvale app;
+};
+
+}
+
+TEST_F(CKorvaleTest, ResetZoomFitsTheEngineWorld)
+{
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), 1.9f / 100);
+    EXPECT_FLOAT_EQ(app.viewport.GetCentre().x, 50.0f);
+    EXPECT_FLOAT_EQ(app.viewport.GetCentre().y, 50.0f);
+}
+
+TEST_F(CKorvaleTest, HoldingEForASecondAlmostQuadruplesTheZoom)
+{
+    const float start = app.viewport.GetZoom();
+    Hold(VirtualKey::E);
+    OneSecond([&](float e) { app.UpdateZoom(e); });
+    const double factor = std::pow(2 - Smoothing(1.0f / 60), 60);
+    EXPECT_NEAR(app.viewport.GetZoom() / start, factor, 1e-3);
+    EXPECT_NEAR(factor, 3.9, 0.05);
+}
+
+TEST_F(CKorvaleTest, HoldingQForASecondAboutHalvesTheZoom)
+{
+    const float start = app.viewport.GetZoom();
+    Hold(VirtualKey::Q);
+    OneSecond([&](float e) { app.UpdateZoom(e); });
+    EXPECT_NEAR(app.viewport.GetZoom() / start, std::pow((1 + Smoothing(1.0f / 60)) / 2, 60), 1e-3);
+}
+
+TEST_F(CKorvaleTest, EWinsOverQ)
+{
+    const float start = app.viewport.GetZoom();
+    Hold(VirtualKey::Q);
+    Hold(VirtualKey::E);
+    app.UpdateZoom(0.1f);
+    EXPECT_GT(app.viewport.GetZoom(), start);
+}
+
+TEST_F(CKorvaleTest, NoZoomKeyLeavesTheZoom)
+{
+    const float start = app.viewport.GetZoom();
+    app.UpdateZoom(0.5f);
+    EXPECT_EQ(app.viewport.GetZoom(), start);
+}
+
+TEST_F(CKorvaleTest, HoldingWMovesTheCameraAbout27UnitsASecond)
+{
+    Hold(VirtualKey::W);
+    OneSecond([&](float e) { app.MoveCamera(e); });
+    EXPECT_NEAR(app.viewport.GetCentre().y - 50.0f, 60 * 20 * (1 - Smoothing(1.0f / 60)), 1e-2);
+    EXPECT_NEAR(app.viewport.GetCentre().y - 50.0f, 27.4, 0.1);
+    EXPECT_FLOAT_EQ(app.viewport.GetCentre().x, 50.0f);
+}
+
+TEST_F(CKorvaleTest, OpposingCameraKeysMoveUpAndRightOnly)
+{
+    Hold(VirtualKey::W);
+    Hold(VirtualKey::S);
+    Hold(VirtualKey::D);
+    Hold(VirtualKey::A);
+    app.MoveCamera(0.5f);
+    // Half a second closes half the distance to a target 20 units away.
+    EXPECT_NEAR(app.viewport.GetCentre().x, 60.0f, 1e-4);
+    EXPECT_NEAR(app.viewport.GetCentre().y, 60.0f, 1e-4);
+}
+
+TEST_F(CKorvaleTest, ReleasedKeysStopTheCamera)
+{
+    Hold(VirtualKey::A);
+    app.MoveCamera(0.5f);
+    Release(VirtualKey::A);
+    const Vec2 before = app.viewport.GetCentre();
+    app.MoveCamera(0.5f);
+    EXPECT_EQ(app.viewport.GetCentre(), before);
+}
+
+TEST_F(CKorvaleTest, FollowingWithoutRobotKeepsTheCamera)
+{
+    app.FollowRobot(1.0f);
+    EXPECT_FLOAT_EQ(app.viewport.GetCentre().x, 50.0f);
+    EXPECT_FLOAT_EQ(app.viewport.GetCentre().y, 50.0f);
+}
+
+TEST_F(CKorvaleTest, FollowingCloses75PercentOfTheWayInASecond)
+{
+    ASSERT_TRUE(app.scene.LoadScene(Examples + "OpenArena.xml")) << app.scene.GetErrorText();
+    ASSERT_TRUE(app.scene.LoadRobot(Examples + "Robot.xml")) << app.scene.GetErrorText();
+    const Fen::Point robot = app.scene.GetRobot()->GetPhysicalObject().pos;
+    app.FollowRobot(1.0f);
+    EXPECT_NEAR(app.viewport.GetCentre().x, 50.0f + (robot.x - 50.0f) * 0.75f, 1e-4);
+    EXPECT_NEAR(app.viewport.GetCentre().y, 50.0f + (robot.y - 50.0f) * 0.75f, 1e-4);
+}
+
+TEST_F(CKorvaleTest, PositionTextIsRightAlignedX)
+{
+    EXPECT_EQ(CKorvale::FormatPosition(1.5f, 2.25f), "  1.5 2.25");
+    EXPECT_EQ(CKorvale::FormatPosition(12.5f, -3.0f), " 12.5 -3");
+    EXPECT_EQ(CKorvale::FormatPosition(123.456789f, 0.0f), "123.457 0");
+    EXPECT_EQ(CKorvale::FormatPosition(1234567.0f, 0.00001f), "1.23457e+06 1e-05");
+}
+
+TEST_F(CKorvaleTest, HoverShowsOnTheStatusLineForAFrame)
+{
+    app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 240);
+    app.Update(1.0, 1.0f / 60);
+    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    // The pointer leaves the world view: the text lasts its 0.1 s.
+    app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 600);
+    app.Update(1.05, 1.0f / 60);
+    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    app.Update(1.2, 1.0f / 60);
+    EXPECT_EQ(app.statusBar.GetText(), u"Ready");
+}
+
+TEST_F(CKorvaleTest, UpdateStepsTheWorldAndTheRunningLog)
+{
+    ASSERT_TRUE(app.scene.LoadScene(Examples + "OpenArena.xml"));
+    ASSERT_TRUE(app.scene.LoadRobot(Examples + "Robot.xml"));
+    app.scene.SetKeyboardControl();
+    const Fen::Point start = app.scene.GetRobot()->GetPhysicalObject().pos;
+    Hold(VirtualKey::Up);
+    for (int i = 0; i < 30; ++i)
+        app.Update(i / 60.0, 1.0f / 60);
+    const Fen::Point after = app.scene.GetRobot()->GetPhysicalObject().pos;
+    EXPECT_GT(after.x - start.x, 1.0);
+}

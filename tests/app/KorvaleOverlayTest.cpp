@@ -1,0 +1,78 @@
+#include "app/KorvaleOverlay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+OverlayState State()
+{
+    OverlayState state;
+    state.frameStats = "60.00 fps, vsync on";
+    state.deviceStats = "Software: llvmpipe, 640x480 windowed";
+    state.status = "Ready";
+    state.backBufferHeight = 480;
+    return state;
+}
+
+bool Yellow(const OverlayLine& line) { return line.r == 1 && line.g == 1 && line.b == 0; }
+bool White(const OverlayLine& line) { return line.r == 1 && line.g == 1 && line.b == 1; }
+
+}
+
+TEST(KorvaleOverlay, StatisticsThenStatusFromTheTopLeft)
+{
+    const auto lines = OverlayLines(State());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, "60.00 fps, vsync on");
+    EXPECT_EQ(lines[0].x, 5);
+    EXPECT_EQ(lines[0].y, 5);
+    EXPECT_TRUE(Yellow(lines[0]));
+    EXPECT_EQ(lines[1].y, 20);
+    EXPECT_TRUE(Yellow(lines[1]));
+    EXPECT_EQ(lines[2].text, "Ready");
+    EXPECT_EQ(lines[2].y, 35);
+    EXPECT_TRUE(White(lines[2]));
+}
+
+TEST(KorvaleOverlay, RecordingMarkOnlyWhileLogging)
+{
+    auto state = State();
+    for (const auto& line : OverlayLines(state))
+        EXPECT_NE(line.text, "REC");
+    state.logging = true;
+    const auto lines = OverlayLines(state);
+    const auto rec = std::find_if(lines.begin(), lines.end(), [](const OverlayLine& l) { return l.text == "REC"; });
+    ASSERT_NE(rec, lines.end());
+    EXPECT_EQ(rec->x, 20);
+    EXPECT_EQ(rec->y, 60);
+    EXPECT_EQ(rec->r, 1);
+    EXPECT_EQ(rec->g, 0);
+    EXPECT_EQ(rec->b, 0);
+}
+
+TEST(KorvaleOverlay, HintAtTheBottomWhileHelpIsHidden)
+{
+    const auto lines = OverlayLines(State());
+    EXPECT_EQ(lines.back().text, "Press F1 for help");
+    EXPECT_EQ(lines.back().x, 10);
+    EXPECT_EQ(lines.back().y, 450);
+}
+
+TEST(KorvaleOverlay, HelpHasFiveLinesAboveTheBottom)
+{
+    auto state = State();
+    state.helpShown = true;
+    state.backBufferHeight = 600;
+    const auto lines = OverlayLines(state);
+    ASSERT_EQ(lines.size(), 8u);
+    const char* expected[] = {"Controls (F1 to hide):", "  Arrows: to move the robot", "  W,S,A,D: to move the camera",
+                              "  Q,E: zoom", "  ESC: quit"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(lines[3 + i].text, expected[i]);
+        EXPECT_EQ(lines[3 + i].x, 20);
+        EXPECT_EQ(lines[3 + i].y, 480 + 15 * i);
+        EXPECT_TRUE(White(lines[3 + i]));
+    }
+}
