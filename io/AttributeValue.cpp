@@ -1,6 +1,7 @@
 #include "io/AttributeValue.h"
 
 #include <charconv>
+#include <cmath>
 #include <climits>
 #include <cstddef>
 #include <limits>
@@ -118,6 +119,14 @@ int AttributeToInt(std::string_view text)
             value = limit;
     }
     return static_cast<int>(negative ? -value : value);
+}
+
+double DegreesToRadians(double degrees)
+{
+    constexpr double pi = 3.141592653589793;
+    if (std::fabs(degrees) > std::numeric_limits<double>::max() / pi)
+        degrees = std::fmod(degrees, 360.0);
+    return degrees * pi / 180;
 }
 
 } // namespace Tarn

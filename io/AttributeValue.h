@@ -17,4 +17,9 @@ namespace Tarn {
 double AttributeToDouble(std::string_view text);
 int AttributeToInt(std::string_view text);
 
+// An angle of a file in degrees, in radians: degrees * 3.141592653589793 / 180,
+// evaluated in that order. A value so large that the product would overflow
+// is first brought into (-360, 360), so the result is always finite.
+double DegreesToRadians(double degrees);
+
 } // namespace Tarn

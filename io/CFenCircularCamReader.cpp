@@ -28,8 +28,6 @@ std::size_t attributeIndex(const std::string& name)
     return AttributeCount;
 }
 
-double radians(double degrees) { return degrees * 3.141592653589793 / 180; }
-
 } // namespace
 
 void CFenCircularCamReader::Read(CFenIOStruct& io, Fen::CircularCam& camera)
@@ -63,7 +61,7 @@ void CFenCircularCamReader::Read(CFenIOStruct& io, Fen::CircularCam& camera)
             break;
         case FieldOfView:
             // Tested after the conversion: a tiny angle in degrees can vanish.
-            value[k] = radians(AttributeToDouble(text));
+            value[k] = DegreesToRadians(AttributeToDouble(text));
             if (!(value[k] > 0.0))
                 return ReportFault(io, reader, "fieldOfView <= 0.0");
             break;
@@ -83,7 +81,7 @@ void CFenCircularCamReader::Read(CFenIOStruct& io, Fen::CircularCam& camera)
         if (!given)
             return ReportFault(io, reader, "incomplete definition of camera");
 
-    camera.setup(value[X], value[Y], value[Height], radians(value[Orientation]), value[FieldOfView],
+    camera.setup(value[X], value[Y], value[Height], DegreesToRadians(value[Orientation]), value[FieldOfView],
                  static_cast<unsigned>(pixelCount));
 }
 

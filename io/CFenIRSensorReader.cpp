@@ -59,7 +59,7 @@ void CFenIRSensorReader::Read(CFenIOStruct& io, Fen::IRSensor& sensor)
         return ReportFault(io, reader, "incomplete definition of irsensor");
 
     // The aperture is taken in radians as written.
-    sensor.setup(value[X], value[Y], value[Height], value[Orientation] * 3.141592653589793 / 180, value[Range],
+    sensor.setup(value[X], value[Y], value[Height], DegreesToRadians(value[Orientation]), value[Range],
                  value[Aperture]);
 }
 

@@ -80,7 +80,7 @@ void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
     body.r = value[R];
     body.color = color;
     body.height = value[Height];
-    body.angle = value[Angle] * 3.141592653589793 / 180;
+    body.angle = DegreesToRadians(value[Angle]);
     body.mass = value[Mass];
     body.staticFrictionThreshold = value[StaticFrictionThreshold];
     body.viscousFrictionTau = value[ViscousFrictionTau];

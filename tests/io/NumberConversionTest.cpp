@@ -44,6 +44,21 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{"0.0001e-99999999999999", 0.0}, RealCase{"1e-999", 0.0},
                     RealCase{"100000000000000000000000e99999999999", std::numeric_limits<double>::max()}));
 
+TEST(DegreesToRadians, ExactProductForEveryAngleThatFits)
+{
+    for (const double degrees : {0.0, 90.0, -45.0, 540.0, 1e300, -5.7e307})
+        EXPECT_EQ(Tarn::DegreesToRadians(degrees), degrees * 3.141592653589793 / 180) << degrees;
+}
+
+TEST(DegreesToRadians, HugeAnglesStayFinite)
+{
+    for (const double degrees : {1e308, -std::numeric_limits<double>::max()}) {
+        const double radians = Tarn::DegreesToRadians(degrees);
+        EXPECT_TRUE(std::isfinite(radians)) << degrees;
+        EXPECT_LT(std::fabs(radians), 2 * 3.141592653589793) << degrees;
+    }
+}
+
 struct IntCase {
     const char* text;
     int expected;
