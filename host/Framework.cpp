@@ -79,6 +79,10 @@ int Framework::Init(const std::vector<std::string>& arguments, const std::string
     // that only happens when asked for by name (SDL_VIDEODRIVER).
     const bool driverNamed = std::getenv("SDL_VIDEODRIVER") != nullptr;
     const bool displayNamed = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    // With only an X display named, SDL need not try Wayland first (whose
+    // library complains on standard error when it finds nothing).
+    if (!driverNamed && std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     std::string reason;
     if (!driverNamed && !displayNamed) {
         reason = "DISPLAY is not set";

@@ -272,7 +272,24 @@ def main():
         if picture.centroid(view_box, robot_pixels) is None:
             fail("the robot is gone after a scene file that could not be read")
 
-        log("quit with ESC")
+        log("help on F1")
+        help_box = (20, HEIGHT - 120, 250, HEIGHT - 45)
+        white = lambda c: min(c) > 200
+        _, picture = session.screenshot()
+        if picture.count(help_box, white) > 0:
+            fail("help text shown before F1")
+        session.press("F1")
+        time.sleep(0.2)
+        _, picture = session.screenshot()
+        if picture.count(help_box, white) < 100:
+            fail("no help text after F1")
+
+        log("quit with ESC while logging")
+        second_log = os.path.join(tmp, "second.log")
+        session.type_file_name(second_log)
+        session.button(318)  # Start Log
+        session.expect_output("info: Log was started successfully")
+        session.press("Up", 0.8)
         session.press("Escape")
         try:
             status = session.process.wait(timeout=10)
@@ -280,6 +297,10 @@ def main():
             fail("ESC did not end the program")
         if status != 0:
             fail("exit status %d" % status)
+        with open(second_log) as f:
+            text = f.read()
+        if not text.endswith("\n") or not all(record.match(l) for l in text.split("\n")[:-1]):
+            fail("the log running at the end was not closed with whole records: %r" % text[-80:])
     finally:
         if session.alive():
             session.process.kill()
