@@ -16,7 +16,7 @@ bool CNeuralNetworkRemoteControl::isConsistent()
 {
     if (robot == nullptr)
         return false;
-    return static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size() && network.inputDimensions >= 0;
+    return network.inputDimensions >= 0 && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
 }
 
 void CNeuralNetworkRemoteControl::update()

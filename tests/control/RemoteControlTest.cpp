@@ -229,6 +229,7 @@ TEST_F(NeuralControl, OutputOfAnotherSizeKeepsTheCommands)
     robot.step(0.01);
     EXPECT_EQ(robot.leftSpeed, 0);
     EXPECT_EQ(robot.rightSpeed, 0);
+    robot.detachRemoteControl(); // fresh dies before the robot
 }
 
 TEST_F(NeuralControl, NoSensorsAndEmptyNetworkIsConsistentAndKeepsCommands)
