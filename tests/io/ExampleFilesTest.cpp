@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "io/CFenIOStruct.h"
+#include "model/CFenNeuralRobot.h"
+#include "model/CFenWorld.h"
+
+namespace {
+
+std::string example(const char* name) { return std::string(KORVALE_SOURCE_DIR) + "/examples/" + name; }
+
+TEST(ExampleFiles, ScenesLoadWithoutMessage)
+{
+    for (const char* name : {"Default.xml", "Crowded.xml", "OpenArena.xml", "Rooms.xml"}) {
+        Tarn::CFenWorld world(nullptr);
+        Tarn::CFenIOStruct io(example(name));
+        world.Read(io);
+        EXPECT_EQ(io.GetErrorText(), "") << name;
+        EXPECT_GT(world.GetFenWorld().width, 0) << name;
+    }
+}
+
+TEST(ExampleFiles, RobotLoadsWithoutMessage)
+{
+    Tarn::CFenWorld world(nullptr);
+    Tarn::CFenNeuralRobot& robot = Tarn::CFenNeuralRobot::Create(world);
+    Tarn::CFenIOStruct io(example("Robot.xml"));
+    robot.Read(io);
+    EXPECT_EQ(io.GetErrorText(), "");
+    EXPECT_FALSE(robot.GetPhysicalObject().irSensors.empty());
+}
+
+} // namespace
