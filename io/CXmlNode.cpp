@@ -107,9 +107,13 @@ CXmlNode CXmlAttributes::NextNode()
 
 CXmlNode LoadXmlFile(const std::string& fileName)
 {
-    // A directory or a device would open but never give a document.
+    // A directory or a device would open but never give a document, and a
+    // pipe could keep the reader waiting.
     std::error_code error;
     if (!std::filesystem::is_regular_file(fileName, error))
+        return {};
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (error || size > maxXmlFileSize)
         return {};
     auto document = std::make_shared<pugi::xml_document>();
     if (!document->load_file(fileName.c_str(), parseOptions))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,9 +83,14 @@ private:
     pugi::xml_attribute attribute;  // set for Attribute only
 };
 
+// Model files larger than this are not opened: parsing one takes several
+// times its size in memory.
+inline constexpr std::uintmax_t maxXmlFileSize = std::uintmax_t{256} << 20;
+
 // Parses a whole file into a document and returns the document node, or an
-// empty handle when the file is missing, not a regular file, unreadable or
-// not well-formed (an empty file and a file without an element included).
+// empty handle when the file is missing, not a regular file, larger than
+// maxXmlFileSize, unreadable or not well-formed (an empty file and a file
+// without an element included).
 // Throws std::bad_alloc only when the document object itself cannot be made.
 CXmlNode LoadXmlFile(const std::string& fileName);
 // The same for a document held in memory.

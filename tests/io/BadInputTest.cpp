@@ -5,6 +5,7 @@
 #include <fstream>
 #include <limits>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "io/CFenIOStruct.h"
@@ -80,6 +81,25 @@ TEST(BadInput, FiftyMegabytesOfNoiseCannotBeOpened)
 {
     const TempFile file(binaryNoise(50u << 20));
     const CFenIOStruct io(file.Name());
+    EXPECT_EQ(io.GetErrorText(), "Error in CFenIOStruct: cannot open the file\n");
+}
+
+TEST(BadInput, FileBeyondTheSizeLimitIsNotOpened)
+{
+    const TempFile file("<world width='1' height='1'/>");
+    // Sparse: no disk space is used and nothing is read.
+    std::filesystem::resize_file(file.Name(), Tarn::maxXmlFileSize + 1);
+    const CFenIOStruct io(file.Name());
+    EXPECT_EQ(io.GetErrorText(), "Error in CFenIOStruct: cannot open the file\n");
+}
+
+TEST(BadInput, PipeIsNotWaitedFor)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("korvale_pipe_" + std::to_string(::getpid()));
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const CFenIOStruct io(path.string());
+    std::filesystem::remove(path);
     EXPECT_EQ(io.GetErrorText(), "Error in CFenIOStruct: cannot open the file\n");
 }
 
