@@ -41,12 +41,17 @@ void CFenIOStruct::Open(bool created, const CXmlNode& document)
         ReportError("Error in CFenIOStruct: cannot open the file");
         return;
     }
-    const CXmlNodeList topLevel = document.GetChildNodes();
-    if (topLevel.GetLength() != 1) {
-        ReportError("Error in CFenIOStruct: there is not one root");
-        return;
+    try {
+        const CXmlNodeList topLevel = document.GetChildNodes();
+        if (topLevel.GetLength() != 1) {
+            ReportError("Error in CFenIOStruct: there is not one root");
+            return;
+        }
+        node = topLevel.GetItem(0);
+    } catch (const std::bad_alloc&) {
+        // Out of memory while taking the loaded document apart.
+        ReportError("Error in CFenIOStruct: cannot open the file");
     }
-    node = topLevel.GetItem(0);
 }
 
 bool CFenIOStruct::IsOk() const { return report.IsOk(); }
