@@ -13,7 +13,9 @@ public:
     RemoteControl() = default;
     RemoteControl(const RemoteControl&) = delete;
     RemoteControl& operator=(const RemoteControl&) = delete;
-    virtual ~RemoteControl() = default;
+    // A control destroyed while attached takes itself off its robot, so the
+    // robot never calls a dead control.
+    virtual ~RemoteControl();
 
     virtual bool isForward() = 0;
     virtual bool isBackward() = 0;

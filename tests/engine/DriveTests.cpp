@@ -188,6 +188,18 @@ TEST(RemoteControlLink, AControlMovesFromOneRobotToAnother)
     EXPECT_EQ(control.robot, &b);
 }
 
+TEST(RemoteControlLink, ADestroyedControlLeavesTheRobot)
+{
+    NeuralRobot robot;
+    {
+        FixedControl control;
+        robot.setRemoteControl(&control);
+    }
+    EXPECT_EQ(robot.remoteControl, nullptr);
+    robot.step(dt); // drives with no control instead of calling a dead one
+    EXPECT_EQ(robot.leftSpeed, 0);
+}
+
 TEST(LocalInteractions, SortedByDecreasingRadiusKeepingTies)
 {
     Robot robot;
