@@ -31,7 +31,9 @@ void CPanelCommandHost::ShowError(const std::string& text)
         std::string::size_type start = 0;
         while (start < text.size()) {
             const auto end = text.find('\n', start);
-            Echo("error", text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            const std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            if (!line.empty())
+                Echo("error", line);
             start = end == std::string::npos ? text.size() : end + 1;
         }
     }

@@ -1,0 +1,47 @@
+#include "host/MessageParams.h"
+#include "host/SettingsDialog.h"
+
+#include <gtest/gtest.h>
+
+using namespace Host;
+
+namespace {
+
+bool KeyDown(SettingsDialog& dialog, std::uint8_t key, bool repeated = false)
+{
+    return dialog.MsgProc(MessageKeyDown, key, PackKeyParam(true, repeated, false));
+}
+
+}
+
+TEST(SettingsDialog, HiddenAtStart)
+{
+    Framework framework;
+    SettingsDialog dialog(framework);
+    EXPECT_FALSE(dialog.IsActive());
+}
+
+TEST(SettingsDialog, TakesEveryMessageWhileShown)
+{
+    Framework framework;
+    SettingsDialog dialog(framework);
+    dialog.SetActive(true);
+    EXPECT_TRUE(KeyDown(dialog, 'W'));
+    EXPECT_TRUE(dialog.MsgProc(MessageMouseMove, 0, PackPointParam(10, 10)));
+    EXPECT_TRUE(dialog.MsgProc(MessageLeftButtonDown, MouseLeftButton, PackPointParam(10, 10)));
+    EXPECT_TRUE(dialog.IsActive());
+}
+
+TEST(SettingsDialog, F2OrEscapeCloseItButNotTheirRepeats)
+{
+    Framework framework;
+    SettingsDialog dialog(framework);
+    dialog.SetActive(true);
+    KeyDown(dialog, KeyF2, true);
+    EXPECT_TRUE(dialog.IsActive());
+    KeyDown(dialog, KeyF2);
+    EXPECT_FALSE(dialog.IsActive());
+    dialog.SetActive(true);
+    KeyDown(dialog, KeyEscape);
+    EXPECT_FALSE(dialog.IsActive());
+}
