@@ -404,6 +404,10 @@ void Framework::ApplyPendingChanges()
     }
     BackBuffer now;
     SDL_GL_GetDrawableSize(window, &now.width, &now.height);
+    // A minimised window may report no area at all; the device keeps its
+    // size until the window has one again.
+    if (now.width <= 0 || now.height <= 0)
+        return;
     if (now.width != backBuffer.width || now.height != backBuffer.height)
         reset = true;
     if (reset) {
