@@ -18,9 +18,7 @@ namespace {
 thread_local long allocationsBeforeFailure = -1;
 thread_local long allocationsCounted = 0;
 
-} // namespace
-
-void* operator new(std::size_t size)
+void* allocate(std::size_t size)
 {
     ++allocationsCounted;
     if (allocationsBeforeFailure == 0) {
@@ -34,10 +32,30 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
+} // namespace
+
+// Every plain form is replaced, so that all of them pair malloc with free
+// (the aligned forms stay the library's, which pair among themselves).
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+
 // Kept out of line: inlined into a new-expression's cleanup, GCC would take
 // the free for a mismatch with the operator new above.
 [[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
 [[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 namespace {
 
