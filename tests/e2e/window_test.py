@@ -115,14 +115,16 @@ class Session:
 
     def type_file_name(self, text):
         self.click(USER_PANEL[0] + 35 + 62, USER_PANEL[1] + 58 + 16)
+        # The widgets see a key only while it is down at the start of a
+        # frame, so select-all is held over several frames.
         run("xdotool", "keydown", "ctrl")
         run("xdotool", "keydown", "a")
-        time.sleep(0.1)
+        time.sleep(0.3)
         run("xdotool", "keyup", "a")
         run("xdotool", "keyup", "ctrl")
         time.sleep(0.1)
         run("xdotool", "type", "--delay", "30", text)
-        time.sleep(0.2)
+        time.sleep(0.3)
 
     def screenshot(self):
         self.shots += 1
