@@ -78,19 +78,22 @@ class Camera:
 
 
 class Session:
-    def __init__(self, program, cwd, tmp):
-        self.out_path = os.path.join(tmp, "korvale.out")
+    def __init__(self, program, cwd, tmp, flags=(), name="korvale"):
+        self.out_path = os.path.join(tmp, name + ".out")
         self.out = open(self.out_path, "w")
         env = dict(os.environ, SDL_MOUSE_FOCUS_CLICKTHROUGH="1")
-        self.process = subprocess.Popen([program, "-constantframetime", "-automation", "-noerrormsgboxes"],
+        self.process = subprocess.Popen([program, "-constantframetime", "-automation", "-noerrormsgboxes", *flags],
                                         cwd=cwd, stdout=self.out, stderr=subprocess.STDOUT, env=env)
+        self.tmp = tmp
+        self.shots = 0
+        self.find_window()
+
+    def find_window(self):
         self.window = run("xdotool", "search", "--sync", "--onlyvisible", "--name", "^Korvale$").split()[0]
         time.sleep(1.0)
         geometry = run("xdotool", "getwindowgeometry", self.window)
         position = re.search(r"Position: (-?\d+),(-?\d+)", geometry)
         self.origin = (int(position.group(1)), int(position.group(2)))
-        self.tmp = tmp
-        self.shots = 0
 
     def alive(self):
         return self.process.poll() is None
@@ -171,6 +174,32 @@ def check_scene(picture, scene_file, what):
 
 def robot_pixels(colour):
     return near(colour, (0x33, 0x66, 0xCC), 30)
+
+
+def switch_rasteriser(program, examples, tmp):
+    """F3 from the forced software rasteriser: the device is made again
+    through its callbacks (or the status line says only one exists)."""
+    log("switch the rasteriser with F3")
+    session = Session(program, examples, tmp, ("-forceref",), "rasteriser")
+    try:
+        session.press("F3")
+        end = time.time() + 10
+        while time.time() < end and "rasteriser" not in session.output():
+            time.sleep(0.1)
+        notes = [l for l in session.output().splitlines() if "rasteriser" in l]
+        if not notes:
+            fail("F3 said nothing about the rasteriser:\n" + session.output())
+        log(notes[0])
+        session.find_window()
+        _, picture = session.screenshot()
+        if picture.at(300, 250) != BACKGROUND_VIEW:
+            fail("no world view after the device was made again: %s" % (picture.at(300, 250),))
+        session.press("Escape")
+        if session.process.wait(timeout=10) != 0:
+            fail("exit status after switching the rasteriser")
+    finally:
+        if session.alive():
+            session.process.kill()
 
 
 def main():
@@ -306,6 +335,7 @@ def main():
     finally:
         if session.alive():
             session.process.kill()
+    switch_rasteriser(program, examples, tmp)
     log("PASS")
 
 
