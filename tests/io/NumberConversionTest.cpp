@@ -5,6 +5,8 @@
 
 #include <clocale>
 #include <climits>
+#include <cstdlib>
+#include <initializer_list>
 #include <cmath>
 #include <limits>
 #include <locale>
@@ -110,18 +112,11 @@ class DecimalCommaLocale : public testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"}) {
-            if (std::setlocale(LC_ALL, name) != nullptr) {
-                try {
-                    std::locale::global(std::locale(name));
-                } catch (const std::runtime_error&) {
-                    continue;
-                }
-                switched = true;
-                return;
-            }
-        }
-        GTEST_SKIP() << "no locale with a decimal comma is installed (tried de_DE and fr_FR)";
+        if (switchTo({"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"}))
+            return;
+        if (compileGermanLocale() && switchTo({"de_DE.UTF-8"}))
+            return;
+        GTEST_SKIP() << "no locale with a decimal comma is installed or can be compiled (tried de_DE and fr_FR)";
     }
     void TearDown() override
     {
@@ -132,6 +127,35 @@ protected:
     }
 
 private:
+    bool switchTo(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names) {
+            if (std::setlocale(LC_ALL, name) == nullptr)
+                continue;
+            try {
+                std::locale::global(std::locale(name));
+            } catch (const std::runtime_error&) {
+                continue;
+            }
+            switched = true;
+            return true;
+        }
+        return false;
+    }
+
+    // Most machines carry the locale sources (package locales) without the
+    // compiled locales: build de_DE into a private folder, which glibc finds
+    // through LOCPATH on every setlocale.
+    static bool compileGermanLocale()
+    {
+        const std::string folder = testing::TempDir() + "korvale-locales";
+        const std::string command =
+            "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder + "/de_DE.UTF-8' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return false;
+        return setenv("LOCPATH", folder.c_str(), 1) == 0;
+    }
+
     bool switched = false;
 };
 
