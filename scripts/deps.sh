@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev libsdl2-dev libimgui-dev libstb-dev
   libgl1-mesa-dev libegl-dev libgl1-mesa-dri fonts-dejavu-core fontconfig
-  xvfb xdotool imagemagick x11-apps locales
+  xvfb xdotool imagemagick x11-apps locales python3
 )
 
 missing=()
