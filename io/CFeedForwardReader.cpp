@@ -7,6 +7,7 @@
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
 #include "io/ForEachAttribute.h"
+#include "io/ReportFault.h"
 
 namespace Tarn {
 
@@ -43,15 +44,17 @@ void SizeLayerStorage(CFeedForward& network)
 void SizeWeightStorage(CFeedForward& network) { GrowTo(network.weights, network.numLayers); }
 void SizeBiasStorage(CFeedForward& network) { GrowTo(network.biases, network.numLayers); }
 
-} // namespace
+// Reports "<fault><part>" (say "bad definition of " and "mean") and gives
+// false, the result of every failed part reader.
+bool PartFault(IReportErrorAble& report, std::string_view fault, std::string_view part)
+{
+    std::string description(fault);
+    description += part;
+    ReportFault(report, "CFeedForwardReader", description);
+    return false;
+}
 
-struct CFeedForwardReader::GroupMessages {
-    const char* name;
-    const char* badNodeName;
-    const char* badDefinition;
-    const char* unableToRead;
-    const char* inconsistent;
-};
+} // namespace
 
 bool CFeedForwardReader::IsTransferFcnName(std::string_view name)
 {
@@ -69,70 +72,36 @@ TransferFcn CFeedForwardReader::FindTransferFcn(std::string_view name)
     return nullptr;
 }
 
-bool CFeedForwardReader::ReadMean(CFenIOStruct& io, CFeedForward& network)
+template <class ReadChild>
+bool CFeedForwardReader::ReadSingleChild(CFenIOStruct& io, std::string_view name, ReadChild readChild)
 {
     const CXmlNode node = CurrentElement(io);
     if (node.IsEmpty())
         return false;
-    if (node.GetNodeName() != "mean") {
-        io.ReportError("Error in CFeedForwardReader: bad nodeName of mean");
-        return false;
-    }
+    if (node.GetNodeName() != name)
+        return PartFault(io, "bad nodeName of ", name);
     const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1) {
-        io.ReportError("Error in CFeedForwardReader: bad definition of mean");
-        return false;
-    }
-    vectorReader.Read(io.SetNode(children.GetItem(0)), network.mean);
-    if (!io.IsOk()) {
-        io.ReportError("Error in CFeedForwardReader: unable to read mean");
-        return false;
-    }
+    if (children.GetLength() != 1)
+        return PartFault(io, "bad definition of ", name);
+    readChild(io.SetNode(children.GetItem(0)));
+    if (!io.IsOk())
+        return PartFault(io, "unable to read ", name);
     return true;
+}
+
+bool CFeedForwardReader::ReadMean(CFenIOStruct& io, CFeedForward& network)
+{
+    return ReadSingleChild(io, "mean", [&](CFenIOStruct& child) { vectorReader.Read(child, network.mean); });
 }
 
 bool CFeedForwardReader::ReadStd(CFenIOStruct& io, CFeedForward& network)
 {
-    const CXmlNode node = CurrentElement(io);
-    if (node.IsEmpty())
-        return false;
-    if (node.GetNodeName() != "std") {
-        io.ReportError("Error in CFeedForwardReader: bad nodeName of std");
-        return false;
-    }
-    const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1) {
-        io.ReportError("Error in CFeedForwardReader: bad definition of std");
-        return false;
-    }
-    vectorReader.Read(io.SetNode(children.GetItem(0)), network.std);
-    if (!io.IsOk()) {
-        io.ReportError("Error in CFeedForwardReader: unable to read std");
-        return false;
-    }
-    return true;
+    return ReadSingleChild(io, "std", [&](CFenIOStruct& child) { vectorReader.Read(child, network.std); });
 }
 
 bool CFeedForwardReader::ReadPCAmatrix(CFenIOStruct& io, CFeedForward& network)
 {
-    const CXmlNode node = CurrentElement(io);
-    if (node.IsEmpty())
-        return false;
-    if (node.GetNodeName() != "PCAmatrix") {
-        io.ReportError("Error in CFeedForwardReader: bad nodeName of PCAmatrix");
-        return false;
-    }
-    const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1) {
-        io.ReportError("Error in CFeedForwardReader: bad definition of PCAmatrix");
-        return false;
-    }
-    matrixReader.Read(io.SetNode(children.GetItem(0)), network.PCAmatrix);
-    if (!io.IsOk()) {
-        io.ReportError("Error in CFeedForwardReader: unable to read PCAmatrix");
-        return false;
-    }
-    return true;
+    return ReadSingleChild(io, "PCAmatrix", [&](CFenIOStruct& child) { matrixReader.Read(child, network.PCAmatrix); });
 }
 
 std::int32_t CFeedForwardReader::ReadLayer(CFenIOStruct& io, CFeedForward& network)
@@ -308,21 +277,17 @@ std::int32_t CFeedForwardReader::ReadBias(CFenIOStruct& io, CFeedForward& networ
     return to;
 }
 
-bool CFeedForwardReader::ReadGroup(CFenIOStruct& io, CFeedForward& network, const GroupMessages& group,
-                                   ItemReader readItem, StorageSizer sizeStorage)
+bool CFeedForwardReader::ReadGroup(CFenIOStruct& io, CFeedForward& network, std::string_view name, ItemReader readItem,
+                                   StorageSizer sizeStorage)
 {
     const CXmlNode node = CurrentElement(io);
     if (node.IsEmpty())
         return false;
-    if (node.GetNodeName() != group.name) {
-        io.ReportError(group.badNodeName);
-        return false;
-    }
+    if (node.GetNodeName() != name)
+        return PartFault(io, "bad nodeName of ", name);
     const CXmlNodeList children = node.GetChildNodes();
-    if (network.numLayers < 0 || children.GetLength() != static_cast<std::size_t>(network.numLayers)) {
-        io.ReportError(group.badDefinition);
-        return false;
-    }
+    if (network.numLayers < 0 || children.GetLength() != static_cast<std::size_t>(network.numLayers))
+        return PartFault(io, "bad definition of ", name);
 
     // Only now, with one child per layer present in the file, is storage
     // sized by numLayers: a numLayers of two billion never gets this far.
@@ -330,56 +295,31 @@ bool CFeedForwardReader::ReadGroup(CFenIOStruct& io, CFeedForward& network, cons
     std::vector<bool> seen(static_cast<std::size_t>(network.numLayers), false);
     for (std::size_t i = 0; i < children.GetLength(); ++i) {
         const std::int32_t index = (this->*readItem)(io.SetNode(children.GetItem(i)), network);
-        if (!io.IsOk() || index == 0) {
-            io.ReportError(group.unableToRead);
-            return false;
-        }
+        if (!io.IsOk() || index == 0)
+            return PartFault(io, "unable to read ", name);
         seen[static_cast<std::size_t>(index - 1)] = true;
     }
     for (bool indexSeen : seen) {
-        if (!indexSeen) {
-            // A repeated index overwrote an earlier entry and left this one out.
-            io.ReportError(group.inconsistent);
-            return false;
-        }
+        // A repeated index overwrote an earlier entry and left this one out.
+        if (!indexSeen)
+            return PartFault(io, "inconsistent ", name);
     }
     return true;
 }
 
 bool CFeedForwardReader::ReadLayers(CFenIOStruct& io, CFeedForward& network)
 {
-    static const GroupMessages messages{
-        "layers",
-        "Error in CFeedForwardReader: bad nodeName of layers",
-        "Error in CFeedForwardReader: bad definition of layers",
-        "Error in CFeedForwardReader: unable to read layers",
-        "Error in CFeedForwardReader: inconsistent layers",
-    };
-    return ReadGroup(io, network, messages, &CFeedForwardReader::ReadLayer, SizeLayerStorage);
+    return ReadGroup(io, network, "layers", &CFeedForwardReader::ReadLayer, SizeLayerStorage);
 }
 
 bool CFeedForwardReader::ReadWeights(CFenIOStruct& io, CFeedForward& network)
 {
-    static const GroupMessages messages{
-        "weights",
-        "Error in CFeedForwardReader: bad nodeName of weights",
-        "Error in CFeedForwardReader: bad definition of weights",
-        "Error in CFeedForwardReader: unable to read weights",
-        "Error in CFeedForwardReader: inconsistent weights",
-    };
-    return ReadGroup(io, network, messages, &CFeedForwardReader::ReadWeightMatrix, SizeWeightStorage);
+    return ReadGroup(io, network, "weights", &CFeedForwardReader::ReadWeightMatrix, SizeWeightStorage);
 }
 
 bool CFeedForwardReader::ReadBiases(CFenIOStruct& io, CFeedForward& network)
 {
-    static const GroupMessages messages{
-        "biases",
-        "Error in CFeedForwardReader: bad nodeName of biases",
-        "Error in CFeedForwardReader: bad definition of biases",
-        "Error in CFeedForwardReader: unable to read biases",
-        "Error in CFeedForwardReader: inconsistent biases",
-    };
-    return ReadGroup(io, network, messages, &CFeedForwardReader::ReadBias, SizeBiasStorage);
+    return ReadGroup(io, network, "biases", &CFeedForwardReader::ReadBias, SizeBiasStorage);
 }
 
 void CFeedForwardReader::Read(CFenIOStruct& io, CFeedForward& network)
@@ -441,7 +381,20 @@ void CFeedForwardReader::Read(CFenIOStruct& io, CFeedForward& network)
 
     bool failed = false;
     bool layersRead = false, weightsRead = false, biasesRead = false;
-    bool layersSeen = false, weightsSeen = false, biasesSeen = false;
+    struct Part {
+        const char* name;
+        bool (CFeedForwardReader::*read)(CFenIOStruct&, CFeedForward&);
+        bool* readOk;
+        bool seen = false;
+    };
+    Part parts[] = {
+        {"mean", &CFeedForwardReader::ReadMean, &network.hasMean},
+        {"std", &CFeedForwardReader::ReadStd, &network.hasStd},
+        {"PCAmatrix", &CFeedForwardReader::ReadPCAmatrix, &network.hasPCA},
+        {"layers", &CFeedForwardReader::ReadLayers, &layersRead},
+        {"weights", &CFeedForwardReader::ReadWeights, &weightsRead},
+        {"biases", &CFeedForwardReader::ReadBiases, &biasesRead},
+    };
     const CXmlNodeList children = node.GetChildNodes();
     for (std::size_t i = 0; i < children.GetLength() && !failed; ++i) {
         const CXmlNode child = children.GetItem(i);
@@ -451,46 +404,16 @@ void CFeedForwardReader::Read(CFenIOStruct& io, CFeedForward& network)
             break;
         }
         const std::string name = child.GetNodeName();
-        // A second occurrence fails without a message of its own; the
-        // "unable to read network" below explains it.
-        if (name == "mean") {
-            failed = network.hasMean;
+        for (Part& part : parts) {
+            if (name != part.name)
+                continue;
+            // A second occurrence fails without a message of its own; the
+            // "unable to read network" below explains it.
+            failed = part.seen;
+            part.seen = true;
             if (!failed) {
-                network.hasMean = ReadMean(io.SetNode(child), network);
-                failed = !network.hasMean;
-            }
-        } else if (name == "std") {
-            failed = network.hasStd;
-            if (!failed) {
-                network.hasStd = ReadStd(io.SetNode(child), network);
-                failed = !network.hasStd;
-            }
-        } else if (name == "PCAmatrix") {
-            failed = network.hasPCA;
-            if (!failed) {
-                network.hasPCA = ReadPCAmatrix(io.SetNode(child), network);
-                failed = !network.hasPCA;
-            }
-        } else if (name == "layers") {
-            failed = layersSeen;
-            layersSeen = true;
-            if (!failed) {
-                layersRead = ReadLayers(io.SetNode(child), network);
-                failed = !layersRead;
-            }
-        } else if (name == "weights") {
-            failed = weightsSeen;
-            weightsSeen = true;
-            if (!failed) {
-                weightsRead = ReadWeights(io.SetNode(child), network);
-                failed = !weightsRead;
-            }
-        } else if (name == "biases") {
-            failed = biasesSeen;
-            biasesSeen = true;
-            if (!failed) {
-                biasesRead = ReadBiases(io.SetNode(child), network);
-                failed = !biasesRead;
+                *part.readOk = (this->*part.read)(io.SetNode(child), network);
+                failed = !*part.readOk;
             }
         }
         // Elements with other names are skipped.

@@ -36,10 +36,16 @@ public:
     static TransferFcn FindTransferFcn(std::string_view name);
 
 private:
-    struct GroupMessages;
+    // mean, std and PCAmatrix: an element called name holding exactly one
+    // child, which readChild reads.
+    template <class ReadChild>
+    bool ReadSingleChild(CFenIOStruct& io, std::string_view name, ReadChild readChild);
+
+    // layers, weights and biases: an element called name with one item per
+    // layer, each read by readItem.
     using ItemReader = std::int32_t (CFeedForwardReader::*)(CFenIOStruct&, CFeedForward&);
     using StorageSizer = void (*)(CFeedForward&);
-    bool ReadGroup(CFenIOStruct& io, CFeedForward& network, const GroupMessages& group, ItemReader readItem,
+    bool ReadGroup(CFenIOStruct& io, CFeedForward& network, std::string_view name, ItemReader readItem,
                    StorageSizer sizeStorage);
 
     CVectorReader vectorReader;
