@@ -1,12 +1,15 @@
 #include "io/CFeedForwardReader.h"
 
+#include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control/CFeedForward.h"
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
 #include "io/ForEachAttribute.h"
+#include "io/ReadPositiveInts.h"
 #include "io/ReportFault.h"
 
 namespace Tarn {
@@ -335,47 +338,18 @@ void CFeedForwardReader::Read(CFenIOStruct& io, CFeedForward& network)
         return;
     }
 
-    struct Count {
-        const char* name;
-        const char* doubleDefinition;
-        const char* notPositive;
-        bool seen = false;
-        int value = 0;
-    };
-    Count counts[] = {
-        {"inputDimensions", "Error in CFeedForwardReader: double definition of inputDimensions",
-         "Error in CFeedForwardReader: inputDimensions <= 0"},
-        {"outputDimensions", "Error in CFeedForwardReader: double definition of outputDimensions",
-         "Error in CFeedForwardReader: outputDimensions <= 0"},
-        {"numLayers", "Error in CFeedForwardReader: double definition of numLayers",
-         "Error in CFeedForwardReader: numLayers <= 0"},
-    };
-    const bool attributesOk = ForEachAttribute(node, [&](const std::string& name, const std::string& value) {
-        for (Count& count : counts) {
-            if (name != count.name)
-                continue;
-            if (count.seen) {
-                io.ReportError(count.doubleDefinition);
-                return false;
-            }
-            count.seen = true;
-            count.value = AttributeToInt(value);
-            if (count.value <= 0) {
-                io.ReportError(count.notPositive);
-                return false;
-            }
-        }
-        return true;
-    });
-    if (!attributesOk)
+    constexpr std::array<std::string_view, 3> countNames{"inputDimensions", "outputDimensions", "numLayers"};
+    std::array<bool, 3> seen{};
+    std::array<int, 3> counts{};
+    if (!ReadPositiveInts(node, countNames, seen, counts, io, "CFeedForwardReader"))
         return;
-    if (!counts[0].seen || !counts[1].seen || !counts[2].seen) {
+    if (!seen[0] || !seen[1] || !seen[2]) {
         io.ReportError("Error in CFeedForwardReader: incomplete definition of network");
         return;
     }
-    network.inputDimensions = counts[0].value;
-    network.outputDimensions = counts[1].value;
-    network.numLayers = counts[2].value;
+    network.inputDimensions = counts[0];
+    network.outputDimensions = counts[1];
+    network.numLayers = counts[2];
     // The layer sequences are sized by ReadLayers, ReadWeights and
     // ReadBiases once the file has shown one child per layer.
 

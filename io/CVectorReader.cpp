@@ -1,81 +1,52 @@
 #include "io/CVectorReader.h"
 
+#include <array>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "control/CVector.h"
-#include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
-#include "io/ForEachAttribute.h"
+#include "io/ExpectElement.h"
 #include "io/ParseNumbers.h"
+#include "io/ReadPositiveInts.h"
+#include "io/ReadTextChild.h"
+#include "io/ReportFault.h"
 
 namespace Tarn {
+
+namespace {
+constexpr std::string_view reader = "CVectorReader";
+constexpr std::array<std::string_view, 1> sizeNames{"m"};
+} // namespace
 
 void CVectorReader::Read(CFenIOStruct& io, CVector& v)
 {
     v.Clear();
 
     const CXmlNode node = io.GetNode();
-    if (node.GetNodeType() != CXmlNodeType::Element) {
-        io.ReportError("Error in CVectorReader: nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
+    if (!ExpectElement(node, io, reader, "vector"))
         return;
-    }
-    if (node.GetNodeName() != "vector") {
-        io.ReportError("Error in CVectorReader: bad nodeName");
+    std::array<bool, 1> seen{};
+    std::array<int, 1> size{};
+    if (!ReadPositiveInts(node, sizeNames, seen, size, io, reader))
         return;
-    }
-
-    bool hasM = false;
-    int m = 0;
-    const bool attributesOk = ForEachAttribute(node, [&](const std::string& name, const std::string& value) {
-        if (name != "m")
-            return true;
-        if (hasM) {
-            io.ReportError("Error in CVectorReader: double definition of m");
-            return false;
-        }
-        hasM = true;
-        m = AttributeToInt(value);
-        if (m <= 0) {
-            io.ReportError("Error in CVectorReader: m <= 0");
-            return false;
-        }
-        return true;
-    });
-    if (!attributesOk)
+    std::optional<std::string> text;
+    if (!ReadTextChild(node, io, reader, "vector data", text))
         return;
-
-    bool hasText = false;
-    std::string text;
-    const CXmlNodeList children = node.GetChildNodes();
-    for (std::size_t i = 0; i < children.GetLength(); ++i) {
-        const CXmlNode child = children.GetItem(i);
-        if (child.GetNodeType() != CXmlNodeType::Text) {
-            io.ReportError("Error in CVectorReader: subnodePtr->GetnodeType() != MSXML2::NODE_TEXT");
-            return;
-        }
-        if (hasText) {
-            io.ReportError("Error in CVectorReader: double definition of vector data");
-            return;
-        }
-        hasText = true;
-        text = child.GetText();
-    }
-    if (!hasM || !hasText) {
-        io.ReportError("Error in CVectorReader: incomplete definition of vector");
-        return;
-    }
+    if (!seen[0] || !text)
+        return ReportFault(io, reader, "incomplete definition of vector");
+    const int m = size[0];
 
     // The count is compared with m; nothing is sized from m itself, so a
     // huge m with a short text costs nothing.
     std::vector<double> numbers;
     bool ok = true;
-    const std::size_t count = ParseNumbers(text, numbers, ok);
-    if (!ok || count != static_cast<std::size_t>(m)) {
-        io.ReportError("Error in CVectorReader: unable to parse vector data");
-        return;
-    }
+    const std::size_t count = ParseNumbers(*text, numbers, ok);
+    if (!ok || count != static_cast<std::size_t>(m))
+        return ReportFault(io, reader, "unable to parse vector data");
     v.m = m;
     v.data = std::move(numbers);
 }
