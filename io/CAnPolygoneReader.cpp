@@ -1,54 +1,47 @@
 #include "io/CAnPolygoneReader.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
+#include "io/ExpectElement.h"
+#include "io/ForEachNamedAttribute.h"
 #include "io/ParseNumbers.h"
+#include "io/ReadTextChild.h"
 #include "io/ReportFault.h"
 
 namespace Tarn {
 
 namespace {
 constexpr std::string_view reader = "CAnPolygoneReader";
-}
+constexpr std::array<std::string_view, 1> countName{"m"};
+} // namespace
 
 void CAnPolygoneReader::Read(CFenIOStruct& io, Fen::Polygone& polygon)
 {
     const CXmlNode node = io.GetNode();
-    if (node.GetNodeType() != CXmlNodeType::Element)
-        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
-    const CXmlNodeList children = node.GetChildNodes();
-    if (node.GetNodeName() != "polygone")
-        return ReportFault(io, reader, "bad nodeName");
+    if (!ExpectElement(node, io, reader, "polygone"))
+        return;
 
-    std::optional<int> m;
-    CXmlAttributes attributes = node.GetAttributes();
-    attributes.Reset();
-    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
-        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
-            continue;
-        if (attribute.GetNodeName() == "m") {
-            if (m)
-                return ReportFault(io, reader, "double definition of m");
-            m = AttributeToInt(attribute.GetText());
-            if (*m <= 0)
-                return ReportFault(io, reader, "m <= 0.0");
+    std::array<bool, 1> seen{};
+    int m = 0;
+    const auto readCount = [&](std::size_t, const std::string& value) {
+        m = AttributeToInt(value);
+        if (m <= 0) {
+            ReportFault(io, reader, "m <= 0.0");
+            return false;
         }
-    }
-
+        return true;
+    };
+    if (!ForEachNamedAttribute(node, countName, seen, io, reader, readCount))
+        return;
     std::optional<std::string> text;
-    for (std::size_t i = 0; i < children.GetLength(); ++i) {
-        const CXmlNode child = children.GetItem(i);
-        if (child.GetNodeType() != CXmlNodeType::Text)
-            return ReportFault(io, reader, "subnodePtr->GetnodeType() != MSXML2::NODE_TEXT");
-        if (text)
-            return ReportFault(io, reader, "double definition of text");
-        text = child.GetText();
-    }
-    if (!m || !text)
+    if (!ReadTextChild(node, io, reader, "text", text))
+        return;
+    if (!seen[0] || !text)
         return ReportFault(io, reader, "incomplete definition of polygone");
 
     // The numbers read are what the file holds; m alone never sizes anything
@@ -56,7 +49,7 @@ void CAnPolygoneReader::Read(CFenIOStruct& io, Fen::Polygone& polygon)
     std::vector<double> numbers;
     bool ok = false;
     const std::size_t count = ParseNumbers(*text, numbers, ok);
-    if (!ok || count != 2 * static_cast<std::size_t>(*m))
+    if (!ok || count != 2 * static_cast<std::size_t>(m))
         return ReportFault(io, reader, "unable to parse the text");
 
     polygon.clear();

@@ -7,6 +7,8 @@
 #include "engine/IRSensor.h"
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
+#include "io/ExpectElement.h"
+#include "io/ForEachNamedAttribute.h"
 #include "io/ReportFault.h"
 
 namespace Tarn {
@@ -19,41 +21,26 @@ enum Attribute : std::size_t { X, Y, Height, Orientation, Range, Aperture, Attri
 
 constexpr std::array<std::string_view, AttributeCount> names{"x", "y", "height", "orientation", "range", "aperture"};
 
-std::size_t attributeIndex(const std::string& name)
-{
-    for (std::size_t i = 0; i < AttributeCount; ++i)
-        if (names[i] == name)
-            return i;
-    return AttributeCount;
-}
-
 } // namespace
 
 void CFenIRSensorReader::Read(CFenIOStruct& io, Fen::IRSensor& sensor)
 {
     const CXmlNode node = io.GetNode();
-    if (node.GetNodeType() != CXmlNodeType::Element)
-        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
-    if (node.GetNodeName() != "irsensor")
-        return ReportFault(io, reader, "bad nodeName");
+    if (!ExpectElement(node, io, reader, "irsensor"))
+        return;
 
     std::array<double, AttributeCount> value{};
     std::array<bool, AttributeCount> seen{};
-    CXmlAttributes attributes = node.GetAttributes();
-    attributes.Reset();
-    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
-        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
-            continue;
-        const std::size_t k = attributeIndex(attribute.GetNodeName());
-        if (k == AttributeCount)
-            continue;
-        if (seen[k])
-            return ReportFault(io, reader, "double definition of " + std::string(names[k]));
-        seen[k] = true;
-        value[k] = AttributeToDouble(attribute.GetText());
-        if (k == Height && !(value[k] > 0.0))
-            return ReportFault(io, reader, "height <= 0.0");
-    }
+    const auto readValue = [&](std::size_t k, const std::string& text) {
+        value[k] = AttributeToDouble(text);
+        if (k == Height && !(value[k] > 0.0)) {
+            ReportFault(io, reader, "height <= 0.0");
+            return false;
+        }
+        return true;
+    };
+    if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))
+        return;
     // The aperture alone may be left out.
     if (!seen[X] || !seen[Y] || !seen[Height] || !seen[Orientation] || !seen[Range])
         return ReportFault(io, reader, "incomplete definition of irsensor");

@@ -10,6 +10,7 @@
 #include "engine/NeuralRobotIRSensorModel.h"
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
+#include "io/ExpectElement.h"
 #include "io/ReportFault.h"
 #include "model/CFenNeuralRobot.h"
 
@@ -100,17 +101,15 @@ void CFenNeuralRobotIO::Read(CFenIOStruct& io)
 void CFenNeuralRobotIO::ReadSensors(CFenIOStruct& io)
 {
     const CXmlNode node = io.GetNode();
-    if (node.GetNodeType() != CXmlNodeType::Element)
-        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
-    const CXmlNodeList children = node.GetChildNodes();
-    if (node.GetNodeName() != "sensors")
-        return ReportFault(io, reader, "bad nodeName");
+    if (!ExpectElement(node, io, reader, "sensors"))
+        return;
 
     Fen::NeuralRobot& body = robot->GetPhysicalObject();
     long long cameraPixels = 0;
     for (const auto& camera : body.cameras)
         cameraPixels += camera->pixelCount();
 
+    const CXmlNodeList children = node.GetChildNodes();
     for (std::size_t i = 0; i < children.GetLength(); ++i) {
         const CXmlNode child = children.GetItem(i);
         if (child.GetNodeType() != CXmlNodeType::Element)

@@ -8,6 +8,8 @@
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
 #include "io/ColorFromName.h"
+#include "io/ExpectElement.h"
+#include "io/ForEachNamedAttribute.h"
 #include "io/ReportFault.h"
 
 namespace Tarn {
@@ -32,47 +34,31 @@ constexpr std::array<double, AttributeCount> defaults{0, 0, 0, 10, 0, 0, -1, 0.1
 // x, y, r and height must be greater than 0.
 bool mustBePositive(std::size_t attribute) { return attribute <= Height; }
 
-std::size_t attributeIndex(const std::string& name)
-{
-    for (std::size_t i = 0; i < AttributeCount; ++i)
-        if (names[i] == name)
-            return i;
-    return AttributeCount;
-}
-
 } // namespace
 
 void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
 {
     const CXmlNode node = io.GetNode();
-    if (node.GetNodeType() != CXmlNodeType::Element)
-        return ReportFault(io, reader, "nodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
-    const CXmlNodeList children = node.GetChildNodes();
+    if (!ExpectElement(node, io, reader, "object"))
+        return;
+
     std::array<double, AttributeCount> value = defaults;
     std::array<bool, AttributeCount> seen{};
     Fen::Color color;
-    if (node.GetNodeName() != "object")
-        return ReportFault(io, reader, "bad nodeName");
-
-    CXmlAttributes attributes = node.GetAttributes();
-    attributes.Reset();
-    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
-        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
-            continue;
-        const std::size_t k = attributeIndex(attribute.GetNodeName());
-        if (k == AttributeCount)
-            continue;
-        if (seen[k])
-            return ReportFault(io, reader, "double definition of " + std::string(names[k]));
-        seen[k] = true;
+    const auto readValue = [&](std::size_t k, const std::string& text) {
         if (k == ColorName) {
-            color = ColorFromName(attribute.GetText());
-            continue;
+            color = ColorFromName(text);
+            return true;
         }
-        value[k] = AttributeToDouble(attribute.GetText());
-        if (mustBePositive(k) && !(value[k] > 0.0))
-            return ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
-    }
+        value[k] = AttributeToDouble(text);
+        if (mustBePositive(k) && !(value[k] > 0.0)) {
+            ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
+            return false;
+        }
+        return true;
+    };
+    if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))
+        return;
     if (!seen[X] || !seen[Y])
         return ReportFault(io, reader, "incomplete definition of object");
 
@@ -100,6 +86,7 @@ void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
     // leaves the body without a surface.
     Fen::Polygone polygon;
     bool havePolygon = false;
+    const CXmlNodeList children = node.GetChildNodes();
     for (std::size_t i = 0; i < children.GetLength(); ++i) {
         const CXmlNode child = children.GetItem(i);
         if (child.GetNodeType() != CXmlNodeType::Element || (child.GetNodeName() == "polygone" && havePolygon))

@@ -6,6 +6,7 @@
 
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
+#include "io/ForEachNamedAttribute.h"
 #include "io/ReportFault.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
@@ -19,14 +20,6 @@ constexpr std::string_view reader = "CFenWorldIO";
 enum Attribute : std::size_t { Width, Height, StartX, StartY, StartAngle, AttributeCount };
 
 constexpr std::array<std::string_view, AttributeCount> names{"width", "height", "startX", "startY", "startAngle"};
-
-std::size_t attributeIndex(const std::string& name)
-{
-    for (std::size_t i = 0; i < AttributeCount; ++i)
-        if (names[i] == name)
-            return i;
-    return AttributeCount;
-}
 
 } // namespace
 
@@ -44,23 +37,19 @@ void CFenWorldIO::Read(CFenIOStruct& io)
 
     std::array<double, AttributeCount> value{};
     std::array<bool, AttributeCount> seen{};
-    CXmlAttributes attributes = node.GetAttributes();
-    attributes.Reset();
-    for (CXmlNode attribute = attributes.NextNode(); !attribute.IsEmpty(); attribute = attributes.NextNode()) {
-        if (attribute.GetNodeType() != CXmlNodeType::Attribute)
-            continue;
-        const std::size_t k = attributeIndex(attribute.GetNodeName());
-        if (k == AttributeCount)
-            continue;
-        if (seen[k])
-            return ReportFault(io, reader, "double definition of " + std::string(names[k]));
-        seen[k] = true;
+    // startAngle is only checked for a second definition; its value is not used.
+    const auto readValue = [&](std::size_t k, const std::string& text) {
         if (k == StartAngle)
-            continue;
-        value[k] = AttributeToDouble(attribute.GetText());
-        if (!(value[k] > 0.0))
-            return ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
-    }
+            return true;
+        value[k] = AttributeToDouble(text);
+        if (!(value[k] > 0.0)) {
+            ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
+            return false;
+        }
+        return true;
+    };
+    if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))
+        return;
     if (!seen[Width] || !seen[Height])
         return ReportFault(io, reader, "incomplete definition of world");
     world->Reset(value[Width], value[Height]);
