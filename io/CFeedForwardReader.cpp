@@ -1,6 +1,7 @@
 #include "io/CFeedForwardReader.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,41 @@ bool PartFault(IReportErrorAble& report, std::string_view fault, std::string_vie
     return false;
 }
 
+// The one child of node, read by readChild; part names node in the faults.
+template <class ReadChild>
+bool ReadOnlyChild(CFenIOStruct& io, const CXmlNode& node, std::string_view part, ReadChild readChild)
+{
+    const CXmlNodeList children = node.GetChildNodes();
+    if (children.GetLength() != 1)
+        return PartFault(io, "bad definition of ", part);
+    readChild(io.SetNode(children.GetItem(0)));
+    if (!io.IsOk())
+        return PartFault(io, "unable to read ", part);
+    return true;
+}
+
+// A layer number attribute ("index", "to" or "from"), called label in its
+// faults: given once, within [lowest, highest]. The bounds are 64-bit so
+// that numLayers - 1 and numLayers + 1 never overflow.
+struct LayerIndex {
+    std::string_view label;
+    std::int64_t lowest;
+    std::int64_t highest;
+    bool seen = false;
+    int value = 0;
+
+    bool Read(IReportErrorAble& report, const std::string& text)
+    {
+        if (seen)
+            return PartFault(report, "double definition of ", label);
+        seen = true;
+        value = AttributeToInt(text);
+        if (value < lowest || value > highest)
+            return PartFault(report, "bad ", label);
+        return true;
+    }
+};
+
 } // namespace
 
 bool CFeedForwardReader::IsTransferFcnName(std::string_view name)
@@ -83,13 +119,7 @@ bool CFeedForwardReader::ReadSingleChild(CFenIOStruct& io, std::string_view name
         return false;
     if (node.GetNodeName() != name)
         return PartFault(io, "bad nodeName of ", name);
-    const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1)
-        return PartFault(io, "bad definition of ", name);
-    readChild(io.SetNode(children.GetItem(0)));
-    if (!io.IsOk())
-        return PartFault(io, "unable to read ", name);
-    return true;
+    return ReadOnlyChild(io, node, name, readChild);
 }
 
 bool CFeedForwardReader::ReadMean(CFenIOStruct& io, CFeedForward& network)
@@ -117,22 +147,14 @@ std::int32_t CFeedForwardReader::ReadLayer(CFenIOStruct& io, CFeedForward& netwo
         return 0;
     }
 
-    bool hasIndex = false, hasDimensions = false, hasTransferFcn = false;
-    int index = 0, dimensions = 0;
+    LayerIndex index{"layer index", 1, network.numLayers};
+    bool hasDimensions = false, hasTransferFcn = false;
+    int dimensions = 0;
     TransferFcn transferFcn = nullptr;
     const bool attributesOk = ForEachAttribute(node, [&](const std::string& name, const std::string& value) {
-        if (name == "index") {
-            if (hasIndex) {
-                io.ReportError("Error in CFeedForwardReader: double definition of layer index");
-                return false;
-            }
-            hasIndex = true;
-            index = AttributeToInt(value);
-            if (index < 1 || index > network.numLayers) {
-                io.ReportError("Error in CFeedForwardReader: bad layer index");
-                return false;
-            }
-        } else if (name == "dimensions") {
+        if (name == "index")
+            return index.Read(io, value);
+        if (name == "dimensions") {
             if (hasDimensions) {
                 io.ReportError("Error in CFeedForwardReader: double definition of dimensions");
                 return false;
@@ -159,16 +181,16 @@ std::int32_t CFeedForwardReader::ReadLayer(CFenIOStruct& io, CFeedForward& netwo
     });
     if (!attributesOk)
         return 0;
-    if (!hasIndex || !hasDimensions || !hasTransferFcn) {
+    if (!index.seen || !hasDimensions || !hasTransferFcn) {
         io.ReportError("Error in CFeedForwardReader: incomplete definition of layer");
         return 0;
     }
 
-    GrowTo(network.layerDimensions, index);
-    GrowTo(network.transferFcns, index);
-    network.layerDimensions[static_cast<std::size_t>(index - 1)] = dimensions;
-    network.transferFcns[static_cast<std::size_t>(index - 1)] = transferFcn;
-    return index;
+    GrowTo(network.layerDimensions, index.value);
+    GrowTo(network.transferFcns, index.value);
+    network.layerDimensions[static_cast<std::size_t>(index.value - 1)] = dimensions;
+    network.transferFcns[static_cast<std::size_t>(index.value - 1)] = transferFcn;
+    return index.value;
 }
 
 std::int32_t CFeedForwardReader::ReadWeightMatrix(CFenIOStruct& io, CFeedForward& network)
@@ -182,54 +204,27 @@ std::int32_t CFeedForwardReader::ReadWeightMatrix(CFenIOStruct& io, CFeedForward
         return 0;
     }
 
-    bool hasTo = false, hasFrom = false;
-    int to = 0, from = 0;
+    LayerIndex to{"to layer index", 1, network.numLayers};
+    LayerIndex from{"from layer index", 0, std::int64_t{network.numLayers} - 1};
     const bool attributesOk = ForEachAttribute(node, [&](const std::string& name, const std::string& value) {
-        if (name == "to") {
-            if (hasTo) {
-                io.ReportError("Error in CFeedForwardReader: double definition of to layer index");
-                return false;
-            }
-            hasTo = true;
-            to = AttributeToInt(value);
-            if (to < 1 || to > network.numLayers) {
-                io.ReportError("Error in CFeedForwardReader: bad to layer index");
-                return false;
-            }
-        } else if (name == "from") {
-            if (hasFrom) {
-                io.ReportError("Error in CFeedForwardReader: double definition of from layer index");
-                return false;
-            }
-            hasFrom = true;
-            from = AttributeToInt(value);
-            if (from < 0 || from >= network.numLayers) {
-                io.ReportError("Error in CFeedForwardReader: bad from layer index");
-                return false;
-            }
-        }
+        if (name == "to")
+            return to.Read(io, value);
+        if (name == "from")
+            return from.Read(io, value);
         return true;
     });
     if (!attributesOk)
         return 0;
     // from < numLayers here, so from + 1 cannot overflow.
-    if (!hasTo || to != from + 1) {
+    if (!to.seen || to.value != from.value + 1) {
         io.ReportError("Error in CFeedForwardReader: incomplete definition of weight matrix");
         return 0;
     }
-    const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1) {
-        io.ReportError("Error in CFeedForwardReader: bad definition of weight matrix");
-        return 0;
-    }
-
-    GrowTo(network.weights, to);
-    matrixReader.Read(io.SetNode(children.GetItem(0)), network.weights[static_cast<std::size_t>(to - 1)]);
-    if (!io.IsOk()) {
-        io.ReportError("Error in CFeedForwardReader: unable to read weight matrix");
-        return 0;
-    }
-    return to;
+    const auto readMatrix = [&](CFenIOStruct& child) {
+        GrowTo(network.weights, to.value);
+        matrixReader.Read(child, network.weights[static_cast<std::size_t>(to.value - 1)]);
+    };
+    return ReadOnlyChild(io, node, "weight matrix", readMatrix) ? to.value : 0;
 }
 
 std::int32_t CFeedForwardReader::ReadBias(CFenIOStruct& io, CFeedForward& network)
@@ -242,42 +237,23 @@ std::int32_t CFeedForwardReader::ReadBias(CFenIOStruct& io, CFeedForward& networ
         return 0;
     }
 
-    bool hasTo = false;
-    int to = 0;
+    LayerIndex to{"to layer index", 1, network.numLayers};
     const bool attributesOk = ForEachAttribute(node, [&](const std::string& name, const std::string& value) {
-        if (name != "to")
-            return true;
-        if (hasTo) {
-            io.ReportError("Error in CFeedForwardReader: double definition of to layer index");
-            return false;
-        }
-        hasTo = true;
-        to = AttributeToInt(value);
-        if (to < 1 || to > network.numLayers) {
-            io.ReportError("Error in CFeedForwardReader: bad to layer index");
-            return false;
-        }
+        if (name == "to")
+            return to.Read(io, value);
         return true;
     });
     if (!attributesOk)
         return 0;
-    if (!hasTo) {
+    if (!to.seen) {
         io.ReportError("Error in CFeedForwardReader: incomplete definition of bias vector");
         return 0;
     }
-    const CXmlNodeList children = node.GetChildNodes();
-    if (children.GetLength() != 1) {
-        io.ReportError("Error in CFeedForwardReader: bad definition of bias vector");
-        return 0;
-    }
-
-    GrowTo(network.biases, to);
-    vectorReader.Read(io.SetNode(children.GetItem(0)), network.biases[static_cast<std::size_t>(to - 1)]);
-    if (!io.IsOk()) {
-        io.ReportError("Error in CFeedForwardReader: unable to read bias vector");
-        return 0;
-    }
-    return to;
+    const auto readVector = [&](CFenIOStruct& child) {
+        GrowTo(network.biases, to.value);
+        vectorReader.Read(child, network.biases[static_cast<std::size_t>(to.value - 1)]);
+    };
+    return ReadOnlyChild(io, node, "bias vector", readVector) ? to.value : 0;
 }
 
 bool CFeedForwardReader::ReadGroup(CFenIOStruct& io, CFeedForward& network, std::string_view name, ItemReader readItem,
