@@ -158,9 +158,13 @@ void CircularCam::drawSegment(End start, End end, const Texture& texture)
     const std::size_t lastColor = texture.size() - 1;
 
     const auto shade = [&](std::size_t k, double t) {
+        // No parameter (0/0: an edge lying along the pixel's line) means no
+        // point of this edge for the pixel; its neighbours draw that spot.
+        if (std::isnan(t))
+            return;
         Point point;
         std::size_t index;
-        if (t < 0 || std::isnan(t)) {
+        if (t < 0) {
             point = start.q;
             index = 0;
         } else if (t >= 1) {

@@ -253,6 +253,20 @@ TEST(OnePixelCamera, LooksAlongItsDirection)
     EXPECT_FALSE(std::isnan(rig.camera->zBuffer[0]));
 }
 
+TEST(CameraSegment, EdgeAlongThePixelLineLeavesThePixelToTheFaceBehind)
+{
+    // Three pixels: the middle one looks straight ahead, along the box's
+    // bottom edge. That edge gives the pixel no point of its own (0/0); the
+    // near face, drawn after it, shows its end at depth 10^2.
+    CameraRig rig({50, 50}, 0);
+    rig.camera->setup(0, 0, 0, 0, pi / 4, 3);
+    auto& block = rig.scene.add(box({65, 52}, 5, 2, -1));
+    block.textures = {{red}, {green}, {green}, {blue}};
+    rig.render();
+    EXPECT_EQ(rig.camera->image[1], blue);
+    EXPECT_EQ(rig.camera->zBuffer[1], 100);
+}
+
 TEST(CameraSegment, EdgeWithoutColoursIsNotDrawn)
 {
     CameraRig rig({50, 50}, 0);
