@@ -166,7 +166,10 @@ bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t
         }
         return OverControl(PointParamX(lParam), PointParamY(lParam));
     case MessageMouseMove:
-        return mouseCaptured || OverControl(PointParamX(lParam), PointParamY(lParam));
+        // Hovering over a widget is not taken: the pointer has left the world
+        // view, and the mouse tracker must see that so the hover coordinates
+        // stop. Only a drag that began on a widget belongs to the dialog.
+        return mouseCaptured;
     default:
         return false;
     }

@@ -152,6 +152,9 @@ TEST_F(CKorvaleShellTest, MouseMessagesReachTheTrackerOutsideThePanels)
 {
     EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(240, 250)));
     EXPECT_TRUE(app.positioningSystem.moveValid);
+    // Onto the "Load Scene" button: the hover coordinates must stop showing.
+    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(540, 80 + 110)));
+    EXPECT_FALSE(app.positioningSystem.moveValid);
 }
 
 TEST_F(CKorvaleShellTest, F1TogglesTheHelp)

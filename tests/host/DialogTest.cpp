@@ -105,15 +105,19 @@ TEST_F(DialogTest, FocusedEditBoxTakesTypingButNotWindowKeys)
     EXPECT_EQ(events.size(), 1u);
 }
 
-TEST_F(DialogTest, MouseOverAWidgetIsTheDialogs)
+TEST_F(DialogTest, PressesOnAWidgetAreTheDialogsHoveringIsNot)
 {
     // Dialog at (470, 80): "Keyboard" spans x 505..629, y 254..275.
-    EXPECT_TRUE(Mouse(MessageMouseMove, 505, 254));
-    EXPECT_TRUE(Mouse(MessageMouseMove, 629, 275));
-    EXPECT_FALSE(Mouse(MessageMouseMove, 504, 254));
-    EXPECT_FALSE(Mouse(MessageMouseMove, 630, 254));
-    EXPECT_FALSE(Mouse(MessageMouseMove, 100, 100));
+    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 505, 254));
+    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 505, 254));
+    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 629, 275));
+    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 629, 275));
+    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 504, 254));
+    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 630, 254));
     EXPECT_FALSE(Mouse(MessageLeftButtonDown, 100, 100));
+    // The mouse tracker must learn that the pointer left the world view.
+    EXPECT_FALSE(Mouse(MessageMouseMove, 505, 254));
+    EXPECT_FALSE(Mouse(MessageMouseMove, 629, 275));
 }
 
 TEST_F(DialogTest, PressOnAWidgetKeepsTheMouseUntilRelease)
