@@ -9,8 +9,25 @@ namespace {
 
 // Comments and processing instructions become nodes so that a reader sees
 // them and rejects them where it expects an element or a text; the XML
-// declaration and white space between elements do not.
-constexpr unsigned parseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi;
+// declaration and white space between elements do not. Parsing as a
+// fragment keeps text outside the root and a second root visible to
+// IsWellFormed, instead of dropping or accepting them silently.
+constexpr unsigned parseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_fragment;
+
+// A document has exactly one root element and no text beside it; comments
+// and processing instructions beside the root are left for the caller's
+// one-root check.
+bool IsWellFormed(const pugi::xml_document& document)
+{
+    int elements = 0;
+    for (const pugi::xml_node node : document.children()) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata)
+            return false;
+        if (node.type() == pugi::node_element)
+            ++elements;
+    }
+    return elements == 1;
+}
 
 } // namespace
 
@@ -116,7 +133,7 @@ CXmlNode LoadXmlFile(const std::string& fileName)
     if (error || size > maxXmlFileSize)
         return {};
     auto document = std::make_shared<pugi::xml_document>();
-    if (!document->load_file(fileName.c_str(), parseOptions))
+    if (!document->load_file(fileName.c_str(), parseOptions) || !IsWellFormed(*document))
         return {};
     const pugi::xml_node root = *document;
     return CXmlNode(std::move(document), root);
@@ -125,7 +142,7 @@ CXmlNode LoadXmlFile(const std::string& fileName)
 CXmlNode LoadXmlText(std::string_view text)
 {
     auto document = std::make_shared<pugi::xml_document>();
-    if (!document->load_buffer(text.data(), text.size(), parseOptions))
+    if (!document->load_buffer(text.data(), text.size(), parseOptions) || !IsWellFormed(*document))
         return {};
     const pugi::xml_node root = *document;
     return CXmlNode(std::move(document), root);
