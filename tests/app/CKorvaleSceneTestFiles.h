@@ -5,6 +5,8 @@
 #include <iterator>
 #include <string>
 
+#include "tests/TempFolder.h"
+
 // Small model files for the scene and command tests, written into a fresh
 // folder per test.
 namespace SceneTestFiles {
@@ -60,36 +62,5 @@ inline constexpr const char* networkWithoutBiases = R"(<network inputDimensions=
   <weights><inputlayer to="1"><matrix m="4" n="2">0 0 0 0 0 0 0 0</matrix></inputlayer></weights>
 </network>)";
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvale-test-XXXXXX").string();
-        path = ::mkdtemp(pattern.data()) ? pattern : std::string{};
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    std::string Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(File(name), std::ios::binary) << text;
-        return File(name);
-    }
-    std::string Read(const std::string& name) const
-    {
-        std::ifstream in(File(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-private:
-    std::filesystem::path path;
-};
 
 } // namespace SceneTestFiles

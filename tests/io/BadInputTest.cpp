@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/TempFolder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -17,22 +19,6 @@ namespace {
 using Tarn::CFenIOStruct;
 using Tarn::CFenWorld;
 
-// A file in the temporary folder, removed at the end of the test.
-class TempFile {
-public:
-    explicit TempFile(const std::string& content)
-        : path(std::filesystem::temp_directory_path() /
-               ("korvale_bad_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + ".xml"))
-    {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    ~TempFile() { std::filesystem::remove(path); }
-    std::string Name() const { return path.string(); }
-
-private:
-    static inline int counter = 0;
-    std::filesystem::path path;
-};
 
 // Bytes of a fixed pseudo-random sequence, NULs and all.
 std::string binaryNoise(std::size_t size)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TempFolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,22 +17,6 @@ using Tarn::CReportError;
 using Tarn::CXmlNode;
 using Tarn::CXmlNodeType;
 
-// A file in the test's temporary folder, removed when the test ends.
-class TempFile {
-public:
-    explicit TempFile(const std::string& content)
-        : path(std::filesystem::temp_directory_path() /
-               ("korvale_io_" + std::to_string(counter++) + "_" + std::to_string(::getpid()) + ".xml"))
-    {
-        std::ofstream(path, std::ios::binary) << content;
-    }
-    ~TempFile() { std::filesystem::remove(path); }
-    std::string Name() const { return path.string(); }
-
-private:
-    static inline int counter = 0;
-    std::filesystem::path path;
-};
 
 TEST(CReportError, CollectsLinesUntilCleared)
 {

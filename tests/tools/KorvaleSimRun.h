@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "tests/TempFolder.h"
+
 // Runs the built korvale-sim as a user would and collects what it printed.
 namespace KorvaleSimRun {
 
@@ -33,28 +35,9 @@ inline std::string Quote(const std::string& text)
     return quoted + "'";
 }
 
-// A fresh folder for one test's files, removed at the end.
-class Folder {
+// A fresh folder for one test's files that also runs the program there.
+class Folder : public TempFolder {
 public:
-    Folder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvale-sim-test-XXXXXX").string();
-        path = ::mkdtemp(pattern.data()) ? pattern : std::string{};
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    std::string Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(File(name), std::ios::binary) << text;
-        return File(name);
-    }
-
     Result Run(const std::vector<std::string>& arguments) const
     {
         std::string command = Quote(std::string(KORVALE_BINARY_DIR) + "/tools/korvale-sim");
@@ -68,9 +51,6 @@ public:
         result.err = ReadFile(File("stderr.txt"));
         return result;
     }
-
-private:
-    std::filesystem::path path;
 };
 
 // A trace read back: the header's column names and every row's fields as text.
