@@ -11,6 +11,7 @@
 #include "engine/RemoteControl.h"
 #include "io/CFenCircularCamReader.h"
 #include "io/CFenIOStruct.h"
+#include "OpenAtNode.h"
 #include "io/CFenIRSensorReader.h"
 #include "io/CFenNeuralRobotIO.h"
 #include "model/CFenNeuralRobot.h"
@@ -38,12 +39,7 @@ struct FaultCase {
 
 std::string readRobotFault(const FaultCase& c)
 {
-    CFenIOStruct io = CFenIOStruct::FromText(c.xml);
-    EXPECT_TRUE(io.IsOk()) << io.GetErrorText();
-    Tarn::CXmlNode node = io.GetNode();
-    for (const std::size_t index : c.path)
-        node = node.GetChildNodes().GetItem(index);
-    io.SetNode(node);
+    CFenIOStruct io = OpenAtNode(c.xml, c.path);
     CFenWorld world(nullptr);
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
     switch (c.target) {

@@ -10,6 +10,7 @@
 #include "engine/World.h"
 #include "io/CAnPolygoneReader.h"
 #include "io/CFenIOStruct.h"
+#include "OpenAtNode.h"
 #include "io/CFenPhysicalObjectReader.h"
 #include "io/ColorFromName.h"
 #include "model/CFenNeuralRobot.h"
@@ -35,12 +36,7 @@ struct FaultCase {
 
 std::string readSceneFault(const FaultCase& c)
 {
-    CFenIOStruct io = CFenIOStruct::FromText(c.xml);
-    EXPECT_TRUE(io.IsOk()) << io.GetErrorText();
-    Tarn::CXmlNode node = io.GetNode();
-    for (const std::size_t index : c.path)
-        node = node.GetChildNodes().GetItem(index);
-    io.SetNode(node);
+    CFenIOStruct io = OpenAtNode(c.xml, c.path);
     CFenWorld world(nullptr);
     switch (c.target) {
     case Target::World:
