@@ -143,6 +143,6 @@ void BodyCount(benchmark::State& state)
 } // namespace
 
 BENCHMARK(ReferenceScene);
-BENCHMARK(BodyCount)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(BodyCount)->Arg(10)->Arg(30)->Arg(100)->Arg(1000)->Arg(10000);
 
 BENCHMARK_MAIN();

@@ -1,6 +1,8 @@
 #include "engine/PhysicalObject.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include "engine/Angle.h"
 #include "engine/World.h"
 
@@ -68,8 +70,14 @@ void PhysicalObject::computeAbsBoundingSurface()
     if (!hasBoundingSurface)
         return;
     absBoundingSurface.resize(boundingSurface.size());
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
+    // Compared bit for bit, so that -0 and every NaN take their own values.
+    if (std::bit_cast<std::uint64_t>(angle) != std::bit_cast<std::uint64_t>(trigAngle)) {
+        trigAngle = angle;
+        trigCos = std::cos(angle);
+        trigSin = std::sin(angle);
+    }
+    const double c = trigCos;
+    const double s = trigSin;
     for (std::size_t i = 0; i < boundingSurface.size(); ++i) {
         const Point& v = boundingSurface[i];
         absBoundingSurface[i] = Point{pos.x + v.x * c - v.y * s, pos.y + v.x * s + v.y * c};
