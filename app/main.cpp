@@ -1,5 +1,6 @@
 #include "app/CKorvale.h"
 #include "app/CKorvaleShell.h"
+#include "engine/Random.h"
 #include "host/Framework.h"
 
 #include <string>
@@ -11,6 +12,10 @@ int main(int argc, char** argv)
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (const int status = framework.Init(arguments, "korvale"); status != 0)
         return status;
+
+    // The noise starts from the seed before anything can be loaded.
+    if (const auto seed = framework.Flags().seed)
+        Fen::setRandomState(Fen::seedState(*seed));
 
     // Destroyed in reverse: the shell lets the device go, then the
     // application's scene closes a running log, then the window system ends.

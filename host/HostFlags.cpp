@@ -115,6 +115,19 @@ bool ApplyFlag(HostFlags& flags, const std::string& name, std::optional<std::str
         flags.quitAfterFrame = parsed;
         return true;
     }
+    if (name == "seed") {
+        if (!value)
+            return false;
+        if (auto parsed = ParseInteger<std::uint64_t>(*value)) {
+            flags.seed = parsed;
+            return true;
+        }
+        auto negative = ParseInteger<std::int64_t>(*value);
+        if (!negative || *negative >= 0)
+            return false;
+        flags.seed = static_cast<std::uint64_t>(*negative);
+        return true;
+    }
     return false;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,8 @@ struct HostFlags {
     std::optional<int> startY;
     std::optional<float> constantFrameTime;  // every frame gets this elapsed time
     std::optional<long> quitAfterFrame;
+    // Start state of the simulation's noise; a negative seed counts modulo 2^64.
+    std::optional<std::uint64_t> seed;
     bool noErrorMessageBoxes = false;  // errors never raise boxes here anyway
     bool noStats = false;
     // Driven by a test script: the status-line texts of commands also go to

@@ -27,8 +27,22 @@ std::int64_t ParseCount(const std::string& option, const std::string& text)
     return value;
 }
 
+// Any 64-bit whole number, signed or not; a negative one counts modulo 2^64.
+std::uint64_t ParseSeed(const std::string& text)
+{
+    const char* end = text.data() + text.size();
+    std::uint64_t value = 0;
+    if (const auto [ptr, ec] = std::from_chars(text.data(), end, value); !text.empty() && ec == std::errc{} && ptr == end)
+        return value;
+    std::int64_t negative = 0;
+    if (const auto [ptr, ec] = std::from_chars(text.data(), end, negative);
+        !text.empty() && ec == std::errc{} && ptr == end && negative < 0)
+        return static_cast<std::uint64_t>(negative);
+    throw UsageError("--seed needs a 64-bit whole number, not '" + text + "'");
+}
+
 const std::vector<std::string> valueOptions = {"--scene", "--robot", "--network", "--control", "--keys",
-                                               "--dt", "--seconds", "--steps", "--log", "--trace", "--plot"};
+                                               "--dt", "--seconds", "--steps", "--seed", "--log", "--trace", "--plot"};
 
 bool TakesValue(const std::string& option)
 {
@@ -111,6 +125,8 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         if (options.frameTime <= 0)
             throw UsageError("--dt must be greater than 0");
     }
+    if (has("--seed"))
+        options.seed = ParseSeed(get("--seed"));
     if (has("--seconds") == has("--steps"))
         throw UsageError("give either --seconds T or --steps N");
     if (has("--steps")) {

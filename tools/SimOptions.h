@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ struct SimOptions {
     std::string keys;
     double frameTime = 1.0 / 60.0;
     std::int64_t frames = 0; // from --seconds or --steps
+    std::optional<std::uint64_t> seed; // a negative seed counts modulo 2^64
     std::string log;
     std::string trace;
     std::string plot;
@@ -34,4 +36,4 @@ struct SimOptions {
 inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
-    "                   [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";
+    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";

@@ -12,6 +12,7 @@
 #include "app/ISceneCommandHost.h"
 #include "app/WindowMessages.h"
 #include "engine/NeuralRobot.h"
+#include "engine/Random.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
 #include "render/CVertexBuffer.h"
@@ -65,6 +66,10 @@ std::string Fixed(double value, int decimals)
 int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err, bool terminal)
 {
     const KeyScript keys = options.keys.empty() ? KeyScript{} : KeyScript::Load(options.keys);
+
+    // The noise generator starts from the seed before anything is loaded.
+    if (options.seed)
+        Fen::setRandomState(Fen::seedState(*options.seed));
 
     CKeyboard keyboard;
     CVertexBuffer vertexBuffer; // no device: nothing is drawn

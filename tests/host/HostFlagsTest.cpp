@@ -12,6 +12,15 @@ TEST(HostFlags, EmptyCommandLineKeepsDefaults)
     EXPECT_FALSE(result.flags.fullScreen);
     EXPECT_FALSE(result.flags.constantFrameTime);
     EXPECT_FALSE(result.flags.quitAfterFrame);
+    EXPECT_FALSE(result.flags.seed);
+}
+
+TEST(HostFlags, SeedTakesEvery64BitNumberAndNegativesCountModulo2To64)
+{
+    EXPECT_EQ(ParseHostFlags({"-seed:0"}).flags.seed, 0u);
+    EXPECT_EQ(ParseHostFlags({"-seed:18446744073709551615"}).flags.seed, 18446744073709551615u);
+    EXPECT_EQ(ParseHostFlags({"-Seed:-2"}).flags.seed, 18446744073709551614u);
+    EXPECT_EQ(ParseHostFlags({"-seed:-9223372036854775808"}).flags.seed, 9223372036854775808u);
 }
 
 TEST(HostFlags, ValuesAreReadAfterTheColon)
@@ -77,6 +86,10 @@ TEST(HostFlags, UnknownOrMalformedArgumentsAreNamed)
         {{"-constantframetime:-1"}, "constantframetime:-1"},
         {{"-constantframetime:nan"}, "constantframetime:nan"},
         {{"-quitafterframe"}, "quitafterframe"},
+        {{"-seed"}, "seed"},
+        {{"-seed:1e3"}, "seed:1e3"},
+        {{"-seed:18446744073709551616"}, "seed:18446744073709551616"},
+        {{"-seed:-9223372036854775809"}, "seed:-9223372036854775809"},
     };
     for (const Case& c : cases) {
         const auto result = ParseHostFlags(c.arguments);

@@ -49,6 +49,9 @@ TEST_F(KorvaleSim, UsageErrorsExitWithTwoAndOneLineOfHint)
         {"--scene", Example("Default.xml"), "--steps", "10", "--trace", "t.csv"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--scene", Example("Rooms.xml")},
         {"--scene"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "1.5"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "18446744073709551616"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "-9223372036854775809"},
     };
     for (const auto& arguments : commandLines) {
         const Result result = folder.Run(arguments);
@@ -159,6 +162,34 @@ TEST_F(KorvaleSim, TraceHasOneRowPerFrameWithTheEndTimeOfTheFrame)
     // The keyboard drives and nothing is pressed: the robot stays at the start.
     EXPECT_EQ(t.Value(11, "x"), 20);
     EXPECT_EQ(t.Value(11, "y"), 20);
+}
+
+TEST_F(KorvaleSim, SeedsRepeatARunAndChangeItWhileNoSeedKeepsTheRunOfOld)
+{
+    const auto run = [this](const std::vector<std::string>& seed) {
+        std::vector<std::string> arguments = {"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"),
+                                              "--network", Example("DriveForward.xml"), "--steps", "30", "--trace",
+                                              folder.File("t.csv"), "--quiet"};
+        arguments.insert(arguments.end(), seed.begin(), seed.end());
+        const Result result = folder.Run(arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        return ReadFile(folder.File("t.csv"));
+    };
+    // Without a seed the generator starts where it always has: this second
+    // row was written by the runner before seeds existed.
+    const std::string unseeded = run({});
+    EXPECT_NE(unseeded.find("\n0.03333333333333333,20.270603615062235,19.999956778587144,0.0003107515893954557,"
+                            "0,0,0,0,0,0,0,0,1,0,0,0\n"),
+              std::string::npos)
+        << unseeded.substr(0, 300);
+
+    const std::string seven = run({"--seed", "7"});
+    EXPECT_EQ(run({"--seed=7"}), seven);
+    EXPECT_NE(seven, unseeded);
+    EXPECT_NE(run({"--seed", "8"}), seven);
+    EXPECT_NE(run({"--seed", "0"}), unseeded);
+    // A negative seed counts modulo 2^64.
+    EXPECT_EQ(run({"--seed", "-1"}), run({"--seed", "18446744073709551615"}));
 }
 
 TEST_F(KorvaleSim, SecondsAreRoundedToWholeFrames)
