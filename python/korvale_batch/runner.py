@@ -65,8 +65,9 @@ def local_cluster(workers=None):
     entries = os.environ.get("PYTHONPATH", "").split(os.pathsep)
     if path not in entries:
         os.environ["PYTHONPATH"] = os.pathsep.join([path] + [e for e in entries if e])
+    # Everything listens on loopback only, the scheduler's web server on a free port.
     return LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1, processes=True,
-                        host="127.0.0.1", dashboard_address=None)
+                        host="127.0.0.1", dashboard_address="127.0.0.1:0")
 
 
 def connect(scheduler=None, workers=None):
