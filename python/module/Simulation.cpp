@@ -6,7 +6,7 @@
 #include "app/CKorvaleScene.h"
 #include "app/CSceneCommands.h"
 #include "app/ISceneCommandHost.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -101,9 +101,7 @@ void Simulation::ThrowShownError()
 
 void Simulation::Frame()
 {
-    parts->scene.Step(elapsed);
-    if (parts->scene.IsLogging())
-        parts->scene.WriteLog(elapsed);
+    parts->scene.AdvanceFrame(elapsed);
     ++frames;
 }
 
