@@ -2,10 +2,9 @@
 #include <memory>
 #include <string>
 
-#include "io/CReportError.h"
-
-class CKeyboard;
-class CVertexBuffer;
+#include "base/CReportError.h"
+#include "io/CFenIOFactory.h"
+#include "render/CFenGraphicsFactory.h"
 
 namespace Tarn {
 class CFenNeuralRobot;
@@ -13,8 +12,13 @@ class CFenWorld;
 class CKeyboardRemoteControl;
 class CLog;
 class CNeuralNetworkRemoteControl;
+class CVertexBuffer;
 class IFenWorld;
 } // namespace Tarn
+
+namespace Korvale {
+
+class CKeyboard;
 
 // The one simulation scene: owns the world adapter (and through it every
 // body and the robot), both robot controls and the run log, turns the panel's
@@ -23,7 +27,7 @@ class IFenWorld;
 class CKorvaleScene : public Tarn::IReportErrorAble {
 public:
     // Both are the application's and must outlive the scene.
-    CKorvaleScene(CVertexBuffer* vertexBuffer, CKeyboard* keyboard);
+    CKorvaleScene(Tarn::CVertexBuffer* vertexBuffer, CKeyboard* keyboard);
     CKorvaleScene(const CKorvaleScene&) = delete;
     CKorvaleScene& operator=(const CKorvaleScene&) = delete;
     ~CKorvaleScene() override;
@@ -68,6 +72,10 @@ public:
     virtual void Draw();
     // Advances the world; the world adapter clamps the time to 0.001 .. 1 s.
     virtual void Step(double elapsed);
+    // One frame of the simulation, the same for the window, the runner and
+    // every other caller: Step by the frame's elapsed time as the host gives
+    // it, then, while the log runs, WriteLog with that same time.
+    void AdvanceFrame(float elapsed);
 
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
@@ -78,8 +86,10 @@ private:
     // first, or its next write would read a deleted robot.
     void ReleaseRobotFromLog();
 
-    CVertexBuffer* vertexBuffer = nullptr;
+    Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;
+    Tarn::CFenIOFactory ioFactory;
+    Tarn::CFenGraphicsFactory graphicsFactory;
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
@@ -88,3 +98,5 @@ private:
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
 };
+
+} // namespace Korvale

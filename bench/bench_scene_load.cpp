@@ -10,7 +10,10 @@
 #include <unistd.h>
 
 #include "io/CFenIOStruct.h"
+#include "io/CFenIOFactory.h"
 #include "model/CFenWorld.h"
+#include "render/CFenGraphicsFactory.h"
+#include "tests/support/TestWorld.h"
 
 namespace {
 
@@ -48,7 +51,8 @@ void BM_LoadScene10000(benchmark::State& state)
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("korvale_bench_scene_" + std::to_string(::getpid()) + ".xml");
     std::ofstream(path, std::ios::binary) << generatedScene(10000);
-    Tarn::CFenWorld world(nullptr);
+    // Graphics objects are made for every body, as in the program, but never drawn.
+    TestSupport::TestWorld<Tarn::CFenIOFactory, Tarn::CFenGraphicsFactory> world(nullptr);
     for (auto _ : state) {
         Tarn::CFenIOStruct io(path.string());
         world.Read(io);

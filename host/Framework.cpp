@@ -3,6 +3,7 @@
 #include "host/FontFinder.h"
 #include "host/KeyTranslation.h"
 #include "host/MessageParams.h"
+#include "host/VideoRestart.h"
 
 #include <SDL.h>
 #define GL_GLEXT_PROTOTYPES 1
@@ -342,6 +343,7 @@ void Framework::SwitchRasteriser()
         Notice("Only the software rasteriser exists here (" + renderer + ")");
         return;
     }
+    const bool wasSoftware = software;
     const bool wantSoftware = !software;
     int x = 0;
     int y = 0;
@@ -352,24 +354,38 @@ void Framework::SwitchRasteriser()
         SDL_GetWindowSize(window, &settings.windowWidth, &settings.windowHeight);
     }
     DestroyDevice();
+    if (ReopenDevice(wantSoftware)) {
+        if (!wantSoftware && software) {
+            hardwareMissing = true;
+            Notice("No hardware rasteriser here; the software one stays (" + renderer + ")");
+            return;
+        }
+        Notice(std::string(software ? "Software rasteriser: " : "Hardware rasteriser: ") + renderer);
+        return;
+    }
+    // The other rasteriser cannot be had: the one the window had stays.
+    const std::string reason = SDL_GetError();
+    DestroyDevice();
+    if (ReopenDevice(wasSoftware)) {
+        Notice(std::string("The ") + (wantSoftware ? "software" : "hardware") + " rasteriser could not be started ("
+               + reason + "); the " + (wasSoftware ? "software" : "hardware") + " one stays");
+        return;
+    }
+    std::fprintf(stderr, "%s: the device could not be created again (%s)\n", programName.c_str(), SDL_GetError());
+    exitCode = 1;
+    running = false;
+}
+
+bool Framework::ReopenDevice(bool softwareRasteriser)
+{
     // The rasteriser is chosen when the display connection opens.
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (wantSoftware)
-        setenv(SoftwareVariable, "1", 1);
-    else
-        unsetenv(SoftwareVariable);
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0 || !CreateDevice()) {
-        std::fprintf(stderr, "%s: the device could not be created again (%s)\n", programName.c_str(), SDL_GetError());
-        exitCode = 1;
-        running = false;
-        return;
-    }
-    if (!wantSoftware && software) {
-        hardwareMissing = true;
-        Notice("No hardware rasteriser here; the software one stays (" + renderer + ")");
-        return;
-    }
-    Notice(std::string(software ? "Software rasteriser: " : "Hardware rasteriser: ") + renderer);
+    const int starts = RestartVideo([softwareRasteriser] {
+        if (softwareRasteriser)
+            setenv(SoftwareVariable, "1", 1);
+        else
+            unsetenv(SoftwareVariable);
+    });
+    return starts != 0 && CreateDevice();
 }
 
 void Framework::ApplyPendingChanges()

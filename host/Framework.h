@@ -99,6 +99,7 @@ private:
     bool Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void ApplyPendingChanges();
     void SwitchRasteriser();
+    bool ReopenDevice(bool softwareRasteriser);
     void SetVsync(bool on);
     void Pace(double frameStart);
     void Notice(const std::string& text) const;

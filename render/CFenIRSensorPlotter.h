@@ -1,7 +1,5 @@
 #pragma once
-#include "render/DeviceResult.h"
-
-class CVertexBuffer;
+#include "base/DeviceResult.h"
 
 namespace Fen {
 class IRSensor;
@@ -9,6 +7,7 @@ class IRSensor;
 
 namespace Tarn {
 
+class CVertexBuffer;
 // Shows an infrared sensor's rays as lines from the sensor to what each ray
 // hit, in the colour of what it hit, behind everything else. A ray that hit
 // nothing ends at the sensor and is not seen.

@@ -1,7 +1,5 @@
 #pragma once
-#include "render/DeviceResult.h"
-
-class CVertexBuffer;
+#include "base/DeviceResult.h"
 
 namespace Fen {
 class PhysicalObject;
@@ -9,6 +7,7 @@ class PhysicalObject;
 
 namespace Tarn {
 
+class CVertexBuffer;
 // Draws one body filled in its colour at depth 0.5: a polygon as a fan
 // around the body's centre, a disc (or a body whose polygon was never set) as
 // 32 wedges.

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "app/ID3DDeviceObserver.h"
+#include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
+
+namespace Tarn {
 
 // The drawing context that every graphics object shares: one device vertex
 // buffer, refilled by each drawing and drawn at once. It grows to twice the
@@ -54,3 +56,5 @@ private:
     std::unique_ptr<IDeviceVertexBuffer> vertexBuffer;
     IGraphicsDevice* device = nullptr;
 };
+
+} // namespace Tarn

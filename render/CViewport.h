@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
-#include "app/ID3DDeviceObserver.h"
+#include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
+
+namespace Tarn {
 
 // The camera of the world view: a rectangle of the back buffer, a centre and
 // a zoom, and the matrices from world coordinates to that rectangle and back.
@@ -69,3 +71,5 @@ private:
     float centreX = 0;
     float centreY = 0;
 };
+
+} // namespace Tarn

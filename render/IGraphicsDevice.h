@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "render/DeviceResult.h"
+#include "base/DeviceResult.h"
 #include "render/DeviceViewport.h"
 #include "render/IDeviceVertexBuffer.h"
 #include "render/Matrix.h"
 #include "render/Vertex.h"
+
+namespace Tarn {
 
 enum class TransformState { World, View, Projection };
 
@@ -49,3 +51,5 @@ public:
     virtual DeviceResult GetTransform(TransformState state, Matrix* matrix) = 0;
     virtual DeviceResult SetTransform(TransformState state, const Matrix& matrix) = 0;
 };
+
+} // namespace Tarn

@@ -2,7 +2,11 @@
 #include <string>
 #include <vector>
 #include "app/CD3DDeviceSubject.h"
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
+
+using namespace Korvale;
+using namespace Tarn;
+using namespace TestSupport;
 
 namespace {
 

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/CKeyboard.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
+
+using namespace Korvale;
+using namespace Tarn;
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/CKorvale.h"
 #include "app/CKorvaleShell.h"
 #include "app/KorvalePanels.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "host/MessageParams.h"
 #include "model/IFenWorld.h"
 
@@ -9,6 +9,9 @@
 
 #include <string>
 #include <vector>
+
+using namespace Korvale;
+using namespace Tarn;
 
 // The shell without a window: the panels, their commands and the message
 // chain, driven as the host drives them.

@@ -1,5 +1,5 @@
 #include "app/CKorvale.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
 
@@ -7,6 +7,9 @@
 
 #include <cmath>
 #include <string>
+
+using namespace Korvale;
+using namespace Tarn;
 
 namespace {
 

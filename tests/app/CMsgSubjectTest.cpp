@@ -2,7 +2,10 @@
 #include <string>
 #include <vector>
 #include "app/CMsgSubject.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
+
+using namespace Korvale;
+using namespace Tarn;
 
 namespace {
 

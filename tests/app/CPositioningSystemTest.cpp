@@ -1,8 +1,11 @@
 #include "app/CPositioningSystem.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "render/CViewport.h"
 
 #include <gtest/gtest.h>
+
+using namespace Korvale;
+using namespace Tarn;
 
 namespace {
 

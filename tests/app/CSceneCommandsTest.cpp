@@ -12,7 +12,10 @@
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
-#include "tests/app/CKorvaleSceneTestFiles.h"
+#include "CKorvaleSceneTestFiles.h"
+
+using namespace Korvale;
+using namespace TestSupport;
 
 using namespace SceneTestFiles;
 

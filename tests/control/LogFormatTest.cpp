@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/control/LogTestSupport.h"
+#include "LogTestSupport.h"
+
+using namespace Tarn;
 
 using namespace LogTest;
 

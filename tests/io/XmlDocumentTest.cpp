@@ -1,14 +1,16 @@
 #include "io/CFenIOStruct.h"
-#include "io/CReportError.h"
+#include "base/CReportError.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+using namespace TestSupport;
 
 namespace {
 

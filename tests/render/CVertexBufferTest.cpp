@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <vector>
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
+
+using namespace Tarn;
+using namespace TestSupport;
 
 namespace {
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <cmath>
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CViewport.h"
+
+using namespace Tarn;
+using namespace TestSupport;
 
 namespace {
 

@@ -8,10 +8,14 @@
 #include "engine/NeuralRobotIRSensorModel.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "DrawnWorld.h"
 #include "model/CFenWorld.h"
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
+
+using namespace Tarn;
+using namespace TestSupport;
 
 namespace {
 
@@ -119,7 +123,7 @@ protected:
     CRecordingDevice device;
     CVertexBuffer vertexBuffer;
     CViewport viewport;
-    Tarn::CFenWorld world{&vertexBuffer};
+    DrawnWorld world{&vertexBuffer};
 };
 
 TEST_F(DrawingTest, TheBorderIsABlackLineStripAroundTheArena)
@@ -356,7 +360,7 @@ TEST_F(DrawingTest, ABodyBiggerThanTheBufferGrowsItInTheMiddleOfTheFrame)
 
 TEST(DrawingWithoutContext, EveryDrawingFailsWithoutTouchingAnything)
 {
-    Tarn::CFenWorld world(nullptr);
+    DrawnWorld world{nullptr};
     auto& object = Tarn::CFenPhysicalObject::Create(world);
     object.GetPhysicalObject().r = 1;
     auto& robot = Tarn::CFenNeuralRobot::Create(world);

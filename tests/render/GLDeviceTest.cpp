@@ -10,9 +10,12 @@
 #include "engine/CircularCam.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "DrawnWorld.h"
 #include "model/CFenWorld.h"
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
+
+using namespace Tarn;
 
 namespace {
 
@@ -128,7 +131,7 @@ protected:
 
     CVertexBuffer vertexBuffer;
     CViewport viewport;
-    Tarn::CFenWorld world{&vertexBuffer};
+    DrawnWorld world{&vertexBuffer};
 };
 
 TEST_F(GLSceneTest, TheWorldViewIsClearedAndTheOutsideUntouched)

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 // Runs the built korvale-sim as a user would and collects what it printed.
 namespace KorvaleSimRun {
@@ -36,7 +36,7 @@ inline std::string Quote(const std::string& text)
 }
 
 // A fresh folder for one test's files that also runs the program there.
-class Folder : public TempFolder {
+class Folder : public TestSupport::TempFolder {
 public:
     Result Run(const std::vector<std::string>& arguments) const
     {

@@ -4,7 +4,8 @@
 #include <charconv>
 #include <pugixml.hpp>
 
-#include "tests/tools/KorvaleSimRun.h"
+#include "KorvaleSimRun.h"
+
 
 using namespace KorvaleSimRun;
 

@@ -1,5 +1,7 @@
 #pragma once
-#include "render/DeviceResult.h"
+#include "base/DeviceResult.h"
+
+namespace Tarn {
 
 class IGraphicsDevice;
 
@@ -13,3 +15,5 @@ public:
     virtual DeviceResult OnLostDevice() = 0;
     virtual DeviceResult OnDestroyDevice() = 0;
 };
+
+} // namespace Tarn
