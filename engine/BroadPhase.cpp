@@ -345,8 +345,8 @@ void BroadPhase::rebuild(const World& world)
         median = radii[n / 2];
     }
     const double area = world.width * world.height;
-    // At least 1/4 of the cells per body, so the grid stays small.
-    const double smallest = std::sqrt(area / (4.0 * static_cast<double>(n) + 16));
+    // No more cells than bodies: the camera's walk visits cells, not bodies.
+    const double smallest = std::sqrt(area / (static_cast<double>(n) + 16));
     cell = std::max(4 * median, smallest);
     const double border = cell;
     grid.reset(-border, -border, world.width + border, world.height + border, cell, n);
@@ -705,12 +705,18 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
     const int cx = grid.column(eye.x);
     const int cy = grid.row(eye.y);
     const int rings = std::max(std::max(cx, columns - 1 - cx), std::max(cy, rows - 1 - cy));
-    // Half a cell's diagonal, a little more.
-    const double cellReach = s * 0.7072;
-
+    // A cell may hold a point in view if its centre comes within half its
+    // diagonal of the view. Cell centres are reached from the camera's cell
+    // by whole steps of rotated cell sides.
+    const CircularCam::ViewCone cone = camera.viewCone();
+    const Point eyeCell{grid.left() + (cx + 0.5) * s, grid.bottom() + (cy + 0.5) * s};
+    const Vector base = cone.toView(eyeCell - eye);
+    const Vector stepX = cone.toView(Vector{s, 0});
+    const Vector stepY = cone.toView(Vector{0, s});
+    const double eyeSize = std::fabs(eye.x) + std::fabs(eye.y);
+    double room = 0;
     const auto visitCell = [&](int x, int y) {
-        const Point centre{grid.left() + (x + 0.5) * s, grid.bottom() + (y + 0.5) * s};
-        if (!camera.mayShow(centre, cellReach))
+        if (cone.culls && !cone.near(base + stepX * (x - cx) + stepY * (y - cy), room))
             return;
         grid.forEachInCell(x, y, [&](std::uint32_t i) {
             if (stamps[i] == stamp)
@@ -728,6 +734,8 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
             if (near > 0 && near * near > camera.farthestDepth())
                 break;
         }
+        // Centres of ring k lie within (k + 1/2) diagonals of the camera.
+        room = cone.room(s * 0.7072, (k + 1) * s * 1.4143, 2 * eyeSize + 2 * (k + 2) * s);
         const int x0 = cx - k;
         const int x1 = cx + k;
         const int y0 = cy - k;

@@ -142,24 +142,29 @@ void CircularCam::drawInOrder(const PhysicalObject& body, const Point& discPos, 
 
 double CircularCam::farthestDepth() const { return farthestShown; }
 
+CircularCam::ViewCone CircularCam::viewCone() const
+{
+    ViewCone cone;
+    cone.culls = cullsByView;
+    cone.apex = absPos;
+    cone.toViewCos = viewCos;
+    cone.toViewSin = viewSin;
+    cone.halfCos = halfCos;
+    cone.halfSin = halfSin;
+    cone.angleSlack = angleSlack;
+    return cone;
+}
+
 bool CircularCam::mayShow(const Point& centre, double radius) const
 {
     if (!cullsByView)
         return true;
-    // In camera axes, folded onto the upper half: the view is the cone of
-    // directions within fieldOfView of +x, convex since it is narrower than pi.
-    const Vector q = rotate(centre - absPos, viewCos, viewSin);
-    const double x = q.x;
-    const double y = std::fabs(q.y);
-    if (y * halfCos <= x * halfSin)
-        return true;
-    const double length = q.norm();
-    const double along = x * halfCos + y * halfSin;
-    const double distance = along > 0 ? std::fabs(x * halfSin - y * halfCos) : length;
+    const ViewCone cone = viewCone();
+    const Vector q = cone.toView(centre - absPos);
     // Room for the angles' error seen at this distance, and for the rounding
     // of differences of coordinates of this size.
-    const double room = radius * (1 + 1e-12) + length * (4 * angleSlack + 1e-12) + roundingRoom(centre);
-    return !(distance > room);
+    const double coordinates = std::fabs(centre.x) + std::fabs(centre.y) + std::fabs(absPos.x) + std::fabs(absPos.y);
+    return cone.near(q, cone.room(radius, q.norm(), coordinates));
 }
 
 double CircularCam::nearestDepth(const Point& centre, double radius) const

@@ -56,6 +56,41 @@ public:
     // False only when nothing inside the circle can reach a pixel: the circle
     // lies wholly outside the view, with room to spare for rounding.
     bool mayShow(const Point& centre, double radius) const;
+
+    // The same test for many circles: the view as a cone in camera axes.
+    struct ViewCone {
+        bool culls = false; // false: every circle may show
+        Point apex;
+        double toViewCos = 1;  // rotation into camera axes
+        double toViewSin = 0;
+        double halfCos = 0;
+        double halfSin = 0;
+        double angleSlack = 0;
+
+        Vector toView(const Vector& offset) const { return rotate(offset, toViewCos, toViewSin); }
+        // The distance within which a circle of `radius`, at most `length`
+        // from the apex and with coordinates up to `coordinates` in size,
+        // must come of the cone to show.
+        double room(double radius, double length, double coordinates) const
+        {
+            return radius * (1 + 1e-12) + length * (4 * angleSlack + 1e-12) + 1e-12 * (1 + coordinates);
+        }
+        // Whether the point q (in camera axes) lies within `room` of the cone,
+        // convex since it is narrower than pi; q is folded onto the upper half.
+        bool near(const Vector& q, double room) const
+        {
+            const double y = q.y < 0 ? -q.y : q.y;
+            if (y * halfCos <= q.x * halfSin)
+                return true;
+            const double along = q.x * halfCos + y * halfSin;
+            if (along > 0) {
+                const double off = q.x * halfSin - y * halfCos;
+                return (off < 0 ? -off : off) <= room;
+            }
+            return q.x * q.x + y * y <= room * room;
+        }
+    };
+    ViewCone viewCone() const;
     // A depth no point of the circle can be drawn nearer than.
     double nearestDepth(const Point& centre, double radius) const;
 

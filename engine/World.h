@@ -31,7 +31,7 @@ public:
     std::array<Texture, 4> wallTextures;   // bottom, right, top, left
     PairSearch pairSearch = PairSearch::automatic;
     // Below this many bodies the all-pairs loop is as quick.
-    static constexpr std::size_t broadPhaseFrom = 24;
+    static constexpr std::size_t broadPhaseFrom = 12;
 
     World(double width, double height);
     World(const World&) = delete;
