@@ -127,16 +127,18 @@ bool fitsItsCircle(const PhysicalObject& body)
     return true;
 }
 
-constexpr std::uint32_t prefetchAhead = 6;
+// Bodies live apart in memory: the pre-pass asks well ahead for the numbers
+// it reads of a body (the first 184 bytes; its polygons it does not touch
+// unless they changed).
+constexpr std::uint32_t prefetchAhead = 16;
 
-// The numbers of a body the step reads (its first 136 bytes), brought
-// towards the cache.
 void prefetchBody(const PhysicalObject* body)
 {
     const char* bytes = reinterpret_cast<const char*>(body);
     __builtin_prefetch(bytes);
     __builtin_prefetch(bytes + 64);
     __builtin_prefetch(bytes + 128);
+    __builtin_prefetch(bytes + 183);
 }
 
 } // namespace
@@ -181,6 +183,7 @@ bool BroadPhase::prepare(World& world, double dt)
         proxies.assign(n, Proxy{});
         flags.assign(n, 0);
         marks.assign(n, 0);
+        robotBits.assign((n + 63) / 64, 0);
         seenAt.assign(n, Point{});
         stamps.assign(n, 0);
         stamp = 0;
@@ -195,6 +198,10 @@ bool BroadPhase::prepare(World& world, double dt)
         return false;
 
     pairOrder = world.pairOrderFlag;
+    // Notes of quiet pairs hold step numbers; they start again with the lists.
+    if (stepNumber == 0xffffffffu)
+        known = false;
+    stepNumber = known ? stepNumber + 1 : 1;
     if (known) {
         for (std::size_t k = 0; k < robotCount; ++k)
             for (const std::uint32_t j : robots[k].candidates)
@@ -241,23 +248,26 @@ bool BroadPhase::prepare(World& world, double dt)
         const bool movable = !(body.mass < 0);
         const bool disc = !body.hasBoundingSurface;
 
-        Proxy& proxy = proxies[i];
         Spot& spot = spots[i];
         const Point before = spot.at;
+        const std::uint32_t polygonVersion = body.absBoundingSurfaceVersion();
+        const bool sameShape = known && sameBits(r, spot.r) && disc == spot.disc;
+        if (!sameShape || !sameBits(p, before) || polygonVersion != spot.polygonVersion)
+            spot.sameSince = stepNumber;
+        spot.polygonVersion = polygonVersion;
+        flags[i] = state;
+        const Vector off = p - spot.centre;
+        // A resting body gives back a margin it grew while it moved.
+        const bool stays = sameShape && movable == spot.movable && off.norm2() <= spot.room2
+                           && !((state & resting) && spot.shrinkable);
         spot.at = p;
         spot.r = r;
-        flags[i] = state;
-        const Vector off = p - proxy.centre;
-        // A resting body gives back a margin it grew while it moved.
-        const bool stays = known && sameBits(r, proxy.r) && movable == proxy.movable && disc == proxy.disc
-                           && off.norm2() <= proxy.room2 && !((state & resting) && proxy.margin > proxy.shrinkAbove);
         if (!stays) {
-            proxy.lastMove = (p - before).norm();
-            proxy.r = r;
-            proxy.movable = movable;
-            proxy.disc = disc;
+            proxies[i].lastMove = (p - before).norm();
+            spot.movable = movable;
+            spot.disc = disc;
             dirty.push_back(i);
-        } else if (proxy.onlyOneByOne || (!disc && !fitsItsCircle(body))) {
+        } else if (spot.outsider || spot.misfit) {
             oneByOne.push_back(i);
         }
     }
@@ -268,17 +278,21 @@ bool BroadPhase::prepare(World& world, double dt)
         for (const std::uint32_t i : dirty) {
             grid.remove(i);
             pairs.unlinkAll(i);
-            const double least = minimumMargin(proxies[i].r);
+            const double least = minimumMargin(spots[i].r);
             place(i, std::clamp(3 * proxies[i].lastMove, least, std::max(least, 0.5 * cell)));
         }
         for (const std::uint32_t i : dirty)
             linkPairs(i, false);
     }
+    // A polygon set through setBoundingSurface fits its radius, and turning
+    // or moving it keeps that; a radius changed by hand makes the body dirty.
     for (const std::uint32_t i : dirty) {
-        const PhysicalObject& body = *world.objects[i];
-        if (proxies[i].onlyOneByOne || (!proxies[i].disc && !fitsItsCircle(body)))
+        Spot& spot = spots[i];
+        spot.misfit = !spot.disc && !fitsItsCircle(*world.objects[i]);
+        if (spot.outsider || spot.misfit)
             oneByOne.push_back(i);
     }
+    std::fill(robotBits.begin(), robotBits.end(), 0);
     for (std::size_t k = 0; k < robotCount; ++k)
         findCandidates(robots[k]);
     known = true;
@@ -354,7 +368,7 @@ void BroadPhase::rebuild(const World& world)
     dirty.clear();
     for (std::uint32_t i = 0; i < n; ++i) {
         proxies[i].lastMove = 0;
-        place(i, minimumMargin(proxies[i].r));
+        place(i, minimumMargin(spots[i].r));
         dirty.push_back(i);
     }
     for (std::uint32_t i = 0; i < n; ++i)
@@ -364,17 +378,17 @@ void BroadPhase::rebuild(const World& world)
 // Puts body i into the grid with a fat circle around its spot.
 void BroadPhase::place(std::uint32_t i, double margin)
 {
-    Proxy& proxy = proxies[i];
-    proxy.margin = margin;
+    Spot& spot = spots[i];
+    proxies[i].margin = margin;
     const double room = margin - absoluteSlack;
-    proxy.room2 = room * room;
-    proxy.shrinkAbove = 2 * minimumMargin(proxy.r);
-    proxy.centre = spots[i].at;
-    const double fat = proxy.r + proxy.margin;
-    const Box box{proxy.centre.x - fat, proxy.centre.y - fat, proxy.centre.x + fat, proxy.centre.y + fat};
+    spot.room2 = room * room;
+    spot.shrinkable = margin > 2 * minimumMargin(spot.r);
+    spot.centre = spot.at;
+    const double fat = spot.r + margin;
+    const Box box{spot.centre.x - fat, spot.centre.y - fat, spot.centre.x + fat, spot.centre.y + fat};
     grid.insert(i, box);
     // The camera's walk needs a body's cells to hold it.
-    proxy.onlyOneByOne = !grid.holds(box);
+    spot.outsider = !grid.holds(box);
 }
 
 // Lists the pairs of body i with every body whose fat circle meets its own
@@ -382,8 +396,8 @@ void BroadPhase::place(std::uint32_t i, double margin)
 // only partners of higher index, for a first placing of all bodies.
 void BroadPhase::linkPairs(std::uint32_t i, bool laterOnly)
 {
-    const Proxy& a = proxies[i];
-    const double fat = a.r + a.margin;
+    const Spot& a = spots[i];
+    const double fat = a.r + proxies[i].margin;
     const Box box{a.centre.x - fat, a.centre.y - fat, a.centre.x + fat, a.centre.y + fat};
     ++stamp;
     stamps[i] = stamp;
@@ -391,11 +405,11 @@ void BroadPhase::linkPairs(std::uint32_t i, bool laterOnly)
         if (stamps[j] == stamp || (laterOnly && j < i))
             return;
         stamps[j] = stamp;
-        const Proxy& b = proxies[j];
+        const Spot& b = spots[j];
         if (!a.movable && !b.movable)
             return;
         const Vector d = a.centre - b.centre;
-        const double meet = (fat + b.r + b.margin) * (1 + relativeSlack) + absoluteSlack;
+        const double meet = (fat + b.r + proxies[j].margin) * (1 + relativeSlack) + absoluteSlack;
         if (d.norm2() <= meet * meet)
             pairs.link(i, j);
     });
@@ -407,8 +421,8 @@ bool BroadPhase::mayBeSeen(const RobotInfo& info, std::uint32_t j) const
 {
     if (j == info.index)
         return false;
-    const Proxy& b = proxies[j];
-    const double fat = b.r + b.margin;
+    const Spot& b = spots[j];
+    const double fat = b.r + proxies[j].margin;
     for (const IRSensor* sensor : info.sensors) {
         const Vector d = b.centre - sensor->absReachCentre;
         const double meet = (sensor->reachRadius + fat) * (1 + relativeSlack) + absoluteSlack;
@@ -436,6 +450,7 @@ void BroadPhase::findCandidates(RobotInfo& info)
     // A body's cells hold its fat circle, and a fat circle meeting a reach
     // circle overlaps the box around all of them.
     const std::uint32_t bit = 1u << (&info - robots.data());
+    robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
     ++stamp;
     grid.forEachInBox(box, [&](std::uint32_t j) {
         if (stamps[j] == stamp)
@@ -444,6 +459,7 @@ void BroadPhase::findCandidates(RobotInfo& info)
         if (mayBeSeen(info, j)) {
             info.candidates.push_back(j);
             marks[j] |= bit;
+            robotBits[j / 64] |= std::uint64_t{1} << (j % 64);
         }
     });
     std::sort(info.candidates.begin(), info.candidates.end());
@@ -473,79 +489,118 @@ void BroadPhase::pairPhase(World& world, double dt)
         for (CircularCam* camera : robots[cameraRobot].cameras)
             camera->deferDrawing = true;
 
-    const std::uint32_t n = static_cast<std::uint32_t>(spots.size());
-    const auto slotOf = [&](std::uint32_t i) {
-        std::size_t k = 0;
-        while (robots[k].index != i)
-            ++k;
-        return k;
-    };
-    const auto apart = [&](std::uint32_t a, std::uint32_t b) {
-        // collideObjects' own test, on the same numbers: neither has moved.
-        const Vector d = spots[a].at - spots[b].at;
-        const double sum = spots[a].r + spots[b].r;
-        return d.x * d.x + d.y * d.y > sum * sum;
-    };
-    const auto unmoved = [&](std::uint32_t i) { return (flags[i] & moved) == 0; };
-
-    for (std::uint32_t i = 0; i < n; ++i) {
-        if (pairOrder) {
-            // Events (i, j): body i calls. A plain body acts on its pairs
-            // above it; a robot acts on its pairs and on what it may see.
-            if (flags[i] & isRobot) {
-                const RobotInfo& info = robots[slotOf(i)];
-                for (std::uint64_t last = none;;) {
-                    last = std::min(nextAfter(pairs.partners(i), last), nextAfter(info.candidates, last));
-                    if (last == none)
-                        break;
-                    const auto j = static_cast<std::uint32_t>(last);
-                    visit(world, dt, i, j, eventKey(i, j));
-                    if (exhaustive)
-                        return visitTheRest(world, dt, i, j);
-                }
-            } else if (!pairs.partners(i).empty()) {
-                for (std::uint64_t last = i;;) {
-                    last = nextAfter(pairs.partners(i), last);
-                    if (last == none)
-                        break;
-                    const auto j = static_cast<std::uint32_t>(last);
-                    if (unmoved(i) && unmoved(j) && apart(i, j))
-                        continue;
-                    visit(world, dt, i, j, eventKey(i, j));
-                    if (exhaustive)
-                        return visitTheRest(world, dt, i, j);
-                }
-            }
-        } else {
-            // Events (i, j): body j calls on body i. A plain j acts when it is
-            // the lower index; a robot j acts on its pairs and what it sees.
-            if (pairs.partners(i).empty() && marks[i] == 0)
-                continue;
-            for (std::uint64_t last = none;;) {
-                std::uint64_t next = nextAfter(pairs.partners(i), last);
-                for (std::uint32_t m = marks[i]; m != 0; m &= m - 1) {
-                    const std::uint32_t robotIndex = robots[std::countr_zero(m)].index;
-                    if ((last == none || robotIndex > last) && robotIndex < next)
-                        next = robotIndex;
-                }
-                last = next;
-                if (last == none)
-                    break;
-                const auto j = static_cast<std::uint32_t>(last);
-                if (flags[j] & isRobot) {
-                    visit(world, dt, j, i, eventKey(i, j));
-                } else if (j < i) {
-                    if (unmoved(i) && unmoved(j) && apart(i, j))
-                        continue;
-                    visit(world, dt, j, i, eventKey(i, j));
-                } else {
-                    continue;
-                }
-                if (exhaustive)
-                    return visitTheRest(world, dt, i, j);
-            }
+    // Only bodies with pairs, robots and what robots may see have events.
+    // The bits are read afresh after every body: a body a contact placed
+    // again may have given new pairs to bodies further on.
+    const std::vector<std::uint64_t>& paired = pairs.occupied();
+    for (std::size_t word = 0; word < paired.size(); ++word) {
+        std::uint64_t done = 0;
+        for (;;) {
+            const std::uint64_t bits = (paired[word] | robotBits[word]) & ~done;
+            if (bits == 0)
+                break;
+            const int bit = std::countr_zero(bits);
+            done = bit == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << bit) - 1;
+            const auto i = static_cast<std::uint32_t>(word * 64 + bit);
+            if (pairOrder ? eventsAsCaller(world, dt, i) : eventsAsCallee(world, dt, i))
+                return;
         }
     }
+}
+
+// Events (i, j) with pairOrderFlag set: body i calls on j. A plain body acts
+// on its pairs above it; a robot on its pairs and on what it may see. True
+// when the rest of the step must make every event.
+bool BroadPhase::eventsAsCaller(World& world, double dt, std::uint32_t i)
+{
+    std::span<const std::uint32_t> partners = pairs.partners(i);
+    std::span<const std::uint32_t> notes = pairs.notes(i);
+    std::uint64_t version = pairs.version();
+    // After an edit of the lists, find the place again after the last partner.
+    const auto refresh = [&](std::uint32_t last, std::size_t& k) {
+        if (pairs.version() == version)
+            return;
+        version = pairs.version();
+        partners = pairs.partners(i);
+        notes = pairs.notes(i);
+        k = std::upper_bound(partners.begin(), partners.end(), last) - partners.begin();
+    };
+    if (!(flags[i] & isRobot)) {
+        std::size_t k = std::upper_bound(partners.begin(), partners.end(), i) - partners.begin();
+        while (k < partners.size()) {
+            const std::uint32_t j = partners[k++];
+            visitPlainPair(world, i, j, eventKey(i, j), notes[k - 1]);
+            if (exhaustive)
+                return visitTheRest(world, dt, i, j), true;
+            refresh(j, k);
+        }
+        return false;
+    }
+    const RobotInfo& info = robots[slotOf(i)];
+    std::size_t k = 0;
+    for (std::uint64_t last = none;;) {
+        while (k < partners.size() && last != none && partners[k] <= last)
+            ++k;
+        const std::uint64_t pair = k < partners.size() ? partners[k] : none;
+        const std::uint64_t seen = nextAfter(info.candidates, last);
+        last = std::min(pair, seen);
+        if (last == none)
+            return false;
+        const auto j = static_cast<std::uint32_t>(last);
+        visit(world, dt, i, j, eventKey(i, j));
+        if (exhaustive)
+            return visitTheRest(world, dt, i, j), true;
+        refresh(j, k);
+    }
+}
+
+// Events (i, j) without pairOrderFlag: body j calls on body i. A plain j acts
+// when it is the lower index; a robot j on its pairs and what it may see.
+bool BroadPhase::eventsAsCallee(World& world, double dt, std::uint32_t i)
+{
+    std::span<const std::uint32_t> partners = pairs.partners(i);
+    std::span<const std::uint32_t> notes = pairs.notes(i);
+    std::uint64_t version = pairs.version();
+    std::size_t k = 0;
+    for (std::uint64_t last = none;;) {
+        if (pairs.version() != version) {
+            version = pairs.version();
+            partners = pairs.partners(i);
+            notes = pairs.notes(i);
+            k = std::upper_bound(partners.begin(), partners.end(), static_cast<std::uint32_t>(last))
+                - partners.begin();
+        }
+        std::uint64_t next = k < partners.size() ? partners[k] : none;
+        for (std::uint32_t m = marks[i]; m != 0; m &= m - 1) {
+            const std::uint32_t robotIndex = robots[std::countr_zero(m)].index;
+            if ((last == none || robotIndex > last) && robotIndex < next)
+                next = robotIndex;
+        }
+        if (next == none)
+            return false;
+        const auto j = static_cast<std::uint32_t>(next);
+        const bool listed = k < partners.size() && partners[k] == j;
+        const std::uint32_t note = listed ? notes[k] : 0;
+        if (listed)
+            ++k;
+        last = next;
+        if (flags[j] & isRobot)
+            visit(world, dt, j, i, eventKey(i, j));
+        else if (j < i)
+            visitPlainPair(world, j, i, eventKey(i, j), note);
+        else
+            continue;
+        if (exhaustive)
+            return visitTheRest(world, dt, i, j), true;
+    }
+}
+
+std::size_t BroadPhase::slotOf(std::uint32_t index) const
+{
+    std::size_t k = 0;
+    while (robots[k].index != index)
+        ++k;
+    return k;
 }
 
 // Every event after (i, j), as the all-pairs loop makes them.
@@ -571,8 +626,35 @@ void BroadPhase::visitTheRest(World& world, double dt, std::uint32_t i, std::uin
     }
 }
 
+// The event in which plain body `caller` collides with `callee` above it in
+// the list. While neither has moved in this step they stand where the step
+// found them: collideObjects' own first test on those numbers tells whether
+// their circles are apart, and a contact search that found nothing on the
+// same positions, radii and polygons (the pair's note is no older than either
+// body's sameSince) finds nothing again, in either argument order (disc and
+// polygon are searched the same way both ways; two polygons, by the vertices
+// of both). Two discs whose circles meet always touch.
+void BroadPhase::visitPlainPair(World& world, std::uint32_t caller, std::uint32_t callee, std::uint64_t key,
+                                std::uint32_t quietAt)
+{
+    const bool still = ((flags[caller] | flags[callee]) & moved) == 0;
+    if (still) {
+        const Spot& a = spots[caller];
+        const Spot& b = spots[callee];
+        const Vector d = a.at - b.at;
+        const double sum = a.r + b.r;
+        if (d.x * d.x + d.y * d.y > sum * sum)
+            return;
+        if (quietAt != 0 && quietAt >= a.sameSince && quietAt >= b.sameSince)
+            return;
+    }
+    const bool found = visit(world, 0, caller, callee, key);
+    if (still && !found)
+        pairs.setNote(caller, callee, stepNumber);
+}
+
 // Makes one event of the all-pairs loop and notes what it changed.
-void BroadPhase::visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key)
+bool BroadPhase::visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key)
 {
     PhysicalObject& a = *listed[caller];
     PhysicalObject& b = *listed[callee];
@@ -592,9 +674,16 @@ void BroadPhase::visit(World& world, double dt, std::uint32_t caller, std::uint3
     ++world.visitsLastStep;
     const Before beforeA{a.pos, a.angSpeed, a.collisionShift};
     const Before beforeB{b.pos, b.angSpeed, b.collisionShift};
-    a.interactWithObject(world, b, dt, caller < callee);
+    bool found = true;
+    if (flags[caller] & isRobot)
+        a.interactWithObject(world, b, dt, caller < callee);
+    else if (caller < callee) // what PhysicalObject::interactWithObject does
+        found = pairOrder ? world.collideObjects(a, b) : world.collideObjects(b, a);
+    else
+        found = false;
     settle(caller, beforeA);
     settle(callee, beforeB);
+    return found;
 }
 
 void BroadPhase::settle(std::uint32_t i, const Before& before)
@@ -604,8 +693,8 @@ void BroadPhase::settle(std::uint32_t i, const Before& before)
         if (!(flags[i] & moved))
             oneByOne.push_back(i);
         flags[i] |= moved | touched;
-        const Vector off = body.pos - proxies[i].centre;
-        if (!exhaustive && !(off.norm2() <= proxies[i].room2))
+        const Vector off = body.pos - spots[i].centre;
+        if (!exhaustive && !(off.norm2() <= spots[i].room2))
             escape(i);
     } else if (!sameBits(body.angSpeed, before.angSpeed) || !sameBits(body.collisionShift, before.collisionShift)) {
         flags[i] |= touched;
@@ -625,12 +714,11 @@ void BroadPhase::escape(std::uint32_t i)
         exhaustive = true;
         return;
     }
-    Proxy& proxy = proxies[i];
     grid.remove(i);
     pairs.unlinkAll(i);
-    const double least = minimumMargin(proxy.r);
-    const double wanted = std::max(2 * proxy.margin, 3 * (p - spots[i].at).norm());
-    // Placed around where it stands; spots[i] keeps the start of the step.
+    const double least = minimumMargin(spots[i].r);
+    const double wanted = std::max(2 * proxies[i].margin, 3 * (p - spots[i].at).norm());
+    // Placed around where it stands; spots[i].at keeps the start of the step.
     const Point start = spots[i].at;
     spots[i].at = p;
     place(i, std::clamp(wanted, least, std::max(least, 0.5 * cell)));
@@ -642,6 +730,7 @@ void BroadPhase::escape(std::uint32_t i)
         if (!(marks[i] & bit) && mayBeSeen(info, i)) {
             info.candidates.insert(std::upper_bound(info.candidates.begin(), info.candidates.end(), i), i);
             marks[i] |= bit;
+            robotBits[i / 64] |= std::uint64_t{1} << (i % 64);
         }
     }
 }
@@ -665,7 +754,7 @@ void BroadPhase::drawCameras(const World& world)
 bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
 {
     const PhysicalObject& body = *listed[i];
-    if (proxies[i].disc) {
+    if (spots[i].disc) {
         const Point& p = body.pos;
         if (!camera.mayShow(p, body.r))
             return true;

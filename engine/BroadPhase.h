@@ -27,20 +27,28 @@ public:
 
 private:
     // Per body, by its index in the world's list.
-    struct Spot {
-        Point at;   // position when the pair phase starts
-        double r = 0;
-    };
-    struct Proxy {
-        Point centre;       // the fat circle: the body's circle grown by margin
-        double r = 0;       // the body's radius when it was placed
-        double margin = 0;
-        double room2 = 0;     // squared distance it may move and stay inside
-        double shrinkAbove = 0; // a resting body with a wider margin is placed again
-        double lastMove = 0;  // distance moved in the step before
+    // What the pre-pass reads of a body's record, in one cache line.
+    struct alignas(64) Spot {
+        Point at;           // position when the pair phase starts
+        double r = 0;       // radius then (and when it was placed)
+        Point centre;       // the fat circle: the body's circle grown by a margin
+        double room2 = 0;   // squared distance it may move and stay inside
+        // The first step since which its position, radius and polygon have
+        // been the same at the start of every step.
+        std::uint32_t sameSince = 0;
+        std::uint32_t polygonVersion = 0; // its absBoundingSurfaceVersion then
         bool movable = false;
         bool disc = false;
-        bool onlyOneByOne = false; // its cells may not hold all of it, for the camera
+        // For the camera: its cells may not hold all of it, since its fat box
+        // reaches past the grid, or its polygon past its radius.
+        bool outsider = false;
+        bool misfit = false;
+        bool shrinkable = false; // at rest, it would be placed with a smaller margin
+    };
+    // What only placing a body needs.
+    struct Proxy {
+        double margin = 0;
+        double lastMove = 0; // distance moved in the step before
     };
     enum Flag : std::uint8_t {
         isRobot = 1,
@@ -73,7 +81,14 @@ private:
     bool mayBeSeen(const RobotInfo& info, std::uint32_t body) const;
     void pairPhase(World& world, double dt);
     void visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j);
-    void visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key);
+    // Whether the event may have changed anything: false when a plain body
+    // found no contact.
+    bool visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key);
+    void visitPlainPair(World& world, std::uint32_t caller, std::uint32_t callee, std::uint64_t key,
+                        std::uint32_t quietAt);
+    bool eventsAsCaller(World& world, double dt, std::uint32_t i);
+    bool eventsAsCallee(World& world, double dt, std::uint32_t i);
+    std::size_t slotOf(std::uint32_t index) const;
     void settle(std::uint32_t i, const Before& before);
     void escape(std::uint32_t i);
     void drawCameras(const World& world);
@@ -91,11 +106,13 @@ private:
     double absoluteSlack = 0;           // far above the rounding of such coordinates
     double cell = 1;                    // the grid's cell size
     bool exhaustive = false;            // a body left the bounds: make every event from here
+    std::uint32_t stepNumber = 0;       // counts this object's steps, from 1
 
     std::vector<Spot> spots;
     std::vector<Proxy> proxies;
     std::vector<std::uint8_t> flags;
     std::vector<std::uint32_t> marks;   // per body, a bit per robot whose sensors may see it
+    std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or marked
     std::vector<Point> seenAt;
     std::vector<std::uint32_t> stamps;  // for visiting each body once per query
     std::uint32_t stamp = 0;

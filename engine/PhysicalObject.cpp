@@ -63,21 +63,23 @@ void PhysicalObject::setBoundingSurface(const Polygone& polygon)
     }
     // The textures take the colour of this moment; a later colour does not reach them.
     textures.assign(boundingSurface.size(), Texture{color});
+    absValid = false;
 }
 
-void PhysicalObject::computeAbsBoundingSurface()
+void PhysicalObject::computeAbsBoundingSurfaceAnew()
 {
-    if (!hasBoundingSurface)
-        return;
-    absBoundingSurface.resize(boundingSurface.size());
-    // Compared bit for bit, so that -0 and every NaN take their own values.
-    if (std::bit_cast<std::uint64_t>(angle) != std::bit_cast<std::uint64_t>(trigAngle)) {
-        trigAngle = angle;
-        trigCos = std::cos(angle);
-        trigSin = std::sin(angle);
+    const bool sameAngle = same(angle, absAngle);
+    if (!sameAngle) {
+        absAngle = angle;
+        absCos = std::cos(angle);
+        absSin = std::sin(angle);
     }
-    const double c = trigCos;
-    const double s = trigSin;
+    absPos = pos;
+    absValid = true;
+    ++absComputations;
+    absBoundingSurface.resize(boundingSurface.size());
+    const double c = absCos;
+    const double s = absSin;
     for (std::size_t i = 0; i < boundingSurface.size(); ++i) {
         const Point& v = boundingSurface[i];
         absBoundingSurface[i] = Point{pos.x + v.x * c - v.y * s, pos.y + v.x * s + v.y * c};

@@ -43,7 +43,8 @@ public:
     void removeObject(PhysicalObject* object);
     void step(double dt);
 
-    void collideObjects(PhysicalObject& first, PhysicalObject& second);
+    // Whether it found a contact (and resolved it).
+    bool collideObjects(PhysicalObject& first, PhysicalObject& second);
     void collideWithWalls(PhysicalObject& object);
 
     // How the last step went: whether the broad phase took it, and how many
