@@ -44,7 +44,7 @@ std::uint64_t ParseSeed(const std::string& text)
 }
 
 const std::vector<std::string> valueOptions = {"--scene", "--robot", "--network", "--control", "--keys",
-                                               "--dt", "--seconds", "--steps", "--seed", "--log", "--trace", "--plot"};
+                                               "--dt", "--seconds", "--steps", "--seed", "--pairs", "--log", "--trace", "--plot"};
 
 bool TakesValue(const std::string& option)
 {
@@ -129,6 +129,17 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
     }
     if (has("--seed"))
         options.seed = ParseSeed(get("--seed"));
+    if (has("--pairs")) {
+        const std::string pairs = get("--pairs");
+        if (pairs == "auto")
+            options.pairs = Pairs::Automatic;
+        else if (pairs == "all")
+            options.pairs = Pairs::All;
+        else if (pairs == "broad")
+            options.pairs = Pairs::Broad;
+        else
+            throw UsageError("--pairs is auto, all or broad, not '" + pairs + "'");
+    }
     if (has("--seconds") == has("--steps"))
         throw UsageError("give either --seconds T or --steps N");
     if (has("--steps")) {

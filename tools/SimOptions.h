@@ -16,6 +16,9 @@ public:
 // What one run of korvale-sim does, as given on its command line.
 struct SimOptions {
     enum class Control { Keyboard, Network };
+    // How the engine finds the pairs of bodies that interact; every way gives
+    // the same run, the choice is for checking that and for timing.
+    enum class Pairs { Automatic, All, Broad };
 
     std::string scene;
     std::string robot;
@@ -25,6 +28,7 @@ struct SimOptions {
     double frameTime = 1.0 / 60.0;
     std::int64_t frames = 0; // from --seconds or --steps
     std::optional<std::uint64_t> seed; // a negative seed counts modulo 2^64
+    Pairs pairs = Pairs::Automatic;
     std::string log;
     std::string trace;
     std::string plot;
@@ -38,6 +42,7 @@ struct SimOptions {
 inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
-    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";
+    "                   [--seed N] [--pairs auto|all|broad] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
+    "                   [--quiet]\n";
 
 } // namespace Korvale::Tools
