@@ -23,7 +23,7 @@ namespace {
 
 // The panel commands' host for a script: the error text a command would show
 // on the status line is kept for the exception; the rest has nothing to act on.
-class ScriptHost : public ISceneCommandHost {
+class ScriptHost : public Korvale::ISceneCommandHost {
 public:
     void ShowInfo(const std::string&) override {}
     void ShowError(const std::string& text) override
@@ -42,11 +42,11 @@ public:
 } // namespace
 
 struct Simulation::Parts {
-    CKeyboard keyboard;
-    CVertexBuffer vertexBuffer; // no device: nothing is drawn
-    CKorvaleScene scene{&vertexBuffer, &keyboard};
+    Korvale::CKeyboard keyboard;
+    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    Korvale::CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
-    CSceneCommands commands{scene, host};
+    Korvale::CSceneCommands commands{scene, host};
 
     Fen::NeuralRobot* Robot() const
     {
@@ -70,7 +70,7 @@ Simulation::Simulation(const Options& options)
     // Loading draws no noise today; it runs on the simulation's own state all
     // the same, so that nothing it ever does can touch another's.
     const Fen::NoiseScope scope(noise);
-    CSceneCommands& commands = parts->commands;
+    Korvale::CSceneCommands& commands = parts->commands;
     if (!commands.LoadScene(options.scene))
         ThrowShownError();
     if (!options.robot.empty() && !commands.LoadRobot(options.robot))
@@ -228,9 +228,13 @@ void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
     const std::pair<std::uint8_t, bool> keys[] = {
-        {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
+        {Tarn::VirtualKey::Up, forward},
+        {Tarn::VirtualKey::Down, backward},
+        {Tarn::VirtualKey::Left, left},
+        {Tarn::VirtualKey::Right, right},
+    };
     for (const auto& [key, down] : keys)
-        parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
+        parts->keyboard.OnMsg(nullptr, down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, key, 0);
 }
 
 void Simulation::StartLog(const std::string& fileName)
