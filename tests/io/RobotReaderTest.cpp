@@ -185,18 +185,26 @@ std::vector<FaultCase> robotFaults()
         {"ManyLargeCameras", Target::Robot, "", {},
          robotLine("too many camera pixels") + sensorsLines},
         {"TooManySensors", Target::Robot, "", {}, robotLine("too many sensors") + sensorsLines},
+        {"ClockwiseBody", Target::Robot,
+         "<neuralrobot wheelDistance='1' robotSpeed='1'><object x='3' y='4'>"
+         "<polygone m='4'>-1 -1 -1 1 1 1 1 -1</polygone></object></neuralrobot>", {},
+         "Error in CFenPhysicalObjectReader: polygone of the object at (3, 4) is not convex and counter-clockwise\n"
+             + robotLine("unable to read object")},
     };
     // One sensor more than a robot may carry, the last of them a camera.
     std::string sensors;
     for (std::size_t i = 1; i < Tarn::CFenNeuralRobotIO::maxSensors; ++i)
         sensors += "<irsensor " + ir + "/>";
     sensors += "<camera " + camera + "/><camera " + camera + "/>";
-    cases.back().xml = sensorsWith(sensors);
+    const auto named = [&cases](const std::string& name) -> FaultCase& {
+        return *std::find_if(cases.begin(), cases.end(), [&name](const FaultCase& c) { return c.name == name; });
+    };
+    named("TooManySensors").xml = sensorsWith(sensors);
     // One camera more than the robot's pixel budget allows.
     std::string cameras;
     for (int i = 0; i <= Tarn::CFenNeuralRobotIO::maxCameraPixels / Tarn::CFenCircularCamReader::maxPixelCount; ++i)
         cameras += "<camera x='1' y='0' height='1' orientation='0' fieldOfView='45' pixelCount='100000'/>";
-    cases[cases.size() - 2].xml = sensorsWith(cameras);
+    named("ManyLargeCameras").xml = sensorsWith(cameras);
 
     // Every attribute of a sensor, given twice.
 
