@@ -1,6 +1,6 @@
 #pragma once
 #include "app/CSubject.h"
-#include "app/ID3DDeviceObserver.h"
+#include "render/ID3DDeviceObserver.h"
 #include "app/ID3DDeviceSubject.h"
 
 // Hands the device's lifecycle to the drawing context and the viewport. Each

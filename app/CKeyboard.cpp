@@ -1,6 +1,6 @@
 #include "app/CKeyboard.h"
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 
 std::intptr_t CKeyboard::OnMsg(void*, std::uint32_t message, std::uintptr_t wParam, std::intptr_t)
 {

@@ -3,10 +3,11 @@
 #include <cstdint>
 
 #include "app/IMsgObserver.h"
+#include "control/IKeyboardState.h"
 
 // The application's key-state table: one flag per virtual-key code, set by
 // key-down and cleared by key-up window messages.
-class CKeyboard : public IMsgObserver {
+class CKeyboard : public IMsgObserver, public Tarn::IKeyboardState {
 public:
     CKeyboard() = default;
     ~CKeyboard() override = default;
@@ -15,8 +16,7 @@ public:
     // 8 bits of wParam; every other message is ignored. Returns 0.
     std::intptr_t OnMsg(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
-    // Inline so the keyboard control can read keys without linking the app.
-    bool IsKeyDown(unsigned code) const { return code < keys.size() && keys[code]; }
+    bool IsKeyDown(unsigned code) const override { return code < keys.size() && keys[code]; }
 
 private:
     std::array<bool, 256> keys{};

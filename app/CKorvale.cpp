@@ -1,6 +1,6 @@
 #include "app/CKorvale.h"
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
@@ -27,9 +27,7 @@ void CKorvale::Update(double time, float elapsed)
 {
     statusBar.SetTime(static_cast<float>(time));
     ShowPosition();
-    scene.Step(elapsed);
-    if (scene.IsLogging())
-        scene.WriteLog(elapsed);
+    scene.AdvanceFrame(elapsed);
 }
 
 std::string CKorvale::FormatPosition(float x, float y)

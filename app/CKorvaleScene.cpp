@@ -1,5 +1,6 @@
 #include "app/CKorvaleScene.h"
 
+#include "app/CKeyboard.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
@@ -12,12 +13,12 @@
 #include "model/CFenWorld.h"
 
 CKorvaleScene::CKorvaleScene(CVertexBuffer* vertexBuffer_, CKeyboard* keyboard_)
-    : vertexBuffer(vertexBuffer_), keyboard(keyboard_)
+    : vertexBuffer(vertexBuffer_), keyboard(keyboard_), graphicsFactory(vertexBuffer_)
 {
     log = std::make_unique<Tarn::CLog>();
     keyboardControl = std::make_unique<Tarn::CKeyboardRemoteControl>(keyboard);
     networkControl = std::make_unique<Tarn::CNeuralNetworkRemoteControl>();
-    world = std::make_unique<Tarn::CFenWorld>(vertexBuffer);
+    world = std::make_unique<Tarn::CFenWorld>(ioFactory, graphicsFactory);
     SetKeyboardControl(); // no robot yet: changes nothing
 }
 
@@ -192,3 +193,10 @@ Tarn::CFenNeuralRobot* CKorvaleScene::GetRobot() const { return robot; }
 void CKorvaleScene::Draw() { world->Draw(); }
 
 void CKorvaleScene::Step(double elapsed) { world->Step(elapsed); }
+
+void CKorvaleScene::AdvanceFrame(float elapsed)
+{
+    Step(elapsed);
+    if (IsLogging())
+        WriteLog(elapsed);
+}

@@ -2,7 +2,9 @@
 #include <memory>
 #include <string>
 
-#include "io/CReportError.h"
+#include "base/CReportError.h"
+#include "io/CFenIOFactory.h"
+#include "render/CFenGraphicsFactory.h"
 
 class CKeyboard;
 class CVertexBuffer;
@@ -68,6 +70,10 @@ public:
     virtual void Draw();
     // Advances the world; the world adapter clamps the time to 0.001 .. 1 s.
     virtual void Step(double elapsed);
+    // One frame of the simulation, the same for the window, the runner and
+    // every other caller: Step by the frame's elapsed time as the host gives
+    // it, then, while the log runs, WriteLog with that same time.
+    void AdvanceFrame(float elapsed);
 
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
@@ -82,6 +88,8 @@ private:
 
     CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;
+    Tarn::CFenIOFactory ioFactory;
+    Tarn::CFenGraphicsFactory graphicsFactory;
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;

@@ -4,7 +4,7 @@
 #include "app/KorvaleLayout.h"
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"

@@ -1,6 +1,6 @@
 #include "app/CPositioningSystem.h"
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "host/MouseCapture.h"
 #include "render/CViewport.h"
 

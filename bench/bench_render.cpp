@@ -18,9 +18,11 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
+#include "render/CFenGraphicsFactory.h"
+#include "tests/support/TestWorld.h"
 #include "render/CEGLOffscreenContext.h"
 #include "render/CGLDevice.h"
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
@@ -108,7 +110,7 @@ void BM_FrameOpenGL(benchmark::State& state)
     viewport.SetRect(10, 55, Width - 180, Height - 90);
     viewport.FitWorld(100, 100);
     {
-        Tarn::CFenWorld world(&vertexBuffer);
+        TestSupport::TestWorld<TestSupport::NoReaders, Tarn::CFenGraphicsFactory> world(&vertexBuffer);
         Populate(world, static_cast<int>(state.range(0)));
         for (auto _ : state) {
             DrawFrame(*device, viewport, world);
@@ -132,7 +134,7 @@ void BM_FrameRecording(benchmark::State& state)
     viewport.SetRect(10, 55, Width - 180, Height - 90);
     viewport.FitWorld(100, 100);
     {
-        Tarn::CFenWorld world(&vertexBuffer);
+        TestSupport::TestWorld<TestSupport::NoReaders, Tarn::CFenGraphicsFactory> world(&vertexBuffer);
         Populate(world, static_cast<int>(state.range(0)));
         for (auto _ : state) {
             DrawFrame(device, viewport, world);

@@ -12,8 +12,11 @@
 
 #include "engine/NeuralRobot.h"
 #include "io/CFenIOStruct.h"
+#include "io/CFenIOFactory.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
+#include "render/CFenGraphicsFactory.h"
+#include "tests/support/TestWorld.h"
 
 namespace {
 
@@ -51,7 +54,8 @@ void BM_LoadScene10000(benchmark::State& state)
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("korvale_bench_scene_" + std::to_string(::getpid()) + ".xml");
     std::ofstream(path, std::ios::binary) << generatedScene(10000);
-    Tarn::CFenWorld world(nullptr);
+    // Graphics objects are made for every body, as in the program, but never drawn.
+    TestSupport::TestWorld<Tarn::CFenIOFactory, Tarn::CFenGraphicsFactory> world(nullptr);
     for (auto _ : state) {
         Tarn::CFenIOStruct io(path.string());
         world.Read(io);
@@ -83,7 +87,7 @@ void BM_LoadRobotSensors(benchmark::State& state)
 {
     const int sensors = static_cast<int>(state.range(0));
     const std::string xml = generatedRobot(sensors);
-    Tarn::CFenWorld world(nullptr);
+    TestSupport::TestWorld<Tarn::CFenIOFactory, TestSupport::NoDrawing> world;
     Tarn::CFenNeuralRobot& robot = Tarn::CFenNeuralRobot::Create(world);
     for (auto _ : state) {
         Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(xml);

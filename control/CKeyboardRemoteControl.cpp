@@ -1,11 +1,10 @@
 #include "control/CKeyboardRemoteControl.h"
 
-#include "app/CKeyboard.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 
 namespace Tarn {
 
-CKeyboardRemoteControl::CKeyboardRemoteControl(const CKeyboard* keyboard_) : keyboard(keyboard_) {}
+CKeyboardRemoteControl::CKeyboardRemoteControl(const IKeyboardState* keyboard_) : keyboard(keyboard_) {}
 
 bool CKeyboardRemoteControl::isForward() { return IsDown(VirtualKey::Up); }
 bool CKeyboardRemoteControl::isBackward() { return IsDown(VirtualKey::Down); }

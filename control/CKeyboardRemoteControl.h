@@ -1,16 +1,15 @@
 #pragma once
+#include "control/IKeyboardState.h"
 #include "engine/RemoteControl.h"
-
-class CKeyboard;
 
 namespace Tarn {
 
 // Drives the robot from the arrow keys held at the moment it asks.
 class CKeyboardRemoteControl : public Fen::RemoteControl {
 public:
-    const CKeyboard* keyboard = nullptr; // not owned; none answers false
+    const IKeyboardState* keyboard = nullptr; // not owned; none answers false
 
-    explicit CKeyboardRemoteControl(const CKeyboard* keyboard = nullptr);
+    explicit CKeyboardRemoteControl(const IKeyboardState* keyboard = nullptr);
 
     bool isForward() override;
     bool isBackward() override;

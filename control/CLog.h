@@ -4,7 +4,7 @@
 #include <string>
 
 #include "control/ILogFile.h"
-#include "io/CReportError.h"
+#include "base/CReportError.h"
 
 namespace Fen {
 class NeuralRobot;

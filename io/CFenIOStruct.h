@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/CReportError.h"
+#include "base/CReportError.h"
 #include "io/CXmlNode.h"
 
 #include <string>

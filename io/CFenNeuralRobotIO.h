@@ -5,7 +5,7 @@
 #include "io/CFenCircularCamReader.h"
 #include "io/CFenIRSensorReader.h"
 #include "io/CFenPhysicalObjectReader.h"
-#include "io/IFenIO.h"
+#include "model/IFenIO.h"
 
 namespace Tarn {
 

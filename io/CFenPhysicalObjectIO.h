@@ -1,7 +1,7 @@
 #pragma once
 
 #include "io/CFenPhysicalObjectReader.h"
-#include "io/IFenIO.h"
+#include "model/IFenIO.h"
 
 namespace Tarn {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/IFenIO.h"
+#include "model/IFenIO.h"
 
 namespace Tarn {
 

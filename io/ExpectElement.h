@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "io/CXmlNode.h"
-#include "io/IReportErrorAble.h"
+#include "base/IReportErrorAble.h"
 
 namespace Tarn {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "io/ForEachAttribute.h"
-#include "io/IReportErrorAble.h"
+#include "base/IReportErrorAble.h"
 #include "io/ReportFault.h"
 
 namespace Tarn {

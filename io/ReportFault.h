@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/IReportErrorAble.h"
+#include "base/IReportErrorAble.h"
 
 namespace Tarn {
 

@@ -1,8 +1,6 @@
 #include "model/CFenNeuralRobot.h"
 
-#include "io/CFenNeuralRobotIO.h"
 #include "model/CFenWorld.h"
-#include "render/CFenNeuralRobotGraphics.h"
 
 namespace Tarn {
 
@@ -12,11 +10,11 @@ CFenNeuralRobot& CFenNeuralRobot::Create(CFenWorld& world)
     return *new CFenNeuralRobot(world);
 }
 
-CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_) : vertexBuffer(world_.GetVertexBuffer()), world(&world_)
+CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_) : world(&world_)
 {
     Clear();
-    graphics = std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, *this);
-    io = std::make_unique<CFenNeuralRobotIO>(this);
+    graphics = world_.GetGraphicsFactory().CreateGraphics(*this);
+    io = world_.GetIOFactory().CreateIO(*this);
     // Last, so that a failure above registers nothing.
     world_.AddRobot(this);
 }

@@ -4,14 +4,12 @@
 
 #include "engine/NeuralRobot.h"
 #include "model/IFenGraphics.h"
+#include "model/IFenIO.h"
 #include "model/IFenRobot.h"
-
-class CVertexBuffer;
 
 namespace Tarn {
 
 class CFenWorld;
-class IFenIO;
 
 // The robot: owns its engine NeuralRobot (which owns its sensors), its
 // drawing object and its reader. Made only through Create, which registers
@@ -32,13 +30,11 @@ public:
     void Read(CFenIOStruct& io) override;
     long Draw() override;
 
-    CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
     CFenWorld& GetWorld() const { return *world; }
 
 private:
     explicit CFenNeuralRobot(CFenWorld& world);
 
-    CVertexBuffer* vertexBuffer;
     CFenWorld* world;
     Fen::NeuralRobot robot;
     std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view

@@ -1,8 +1,6 @@
 #include "model/CFenPhysicalObject.h"
 
-#include "io/CFenPhysicalObjectIO.h"
 #include "model/CFenWorld.h"
-#include "render/CFenPhysicalObjectGraphics.h"
 
 namespace Tarn {
 
@@ -12,11 +10,10 @@ CFenPhysicalObject& CFenPhysicalObject::Create(CFenWorld& world)
     return *new CFenPhysicalObject(world);
 }
 
-CFenPhysicalObject::CFenPhysicalObject(CFenWorld& world_)
-    : vertexBuffer(world_.GetVertexBuffer()), world(&world_)
+CFenPhysicalObject::CFenPhysicalObject(CFenWorld& world_) : world(&world_)
 {
-    graphics = std::make_unique<CFenPhysicalObjectGraphics>(vertexBuffer, *this);
-    io = std::make_unique<CFenPhysicalObjectIO>(this);
+    graphics = world_.GetGraphicsFactory().CreateGraphics(*this);
+    io = world_.GetIOFactory().CreateIO(*this);
     // Last, so that a failure above registers nothing.
     world_.AddObject(this);
 }

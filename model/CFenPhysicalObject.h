@@ -4,14 +4,12 @@
 
 #include "engine/PhysicalObject.h"
 #include "model/IFenGraphics.h"
+#include "model/IFenIO.h"
 #include "model/IFenPhysicalObject.h"
-
-class CVertexBuffer;
 
 namespace Tarn {
 
 class CFenWorld;
-class IFenIO;
 
 // An obstacle: owns its engine body, its drawing object and its reader.
 // Made only through Create, which registers the adapter with its world
@@ -30,13 +28,11 @@ public:
     void Read(CFenIOStruct& io) override;
     long Draw() override;
 
-    CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
     CFenWorld& GetWorld() const { return *world; }
 
 private:
     explicit CFenPhysicalObject(CFenWorld& world);
 
-    CVertexBuffer* vertexBuffer;
     CFenWorld* world;
     Fen::PhysicalObject object;
     std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view

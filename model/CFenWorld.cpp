@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "io/CFenWorldIO.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
-#include "render/CFenWorldGraphics.h"
 
 namespace Tarn {
 
@@ -36,11 +34,12 @@ std::unique_ptr<T> takeOut(std::vector<std::unique_ptr<T>>& list, const T* item)
 
 } // namespace
 
-CFenWorld::CFenWorld(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_), world(100, 100)
+CFenWorld::CFenWorld(IFenIOFactory& ioFactory_, IFenGraphicsFactory& graphicsFactory_)
+    : ioFactory(ioFactory_), graphicsFactory(graphicsFactory_), world(100, 100)
 {
     Reset(100, 100);
-    graphics = std::make_unique<CFenWorldGraphics>(vertexBuffer, *this);
-    io = std::make_unique<CFenWorldIO>(this);
+    graphics = graphicsFactory.CreateGraphics(*this);
+    io = ioFactory.CreateIO(*this);
 }
 
 CFenWorld::~CFenWorld()
@@ -72,15 +71,17 @@ unsigned CFenWorld::GetRobotCount() const { return static_cast<unsigned>(robots.
 
 CFenNeuralRobot& CFenWorld::GetRobot(unsigned index) const { return *robots.at(index); }
 
-void CFenWorld::Step(double dt)
+double CFenWorld::StepTime(double dt)
 {
     if (dt > 1)
         dt = 1;
     // Written so that a NaN time also becomes the smallest step.
     if (!(dt >= 0.001))
         dt = 0.001;
-    world.step(dt);
+    return dt;
 }
+
+void CFenWorld::Step(double dt) { world.step(StepTime(dt)); }
 
 void CFenWorld::AddObject(CFenPhysicalObject* object)
 {

@@ -5,24 +5,20 @@
 
 #include "engine/Vector.h"
 #include "engine/World.h"
-#include "model/IFenGraphics.h"
+#include "model/IFenGraphicsFactory.h"
+#include "model/IFenIOFactory.h"
 #include "model/IFenWorld.h"
 
-class CVertexBuffer;
-
 namespace Tarn {
-
-class IFenIO;
 
 // Owns the engine world and every object and robot adapter in it. The
 // engine world only references the bodies: they are taken out of it before
 // their adapters are destroyed, so it never holds a destroyed body.
 class CFenWorld : public IFenWorld {
 public:
-    // vertexBuffer is the drawing context handed on to every adapter made
-    // over this world; not owned. It may be null where nothing is drawn
-    // (tools and tests).
-    explicit CFenWorld(CVertexBuffer* vertexBuffer);
+    // The factories make the reader and the drawing object of this world and
+    // of every adapter made over it; not owned, they must outlive the world.
+    CFenWorld(IFenIOFactory& ioFactory, IFenGraphicsFactory& graphicsFactory);
     CFenWorld(const CFenWorld&) = delete;
     CFenWorld& operator=(const CFenWorld&) = delete;
     ~CFenWorld() override;
@@ -33,6 +29,8 @@ public:
     unsigned GetRobotCount() const override;
     CFenNeuralRobot& GetRobot(unsigned index) const override;
     void Step(double dt) override;
+    // The time Step(dt) advances the engine by: dt kept within [0.001, 1].
+    static double StepTime(double dt);
 
     void AddObject(CFenPhysicalObject* object) override;
     void AddRobot(CFenNeuralRobot* robot) override;
@@ -45,10 +43,12 @@ public:
     void Read(CFenIOStruct& io) override;
     long Draw() override;
 
-    CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
+    IFenIOFactory& GetIOFactory() const { return ioFactory; }
+    IFenGraphicsFactory& GetGraphicsFactory() const { return graphicsFactory; }
 
 private:
-    CVertexBuffer* vertexBuffer;
+    IFenIOFactory& ioFactory;
+    IFenGraphicsFactory& graphicsFactory;
     Fen::World world;
     std::unique_ptr<IFenGraphics> graphics;  // draws it in the world view
     std::unique_ptr<IFenIO> io;

@@ -1,5 +1,5 @@
 #pragma once
-#include "render/DeviceResult.h"
+#include "base/DeviceResult.h"
 
 class CVertexBuffer;
 

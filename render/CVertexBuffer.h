@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "app/ID3DDeviceObserver.h"
+#include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
 
 // The drawing context that every graphics object shares: one device vertex

@@ -1,6 +1,6 @@
 #pragma once
 #include <cstdint>
-#include "app/ID3DDeviceObserver.h"
+#include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
 
 // The camera of the world view: a rectangle of the back buffer, a centre and

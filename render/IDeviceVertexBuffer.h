@@ -1,6 +1,6 @@
 #pragma once
 #include <cstdint>
-#include "render/DeviceResult.h"
+#include "base/DeviceResult.h"
 
 // A vertex buffer made by a graphics device. It is lost with the device's
 // reset, so its owner releases it on loss and makes a new one on reset; it

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
-#include "render/DeviceResult.h"
+#include "base/DeviceResult.h"
 #include "render/DeviceViewport.h"
 #include "render/IDeviceVertexBuffer.h"
 #include "render/Matrix.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "tools/SimOptions.h"
 
 namespace {

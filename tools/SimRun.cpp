@@ -1,6 +1,5 @@
 #include "tools/SimRun.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -10,11 +9,11 @@
 #include "app/CKorvaleScene.h"
 #include "app/CSceneCommands.h"
 #include "app/ISceneCommandHost.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "model/CFenNeuralRobot.h"
-#include "model/IFenWorld.h"
+#include "model/CFenWorld.h"
 #include "render/CVertexBuffer.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
@@ -131,9 +130,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             keyboard.OnMsg(nullptr, event.down ? WindowMessage::KeyDown : WindowMessage::KeyUp, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
-        scene.Step(elapsed);
-        if (scene.IsLogging())
-            scene.WriteLog(elapsed);
+        scene.AdvanceFrame(elapsed);
         if (robot != nullptr) {
             distance += (robot->pos - before).norm();
             plot.AddPathPoint(robot->pos);
@@ -161,9 +158,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
 
     if (!options.quiet) {
-        // What the world advanced: the world adapter keeps each step within 0.001 .. 1 s.
-        const double simulated =
-            static_cast<double>(options.frames) * std::clamp(static_cast<double>(elapsed), 0.001, 1.0);
+        const double simulated = static_cast<double>(options.frames) * Tarn::CFenWorld::StepTime(elapsed);
         out << "simulated " << Fixed(simulated, 3) << " s in " << Fixed(wallSeconds, 3) << " s wall time ("
             << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-"))
             << " real time), robot travelled "

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 #include "app/CD3DDeviceSubject.h"
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CKeyboard.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 
 namespace {
 

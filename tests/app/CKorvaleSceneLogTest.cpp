@@ -5,7 +5,7 @@
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
-#include "tests/app/CKorvaleSceneTestFiles.h"
+#include "CKorvaleSceneTestFiles.h"
 
 using namespace SceneTestFiles;
 
@@ -20,14 +20,11 @@ protected:
         ASSERT_TRUE(scene->LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
         ASSERT_TRUE(scene->SetKeyboardControl());
     }
-    // Frames as the window runs them: step, then the log while it runs.
+    // Frames as the window runs them.
     void RunFrames(int count)
     {
-        for (int i = 0; i < count; ++i) {
-            scene->Step(1.0f / 16);
-            if (scene->IsLogging())
-                scene->WriteLog(1.0f / 16);
-        }
+        for (int i = 0; i < count; ++i)
+            scene->AdvanceFrame(1.0f / 16);
     }
     std::size_t Lines(const std::string& name) const
     {

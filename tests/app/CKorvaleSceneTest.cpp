@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
@@ -13,7 +15,7 @@
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
-#include "tests/app/CKorvaleSceneTestFiles.h"
+#include "CKorvaleSceneTestFiles.h"
 
 using namespace SceneTestFiles;
 
@@ -276,6 +278,30 @@ TEST_F(KorvaleScene, ALongFrameAdvancesOneSecondAtMostAndAnEmptyOneAMillisecond)
     const double emptyStep = (Robot().pos - before).norm();
     EXPECT_GE(emptyStep, speed * 0.95 * 0.001);
     EXPECT_LE(emptyStep, speed * 1.05 * 0.001);
+}
+
+// Writes down the frame's parts in the order they run, with the time each gets.
+class FrameJournal : public CKorvaleScene {
+public:
+    FrameJournal() : CKorvaleScene(nullptr, nullptr) {}
+    void Step(double elapsed) override { journal.push_back("step " + std::to_string(elapsed)); }
+    void WriteLog(float elapsed) override { journal.push_back("log " + std::to_string(elapsed)); }
+    bool IsLogging() const override { return logging; }
+
+    bool logging = false;
+    std::vector<std::string> journal;
+};
+
+TEST(KorvaleSceneFrame, AFrameStepsByTheHostsTimeThenHandsTheSameTimeToARunningLog)
+{
+    FrameJournal scene;
+    scene.AdvanceFrame(5.0f); // the world adapter, not the frame, keeps a step within 1 s
+    EXPECT_EQ(scene.journal, std::vector<std::string>{"step 5.000000"});
+
+    scene.journal.clear();
+    scene.logging = true;
+    scene.AdvanceFrame(0.0625f);
+    EXPECT_EQ(scene.journal, (std::vector<std::string>{"step 0.062500", "log 0.062500"}));
 }
 
 } // namespace

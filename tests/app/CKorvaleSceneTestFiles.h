@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 // Small model files for the scene and command tests, written into a fresh
 // folder per test.

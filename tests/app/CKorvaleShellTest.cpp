@@ -1,7 +1,7 @@
 #include "app/CKorvale.h"
 #include "app/CKorvaleShell.h"
 #include "app/KorvalePanels.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "host/MessageParams.h"
 #include "model/IFenWorld.h"
 

@@ -1,5 +1,5 @@
 #include "app/CKorvale.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 #include "app/CMsgSubject.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 
 namespace {
 

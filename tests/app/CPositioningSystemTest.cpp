@@ -1,5 +1,5 @@
 #include "app/CPositioningSystem.h"
-#include "app/WindowMessages.h"
+#include "base/WindowMessages.h"
 #include "render/CViewport.h"
 
 #include <gtest/gtest.h>

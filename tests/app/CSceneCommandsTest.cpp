@@ -12,7 +12,7 @@
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
-#include "tests/app/CKorvaleSceneTestFiles.h"
+#include "CKorvaleSceneTestFiles.h"
 
 using namespace SceneTestFiles;
 

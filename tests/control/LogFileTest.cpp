@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "control/CLogFile.h"
-#include "tests/control/LogTestSupport.h"
+#include "LogTestSupport.h"
 
 using namespace LogTest;
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/control/LogTestSupport.h"
+#include "LogTestSupport.h"
 
 using namespace LogTest;
 

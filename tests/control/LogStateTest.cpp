@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/control/LogTestSupport.h"
+#include "LogTestSupport.h"
 
 using namespace LogTest;
 

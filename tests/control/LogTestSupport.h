@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CKeyboard.h"
-#include "app/WindowMessages.h"
+#include "HeldKeys.h"
+#include "base/WindowMessages.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/ILogFile.h"
@@ -65,10 +65,10 @@ struct KeyboardRobot {
         }
         robot.setRemoteControl(&control);
     }
-    void Press(std::uint8_t key) { keyboard.OnMsg(nullptr, WindowMessage::KeyDown, key, 0); }
-    void Release(std::uint8_t key) { keyboard.OnMsg(nullptr, WindowMessage::KeyUp, key, 0); }
+    void Press(std::uint8_t key) { keyboard.Press(key); }
+    void Release(std::uint8_t key) { keyboard.Release(key); }
 
-    CKeyboard keyboard;
+    HeldKeys keyboard;
     Tarn::CKeyboardRemoteControl control{&keyboard};
     Fen::NeuralRobot robot;
 };

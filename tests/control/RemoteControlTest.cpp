@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CKeyboard.h"
-#include "app/WindowMessages.h"
+#include "HeldKeys.h"
+#include "base/WindowMessages.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/IRSensor.h"
@@ -18,8 +18,8 @@ using namespace Tarn;
 
 namespace {
 
-void Press(CKeyboard& keyboard, std::uint8_t key) { keyboard.OnMsg(nullptr, WindowMessage::KeyDown, key, 0); }
-void Release(CKeyboard& keyboard, std::uint8_t key) { keyboard.OnMsg(nullptr, WindowMessage::KeyUp, key, 0); }
+void Press(HeldKeys& keyboard, std::uint8_t key) { keyboard.Press(key); }
+void Release(HeldKeys& keyboard, std::uint8_t key) { keyboard.Release(key); }
 
 void AddSensors(Fen::NeuralRobot& robot, const std::vector<double>& readings)
 {
@@ -72,7 +72,7 @@ Answers Ask(Fen::RemoteControl& control)
 
 TEST(CKeyboardRemoteControl, EachArrowAnswersItsQuestion)
 {
-    CKeyboard keyboard;
+    HeldKeys keyboard;
     CKeyboardRemoteControl control(&keyboard);
     EXPECT_EQ(Ask(control), (Answers{false, false, false, false}));
     Press(keyboard, VirtualKey::Up);
@@ -90,7 +90,7 @@ TEST(CKeyboardRemoteControl, EachArrowAnswersItsQuestion)
 
 TEST(CKeyboardRemoteControl, ReadsKeysAtTheMomentOfAsking)
 {
-    CKeyboard keyboard;
+    HeldKeys keyboard;
     CKeyboardRemoteControl control(&keyboard);
     control.update();
     Press(keyboard, VirtualKey::Up);
@@ -115,7 +115,7 @@ protected:
         robot.setRemoteControl(&control);
         robot.step(0.01);
     }
-    CKeyboard keyboard;
+    HeldKeys keyboard;
     CKeyboardRemoteControl control{&keyboard};
     Fen::NeuralRobot robot;
 };

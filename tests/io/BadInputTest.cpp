@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include "io/CFenIOStruct.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
+#include "ReadingWorld.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST(BadInput, EveryTruncationOfASceneGivesAMessageOrLoads)
 {
     const std::string scene = goodScene;
     for (std::size_t length = 0; length < scene.size(); ++length) {
-        CFenWorld world(nullptr);
+        ReadingWorld world;
         CFenIOStruct io = CFenIOStruct::FromText(scene.substr(0, length));
         if (io.IsOk())
             world.Read(io);
@@ -95,7 +96,7 @@ TEST(BadInput, FiftyMegabyteAttributeValueLoadsAsItsNumber)
     // double: it becomes the largest finite one, never infinity.
     const TempFile file("<world width=\"1" + std::string(50u << 20, '0') + "\" height=\"5\"/>");
     CFenIOStruct io(file.Name());
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     world.Read(io);
     EXPECT_TRUE(io.IsOk()) << io.GetErrorText();
     EXPECT_EQ(world.GetFenWorld().width, std::numeric_limits<double>::max());
@@ -109,7 +110,7 @@ TEST(BadInput, FiftyMegabytePolygonTextIsRejected)
         text += "1.5 -2.25\n";
     CFenIOStruct io = CFenIOStruct::FromText("<world width='9' height='9'><object x='1' y='1'><polygone m='3'>" +
                                              text + "</polygone></object></world>");
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     world.Read(io);
     EXPECT_EQ(io.GetErrorText(), "Error in CAnPolygoneReader: unable to parse the text\n"
                                  "Error in CFenPhysicalObjectReader: unable to read boundingSurface\n"
@@ -132,7 +133,7 @@ TEST(BadInput, DeeplyNestedUnknownElementsAreSkipped)
 {
     constexpr int depth = 500000;
     {
-        CFenWorld world(nullptr);
+        ReadingWorld world;
         CFenIOStruct io = CFenIOStruct::FromText(
             nested("<world width='10' height='10'><object x='1' y='1' r='1'/>", "<object/>", "</world>", depth));
         world.Read(io);
@@ -140,7 +141,7 @@ TEST(BadInput, DeeplyNestedUnknownElementsAreSkipped)
         EXPECT_EQ(world.GetObjectCount(), 1u);
     }
     {
-        CFenWorld world(nullptr);
+        ReadingWorld world;
         Tarn::CFenNeuralRobot& robot = Tarn::CFenNeuralRobot::Create(world);
         CFenIOStruct io = CFenIOStruct::FromText(
             nested("<neuralrobot wheelDistance='1' robotSpeed='1'><object x='1' y='1' r='1'/><sensors>",

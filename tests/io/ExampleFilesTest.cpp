@@ -5,6 +5,7 @@
 #include "io/CFenIOStruct.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
+#include "ReadingWorld.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ std::string example(const char* name) { return std::string(KORVALE_SOURCE_DIR) +
 TEST(ExampleFiles, ScenesLoadWithoutMessage)
 {
     for (const char* name : {"Default.xml", "Crowded.xml", "OpenArena.xml", "Rooms.xml"}) {
-        Tarn::CFenWorld world(nullptr);
+        ReadingWorld world;
         Tarn::CFenIOStruct io(example(name));
         world.Read(io);
         EXPECT_EQ(io.GetErrorText(), "") << name;
@@ -23,7 +24,7 @@ TEST(ExampleFiles, ScenesLoadWithoutMessage)
 
 TEST(ExampleFiles, RobotLoadsWithoutMessage)
 {
-    Tarn::CFenWorld world(nullptr);
+    ReadingWorld world;
     Tarn::CFenNeuralRobot& robot = Tarn::CFenNeuralRobot::Create(world);
     Tarn::CFenIOStruct io(example("Robot.xml"));
     robot.Read(io);

@@ -16,6 +16,7 @@
 #include "io/CFenNeuralRobotIO.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
+#include "ReadingWorld.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ struct FaultCase {
 std::string readRobotFault(const FaultCase& c)
 {
     CFenIOStruct io = OpenAtNode(c.xml, c.path);
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
     switch (c.target) {
     case Target::Robot:
@@ -223,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(RobotFile, RobotFault, testing::ValuesIn(robotFaults())
                          [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
 struct LoadedRobot {
-    CFenWorld world{nullptr};
+    ReadingWorld world;
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
     Fen::NeuralRobot& body = robot.GetPhysicalObject();
 };

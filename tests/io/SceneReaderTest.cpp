@@ -16,6 +16,7 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
+#include "ReadingWorld.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ struct FaultCase {
 std::string readSceneFault(const FaultCase& c)
 {
     CFenIOStruct io = OpenAtNode(c.xml, c.path);
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     switch (c.target) {
     case Target::World:
         world.Read(io);
@@ -242,7 +243,7 @@ CFenIOStruct readScene(CFenWorld& world, const std::string& xml)
 
 TEST(SceneFile, FailedReadLeavesEmptyDefaultWorld)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     for (const char* xml : {"<world width='30' height='20' startX='1' startY='1'><object x='1' y='1' r='1'/>"
                             "<object x='2' y='2'/></world>",
                             "<world width='30' height='20' startX='1' startY='1'><object x='1' y='1' r='1'/>"
@@ -256,7 +257,7 @@ TEST(SceneFile, FailedReadLeavesEmptyDefaultWorld)
 
 TEST(SceneFile, ReadingDeletesTheRobot)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     Tarn::CFenNeuralRobot::Create(world);
     const CFenIOStruct io = readScene(world, "<world width='30' height='20'/>");
     EXPECT_TRUE(io.IsOk());
@@ -266,7 +267,7 @@ TEST(SceneFile, ReadingDeletesTheRobot)
 
 TEST(SceneFile, IndentedFileWithDeclarationLoadsObjectsInOrder)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     const CFenIOStruct io = readScene(world, R"(<?xml version="1.0" encoding="UTF-8"?>
 <world width="200" height="150" startX="20" startY="30" startAngle="45" author="me">
     <object x="10" y="20" r="3" color="Red"/>
@@ -307,7 +308,7 @@ TEST(SceneFile, IndentedFileWithDeclarationLoadsObjectsInOrder)
 
 TEST(SceneFile, DiscTakesDefaultsAndIgnoresItsChildren)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     const CFenIOStruct io = readScene(world, sceneWith("<object x='5' y='6' r='2' unknown='1'>"
                                                    "<polygone m='9'>broken</polygone><!-- c --></object>"));
     ASSERT_TRUE(io.IsOk()) << io.GetErrorText();
@@ -329,7 +330,7 @@ TEST(SceneFile, DiscTakesDefaultsAndIgnoresItsChildren)
 
 TEST(SceneFile, AttributeValuesConvertAsDecimalPrefixes)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     const CFenIOStruct io = readScene(
         world, sceneWith("<object x=' 3.5e1' y='7;3' r='2' height='1e999' mass='heavy' angle='540' viscousFrictionTau=''"
                      " staticFrictionThreshold='nan' viscousMomentFrictionTau='-inf'"
@@ -354,7 +355,7 @@ TEST(SceneFile, StartPositionOnlyInsideTheArenaAndWithBothCoordinates)
     };
     for (const Case& c : {Case{"startX='50' startY='5'", 0}, Case{"startX='5' startY='40'", 0},
                           Case{"startX='5'", 0}, Case{"startY='5'", 0}, Case{"startX='49.5' startY='39.5'", 1}}) {
-        CFenWorld world(nullptr);
+        ReadingWorld world;
         const CFenIOStruct io = readScene(world, std::string("<world width='50' height='40' ") + c.attributes + "/>");
         EXPECT_TRUE(io.IsOk()) << c.attributes;
         EXPECT_EQ(world.GetStartPointCount(), c.expectedCount) << c.attributes;
@@ -385,7 +386,7 @@ TEST(SceneFile, PolygonFromCDataSection)
 
 TEST(SceneFile, SubReaderLeavesItsNodeCurrent)
 {
-    CFenWorld world(nullptr);
+    ReadingWorld world;
     CFenIOStruct io = CFenIOStruct::FromText(sceneWith("<object x='1' y='1' r='1'/><object x='2' y='2' r='1'/>"));
     world.Read(io);
     ASSERT_TRUE(io.IsOk());

@@ -1,9 +1,9 @@
 #include "io/CFenIOStruct.h"
-#include "io/CReportError.h"
+#include "base/CReportError.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <cstdio>
 #include <filesystem>

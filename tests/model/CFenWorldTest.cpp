@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
@@ -14,13 +17,16 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
-#include "render/CVertexBuffer.h"
+#include "tests/support/TestWorld.h"
 
 namespace {
 
 using Tarn::CFenNeuralRobot;
 using Tarn::CFenPhysicalObject;
 using Tarn::CFenWorld;
+
+// A world adapter whose readers read nothing and whose drawing draws nothing.
+using World = TestSupport::TestWorld<TestSupport::NoReaders, TestSupport::NoDrawing>;
 
 bool listed(const Fen::World& world, const Fen::PhysicalObject& body)
 {
@@ -49,7 +55,7 @@ TEST(CFenWorld, StepClampsTheTimeToOneMillisecondAndOneSecond)
     };
     for (const Case& c : {Case{5, 1}, Case{1, 1}, Case{0.5, 0.5}, Case{0, 0.001}, Case{-3, 0.001},
                           Case{std::numeric_limits<double>::quiet_NaN(), 0.001}}) {
-        CFenWorld world(nullptr);
+        World world;
         Fen::PhysicalObject& disc = movingDisc(world);
         const Fen::Point before = disc.pos;
         const Fen::Vector speed = disc.speed;
@@ -60,7 +66,7 @@ TEST(CFenWorld, StepClampsTheTimeToOneMillisecondAndOneSecond)
 
 TEST(CFenWorld, ResetSizesTheArenaAndEmptiesIt)
 {
-    CFenWorld world(nullptr);
+    World world;
     CFenPhysicalObject::Create(world);
     CFenNeuralRobot::Create(world);
     world.AddStartPoint({1, 2});
@@ -80,7 +86,7 @@ TEST(CFenWorld, ResetSizesTheArenaAndEmptiesIt)
 
 TEST(CFenWorld, NewWorldIsEmptyAndOneHundredSquare)
 {
-    CFenWorld world(nullptr);
+    World world;
     EXPECT_EQ(world.GetFenWorld().width, 100);
     EXPECT_EQ(world.GetFenWorld().height, 100);
     EXPECT_EQ(world.GetObjectCount(), 0u);
@@ -89,7 +95,7 @@ TEST(CFenWorld, NewWorldIsEmptyAndOneHundredSquare)
 
 TEST(CFenWorld, AdaptersRegisterThemselvesInCreationOrder)
 {
-    CFenWorld world(nullptr);
+    World world;
     CFenPhysicalObject& first = CFenPhysicalObject::Create(world);
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
     CFenPhysicalObject& second = CFenPhysicalObject::Create(world);
@@ -104,18 +110,65 @@ TEST(CFenWorld, AdaptersRegisterThemselvesInCreationOrder)
     EXPECT_EQ(&first.GetWorld(), &world);
 }
 
-TEST(CFenWorld, DrawingContextReachesEveryAdapter)
+// Readers and drawing objects that write into a shared journal which
+// adapter they were made for and when they draw; Draw answers with a code of
+// its own.
+class JournalFactories : public Tarn::IFenIOFactory, public Tarn::IFenGraphicsFactory {
+public:
+    std::vector<std::string> journal;
+
+    std::unique_ptr<Tarn::IFenIO> CreateIO(CFenWorld&) override { return Make<Reader>("world"); }
+    std::unique_ptr<Tarn::IFenIO> CreateIO(CFenPhysicalObject&) override { return Make<Reader>("object"); }
+    std::unique_ptr<Tarn::IFenIO> CreateIO(CFenNeuralRobot&) override { return Make<Reader>("robot"); }
+    std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(CFenWorld&) override { return Make<Drawing>("world"); }
+    std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(CFenPhysicalObject&) override { return Make<Drawing>("object"); }
+    std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(CFenNeuralRobot&) override { return Make<Drawing>("robot"); }
+
+private:
+    struct Reader : Tarn::IFenIO {
+        Reader(std::vector<std::string>& journal, std::string owner) : journal(journal), owner(std::move(owner)) {}
+        void Read(Tarn::CFenIOStruct&) override {}
+        std::vector<std::string>& journal;
+        std::string owner;
+    };
+    struct Drawing : Tarn::IFenGraphics {
+        Drawing(std::vector<std::string>& journal, std::string owner) : journal(journal), owner(std::move(owner)) {}
+        long Draw() override
+        {
+            journal.push_back("draw " + owner);
+            return static_cast<long>(owner.size());
+        }
+        std::vector<std::string>& journal;
+        std::string owner;
+    };
+    template <class T>
+    std::unique_ptr<T> Make(const char* owner)
+    {
+        journal.push_back(std::string("make ") + owner);
+        return std::make_unique<T>(journal, owner);
+    }
+};
+
+TEST(CFenWorld, EveryAdapterGetsItsReaderAndDrawingObjectFromTheWorldsFactories)
 {
-    CVertexBuffer buffer;
-    CFenWorld world(&buffer);
-    EXPECT_EQ(world.GetVertexBuffer(), &buffer);
-    EXPECT_EQ(CFenPhysicalObject::Create(world).GetVertexBuffer(), &buffer);
-    EXPECT_EQ(CFenNeuralRobot::Create(world).GetVertexBuffer(), &buffer);
+    JournalFactories factories;
+    CFenWorld world(factories, factories);
+    CFenPhysicalObject& object = CFenPhysicalObject::Create(world);
+    CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
+    EXPECT_EQ(factories.journal, (std::vector<std::string>{"make world", "make world", "make object", "make object",
+                                                           "make robot", "make robot"}));
+
+    // Reading through the adapters is the io tests' part: a document needs the readers' layer.
+    factories.journal.clear();
+    EXPECT_EQ(world.Draw(), 5);
+    EXPECT_EQ(object.Draw(), 6);
+    EXPECT_EQ(robot.Draw(), 5);
+    EXPECT_EQ(factories.journal, (std::vector<std::string>{"draw world", "draw object", "draw robot"}));
 }
 
 TEST(CFenWorld, NewRobotIsClearedWithDriveValuesOne)
 {
-    CFenWorld world(nullptr);
+    World world;
     const Fen::NeuralRobot& robot = CFenNeuralRobot::Create(world).GetPhysicalObject();
     EXPECT_EQ(robot.robotSpeed, 1.0);
     EXPECT_EQ(robot.wheelDistance, 1.0);
@@ -124,7 +177,7 @@ TEST(CFenWorld, NewRobotIsClearedWithDriveValuesOne)
 
 TEST(CFenWorld, RemoveTakesTheBodyOutOfTheEngineWorld)
 {
-    CFenWorld world(nullptr);
+    World world;
     CFenPhysicalObject& kept = CFenPhysicalObject::Create(world);
     CFenPhysicalObject& removed = CFenPhysicalObject::Create(world);
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
@@ -145,8 +198,8 @@ TEST(CFenWorld, RemoveTakesTheBodyOutOfTheEngineWorld)
 
 TEST(CFenWorld, RemovingAnotherWorldsAdapterChangesNothing)
 {
-    CFenWorld one(nullptr);
-    CFenWorld other(nullptr);
+    World one;
+    World other;
     CFenNeuralRobot& robot = CFenNeuralRobot::Create(other);
     CFenPhysicalObject& object = CFenPhysicalObject::Create(other);
     CFenNeuralRobot::Create(one);
@@ -163,7 +216,7 @@ TEST(CFenWorld, RemovingAnotherWorldsAdapterChangesNothing)
 
 TEST(CFenWorld, StartPointsAreKeptInOrder)
 {
-    CFenWorld world(nullptr);
+    World world;
     world.AddStartPoint({10, 20});
     world.AddStartPoint({30, 40});
     ASSERT_EQ(world.GetStartPointCount(), 2u);
@@ -218,7 +271,7 @@ TEST(CFenWorld, LifecycleNeverLeavesDanglingReferences)
 {
     IdleControl control;
     {
-        CFenWorld world(nullptr);
+        World world;
         addDiscs(world, 5);
         CFenNeuralRobot& robot = CFenNeuralRobot::Create(world);
         equip(robot, control);

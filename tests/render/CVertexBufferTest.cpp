@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <vector>
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include "engine/NeuralRobotIRSensorModel.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "DrawnWorld.h"
 #include "model/CFenWorld.h"
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
@@ -119,7 +120,7 @@ protected:
     CRecordingDevice device;
     CVertexBuffer vertexBuffer;
     CViewport viewport;
-    Tarn::CFenWorld world{&vertexBuffer};
+    DrawnWorld world{&vertexBuffer};
 };
 
 TEST_F(DrawingTest, TheBorderIsABlackLineStripAroundTheArena)
@@ -356,7 +357,7 @@ TEST_F(DrawingTest, ABodyBiggerThanTheBufferGrowsItInTheMiddleOfTheFrame)
 
 TEST(DrawingWithoutContext, EveryDrawingFailsWithoutTouchingAnything)
 {
-    Tarn::CFenWorld world(nullptr);
+    DrawnWorld world{nullptr};
     auto& object = Tarn::CFenPhysicalObject::Create(world);
     object.GetPhysicalObject().r = 1;
     auto& robot = Tarn::CFenNeuralRobot::Create(world);

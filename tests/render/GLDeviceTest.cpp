@@ -10,6 +10,7 @@
 #include "engine/CircularCam.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "DrawnWorld.h"
 #include "model/CFenWorld.h"
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
@@ -128,7 +129,7 @@ protected:
 
     CVertexBuffer vertexBuffer;
     CViewport viewport;
-    Tarn::CFenWorld world{&vertexBuffer};
+    DrawnWorld world{&vertexBuffer};
 };
 
 TEST_F(GLSceneTest, TheWorldViewIsClearedAndTheOutsideUntouched)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tests/tools/KorvaleSimRun.h"
+#include "KorvaleSimRun.h"
 
 using namespace KorvaleSimRun;
 

@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <vector>
 
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 // Runs the built korvale-sim as a user would and collects what it printed.
 namespace KorvaleSimRun {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <pugixml.hpp>
 
-#include "tests/tools/KorvaleSimRun.h"
+#include "KorvaleSimRun.h"
 
 using namespace KorvaleSimRun;
 

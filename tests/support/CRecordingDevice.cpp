@@ -1,4 +1,4 @@
-#include "render/CRecordingDevice.h"
+#include "tests/support/CRecordingDevice.h"
 #include <algorithm>
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "io/CReportError.h"
+#include "base/CReportError.h"
 
 namespace Tarn {
 

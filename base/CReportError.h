@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/IReportErrorAble.h"
+#include "base/IReportErrorAble.h"
 
 #include <string>
 

@@ -9,6 +9,7 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
+#include "ReadingWorld.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ using Tarn::CFenIOStruct;
 // crashing or producing an infinity from the file itself.
 TEST(HostileValues, ExtremeButValidFilesLoadAndStep)
 {
-    Tarn::CFenWorld world(nullptr);
+    ReadingWorld world;
     CFenIOStruct scene = CFenIOStruct::FromText(R"(
 <world width="1e999" height="1e-300" startX="1e308" startY="1e-310">
   <object x="nan0" y="inf5" r="0x1p4"/>

@@ -1,0 +1,1 @@
+"""korvale-train: learns a Korvale network file from run logs with scikit-learn."""

@@ -1,0 +1,164 @@
+"""Fitting a network to demonstrations with scikit-learn.
+
+The model is the network file's own pipeline: standardise each reading, then
+optionally project onto principal components, then a multilayer perceptron
+whose four outputs are the four commands. Training runs one epoch per
+partial_fit call so that progress can be shown and stopping decided here.
+"""
+
+from dataclasses import dataclass
+
+import numpy as np
+from sklearn.decomposition import PCA
+from sklearn.model_selection import train_test_split
+from sklearn.neural_network import MLPClassifier, MLPRegressor
+from sklearn.preprocessing import StandardScaler
+
+# The network file's transfer functions and scikit-learn's names for them.
+ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
+OUTPUT_FUNCTIONS = ("logsig", "purelin")
+
+# Korvale's network turns a reading whose deviation lies below this into 0
+# rather than dividing by it.
+DEVIATION_FLOOR = 1e-10
+
+# Stop once the loss has not fallen by TOLERANCE for more than PATIENCE
+# epochs, as scikit-learn's own fit does.
+TOLERANCE = 1e-4
+PATIENCE = 10
+
+
+@dataclass(frozen=True)
+class TrainOptions:
+    hidden: tuple = (8,)  # sizes of the hidden layers; () for none
+    hidden_fcn: str = "tansig"
+    output_fcn: str = "logsig"
+    pca: int = 0  # principal components kept; 0 for no projection
+    holdout: float = 0.2  # share of lines kept out of training for validation
+    seed: int = 0
+    epochs: int = 200  # most epochs trained
+    learning_rate: float = 0.01  # the optimiser's initial step
+
+
+@dataclass
+class TrainedNetwork:
+    """The fitted steps, in the order the network file applies them."""
+
+    scaler: StandardScaler  # scale_ is infinite where a reading never changed
+    pca: PCA  # or None
+    mlp: object  # MLPClassifier (logsig outputs) or MLPRegressor (purelin outputs)
+    hidden_fcn: str
+    output_fcn: str
+
+    def outputs(self, readings):
+        """The four outputs for each row of readings, as the network file computes them."""
+        x = self.scaler.transform(readings)
+        if self.pca is not None:
+            x = self.pca.transform(x)
+        if isinstance(self.mlp, MLPClassifier):
+            return self.mlp.predict_proba(x)
+        return self.mlp.predict(x)
+
+    def commands(self, readings):
+        """The commands the robot would be given: each output above 0.5."""
+        return self.outputs(readings) > 0.5
+
+
+@dataclass
+class Training:
+    network: TrainedNetwork
+    losses: list  # training loss after each epoch
+    converged: bool  # stopped because the loss no longer fell
+    train_rows: np.ndarray  # indices of the lines trained on
+    holdout_rows: np.ndarray  # indices of the lines kept out
+
+
+class TrainingError(Exception):
+    """Options that do not fit the data, or a training run that failed."""
+
+
+def split_rows(count, holdout, seed):
+    """Indices of the training and the held-out lines, each in file order."""
+    rows = np.arange(count)
+    held = int(count * holdout)
+    if held == 0:
+        return rows, rows[:0]
+    if held >= count:
+        raise TrainingError(f"holding out {holdout:g} of {count} lines leaves none to train on")
+    train, test = train_test_split(rows, test_size=held, random_state=seed)
+    return np.sort(train), np.sort(test)
+
+
+def fit_scaler(readings):
+    """Mean and deviation of each reading; a reading that (nearly) never changes
+    gets an infinite scale, so that it becomes 0 as it does in Korvale."""
+    scaler = StandardScaler().fit(readings)
+    deviation = np.sqrt(scaler.var_)
+    scaler.scale_ = np.where(deviation < DEVIATION_FLOOR, np.inf, deviation)
+    return scaler
+
+
+def train(readings, commands, options, progress=None):
+    """Fits the network; progress(epoch, loss) is called after every epoch."""
+    check_options(options, readings.shape[1])
+    train_rows, holdout_rows = split_rows(len(readings), options.holdout, options.seed)
+    x, y = readings[train_rows], commands[train_rows]
+
+    scaler = fit_scaler(x)
+    x = scaler.transform(x)
+    pca = None
+    if options.pca:
+        if options.pca > len(x):
+            raise TrainingError(f"--pca {options.pca} needs at least {options.pca} training lines, not {len(x)}")
+        pca = PCA(n_components=options.pca, svd_solver="full").fit(x)
+        x = pca.transform(x)
+
+    # One generator for initial weights and every epoch's shuffle: the same
+    # seed gives the same network.
+    settings = dict(
+        hidden_layer_sizes=options.hidden,
+        activation=ACTIVATIONS[options.hidden_fcn],
+        solver="adam",
+        learning_rate_init=options.learning_rate,
+        random_state=np.random.RandomState(options.seed),
+    )
+    if options.output_fcn == "logsig":
+        mlp, first = MLPClassifier(**settings), {"classes": np.arange(commands.shape[1])}
+    else:
+        mlp, first = MLPRegressor(**settings), {}
+
+    losses, best, stale, converged = [], np.inf, 0, False
+    for epoch in range(1, options.epochs + 1):
+        try:
+            mlp.partial_fit(x, y, **first)
+        except ValueError as error:  # weights that are no longer finite
+            raise TrainingError(f"training failed in epoch {epoch}: {error}") from None
+        first = {}
+        losses.append(float(mlp.loss_))
+        if progress:
+            progress(epoch, losses[-1])
+        stale = stale + 1 if losses[-1] > best - TOLERANCE else 0
+        best = min(best, losses[-1])
+        if stale > PATIENCE:
+            converged = True
+            break
+
+    network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
+    return Training(network, losses, converged, train_rows, holdout_rows)
+
+
+def check_options(options, sensors):
+    if options.hidden_fcn not in ACTIVATIONS:
+        raise TrainingError(f"unknown hidden transfer function '{options.hidden_fcn}'")
+    if options.output_fcn not in OUTPUT_FUNCTIONS:
+        raise TrainingError(f"the outputs are logsig or purelin, not '{options.output_fcn}'")
+    if any(size < 1 for size in options.hidden):
+        raise TrainingError("a hidden layer needs at least one neuron")
+    if not 0 <= options.pca <= sensors:
+        raise TrainingError(f"--pca {options.pca}: the logs have {sensors} readings per line")
+    if not 0 <= options.holdout < 1:
+        raise TrainingError("the held-out share lies between 0 and 1")
+    if not options.learning_rate > 0:
+        raise TrainingError("the learning rate must be greater than 0")
+    if options.epochs < 1:
+        raise TrainingError("training needs at least one epoch")

@@ -1,0 +1,59 @@
+"""Shared helpers: where the built programs are, running them, writing logs."""
+
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+PYTHON_DIR = Path(__file__).resolve().parents[1]
+SOURCE_DIR = Path(os.environ.get("KORVALE_SOURCE_DIR", PYTHON_DIR.parent))
+BINARY_DIR = Path(os.environ.get("KORVALE_BINARY_DIR", SOURCE_DIR / "build"))
+EXAMPLES = SOURCE_DIR / "examples"
+TRAIN = PYTHON_DIR / "korvale-train"
+SIM = BINARY_DIR / "tools" / "korvale-sim"
+NET = BINARY_DIR / "tools" / "korvale-net"
+
+sys.path.insert(0, str(PYTHON_DIR))
+
+
+def run(*command, **options):
+    return subprocess.run([str(part) for part in command], capture_output=True, text=True, **options)
+
+
+def log_line(readings, commands):
+    """One line as the window's log writes it: %g readings zero-padded to 8
+    characters, then the commands as 1.0 or 0.0, each field followed by a blank."""
+    fields = [format(value, "g").rjust(8, "0") for value in readings]
+    fields += ["1.0" if on else "0.0" for on in commands]
+    return "".join(field + " " for field in fields) + "\n"
+
+
+def demonstration(lines, seed=0, sensors=8):
+    """Readings that look like infrared readings (mostly 0, up to about 1100
+    near a body) and commands from a fixed rule of them."""
+    rng = np.random.RandomState(seed)
+    near = rng.uniform(size=(lines, sensors)) < 0.3
+    readings = np.where(near, np.round(rng.uniform(20, 1100, size=(lines, sensors)), 2), 0.0)
+    front = readings[:, 1:sensors - 1].sum(axis=1) if sensors > 2 else readings.sum(axis=1)
+    left, right = readings[:, : sensors // 2].sum(axis=1), readings[:, sensors // 2:].sum(axis=1)
+    commands = np.stack([front < 900, front > 2500, (front >= 900) | (right > left + 300), left > right + 300], axis=1)
+    return readings, commands.astype(np.float64)
+
+
+def write_log(path, readings, commands):
+    Path(path).write_text("".join(log_line(r, c) for r, c in zip(readings, commands)))
+    return path
+
+
+@pytest.fixture
+def logs(tmp_path):
+    """Two logs of a robot with 8 sensors; the last sensor never sees anything."""
+    paths = []
+    for seed in (1, 2):
+        readings, commands = demonstration(600, seed)
+        readings[:, 7] = 0.0
+        paths.append(write_log(tmp_path / f"run{seed}.log", readings, commands))
+    return paths
