@@ -128,8 +128,9 @@ PYBIND11_MODULE(_korvale, m)
                                    return cameras;
                                })
         .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
-        .def("set_keys", &Simulation::SetKeys, py::arg("forward") = false, py::arg("backward") = false,
-             py::arg("left") = false, py::arg("right") = false,
+        .def("set_keys", &Simulation::SetKeys, py::call_guard<py::gil_scoped_release>(),
+             py::arg("forward") = false, py::arg("backward") = false, py::arg("left") = false,
+             py::arg("right") = false,
              "Holds the arrow keys for the keyboard control from the next frame on.")
         .def(
             "start_log",
