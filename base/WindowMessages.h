@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace Tarn {
+
 // The window-message and key codes the host hands to the application.
 namespace WindowMessage {
 inline constexpr std::uint32_t KeyDown = 0x100;
@@ -26,3 +28,5 @@ inline constexpr std::uint8_t F1 = 112;
 inline constexpr std::uint8_t F2 = 113;
 inline constexpr std::uint8_t F3 = 114;
 }
+
+} // namespace Tarn

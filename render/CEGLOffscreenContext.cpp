@@ -5,6 +5,8 @@
 #include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
+namespace Tarn {
+
 namespace {
 
 void SetError(std::string* error, const std::string& text)
@@ -110,3 +112,5 @@ bool CEGLOffscreenContext::MakeCurrent()
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return true;
 }
+
+} // namespace Tarn

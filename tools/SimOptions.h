@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace Korvale::Tools {
+
 // A command line the runner cannot use; its text is the one-line hint.
 class UsageError : public std::runtime_error {
 public:
@@ -37,3 +39,5 @@ inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
     "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";
+
+} // namespace Korvale::Tools
