@@ -10,7 +10,7 @@
 #include "Simulation.h"
 
 namespace py = pybind11;
-using KorvaleModule::Simulation;
+using Korvale::Python::Simulation;
 
 namespace {
 
@@ -59,7 +59,7 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
 PYBIND11_MODULE(_korvale, m)
 {
     m.doc() = "Korvale's simulation, driven from Python.";
-    auto& loadError = py::register_exception<KorvaleModule::CommandError>(m, "LoadError");
+    auto& loadError = py::register_exception<Korvale::Python::CommandError>(m, "LoadError");
     loadError.doc() = "A command failed; the message is the status line's text, one fault a line.";
 
     py::class_<Simulation>(m, "Simulation")

@@ -17,7 +17,7 @@
 #include "model/IFenWorld.h"
 #include "render/CVertexBuffer.h"
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 namespace {
 
@@ -43,7 +43,7 @@ public:
 
 struct Simulation::Parts {
     CKeyboard keyboard;
-    CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
     CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
     CSceneCommands commands{scene, host};
@@ -228,9 +228,9 @@ void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
     const std::pair<std::uint8_t, bool> keys[] = {
-        {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
+        {Tarn::VirtualKey::Up, forward}, {Tarn::VirtualKey::Down, backward}, {Tarn::VirtualKey::Left, left}, {Tarn::VirtualKey::Right, right}};
     for (const auto& [key, down] : keys)
-        parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
+        parts->keyboard.OnMsg(nullptr, down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, key, 0);
 }
 
 void Simulation::StartLog(const std::string& fileName)
@@ -249,4 +249,4 @@ void Simulation::StopLog()
         ThrowShownError();
 }
 
-} // namespace KorvaleModule
+} // namespace Korvale::Python
