@@ -227,10 +227,11 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
+    using namespace Tarn;
     const std::pair<std::uint8_t, bool> keys[] = {
-        {Tarn::VirtualKey::Up, forward}, {Tarn::VirtualKey::Down, backward}, {Tarn::VirtualKey::Left, left}, {Tarn::VirtualKey::Right, right}};
+        {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
     for (const auto& [key, down] : keys)
-        parts->keyboard.OnMsg(nullptr, down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, key, 0);
+        parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
 }
 
 void Simulation::StartLog(const std::string& fileName)
