@@ -17,13 +17,13 @@
 #include "model/IFenWorld.h"
 #include "render/CVertexBuffer.h"
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 namespace {
 
 // The panel commands' host for a script: the error text a command would show
 // on the status line is kept for the exception; the rest has nothing to act on.
-class ScriptHost : public Korvale::ISceneCommandHost {
+class ScriptHost : public ISceneCommandHost {
 public:
     void ShowInfo(const std::string&) override {}
     void ShowError(const std::string& text) override
@@ -42,11 +42,11 @@ public:
 } // namespace
 
 struct Simulation::Parts {
-    Korvale::CKeyboard keyboard;
+    CKeyboard keyboard;
     Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
-    Korvale::CKorvaleScene scene{&vertexBuffer, &keyboard};
+    CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
-    Korvale::CSceneCommands commands{scene, host};
+    CSceneCommands commands{scene, host};
 
     Fen::NeuralRobot* Robot() const
     {
@@ -70,7 +70,7 @@ Simulation::Simulation(const Options& options)
     // Loading draws no noise today; it runs on the simulation's own state all
     // the same, so that nothing it ever does can touch another's.
     const Fen::NoiseScope scope(noise);
-    Korvale::CSceneCommands& commands = parts->commands;
+    CSceneCommands& commands = parts->commands;
     if (!commands.LoadScene(options.scene))
         ThrowShownError();
     if (!options.robot.empty() && !commands.LoadRobot(options.robot))
@@ -227,14 +227,11 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
+    using namespace Tarn;
     const std::pair<std::uint8_t, bool> keys[] = {
-        {Tarn::VirtualKey::Up, forward},
-        {Tarn::VirtualKey::Down, backward},
-        {Tarn::VirtualKey::Left, left},
-        {Tarn::VirtualKey::Right, right},
-    };
+        {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
     for (const auto& [key, down] : keys)
-        parts->keyboard.OnMsg(nullptr, down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, key, 0);
+        parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
 }
 
 void Simulation::StartLog(const std::string& fileName)
@@ -253,4 +250,4 @@ void Simulation::StopLog()
         ThrowShownError();
 }
 
-} // namespace KorvaleModule
+} // namespace Korvale::Python
