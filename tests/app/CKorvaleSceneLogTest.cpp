@@ -51,7 +51,7 @@ TEST_F(KorvaleSceneLog, NeedsAControlOnTheRobot)
 {
     ASSERT_TRUE(scene->LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     EXPECT_FALSE(scene->StartLog(folder.File("run.log")));
-    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n\n"
+    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n"
                                      "Error in CKorvaleScene: unable to start log\n");
     EXPECT_FALSE(scene->IsLogging());
 }
@@ -62,7 +62,7 @@ TEST_F(KorvaleSceneLog, NeverWritesOverAnExistingFile)
     const std::string existing = folder.Write("run.log", "keep me\n");
     EXPECT_FALSE(scene->StartLog(existing));
     EXPECT_EQ(scene->GetErrorText(), "Error in CLog: log file already exists\n"
-                                     "Error in CLog: log file is not created yet\n\n"
+                                     "Error in CLog: log file is not created yet\n"
                                      "Error in CKorvaleScene: unable to start log\n");
     EXPECT_FALSE(scene->IsLogging());
     EXPECT_EQ(folder.Read("run.log"), "keep me\n");
