@@ -162,7 +162,16 @@ bool CKorvaleScene::StartLog(std::string fileName)
 
 bool CKorvaleScene::IsLogging() const { return log->IsLogging(); }
 
-void CKorvaleScene::WriteLog(float elapsed) { log->Write(static_cast<double>(elapsed)); }
+void CKorvaleScene::WriteLog(float elapsed)
+{
+    log->Write(static_cast<double>(elapsed));
+    // A log that stopped on a fault (a full disk, a robot without control)
+    // says why at once, through the scene's report.
+    if (!log->IsOk()) {
+        ReportLines(log->GetErrorText());
+        log->ClearErrors();
+    }
+}
 
 bool CKorvaleScene::StopLog()
 {

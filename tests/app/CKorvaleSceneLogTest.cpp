@@ -5,6 +5,8 @@
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
 #include "CKorvaleSceneTestFiles.h"
 
 using namespace Korvale;
@@ -89,6 +91,22 @@ TEST_F(KorvaleSceneLog, RecordsWhileRunningAndStopsOnStopLog)
     EXPECT_EQ(Lines("run.log"), 4u);
     RunFrames(8);
     EXPECT_EQ(Lines("run.log"), 4u);
+}
+
+TEST_F(KorvaleSceneLog, ALogThatStopsOnAFaultSaysSoAfterTheFrame)
+{
+    LoadDrivenRobot();
+    ASSERT_TRUE(scene->StartLog(folder.File("run.log")));
+    RunFrames(2);
+    scene->GetRobot()->GetPhysicalObject().detachRemoteControl();
+    RunFrames(2);
+    EXPECT_FALSE(scene->IsLogging());
+    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n");
+    // Reported once: the log's own report was emptied into the scene's.
+    scene->ClearErrors();
+    RunFrames(2);
+    EXPECT_TRUE(scene->IsOk());
+    EXPECT_EQ(Lines("run.log"), 1u);
 }
 
 // A clear or load that deletes the robot stops the log at that moment; the
