@@ -5,13 +5,13 @@
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
+#include "render/WorldView.h"
 
 #include <iomanip>
 #include <locale>
 #include <sstream>
 
 namespace {
-constexpr std::uint32_t WorldViewColor = 0x000000AA;
 constexpr float CameraStep = 20.0f;
 }
 
@@ -80,11 +80,7 @@ void CKorvale::FollowRobot(float elapsed)
 
 void CKorvale::RenderWorld()
 {
-    if (Failed(viewport.Begin()))
-        return;
-    viewport.Clear(WorldViewColor);
-    scene.Draw();
-    viewport.End();
+    Tarn::DrawWorldView(viewport, [this] { scene.Draw(); });
 }
 
 void CKorvale::ResetZoom()

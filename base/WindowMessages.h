@@ -25,4 +25,5 @@ inline constexpr std::uint8_t W = 87;
 inline constexpr std::uint8_t F1 = 112;
 inline constexpr std::uint8_t F2 = 113;
 inline constexpr std::uint8_t F3 = 114;
+inline constexpr std::uint8_t F12 = 123;
 }

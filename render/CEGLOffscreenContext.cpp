@@ -110,3 +110,9 @@ bool CEGLOffscreenContext::MakeCurrent()
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     return true;
 }
+
+void CEGLOffscreenContext::Release()
+{
+    if (eglGetCurrentContext() == context)
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}

@@ -17,6 +17,7 @@
 #include "render/CVertexBuffer.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
+#include "tools/RunPictures.h"
 #include "tools/SimOptions.h"
 #include "tools/SvgPlot.h"
 #include "tools/TraceWriter.h"
@@ -89,6 +90,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             return 1;
     }
 
+    // The picture files are taken before anything else is written, so that a
+    // name in the way stops the run with every file as it was.
+    std::unique_ptr<Korvale::Tools::RunPictures> pictures;
+    if (options.WantsPictures() && !(pictures = Korvale::Tools::RunPictures::Start(options, vertexBuffer, scene, err)))
+        return 1;
+
     std::ofstream traceFile;
     std::unique_ptr<TraceWriter> trace;
     Fen::NeuralRobot* robot = EngineRobot(scene);
@@ -130,7 +137,11 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             keyboard.OnMsg(nullptr, event.down ? WindowMessage::KeyDown : WindowMessage::KeyUp, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
+        if (pictures)
+            pictures->BeforeFrame(frame);
         scene.AdvanceFrame(elapsed);
+        if (pictures)
+            pictures->AfterFrame(elapsed);
         if (robot != nullptr) {
             distance += (robot->pos - before).norm();
             plot.AddPathPoint(robot->pos);
@@ -144,6 +155,8 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 
     int status = 0;
     if (!options.log.empty() && !commands.StopLog())
+        status = 1;
+    if (pictures && !pictures->Finish(err))
         status = 1;
     if (trace && !traceFile.flush()) {
         err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
