@@ -1,43 +1,47 @@
 #include "app/CD3DDeviceSubject.h"
 
-void CD3DDeviceSubject::Attach(ID3DDeviceObserver* observer)
+namespace Korvale {
+
+void CD3DDeviceSubject::Attach(Tarn::ID3DDeviceObserver* observer)
 {
     observers.Attach(observer);
 }
 
-void CD3DDeviceSubject::Detach(ID3DDeviceObserver* observer)
+void CD3DDeviceSubject::Detach(Tarn::ID3DDeviceObserver* observer)
 {
     observers.Detach(observer);
 }
 
 template <class F>
-DeviceResult CD3DDeviceSubject::FanOut(F&& call)
+Tarn::DeviceResult CD3DDeviceSubject::FanOut(F&& call)
 {
     bool anyFailed = false;
-    observers.ForEach([&](ID3DDeviceObserver& o) {
+    observers.ForEach([&](Tarn::ID3DDeviceObserver& o) {
         // A positive code counts as a failure too.
-        if (call(o) != DeviceOk)
+        if (call(o) != Tarn::DeviceOk)
             anyFailed = true;
     });
-    return anyFailed ? DeviceFail : DeviceOk;
+    return anyFailed ? Tarn::DeviceFail : Tarn::DeviceOk;
 }
 
-DeviceResult CD3DDeviceSubject::OnCreateDevice(IGraphicsDevice* device)
+Tarn::DeviceResult CD3DDeviceSubject::OnCreateDevice(Tarn::IGraphicsDevice* device)
 {
-    return FanOut([device](ID3DDeviceObserver& o) { return o.OnCreateDevice(device); });
+    return FanOut([device](Tarn::ID3DDeviceObserver& o) { return o.OnCreateDevice(device); });
 }
 
-DeviceResult CD3DDeviceSubject::OnResetDevice()
+Tarn::DeviceResult CD3DDeviceSubject::OnResetDevice()
 {
-    return FanOut([](ID3DDeviceObserver& o) { return o.OnResetDevice(); });
+    return FanOut([](Tarn::ID3DDeviceObserver& o) { return o.OnResetDevice(); });
 }
 
-DeviceResult CD3DDeviceSubject::OnLostDevice()
+Tarn::DeviceResult CD3DDeviceSubject::OnLostDevice()
 {
-    return FanOut([](ID3DDeviceObserver& o) { return o.OnLostDevice(); });
+    return FanOut([](Tarn::ID3DDeviceObserver& o) { return o.OnLostDevice(); });
 }
 
-DeviceResult CD3DDeviceSubject::OnDestroyDevice()
+Tarn::DeviceResult CD3DDeviceSubject::OnDestroyDevice()
 {
-    return FanOut([](ID3DDeviceObserver& o) { return o.OnDestroyDevice(); });
+    return FanOut([](Tarn::ID3DDeviceObserver& o) { return o.OnDestroyDevice(); });
 }
+
+} // namespace Korvale

@@ -5,6 +5,8 @@
 #include "app/IMsgObserver.h"
 #include "control/IKeyboardState.h"
 
+namespace Korvale {
+
 // The application's key-state table: one flag per virtual-key code, set by
 // key-down and cleared by key-up window messages.
 class CKeyboard : public IMsgObserver, public Tarn::IKeyboardState {
@@ -21,3 +23,5 @@ public:
 private:
     std::array<bool, 256> keys{};
 };
+
+} // namespace Korvale

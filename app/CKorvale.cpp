@@ -11,6 +11,8 @@
 #include <locale>
 #include <sstream>
 
+namespace Korvale {
+
 namespace {
 constexpr float CameraStep = 20.0f;
 }
@@ -47,25 +49,25 @@ void CKorvale::ShowPosition()
 
 void CKorvale::UpdateZoom(float elapsed)
 {
-    if (keyboard.IsKeyDown(VirtualKey::E))
+    if (keyboard.IsKeyDown(Tarn::VirtualKey::E))
         viewport.ZoomTo(viewport.GetZoom() * 2, elapsed);
-    else if (keyboard.IsKeyDown(VirtualKey::Q))
+    else if (keyboard.IsKeyDown(Tarn::VirtualKey::Q))
         viewport.ZoomTo(viewport.GetZoom() / 2, elapsed);
 }
 
 void CKorvale::MoveCamera(float elapsed)
 {
-    const Vec2 centre = viewport.GetCentre();
-    if (keyboard.IsKeyDown(VirtualKey::W))
+    const Tarn::Vec2 centre = viewport.GetCentre();
+    if (keyboard.IsKeyDown(Tarn::VirtualKey::W))
         viewport.MoveTo(centre.x, centre.y + CameraStep, elapsed);
-    else if (keyboard.IsKeyDown(VirtualKey::S))
+    else if (keyboard.IsKeyDown(Tarn::VirtualKey::S))
         viewport.MoveTo(centre.x, centre.y - CameraStep, elapsed);
     // The vertical move may have changed the centre already; the horizontal
     // one keeps its result.
-    const Vec2 now = viewport.GetCentre();
-    if (keyboard.IsKeyDown(VirtualKey::D))
+    const Tarn::Vec2 now = viewport.GetCentre();
+    if (keyboard.IsKeyDown(Tarn::VirtualKey::D))
         viewport.MoveTo(now.x + CameraStep, now.y, elapsed);
-    else if (keyboard.IsKeyDown(VirtualKey::A))
+    else if (keyboard.IsKeyDown(Tarn::VirtualKey::A))
         viewport.MoveTo(now.x - CameraStep, now.y, elapsed);
 }
 
@@ -93,3 +95,5 @@ void CKorvale::ShowInfo(const std::string& text)
 {
     statusBar.ShowInfo(text);
 }
+
+} // namespace Korvale

@@ -10,6 +10,8 @@
 
 #include <string>
 
+namespace Korvale {
+
 // The application: the notification subjects and everything that observes
 // them, the status line, the mouse tracker and the scene, with the per-frame
 // work of advancing the simulation and steering the camera.
@@ -44,10 +46,12 @@ public:
 
     CMsgSubject msgSubject;
     CD3DDeviceSubject deviceSubject;
-    CVertexBuffer vertexBuffer;
+    Tarn::CVertexBuffer vertexBuffer;
     CKeyboard keyboard;
-    CViewport viewport;
+    Tarn::CViewport viewport;
     CStatusBar statusBar;
     CPositioningSystem positioningSystem;
     CKorvaleScene scene;
 };
+
+} // namespace Korvale

@@ -10,7 +10,9 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
-CKorvaleScene::CKorvaleScene(CVertexBuffer* vertexBuffer_, CKeyboard* keyboard_)
+namespace Korvale {
+
+CKorvaleScene::CKorvaleScene(Tarn::CVertexBuffer* vertexBuffer_, CKeyboard* keyboard_)
     : vertexBuffer(vertexBuffer_), keyboard(keyboard_), graphicsFactory(vertexBuffer_)
 {
     log = std::make_unique<Tarn::CLog>();
@@ -186,3 +188,5 @@ void CKorvaleScene::AdvanceFrame(float elapsed)
     if (IsLogging())
         WriteLog(elapsed);
 }
+
+} // namespace Korvale

@@ -6,17 +6,19 @@
 #include "io/CFenIOFactory.h"
 #include "render/CFenGraphicsFactory.h"
 
-class CKeyboard;
-class CVertexBuffer;
-
 namespace Tarn {
 class CFenNeuralRobot;
 class CFenWorld;
 class CKeyboardRemoteControl;
 class CLog;
 class CNeuralNetworkRemoteControl;
+class CVertexBuffer;
 class IFenWorld;
 } // namespace Tarn
+
+namespace Korvale {
+
+class CKeyboard;
 
 // The one simulation scene: owns the world adapter (and through it every
 // body and the robot), both robot controls and the run log, turns the panel's
@@ -25,7 +27,7 @@ class IFenWorld;
 class CKorvaleScene : public Tarn::IReportErrorAble {
 public:
     // Both are the application's and must outlive the scene.
-    CKorvaleScene(CVertexBuffer* vertexBuffer, CKeyboard* keyboard);
+    CKorvaleScene(Tarn::CVertexBuffer* vertexBuffer, CKeyboard* keyboard);
     CKorvaleScene(const CKorvaleScene&) = delete;
     CKorvaleScene& operator=(const CKorvaleScene&) = delete;
     ~CKorvaleScene() override;
@@ -84,7 +86,7 @@ private:
     // first, or its next write would read a deleted robot.
     void ReleaseRobotFromLog();
 
-    CVertexBuffer* vertexBuffer = nullptr;
+    Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;
     Tarn::CFenIOFactory ioFactory;
     Tarn::CFenGraphicsFactory graphicsFactory;
@@ -96,3 +98,5 @@ private:
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
 };
+
+} // namespace Korvale

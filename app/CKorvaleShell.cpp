@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+namespace Korvale {
+
 namespace {
 constexpr std::uint32_t BackgroundColor = 0x002D32AA;
 constexpr std::uint32_t OutlineColor = 0xFF00007F;
@@ -56,7 +58,7 @@ CKorvaleShell::~CKorvaleShell()
 Host::Result CKorvaleShell::OnCreateDevice()
 {
     std::string error;
-    device = CGLDevice::Create(1, 1, &error);
+    device = Tarn::CGLDevice::Create(1, 1, &error);
     if (!device) {
         std::fprintf(stderr, "korvale: the OpenGL device could not be made: %s\n", error.c_str());
         return Host::GeneralFailure;
@@ -69,11 +71,11 @@ Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
     if (!device)
         return Host::GeneralFailure;
     device->SetBackBufferSize(static_cast<std::uint32_t>(buffer.width), static_cast<std::uint32_t>(buffer.height));
-    if (const DeviceResult result = app.deviceSubject.OnResetDevice(); Failed(result))
+    if (const Tarn::DeviceResult result = app.deviceSubject.OnResetDevice(); Tarn::Failed(result))
         return result;
-    if (const DeviceResult result = device->SetRenderState(RenderState::CullMode, CullNone); Failed(result))
+    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::CullMode, Tarn::CullNone); Tarn::Failed(result))
         return result;
-    if (const DeviceResult result = device->SetRenderState(RenderState::Lighting, 0); Failed(result))
+    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::Lighting, 0); Tarn::Failed(result))
         return result;
 
     const KorvaleLayout::Rect view = KorvaleLayout::WorldView(buffer.width, buffer.height);
@@ -123,8 +125,8 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     }
     if (!device)
         return;
-    device->Clear(ClearTarget | ClearZBuffer, BackgroundColor, 1.0f, 0);
-    if (Failed(device->BeginScene()))
+    device->Clear(Tarn::ClearTarget | Tarn::ClearZBuffer, BackgroundColor, 1.0f, 0);
+    if (Tarn::Failed(device->BeginScene()))
         return;
     app.RenderWorld();
     lineManager.Draw();
@@ -158,10 +160,10 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
 
 void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
 {
-    if (down && key == VirtualKey::F1)
+    if (down && key == Tarn::VirtualKey::F1)
         helpShown = !helpShown;
     // The picture is taken once the frame is drawn whole.
-    if (down && key == VirtualKey::F12)
+    if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;
 }
 
@@ -171,8 +173,8 @@ void CKorvaleShell::OnFrameDrawn()
         return;
     screenshotRequested = false;
     const Host::BackBuffer buffer = framework.GetBackBuffer();
-    const Korvale::ScreenshotOutcome outcome =
-        Korvale::SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
+    const ScreenshotOutcome outcome =
+        SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
     if (outcome.saved)
         commandHost.ShowInfo(outcome.text);
     else
@@ -226,3 +228,5 @@ void CKorvaleShell::OnPanelEvent(int id)
         break;
     }
 }
+
+} // namespace Korvale

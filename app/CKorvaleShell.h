@@ -9,7 +9,12 @@
 #include <cstdint>
 #include <memory>
 
+namespace Tarn {
 class CGLDevice;
+}
+
+namespace Korvale {
+
 class CKorvale;
 
 // Everything of the window around the application object: the host
@@ -49,7 +54,9 @@ private:
     Host::LineManager lineManager;
     CPanelCommandHost commandHost;
     CSceneCommands commands;
-    std::unique_ptr<CGLDevice> device;
+    std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
     bool screenshotRequested = false;
 };
+
+} // namespace Korvale

@@ -1,5 +1,7 @@
 #include "app/CMsgSubject.h"
 
+namespace Korvale {
+
 void CMsgSubject::Attach(IMsgObserver* observer)
 {
     observers.Attach(observer);
@@ -14,3 +16,5 @@ void CMsgSubject::Notify(void* window, std::uint32_t message, std::uintptr_t wPa
 {
     observers.ForEach([&](IMsgObserver& o) { o.OnMsg(window, message, wParam, lParam); });
 }
+
+} // namespace Korvale

@@ -3,6 +3,8 @@
 #include "app/IMsgObserver.h"
 #include "app/IMsgSubject.h"
 
+namespace Korvale {
+
 // Hands every window message to the keyboard state and the mouse tracker.
 class CMsgSubject : public IMsgSubject {
 public:
@@ -14,3 +16,5 @@ public:
 private:
     CSubject<IMsgObserver> observers;
 };
+
+} // namespace Korvale

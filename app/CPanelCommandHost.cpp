@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+namespace Korvale {
+
 namespace {
 
 void Echo(const char* kind, const std::string& text)
@@ -53,3 +55,5 @@ void CPanelCommandHost::CheckNoTargetButton()
 {
     userPanel.SetRadioButtonChecked(PanelId::NoTarget);
 }
+
+} // namespace Korvale

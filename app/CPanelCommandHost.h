@@ -1,10 +1,13 @@
 #pragma once
 #include "app/ISceneCommandHost.h"
 
-class CKorvale;
 namespace Host {
 class Dialog;
 }
+
+namespace Korvale {
+
+class CKorvale;
 
 // The window's side of the panel commands: texts go to the status line, the
 // camera and the radio buttons of the user panel follow the command. Under
@@ -28,3 +31,5 @@ private:
     Host::Dialog& userPanel;
     bool echo;
 };
+
+} // namespace Korvale

@@ -4,6 +4,8 @@
 #include "host/MouseCapture.h"
 #include "render/CViewport.h"
 
+namespace Korvale {
+
 namespace {
 
 int SignedLow16(std::intptr_t param)
@@ -18,21 +20,21 @@ int SignedHigh16(std::intptr_t param)
 
 }
 
-CPositioningSystem::CPositioningSystem(CViewport* viewport) : viewport(viewport) {}
+CPositioningSystem::CPositioningSystem(Tarn::CViewport* viewport) : viewport(viewport) {}
 
 std::intptr_t CPositioningSystem::OnMsg(void* window, std::uint32_t message, std::uintptr_t, std::intptr_t lParam)
 {
     const int x = SignedLow16(lParam);
     const int y = SignedHigh16(lParam);
     switch (message) {
-    case WindowMessage::LeftButtonDown:
+    case Tarn::WindowMessage::LeftButtonDown:
         Host::CaptureMouse(window);
         OnPress(x, y);
         break;
-    case WindowMessage::MouseMove:
+    case Tarn::WindowMessage::MouseMove:
         OnMove(x, y);
         break;
-    case WindowMessage::LeftButtonUp:
+    case Tarn::WindowMessage::LeftButtonUp:
         OnRelease(x, y);
         Host::ReleaseMouseCapture(window);
         break;
@@ -44,7 +46,7 @@ std::intptr_t CPositioningSystem::OnMsg(void* window, std::uint32_t message, std
 
 CPositioningSystem::WorldPoint CPositioningSystem::ToWorld(int x, int y) const
 {
-    const Vec2 world = viewport->ScreenToWorld(x, y);
+    const Tarn::Vec2 world = viewport->ScreenToWorld(x, y);
     return {world.x, world.y};
 }
 
@@ -78,3 +80,5 @@ void CPositioningSystem::OnRelease(int x, int y)
     releaseValid = true;
     dragging = false;
 }
+
+} // namespace Korvale

@@ -1,7 +1,11 @@
 #pragma once
 #include "app/IMsgObserver.h"
 
+namespace Tarn {
 class CViewport;
+}
+
+namespace Korvale {
 
 // Follows the left mouse button and the pointer over the world view and keeps
 // their positions in world coordinates, for the status line. A drag that
@@ -18,7 +22,7 @@ public:
     };
 
     // The viewport is the application's and outlives the tracker.
-    explicit CPositioningSystem(CViewport* viewport);
+    explicit CPositioningSystem(Tarn::CViewport* viewport);
     ~CPositioningSystem() override = default;
 
     // Left button down and up, pointer moves; x and y are the low and high
@@ -29,7 +33,7 @@ public:
     void OnMove(int x, int y);
     void OnRelease(int x, int y);
 
-    CViewport* viewport;
+    Tarn::CViewport* viewport;
     ScreenPoint pressPoint;
     ScreenPoint movePoint;
     ScreenPoint releasePoint;
@@ -44,3 +48,5 @@ public:
 private:
     WorldPoint ToWorld(int x, int y) const;
 };
+
+} // namespace Korvale

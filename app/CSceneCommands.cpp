@@ -3,6 +3,8 @@
 #include "app/CKorvaleScene.h"
 #include "app/ISceneCommandHost.h"
 
+namespace Korvale {
+
 CSceneCommands::CSceneCommands(CKorvaleScene& scene_, ISceneCommandHost& host_) : scene(scene_), host(host_) {}
 
 bool CSceneCommands::CheckSceneErrors()
@@ -100,3 +102,5 @@ bool CSceneCommands::SelectNeuralNetwork()
     scene.SetNeuralNetworkControl();
     return CheckSceneErrors();
 }
+
+} // namespace Korvale

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace Korvale {
+
 class CKorvaleScene;
 class ISceneCommandHost;
 
@@ -32,3 +34,5 @@ private:
     CKorvaleScene& scene;
     ISceneCommandHost& host;
 };
+
+} // namespace Korvale

@@ -1,5 +1,7 @@
 #include "app/CStatusBar.h"
 
+namespace Korvale {
+
 CStatusBar::CStatusBar() : defaultText(u"Ready"), text(u"Ready") {}
 
 void CStatusBar::SetTime(float seconds)
@@ -43,3 +45,5 @@ std::u16string CStatusBar::GetText()
     }
     return text;
 }
+
+} // namespace Korvale

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace Korvale {
+
 // The status line: one message at a time, each with a priority and a
 // duration. A message replaces the current one only when its priority is at
 // least as high; once its time has run out the line falls back to "Ready".
@@ -31,3 +33,5 @@ private:
     float expiry = 0.0f;
     float time = 0.0f;
 };
+
+} // namespace Korvale

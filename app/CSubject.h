@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+namespace Korvale {
+
 // The observer list that both subjects share: pointers in attach order, each
 // at most once, never owned.
 template <class Observer>
@@ -40,3 +42,5 @@ public:
 private:
     std::vector<Observer*> observers;
 };
+
+} // namespace Korvale

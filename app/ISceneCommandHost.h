@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace Korvale {
+
 // What the panel commands need of whoever runs them: the window shows texts
 // on its status line and moves its camera and radio buttons; the headless
 // runner prints errors and ignores the rest.
@@ -18,3 +20,5 @@ public:
     // Checks the "No Target" radio button of the camera group.
     virtual void CheckNoTargetButton() = 0;
 };
+
+} // namespace Korvale

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace Korvale {
+
 namespace KorvaleLayout {
 
 Rect WorldView(int width, int height)
@@ -34,3 +36,5 @@ float ZoomFromSliderValue(int value)
 }
 
 }
+
+} // namespace Korvale

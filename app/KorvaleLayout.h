@@ -1,5 +1,7 @@
 #pragma once
 
+namespace Korvale {
+
 // Where the world view and the two panels go for a back buffer of a given
 // size, and how the zoom slider maps to the viewport's zoom.
 namespace KorvaleLayout {
@@ -29,3 +31,5 @@ int SliderValueFromZoom(float zoom);
 float ZoomFromSliderValue(int value);
 
 }
+
+} // namespace Korvale

@@ -2,6 +2,8 @@
 
 #include "host/TextHelper.h"
 
+namespace Korvale {
+
 std::vector<OverlayLine> OverlayLines(const OverlayState& state)
 {
     std::vector<OverlayLine> lines;
@@ -34,3 +36,5 @@ void DrawOverlay(Host::TextHelper& text, const std::vector<OverlayLine>& lines)
     }
     text.End();
 }
+
+} // namespace Korvale

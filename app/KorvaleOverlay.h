@@ -6,6 +6,8 @@ namespace Host {
 class TextHelper;
 }
 
+namespace Korvale {
+
 // The overlay text of one frame as lines at positions in colours: statistics
 // in yellow, the status line in white, "REC" in red while logging, and the
 // help or the hint to it at the bottom left.
@@ -31,3 +33,5 @@ inline constexpr int OverlayLineHeight = 15;
 
 std::vector<OverlayLine> OverlayLines(const OverlayState& state);
 void DrawOverlay(Host::TextHelper& text, const std::vector<OverlayLine>& lines);
+
+} // namespace Korvale

@@ -3,6 +3,8 @@
 #include "host/Dialog.h"
 #include "host/MessageParams.h"
 
+namespace Korvale {
+
 void BuildDevicePanel(Host::Dialog& panel)
 {
     panel.AddButton(PanelId::ToggleFullScreen, "Toggle full screen", {35, 10, 125, 22});
@@ -29,3 +31,5 @@ void BuildUserPanel(Host::Dialog& panel)
     panel.SetRadioButtonChecked(PanelId::Keyboard);
     panel.SetRadioButtonChecked(PanelId::NoTarget);
 }
+
+} // namespace Korvale

@@ -4,6 +4,8 @@ namespace Host {
 class Dialog;
 }
 
+namespace Korvale {
+
 // The ids of the two panels' widgets.
 namespace PanelId {
 inline constexpr int ToggleFullScreen = 1;
@@ -33,3 +35,5 @@ inline constexpr int Control = 2;
 // Adds every widget, in order, then checks "Keyboard" and "No Target".
 void BuildDevicePanel(Host::Dialog& panel);
 void BuildUserPanel(Host::Dialog& panel);
+
+} // namespace Korvale

@@ -19,8 +19,8 @@ int main(int argc, char** argv)
 
     // Destroyed in reverse: the shell lets the device go, then the
     // application's scene closes a running log, then the window system ends.
-    CKorvale app;
-    CKorvaleShell shell(framework, app);
+    Korvale::CKorvale app;
+    Korvale::CKorvaleShell shell(framework, app);
     int status = framework.CreateWindowAndDevice("Korvale", 640, 480);
     if (status == 0)
         status = framework.MainLoop();

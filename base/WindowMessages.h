@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace Tarn {
+
 // The window-message and key codes the host hands to the application.
 namespace WindowMessage {
 inline constexpr std::uint32_t KeyDown = 0x100;
@@ -27,3 +29,5 @@ inline constexpr std::uint8_t F2 = 113;
 inline constexpr std::uint8_t F3 = 114;
 inline constexpr std::uint8_t F12 = 123;
 }
+
+} // namespace Tarn

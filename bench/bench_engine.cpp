@@ -16,6 +16,7 @@
 #include "engine/RemoteControl.h"
 #include "engine/World.h"
 
+
 namespace {
 
 using namespace Fen;

@@ -26,6 +26,9 @@
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
+using namespace Tarn;
+using namespace TestSupport;
+
 namespace {
 
 constexpr std::uint32_t Width = 640;

@@ -5,6 +5,8 @@
 #include <EGL/eglext.h>
 #include <GL/glcorearb.h>
 
+namespace Tarn {
+
 namespace {
 
 void SetError(std::string* error, const std::string& text)
@@ -116,3 +118,5 @@ void CEGLOffscreenContext::Release()
     if (eglGetCurrentContext() == context)
         eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
+
+} // namespace Tarn

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+namespace Tarn {
+
 // An OpenGL 3.3 core context without any window system (Mesa's surfaceless
 // EGL platform), made current, drawing into its own framebuffer object of the
 // given size with a 24-bit depth and 8-bit stencil buffer. For tests, the
@@ -35,3 +37,5 @@ private:
     unsigned colorBuffer = 0;
     unsigned depthBuffer = 0;
 };
+
+} // namespace Tarn

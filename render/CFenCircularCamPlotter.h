@@ -1,14 +1,13 @@
 #pragma once
 #include "base/DeviceResult.h"
 
-class CVertexBuffer;
-
 namespace Fen {
 class CircularCam;
 }
 
 namespace Tarn {
 
+class CVertexBuffer;
 // Shows a camera's image as a ring band around the robot, between 1.5 and
 // 2.5 robot radii, covering exactly the field of view: pixel 0 at its start,
 // the colours shading from one pixel to the next. In front of the bodies.

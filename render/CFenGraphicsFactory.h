@@ -2,10 +2,9 @@
 
 #include "model/IFenGraphicsFactory.h"
 
-class CVertexBuffer;
-
 namespace Tarn {
 
+class CVertexBuffer;
 // Gives each adapter its drawing object, all drawing into one drawing
 // context. The context is not owned and may be null where nothing is drawn
 // (the runner, reader tests): drawing then fails with the general failure.

@@ -1,14 +1,13 @@
 #pragma once
 #include "base/DeviceResult.h"
 
-class CVertexBuffer;
-
 namespace Fen {
 class IRSensor;
 }
 
 namespace Tarn {
 
+class CVertexBuffer;
 // Shows an infrared sensor's rays as lines from the sensor to what each ray
 // hit, in the colour of what it hit, behind everything else. A ray that hit
 // nothing ends at the sensor and is not seen.

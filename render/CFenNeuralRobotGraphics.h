@@ -5,10 +5,9 @@
 #include "render/CFenIRSensorPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
 
-class CVertexBuffer;
-
 namespace Tarn {
 
+class CVertexBuffer;
 class CFenNeuralRobot;
 
 // Draws the robot: its body, an arrow along its heading, its two wheels, the

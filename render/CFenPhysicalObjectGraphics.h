@@ -2,10 +2,9 @@
 #include "model/IFenGraphics.h"
 #include "render/CFenPhysicalObjectPlotter.h"
 
-class CVertexBuffer;
-
 namespace Tarn {
 
+class CVertexBuffer;
 class CFenPhysicalObject;
 
 // Draws an obstacle's body.

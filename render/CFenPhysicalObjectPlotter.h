@@ -1,14 +1,13 @@
 #pragma once
 #include "base/DeviceResult.h"
 
-class CVertexBuffer;
-
 namespace Fen {
 class PhysicalObject;
 }
 
 namespace Tarn {
 
+class CVertexBuffer;
 // Draws one body filled in its colour at depth 0.5: a polygon as a fan
 // around the body's centre, a disc (or a body whose polygon was never set) as
 // 32 wedges.

@@ -2,10 +2,9 @@
 #include <cstdint>
 #include "model/IFenGraphics.h"
 
-class CVertexBuffer;
-
 namespace Tarn {
 
+class CVertexBuffer;
 class CFenWorld;
 
 // Draws the arena border, then every object and every robot of the world.

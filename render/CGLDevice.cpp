@@ -4,6 +4,8 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+namespace Tarn {
+
 namespace {
 
 // Row-vector matrices arrive unchanged: read column-major they are the
@@ -389,3 +391,5 @@ DeviceResult CGLDevice::SetTransform(TransformState state, const Matrix& matrix)
     matrixDirty = true;
     return DeviceOk;
 }
+
+} // namespace Tarn

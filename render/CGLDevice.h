@@ -6,6 +6,8 @@
 #include "render/CMemoryVertexBuffer.h"
 #include "render/IGraphicsDevice.h"
 
+namespace Tarn {
+
 // The graphics device on OpenGL 3.3 core. It draws into whatever framebuffer
 // is bound (the window's, or an offscreen one) of the back-buffer size it is
 // told. Vertex buffers live in main memory; each drawing streams the vertices
@@ -79,3 +81,5 @@ private:
     std::uint32_t ringSize = 0;
     std::uint32_t ringOffset = 0;
 };
+
+} // namespace Tarn

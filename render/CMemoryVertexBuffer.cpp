@@ -1,5 +1,7 @@
 #include "render/CMemoryVertexBuffer.h"
 
+namespace Tarn {
+
 CMemoryVertexBuffer::CMemoryVertexBuffer(std::uint32_t length, IOwner& owner_) : bytes(length), owner(owner_) {}
 
 CMemoryVertexBuffer::~CMemoryVertexBuffer()
@@ -30,3 +32,5 @@ DeviceResult CMemoryVertexBuffer::Unlock()
     --locks;
     return owner.OnUnlock(*this);
 }
+
+} // namespace Tarn

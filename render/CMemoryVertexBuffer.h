@@ -3,6 +3,8 @@
 #include <vector>
 #include "render/IDeviceVertexBuffer.h"
 
+namespace Tarn {
+
 // A device vertex buffer kept in main memory. The device that made it reads
 // the bytes when it draws and hears of every lock and of the release.
 class CMemoryVertexBuffer : public IDeviceVertexBuffer {
@@ -36,3 +38,5 @@ private:
     int locks = 0;
     std::uint64_t version = 0;
 };
+
+} // namespace Tarn

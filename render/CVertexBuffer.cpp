@@ -3,6 +3,8 @@
 #include <limits>
 #include <vector>
 
+namespace Tarn {
+
 DeviceResult CVertexBuffer::OnCreateDevice(IGraphicsDevice* newDevice)
 {
     device = newDevice;
@@ -158,3 +160,5 @@ DeviceResult CVertexBuffer::DrawTransformed(int primitiveType, const Matrix& m)
     const DeviceResult restored = device->SetTransform(TransformState::World, saved);
     return Failed(drawn) ? drawn : restored;
 }
+
+} // namespace Tarn

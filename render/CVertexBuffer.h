@@ -4,6 +4,8 @@
 #include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
 
+namespace Tarn {
+
 // The drawing context that every graphics object shares: one device vertex
 // buffer, refilled by each drawing and drawn at once. It grows to twice the
 // demand plus one byte when a drawing needs more room and never shrinks; the
@@ -54,3 +56,5 @@ private:
     std::unique_ptr<IDeviceVertexBuffer> vertexBuffer;
     IGraphicsDevice* device = nullptr;
 };
+
+} // namespace Tarn

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace Tarn {
+
 DeviceResult CViewport::OnCreateDevice(IGraphicsDevice* newDevice)
 {
     device = newDevice;
@@ -179,3 +181,5 @@ bool CViewport::Contains(int pixelX, int pixelY) const
     return viewRect.x <= px && px < static_cast<std::int64_t>(viewRect.x) + viewRect.width && viewRect.y <= py &&
            py < static_cast<std::int64_t>(viewRect.y) + viewRect.height;
 }
+
+} // namespace Tarn

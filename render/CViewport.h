@@ -3,6 +3,8 @@
 #include "render/ID3DDeviceObserver.h"
 #include "render/IGraphicsDevice.h"
 
+namespace Tarn {
+
 // The camera of the world view: a rectangle of the back buffer, a centre and
 // a zoom, and the matrices from world coordinates to that rectangle and back.
 // World y grows upward and one world unit has the same length on both axes.
@@ -71,3 +73,5 @@ private:
     float centreX = 0;
     float centreY = 0;
 };
+
+} // namespace Tarn

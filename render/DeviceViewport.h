@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace Tarn {
+
 // A rectangle of the render target in pixels (origin top left, y down) with
 // the depth range it maps z to.
 struct DeviceViewport {
@@ -12,3 +14,5 @@ struct DeviceViewport {
     float maxZ = 1;
     constexpr bool operator==(const DeviceViewport&) const = default;
 };
+
+} // namespace Tarn

@@ -1,6 +1,8 @@
 #pragma once
 #include "base/DeviceResult.h"
 
+namespace Tarn {
+
 class IGraphicsDevice;
 
 // Follows the graphics device's lifecycle: created, reset (after creation and
@@ -13,3 +15,5 @@ public:
     virtual DeviceResult OnLostDevice() = 0;
     virtual DeviceResult OnDestroyDevice() = 0;
 };
+
+} // namespace Tarn

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include "base/DeviceResult.h"
 
+namespace Tarn {
+
 // A vertex buffer made by a graphics device. It is lost with the device's
 // reset, so its owner releases it on loss and makes a new one on reset; it
 // must be released before the device that made it.
@@ -15,3 +17,5 @@ public:
     virtual DeviceResult Lock(std::uint32_t offset, std::uint32_t size, void** data) = 0;
     virtual DeviceResult Unlock() = 0;
 };
+
+} // namespace Tarn

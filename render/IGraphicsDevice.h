@@ -7,6 +7,8 @@
 #include "render/Matrix.h"
 #include "render/Vertex.h"
 
+namespace Tarn {
+
 enum class TransformState { World, View, Projection };
 
 enum class RenderState { CullMode, Lighting };
@@ -49,3 +51,5 @@ public:
     virtual DeviceResult GetTransform(TransformState state, Matrix* matrix) = 0;
     virtual DeviceResult SetTransform(TransformState state, const Matrix& matrix) = 0;
 };
+
+} // namespace Tarn

@@ -1,6 +1,8 @@
 #include "render/Matrix.h"
 #include <cmath>
 
+namespace Tarn {
+
 Matrix MatrixIdentity()
 {
     Matrix r;
@@ -92,3 +94,5 @@ Vec2 Vec2TransformCoord(const Vec2& v, const Matrix& m)
     const float w = v.x * m.m[0][3] + v.y * m.m[1][3] + m.m[3][3];
     return {x / w, y / w};
 }
+
+} // namespace Tarn

@@ -2,6 +2,8 @@
 #include <array>
 #include <optional>
 
+namespace Tarn {
+
 // A 4x4 single-precision matrix in the row-vector convention: a point is a
 // row multiplied from the left, p' = p * M, so the translation sits in the
 // last row and A * B applies A first, then B.
@@ -28,3 +30,5 @@ std::optional<Matrix> MatrixInverse(const Matrix& m);
 // (x, y, 0, 1) * m, divided by the resulting w.
 Vec2 Vec2TransformCoord(const Vec2& v, const Matrix& m);
 static_assert(sizeof(Matrix) == 64, "the device uploads 16 contiguous floats");
+
+} // namespace Tarn

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace Tarn {
+
 // The one vertex layout of every drawing: position, then a colour with alpha
 // in bits 24..31, red 16..23, green 8..15 and blue 0..7.
 struct Vertex {
@@ -40,3 +42,5 @@ constexpr std::uint64_t VerticesForPrimitives(PrimitiveType type, std::uint32_t 
     }
     return 0;
 }
+
+} // namespace Tarn

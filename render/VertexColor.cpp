@@ -1,6 +1,8 @@
 #include "render/VertexColor.h"
 #include <cmath>
 
+namespace Tarn {
+
 std::uint32_t ColorChannelByte(double channel)
 {
     const double scaled = channel * 255;
@@ -15,3 +17,5 @@ std::uint32_t VertexColor(const Fen::Color& color)
     return ColorChannelByte(color.a) << 24 | ColorChannelByte(color.r) << 16 | ColorChannelByte(color.g) << 8 |
            ColorChannelByte(color.b);
 }
+
+} // namespace Tarn

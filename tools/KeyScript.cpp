@@ -9,18 +9,20 @@
 #include "base/WindowMessages.h"
 #include "tools/SimOptions.h"
 
+namespace Korvale::Tools {
+
 namespace {
 
 bool KeyCode(const std::string& name, std::uint8_t& code)
 {
     if (name == "Up")
-        code = VirtualKey::Up;
+        code = Tarn::VirtualKey::Up;
     else if (name == "Down")
-        code = VirtualKey::Down;
+        code = Tarn::VirtualKey::Down;
     else if (name == "Left")
-        code = VirtualKey::Left;
+        code = Tarn::VirtualKey::Left;
     else if (name == "Right")
-        code = VirtualKey::Right;
+        code = Tarn::VirtualKey::Right;
     else
         return false;
     return true;
@@ -66,3 +68,5 @@ KeyScript KeyScript::Load(const std::string& fileName)
         throw UsageError("cannot read the key script '" + fileName + "'");
     return Parse(in, fileName);
 }
+
+} // namespace Korvale::Tools

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace Korvale::Tools {
+
 // A scripted keyboard: lines "TIME KEY down|up" with KEY one of Up, Down,
 // Left, Right. Blank lines and lines starting with '#' are skipped.
 class KeyScript {
@@ -24,3 +26,5 @@ public:
 private:
     std::vector<Event> events;
 };
+
+} // namespace Korvale::Tools

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace Korvale::Tools {
+
 ProgressBar::ProgressBar(std::ostream& out_, bool enabled_, std::int64_t total_)
     : out(out_), enabled(enabled_ && total_ > 0), total(total_)
 {
@@ -30,3 +32,5 @@ void ProgressBar::Finish()
     shown = false;
     enabled = false;
 }
+
+} // namespace Korvale::Tools

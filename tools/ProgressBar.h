@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <ostream>
 
+namespace Korvale::Tools {
+
 // A progress bar on a terminal line, shown only once a run has taken more
 // than a second, redrawn at most ten times a second and wiped at the end.
 class ProgressBar {
@@ -23,3 +25,5 @@ private:
     Clock::time_point start = Clock::now();
     Clock::time_point lastDraw;
 };
+
+} // namespace Korvale::Tools

@@ -37,7 +37,7 @@ RunPictures::RunPictures(const SimOptions& options_, CKorvaleScene& scene_) : op
 
 RunPictures::~RunPictures() = default;
 
-std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, CVertexBuffer& drawingContext,
+std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, Tarn::CVertexBuffer& drawingContext,
                                                 CKorvaleScene& scene, std::ostream& err)
 {
     std::unique_ptr<RunPictures> pictures(new RunPictures(options, scene));
@@ -64,7 +64,7 @@ std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, CVert
     }
 
     // The window's camera after "Reset Zoom"; following starts at the robot.
-    CViewport& viewport = pictures->view->GetViewport();
+    Tarn::CViewport& viewport = pictures->view->GetViewport();
     const Fen::World& world = scene.GetWorld()->GetFenWorld();
     viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
     if (options.follow && scene.GetRobot() != nullptr) {

@@ -28,7 +28,7 @@ public:
     // Takes the output files (never replacing one) and starts the drawing
     // over the scene's drawing context. None, after one line on err, if any
     // of that fails.
-    static std::unique_ptr<RunPictures> Start(const SimOptions& options, CVertexBuffer& drawingContext,
+    static std::unique_ptr<RunPictures> Start(const SimOptions& options, Tarn::CVertexBuffer& drawingContext,
                                               CKorvaleScene& scene, std::ostream& err);
     RunPictures(const RunPictures&) = delete;
     RunPictures& operator=(const RunPictures&) = delete;

@@ -2,6 +2,8 @@
 #include <charconv>
 #include <string>
 
+namespace Korvale::Tools {
+
 // Appends the shortest text that reads back to the same double.
 inline void AppendShortest(std::string& out, double value)
 {
@@ -9,3 +11,5 @@ inline void AppendShortest(std::string& out, double value)
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
 }
+
+} // namespace Korvale::Tools

@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+namespace Korvale::Tools {
+
 namespace {
 
 double ParseReal(const std::string& option, const std::string& text)
@@ -200,3 +202,5 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
     }
     return options;
 }
+
+} // namespace Korvale::Tools

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace Korvale::Tools {
+
 // A command line the runner cannot use; its text is the one-line hint.
 class UsageError : public std::runtime_error {
 public:
@@ -50,6 +52,8 @@ inline constexpr int MaxFramesPerSecond = 1000;
 inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
-"                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
+    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
     "                   [--snapshot FILE.png] [--video FILE.mp4] [--size WxH] [--fps N] [--follow]\n"
     "                   [--quiet]\n";
+
+} // namespace Korvale::Tools

@@ -22,6 +22,8 @@
 #include "tools/SvgPlot.h"
 #include "tools/TraceWriter.h"
 
+namespace Korvale::Tools {
+
 namespace {
 
 // The runner's side of the panel commands: errors are printed, the rest of
@@ -72,7 +74,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         Fen::setRandomState(Fen::seedState(*options.seed));
 
     CKeyboard keyboard;
-    CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
     CKorvaleScene scene(&vertexBuffer, &keyboard);
     RunnerHost host(err);
     CSceneCommands commands(scene, host);
@@ -134,7 +136,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         const double frameStart = static_cast<double>(frame) * frameTime;
         while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
             const KeyScript::Event& event = keys.Events()[nextKey++];
-            keyboard.OnMsg(nullptr, event.down ? WindowMessage::KeyDown : WindowMessage::KeyUp, event.key, 0);
+            keyboard.OnMsg(nullptr, event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
         if (pictures)
@@ -179,3 +181,5 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
     return status;
 }
+
+} // namespace Korvale::Tools

@@ -1,6 +1,8 @@
 #pragma once
 #include <ostream>
 
+namespace Korvale::Tools {
+
 struct SimOptions;
 
 // One headless run: the panel's commands and the window's frame loop over
@@ -12,3 +14,5 @@ public:
     // not be written. Throws UsageError for an unusable key script.
     static int Run(const SimOptions& options, std::ostream& out, std::ostream& err, bool terminal);
 };
+
+} // namespace Korvale::Tools

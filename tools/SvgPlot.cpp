@@ -8,6 +8,8 @@
 #include "engine/World.h"
 #include "tools/ShortestReal.h"
 
+namespace Korvale::Tools {
+
 namespace {
 
 std::string Num(double value)
@@ -82,3 +84,5 @@ void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
         WriteBody(out, *body);
     out << "</g>\n</svg>\n";
 }
+
+} // namespace Korvale::Tools

@@ -8,6 +8,8 @@ namespace Fen {
 class World;
 }
 
+namespace Korvale::Tools {
+
 // Draws the arena, every body in its colour and the robot's path as an SVG
 // picture, in arena units with y pointing up.
 class SvgPlot {
@@ -20,3 +22,5 @@ public:
 private:
     std::vector<Fen::Point> path;
 };
+
+} // namespace Korvale::Tools

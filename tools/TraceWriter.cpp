@@ -5,6 +5,8 @@
 #include "engine/RemoteControl.h"
 #include "tools/ShortestReal.h"
 
+namespace Korvale::Tools {
+
 TraceWriter::TraceWriter(std::ostream& out_, std::size_t sensorCount) : out(out_)
 {
     out << "time,x,y,angle";
@@ -35,3 +37,5 @@ void TraceWriter::Row(double time, Fen::NeuralRobot& robot)
     line += '\n';
     out << line;
 }
+
+} // namespace Korvale::Tools

@@ -7,6 +7,8 @@ namespace Fen {
 class NeuralRobot;
 }
 
+namespace Korvale::Tools {
+
 // Writes the robot's state after every frame as CSV: time, position,
 // heading, each infrared reading in the robot's sensor order and the four
 // commands of the attached control as 0 or 1.
@@ -21,3 +23,5 @@ private:
     std::ostream& out;
     std::string line;
 };
+
+} // namespace Korvale::Tools

@@ -74,7 +74,7 @@ int EvaluateRows(const Tarn::CFeedForward& network, std::istream& rows, const st
         for (std::int32_t i = 0; i < output.m; ++i) {
             if (i > 0)
                 out += ' ';
-            AppendShortest(out, output[i]);
+            Korvale::Tools::AppendShortest(out, output[i]);
         }
         out += '\n';
         std::fwrite(out.data(), 1, out.size(), stdout);

@@ -8,6 +8,8 @@
 #include "tools/SimOptions.h"
 #include "tools/SimRun.h"
 
+using namespace Korvale::Tools;
+
 int main(int argc, char** argv)
 {
     try {

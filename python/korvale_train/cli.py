@@ -1,6 +1,8 @@
 """korvale-train's command line: run logs in, a network file out, a report on the way."""
 
 import argparse
+import io
+import os
 import sys
 import time
 from pathlib import Path
@@ -91,7 +93,7 @@ def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):
     try:
         # One thread: the same logs, options and seed give the same file.
         with threadpool_limits(limits=1):
-            run(args, _Silent() if args.quiet else out, err, terminal and not args.quiet)
+            run(args, _Silent() if args.quiet else _Report(out), err, terminal and not args.quiet)
     except (LogError, TrainingError, OutputError) as error:
         err.write(f"korvale-train: {error}\n")
         return 1
@@ -116,12 +118,12 @@ def run(args, out, err, terminal):
 
     demonstrations = read_logs(args.logs)
     lines = len(demonstrations.readings)
-    out.write(f"read {lines} lines from {len(args.logs)} log{'s' if len(args.logs) > 1 else ''}, "
-              f"{demonstrations.sensor_count} readings per line\n")
+    out.write(f"read {_count(lines, 'line')} from {_count(len(args.logs), 'log')}, "
+              f"{_count(demonstrations.sensor_count, 'reading')} per line\n")
     if len(args.logs) > 1:
         width = max(len(path) for path, _ in demonstrations.lines_per_log)
         for path, count in demonstrations.lines_per_log:
-            out.write(f"  {path:<{width}}  {count} lines\n")
+            out.write(f"  {path:<{width}}  {_count(count, 'line')}\n")
 
     started = time.monotonic()
     progress = _Progress(err, options.epochs) if terminal else None
@@ -131,9 +133,9 @@ def run(args, out, err, terminal):
         if progress:
             progress.close()
     network = training.network
-    out.write(f"trained on {len(training.train_rows)} lines, {len(training.holdout_rows)} held out: "
+    out.write(f"trained on {_count(len(training.train_rows), 'line')}, {len(training.holdout_rows)} held out: "
               f"{_shape(demonstrations.sensor_count, options)}\n")
-    out.write(f"{len(training.losses)} epochs in {time.monotonic() - started:.1f} s, final loss "
+    out.write(f"{_count(len(training.losses), 'epoch')} in {time.monotonic() - started:.1f} s, final loss "
               f"{training.losses[-1]:.5f} ({'the loss no longer fell' if training.converged else 'epoch limit'})\n")
 
     rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
@@ -158,6 +160,11 @@ def check_outputs(args):
     if output.exists() and not args.force:
         raise OutputError(f"{output} already exists; --force replaces it")
     written = [output] + ([Path(args.plot)] if args.plot else [])
+    for path in written:
+        folder = path.parent
+        if not folder.is_dir() or not os.access(folder, os.W_OK):
+            problem = "No such file or directory" if not folder.is_dir() else "Permission denied"
+            raise OutputError(f"cannot write {path}: {problem}")
     for log in args.logs:
         for path in written:
             if path.exists() and Path(log).exists() and path.samefile(log):
@@ -173,6 +180,10 @@ def _write(path, text, force):
         raise OutputError(f"{path} already exists; --force replaces it") from None
     except OSError as error:
         raise OutputError(f"cannot write {path}: {error.strerror or error}") from None
+
+
+def _count(number, thing):
+    return f"{number} {thing}{'' if number == 1 else 's'}"
 
 
 def _shape(sensors, options):
@@ -200,6 +211,27 @@ def _percent(share):
 class _Silent:
     def write(self, text):
         pass
+
+
+class _Report:
+    """Standard output that a reader going away (a closed pipe) does not stop:
+    the network is still written."""
+
+    def __init__(self, stream):
+        self.stream, self.open = stream, True
+
+    def write(self, text):
+        if not self.open:
+            return
+        try:
+            self.stream.write(text)
+            self.stream.flush()
+        except BrokenPipeError:
+            self.open = False
+            try:  # so that the interpreter's last flush finds nothing to complain about
+                os.dup2(os.open(os.devnull, os.O_WRONLY), self.stream.fileno())
+            except (OSError, ValueError, io.UnsupportedOperation):
+                pass
 
 
 class _Progress:

@@ -57,3 +57,40 @@ def logs(tmp_path):
         readings[:, 7] = 0.0
         paths.append(write_log(tmp_path / f"run{seed}.log", readings, commands))
     return paths
+
+
+# ---- the korvale module and korvale-batch beside korvale-sim
+
+def example(name):
+    return str(EXAMPLES / name)
+
+
+class SimResult:
+    def __init__(self, completed):
+        self.status = completed.returncode
+        self.out = completed.stdout
+        self.err = completed.stderr
+
+
+def korvale_sim(*arguments, cwd=None):
+    """Runs the built korvale-sim as a user would."""
+    return SimResult(run(SIM, *arguments, cwd=cwd, stdin=subprocess.DEVNULL, check=False))
+
+
+def read_trace(path):
+    """A korvale-sim trace as numbers, header dropped."""
+    lines = Path(path).read_text(encoding="ascii").splitlines()[1:]
+    return np.array([[float(field) for field in line.split(",")] for line in lines], dtype=np.float64)
+
+
+def sim_trace(folder, *arguments):
+    """korvale-sim's trace of a run with these arguments."""
+    path = os.path.join(folder, "trace.csv")
+    result = korvale_sim(*arguments, "--trace", path, "--quiet")
+    assert result.status == 0, result.err
+    return read_trace(path)
+
+
+@pytest.fixture
+def folder(tmp_path):
+    return str(tmp_path)

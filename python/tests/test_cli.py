@@ -53,6 +53,9 @@ def test_an_existing_network_is_kept_unless_forced(tmp_path, logs):
     assert network.read_text().startswith('<?xml version="1.0"?>\n<network inputDimensions="8"')
     assert [p.name for p in tmp_path.iterdir() if p.name.startswith(".")] == []  # no temporary file left
 
+    nowhere = run(TRAIN, *logs, "-o", tmp_path / "missing" / "net.xml")
+    assert nowhere.stderr == f"korvale-train: cannot write {tmp_path / 'missing' / 'net.xml'}: No such file or directory\n"
+
     log = logs[0].read_bytes()
     onto_log = run(TRAIN, *logs, "-o", logs[0], "--force")
     assert (onto_log.returncode, onto_log.stderr) == (1, f"korvale-train: {logs[0]} is one of the logs; write to another file\n")

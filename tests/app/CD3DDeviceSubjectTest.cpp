@@ -4,6 +4,10 @@
 #include "app/CD3DDeviceSubject.h"
 #include "tests/support/CRecordingDevice.h"
 
+using namespace Korvale;
+using namespace Tarn;
+using namespace TestSupport;
+
 namespace {
 
 // Writes "<name>:<event>" into a shared journal and answers with a set result.

@@ -4,6 +4,9 @@
 #include "app/CKeyboard.h"
 #include "base/WindowMessages.h"
 
+using namespace Korvale;
+using namespace Tarn;
+
 namespace {
 
 void Send(CKeyboard& keyboard, std::uint32_t message, std::uintptr_t key)

@@ -7,6 +7,9 @@
 #include "app/CKorvaleScene.h"
 #include "CKorvaleSceneTestFiles.h"
 
+using namespace Korvale;
+using namespace TestSupport;
+
 using namespace SceneTestFiles;
 
 namespace {

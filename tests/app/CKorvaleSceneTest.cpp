@@ -17,6 +17,10 @@
 #include "model/IFenWorld.h"
 #include "CKorvaleSceneTestFiles.h"
 
+using namespace Korvale;
+using namespace Tarn;
+using namespace TestSupport;
+
 using namespace SceneTestFiles;
 
 namespace {

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+using namespace Korvale;
+using namespace Tarn;
+
 // The shell without a window: the panels, their commands and the message
 // chain, driven as the host drives them.
 namespace {

@@ -8,6 +8,9 @@
 #include <cmath>
 #include <string>
 
+using namespace Korvale;
+using namespace Tarn;
+
 namespace {
 
 const std::string Examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";

@@ -4,6 +4,9 @@
 #include "app/CMsgSubject.h"
 #include "base/WindowMessages.h"
 
+using namespace Korvale;
+using namespace Tarn;
+
 namespace {
 
 struct Delivery {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+using namespace Korvale;
+using namespace Tarn;
+
 namespace {
 
 std::intptr_t Point(int x, int y)

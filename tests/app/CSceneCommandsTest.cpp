@@ -14,6 +14,9 @@
 #include "model/IFenWorld.h"
 #include "CKorvaleSceneTestFiles.h"
 
+using namespace Korvale;
+using namespace TestSupport;
+
 using namespace SceneTestFiles;
 
 namespace {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Korvale;
+
 TEST(CStatusBar, StartsReadyWithoutPriority)
 {
     CStatusBar bar;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Korvale;
+
 using namespace KorvaleLayout;
 
 TEST(KorvaleLayout, WorldViewLeavesRoomForPanelsAndText)

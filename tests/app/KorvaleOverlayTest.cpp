@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+using namespace Korvale;
+
 namespace {
 
 OverlayState State()

@@ -17,6 +17,8 @@
 #include "control/CLogFile.h"
 #include "LogTestSupport.h"
 
+using namespace Tarn;
+
 using namespace LogTest;
 namespace fs = std::filesystem;
 

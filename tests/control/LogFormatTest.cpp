@@ -9,6 +9,8 @@
 
 #include "LogTestSupport.h"
 
+using namespace Tarn;
+
 using namespace LogTest;
 
 namespace {

@@ -15,6 +15,8 @@
 #include "model/CFenWorld.h"
 #include "ReadingWorld.h"
 
+using namespace TestSupport;
+
 namespace {
 
 using Tarn::CFenIOStruct;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+using namespace TestSupport;
+
 namespace {
 
 using Tarn::CFenIOStruct;

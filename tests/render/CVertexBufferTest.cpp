@@ -3,6 +3,9 @@
 #include "tests/support/CRecordingDevice.h"
 #include "render/CVertexBuffer.h"
 
+using namespace Tarn;
+using namespace TestSupport;
+
 namespace {
 
 std::vector<Vertex> Numbered(std::size_t count, float from = 0)

@@ -3,6 +3,9 @@
 #include "tests/support/CRecordingDevice.h"
 #include "render/CViewport.h"
 
+using namespace Tarn;
+using namespace TestSupport;
+
 namespace {
 
 // Where the viewport's combined matrix puts a world point, in pixels.

@@ -14,6 +14,9 @@
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
+using namespace Tarn;
+using namespace TestSupport;
+
 namespace {
 
 using Draw = CRecordingDevice::DrawRecord;

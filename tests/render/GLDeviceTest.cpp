@@ -15,6 +15,8 @@
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
 
+using namespace Tarn;
+
 namespace {
 
 constexpr std::uint32_t Width = 640;

@@ -4,6 +4,8 @@
 #include "render/Matrix.h"
 #include "render/VertexColor.h"
 
+using namespace Tarn;
+
 namespace {
 
 void ExpectNear(const Vec2& p, float x, float y)

@@ -2,21 +2,23 @@
 #include <algorithm>
 #include <cstring>
 
+namespace TestSupport {
+
 CRecordingDevice::CRecordingDevice(std::uint32_t width, std::uint32_t height)
     : viewport{0, 0, width, height, 0, 1},
-      transforms{MatrixIdentity(), MatrixIdentity(), MatrixIdentity()}
+      transforms{Tarn::MatrixIdentity(), Tarn::MatrixIdentity(), Tarn::MatrixIdentity()}
 {
-    renderStates[RenderState::CullMode] = CullNone;
-    renderStates[RenderState::Lighting] = 0;
+    renderStates[Tarn::RenderState::CullMode] = Tarn::CullNone;
+    renderStates[Tarn::RenderState::Lighting] = 0;
 }
 
 CRecordingDevice::~CRecordingDevice() = default;
 
-DeviceResult CRecordingDevice::Record(DeviceCall call)
+Tarn::DeviceResult CRecordingDevice::Record(DeviceCall call)
 {
     calls.push_back(call);
     const auto it = failures.find(call);
-    return it == failures.end() ? DeviceOk : it->second;
+    return it == failures.end() ? Tarn::DeviceOk : it->second;
 }
 
 void CRecordingDevice::ClearRecords()
@@ -32,156 +34,158 @@ std::size_t CRecordingDevice::CountCalls(DeviceCall call) const
     return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), call));
 }
 
-DeviceResult CRecordingDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
+Tarn::DeviceResult CRecordingDevice::Clear(std::uint32_t flags, std::uint32_t color, float z, std::uint32_t stencil)
 {
-    if (DeviceResult r = Record(DeviceCall::Clear); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::Clear); Tarn::Failed(r))
         return r;
     clears.push_back({flags, color, z, stencil, viewport});
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::BeginScene()
+Tarn::DeviceResult CRecordingDevice::BeginScene()
 {
-    if (DeviceResult r = Record(DeviceCall::BeginScene); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::BeginScene); Tarn::Failed(r))
         return r;
     if (inScene)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     inScene = true;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::EndScene()
+Tarn::DeviceResult CRecordingDevice::EndScene()
 {
-    if (DeviceResult r = Record(DeviceCall::EndScene); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::EndScene); Tarn::Failed(r))
         return r;
     if (!inScene)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     inScene = false;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::SetRenderState(RenderState state, std::uint32_t value)
+Tarn::DeviceResult CRecordingDevice::SetRenderState(Tarn::RenderState state, std::uint32_t value)
 {
-    if (DeviceResult r = Record(DeviceCall::SetRenderState); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::SetRenderState); Tarn::Failed(r))
         return r;
     renderStates[state] = value;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-std::uint32_t CRecordingDevice::GetRenderState(RenderState state) const
+std::uint32_t CRecordingDevice::GetRenderState(Tarn::RenderState state) const
 {
     return renderStates.at(state);
 }
 
-DeviceResult CRecordingDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t format,
-                                                  std::unique_ptr<IDeviceVertexBuffer>* buffer)
+Tarn::DeviceResult CRecordingDevice::CreateVertexBuffer(std::uint32_t length, std::uint32_t format,
+                                                  std::unique_ptr<Tarn::IDeviceVertexBuffer>* buffer)
 {
-    if (DeviceResult r = Record(DeviceCall::CreateVertexBuffer); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::CreateVertexBuffer); Tarn::Failed(r))
         return r;
-    if (buffer == nullptr || length == 0 || format != FvfPositionColor)
-        return DeviceFail;
+    if (buffer == nullptr || length == 0 || format != Tarn::FvfPositionColor)
+        return Tarn::DeviceFail;
     IOwner& owner = *this;
-    *buffer = std::make_unique<CMemoryVertexBuffer>(length, owner);
+    *buffer = std::make_unique<Tarn::CMemoryVertexBuffer>(length, owner);
     createdBuffers.push_back(length);
     ++liveBuffers;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::OnLock(const CMemoryVertexBuffer&, std::uint32_t, std::uint32_t)
+Tarn::DeviceResult CRecordingDevice::OnLock(const Tarn::CMemoryVertexBuffer&, std::uint32_t, std::uint32_t)
 {
     return Record(DeviceCall::Lock);
 }
 
-DeviceResult CRecordingDevice::OnUnlock(const CMemoryVertexBuffer&)
+Tarn::DeviceResult CRecordingDevice::OnUnlock(const Tarn::CMemoryVertexBuffer&)
 {
     return Record(DeviceCall::Unlock);
 }
 
-void CRecordingDevice::OnRelease(const CMemoryVertexBuffer& buffer)
+void CRecordingDevice::OnRelease(const Tarn::CMemoryVertexBuffer& buffer)
 {
     --liveBuffers;
     if (stream == &buffer)
         stream = nullptr;
 }
 
-DeviceResult CRecordingDevice::SetStreamSource(std::uint32_t index, IDeviceVertexBuffer* buffer,
+Tarn::DeviceResult CRecordingDevice::SetStreamSource(std::uint32_t index, Tarn::IDeviceVertexBuffer* buffer,
                                                std::uint32_t offset, std::uint32_t stride)
 {
-    if (DeviceResult r = Record(DeviceCall::SetStreamSource); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::SetStreamSource); Tarn::Failed(r))
         return r;
     if (index != 0)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     // Only buffers of this device can be bound.
-    stream = dynamic_cast<const CMemoryVertexBuffer*>(buffer);
+    stream = dynamic_cast<const Tarn::CMemoryVertexBuffer*>(buffer);
     if (buffer != nullptr && stream == nullptr)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     streamOffset = offset;
     streamStride = stride;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::SetFVF(std::uint32_t format)
+Tarn::DeviceResult CRecordingDevice::SetFVF(std::uint32_t format)
 {
-    if (DeviceResult r = Record(DeviceCall::SetFVF); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::SetFVF); Tarn::Failed(r))
         return r;
     fvf = format;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::DrawPrimitive(PrimitiveType type, std::uint32_t start, std::uint32_t count)
+Tarn::DeviceResult CRecordingDevice::DrawPrimitive(Tarn::PrimitiveType type, std::uint32_t start, std::uint32_t count)
 {
-    if (DeviceResult r = Record(DeviceCall::DrawPrimitive); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::DrawPrimitive); Tarn::Failed(r))
         return r;
-    if (stream == nullptr || streamStride != VertexStride || fvf != FvfPositionColor || stream->IsLocked())
-        return DeviceFail;
-    const std::uint64_t vertexCount = VerticesForPrimitives(type, count);
-    const std::uint64_t first = streamOffset + static_cast<std::uint64_t>(start) * VertexStride;
-    if (vertexCount == 0 || first + vertexCount * VertexStride > stream->GetLength())
-        return DeviceFail;
-    DrawRecord record{type, start, count, std::vector<Vertex>(vertexCount), transforms[0], transforms[1],
+    if (stream == nullptr || streamStride != Tarn::VertexStride || fvf != Tarn::FvfPositionColor || stream->IsLocked())
+        return Tarn::DeviceFail;
+    const std::uint64_t vertexCount = Tarn::VerticesForPrimitives(type, count);
+    const std::uint64_t first = streamOffset + static_cast<std::uint64_t>(start) * Tarn::VertexStride;
+    if (vertexCount == 0 || first + vertexCount * Tarn::VertexStride > stream->GetLength())
+        return Tarn::DeviceFail;
+    DrawRecord record{type, start, count, std::vector<Tarn::Vertex>(vertexCount), transforms[0], transforms[1],
                       transforms[2], viewport};
-    std::memcpy(record.vertices.data(), stream->GetBytes() + first, vertexCount * VertexStride);
+    std::memcpy(record.vertices.data(), stream->GetBytes() + first, vertexCount * Tarn::VertexStride);
     draws.push_back(std::move(record));
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::GetViewport(DeviceViewport* out)
+Tarn::DeviceResult CRecordingDevice::GetViewport(Tarn::DeviceViewport* out)
 {
-    if (DeviceResult r = Record(DeviceCall::GetViewport); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::GetViewport); Tarn::Failed(r))
         return r;
     if (out == nullptr)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     *out = viewport;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::SetViewport(const DeviceViewport& newViewport)
+Tarn::DeviceResult CRecordingDevice::SetViewport(const Tarn::DeviceViewport& newViewport)
 {
-    if (DeviceResult r = Record(DeviceCall::SetViewport); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::SetViewport); Tarn::Failed(r))
         return r;
     viewport = newViewport;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::GetTransform(TransformState state, Matrix* matrix)
+Tarn::DeviceResult CRecordingDevice::GetTransform(Tarn::TransformState state, Tarn::Matrix* matrix)
 {
-    if (DeviceResult r = Record(DeviceCall::GetTransform); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::GetTransform); Tarn::Failed(r))
         return r;
     if (matrix == nullptr)
-        return DeviceFail;
+        return Tarn::DeviceFail;
     *matrix = transforms[static_cast<int>(state)];
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-DeviceResult CRecordingDevice::SetTransform(TransformState state, const Matrix& matrix)
+Tarn::DeviceResult CRecordingDevice::SetTransform(Tarn::TransformState state, const Tarn::Matrix& matrix)
 {
-    if (DeviceResult r = Record(DeviceCall::SetTransform); Failed(r))
+    if (Tarn::DeviceResult r = Record(DeviceCall::SetTransform); Tarn::Failed(r))
         return r;
     transforms[static_cast<int>(state)] = matrix;
-    return DeviceOk;
+    return Tarn::DeviceOk;
 }
 
-const Matrix& CRecordingDevice::GetCurrentTransform(TransformState state) const
+const Tarn::Matrix& CRecordingDevice::GetCurrentTransform(Tarn::TransformState state) const
 {
     return transforms[static_cast<int>(state)];
 }
+
+} // namespace TestSupport

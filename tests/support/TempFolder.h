@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+namespace TestSupport {
+
 // A fresh folder for one test's files, removed with everything in it at the end.
 class TempFolder {
 public:
@@ -48,3 +50,5 @@ private:
     TempFolder folder;
     std::string name;
 };
+
+} // namespace TestSupport

@@ -41,7 +41,7 @@ public:
 
 private:
     struct Graphics : Tarn::IFenGraphics {
-        long Draw() override { return DeviceFail; }
+        long Draw() override { return Tarn::DeviceFail; }
     };
 };
 

@@ -36,7 +36,7 @@ inline std::string Quote(const std::string& text)
 }
 
 // A fresh folder for one test's files that also runs the program there.
-class Folder : public TempFolder {
+class Folder : public TestSupport::TempFolder {
 public:
     Result Run(const std::vector<std::string>& arguments) const
     {

@@ -6,6 +6,7 @@
 
 #include "KorvaleSimRun.h"
 
+
 using namespace KorvaleSimRun;
 
 namespace {

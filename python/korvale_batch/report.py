@@ -1,0 +1,52 @@
+"""The results file and the summary per network."""
+
+import csv
+import math
+import os
+import statistics
+import tempfile
+
+from .task import COLUMNS
+
+
+def _text(value):
+    if value is None:
+        return ""
+    if isinstance(value, float):
+        return repr(value)
+    return str(value)
+
+
+def write_csv(rows, path):
+    """Writes the rows, header first. The file appears whole or not at all."""
+    folder = os.path.dirname(os.path.abspath(path))
+    handle, temporary = tempfile.mkstemp(prefix=".korvale-batch-", suffix=".csv", dir=folder)
+    try:
+        with os.fdopen(handle, "w", newline="", encoding="utf-8") as file:
+            writer = csv.writer(file, lineterminator="\n")
+            writer.writerow(COLUMNS)
+            for row in rows:
+                writer.writerow([_text(row[column]) for column in COLUMNS])
+        os.replace(temporary, path)
+    except BaseException:
+        os.unlink(temporary)
+        raise
+
+
+def summary(rows):
+    """Per network, in sweep order: runs, failed runs, and the mean and
+    spread (sample standard deviation) of the distance over the good runs."""
+    networks = {}
+    for row in rows:
+        networks.setdefault(row["network"], []).append(row)
+    lines = []
+    for network, runs in networks.items():
+        distances = [r["distance"] for r in runs if not r["error"]]
+        mean = statistics.fmean(distances) if distances else math.nan
+        spread = statistics.stdev(distances) if len(distances) > 1 else 0.0 if distances else math.nan
+        lines.append((network, len(runs), len(runs) - len(distances), mean, spread))
+    width = max([len("network")] + [len(line[0]) for line in lines])
+    text = [f"{'network':<{width}}  {'runs':>5}  {'failed':>6}  {'mean distance':>13}  {'spread':>10}"]
+    for network, count, failed, mean, spread in lines:
+        text.append(f"{network:<{width}}  {count:>5}  {failed:>6}  {mean:>13.3f}  {spread:>10.3f}")
+    return "\n".join(text) + "\n"

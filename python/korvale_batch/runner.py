@@ -1,0 +1,79 @@
+"""Runs a sweep's combinations as Dask tasks and gathers one row per run.
+
+Rows come back in the sweep's order, whatever worker runs a task and
+whenever it finishes; each run starts its own noise generator from its seed,
+so the rows do not depend on the workers either. A worker that dies takes
+its tasks with it: the scheduler runs them again elsewhere, and a run that
+keeps killing workers ends as a row with the scheduler's message.
+"""
+
+import os
+
+from distributed import Client, LocalCluster, as_completed
+
+from . import task
+
+
+def read_contents(sweep):
+    """Every named file's bytes, read once; None for a file that cannot be read
+    (its run then fails on the worker with the program's own message)."""
+    contents = {}
+    for run in sweep.runs:
+        for name in (run.scene, run.robot, run.network):
+            if name not in contents:
+                try:
+                    with open(sweep.path(name), "rb") as file:
+                        contents[name] = file.read()
+                except OSError:
+                    contents[name] = None
+    return contents
+
+
+def run_sweep(sweep, client, on_row=None):
+    """Runs every combination on the client's cluster; on_row(done, total, row)
+    after each finished run. Returns the rows in the sweep's order."""
+    contents = read_contents(sweep)
+    futures = {}
+    for index, run in enumerate(sweep.runs):
+        files = {kind: contents[getattr(run, kind)] for kind in ("scene", "robot", "network")}
+        future = client.submit(task.run, run, files, pure=False)
+        futures[future] = index
+    rows = [None] * len(sweep.runs)
+    for done, future in enumerate(as_completed(futures), start=1):
+        index = futures[future]
+        try:
+            rows[index] = future.result()
+        except Exception as error:  # a failed run is a row, the sweep goes on
+            rows[index] = task.row(sweep.runs[index], error=f"run failed: {type(error).__name__}: {error}")
+        if on_row is not None:
+            on_row(done, len(rows), rows[index])
+    return rows
+
+
+def module_path():
+    """The folder that holds the korvale package, for worker processes."""
+    import korvale
+
+    return os.path.dirname(os.path.dirname(os.path.abspath(korvale.__file__)))
+
+
+def local_cluster(workers=None):
+    """A cluster on this machine, loopback only: one single-threaded worker
+    process per core unless told otherwise."""
+    # Worker processes are spawned: they find the packages through PYTHONPATH.
+    path = module_path()
+    entries = os.environ.get("PYTHONPATH", "").split(os.pathsep)
+    if path not in entries:
+        os.environ["PYTHONPATH"] = os.pathsep.join([path] + [e for e in entries if e])
+    # Everything listens on loopback only, the scheduler's web server on a free port.
+    return LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1, processes=True,
+                        host="127.0.0.1", dashboard_address="127.0.0.1:0")
+
+
+def connect(scheduler=None, workers=None):
+    """A client of the scheduler at that address, or of a new local cluster.
+    Returns (client, cluster); cluster is None for an existing scheduler."""
+    if scheduler:
+        return Client(scheduler), None
+    cluster = local_cluster(workers)
+    return Client(cluster), cluster

@@ -1,0 +1,87 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace KorvaleModule {
+
+// A command failed as the status line would show it: the text holds one
+// fault a line, innermost first.
+class CommandError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One scene run from a script: the panel's commands, the window's frame and
+// a noise generator of its own, so that several simulations in one process,
+// on one thread or on several, each run as they would alone. Every operation
+// takes the simulation's lock, so one object may be shared between threads.
+class Simulation {
+public:
+    enum class Control { Keyboard, Network };
+
+    struct Options {
+        std::string scene;
+        std::string robot;   // empty: none
+        std::string network; // empty: none
+        std::optional<Control> control; // default: the network when one is given
+        std::optional<std::uint64_t> seed;
+        double dt = 1.0 / 60.0;
+    };
+
+    // Loads as korvale-sim does. Throws CommandError when a load or the
+    // control switch fails, std::invalid_argument for options it cannot use.
+    explicit Simulation(const Options& options);
+    ~Simulation();
+    Simulation(const Simulation&) = delete;
+    Simulation& operator=(const Simulation&) = delete;
+
+    // Advances `frames` frames: the step, then the log record.
+    void Step(std::int64_t frames);
+    // Runs `frames` frames and writes one row per frame into rows, which
+    // holds frames * TraceColumns() values: the columns of korvale-sim's trace.
+    void Trace(std::int64_t frames, double* rows);
+    std::size_t TraceColumns() const;
+
+    // The end time of the last frame, as the trace's time column gives it.
+    double Time() const;
+    bool HasRobot() const;
+    // x, y, angle of the robot; zeros without one.
+    std::array<double, 3> Pose() const;
+    std::vector<double> Infrared() const;
+    // forward, backward, left, right of the control that drives the robot.
+    std::array<bool, 4> Commands() const;
+    // Every camera's pixels as red, green, blue.
+    std::vector<std::vector<std::array<double, 3>>> Cameras() const;
+    // x, y, angle of every body of the scene, in scene order, the robot not among them.
+    std::vector<std::array<double, 3>> Bodies() const;
+
+    // The arrow keys the keyboard control reads from the next frame on.
+    void SetKeys(bool forward, bool backward, bool left, bool right);
+
+    // The panel's Start Log and Stop Log; CommandError with the status line's text.
+    void StartLog(const std::string& fileName);
+    void StopLog();
+
+private:
+    struct Parts;
+
+    void Frame();
+    void TraceRow(double* row) const;
+    std::array<bool, 4> ControlCommands() const;
+    [[noreturn]] void ThrowShownError();
+
+    mutable std::mutex mutex;
+    std::uint32_t noise = 0;
+    double dt;
+    float elapsed;
+    std::int64_t frames = 0;
+    std::unique_ptr<Parts> parts;
+};
+
+} // namespace KorvaleModule

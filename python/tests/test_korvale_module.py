@@ -1,0 +1,229 @@
+"""The korvale module against korvale-sim, side by side simulations, and the
+texts of failed commands."""
+
+import math
+import os
+import threading
+from xml.etree import ElementTree
+
+import numpy as np
+import pytest
+
+import korvale
+from conftest import example, korvale_sim, sim_trace
+
+ROBOT = example("Robot.xml")
+
+
+class TestTracesEqualKorvaleSim:
+    @pytest.mark.parametrize("scene, network, seed, dt, frames", [
+        ("Crowded.xml", "AvoidObstacles.xml", 5, 1 / 60, 900),
+        ("Rooms.xml", "DriveForward.xml", None, 0.03, 400),
+        ("Default.xml", "AvoidObstacles.xml", -3, 0.02, 600),
+        ("OpenArena.xml", "AvoidObstacles.xml", 18446744073709551615, 1 / 60, 600),
+    ])
+    def test_network_runs_value_for_value(self, folder, scene, network, seed, dt, frames):
+        simulation = korvale.Simulation(example(scene), robot=ROBOT, network=example(network), seed=seed, dt=dt)
+        rows = simulation.trace(frames)
+        arguments = ["--scene", example(scene), "--robot", ROBOT, "--network", example(network),
+                     "--dt", repr(dt), "--steps", frames]
+        if seed is not None:
+            arguments += ["--seed", seed]
+        expected = sim_trace(folder, *arguments)
+        assert rows.shape == expected.shape
+        assert np.array_equal(rows, expected)
+
+    def test_held_keys_drive_as_a_key_script_does(self, folder):
+        keys = os.path.join(folder, "keys.txt")
+        with open(keys, "w", encoding="ascii") as file:
+            file.write("0 Up down\n0.99 Up up\n0.99 Left down\n0.99 Down down\n")
+        expected = sim_trace(folder, "--scene", example("Default.xml"), "--robot", ROBOT, "--keys", keys,
+                             "--steps", 100, "--seed", 11)
+
+        simulation = korvale.Simulation(example("Default.xml"), robot=ROBOT, seed=11)
+        simulation.set_keys(forward=True)
+        first = simulation.trace(60)
+        simulation.set_keys(left=True, backward=True)
+        rows = np.vstack([first, simulation.trace(40)])
+        assert np.array_equal(rows, expected)
+        assert simulation.commands == (False, True, True, False)
+
+    def test_stepping_then_tracing_continues_the_same_run(self):
+        whole = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"),
+                                   seed=2).trace(300)
+        simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"),
+                                        seed=2)
+        simulation.step(200)
+        simulation.step()
+        assert np.array_equal(simulation.trace(99), whole[201:])
+        assert simulation.time == whole[-1, 0]
+
+        last = whole[-1]
+        assert simulation.pose == tuple(last[1:4])
+        assert np.array_equal(simulation.ir, last[4:12])
+        assert simulation.ir.dtype == np.float64
+        assert simulation.commands == tuple(bool(v) for v in last[12:16])
+
+    def test_camera_and_bodies_show_the_scene(self):
+        simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"))
+        # In the scene file's order, at the file's places, angles in radians.
+        objects = ElementTree.parse(example("Crowded.xml")).getroot().findall("object")
+        expected = [(float(o.get("x")), float(o.get("y")), math.radians(float(o.get("angle", "0"))))
+                    for o in objects]
+        assert simulation.bodies.shape == (len(objects), 3)
+        assert np.allclose(simulation.bodies, expected, rtol=0, atol=1e-12)
+        simulation.step(600)
+        cameras = simulation.camera
+        assert len(cameras) == 1
+        assert cameras[0].shape == (60, 3)
+        assert cameras[0].min() >= 0 and cameras[0].max() <= 1
+        assert cameras[0].max() > 0  # it sees coloured bodies
+
+    def test_a_scene_without_robot_has_no_pose(self):
+        simulation = korvale.Simulation(example("Default.xml"))
+        simulation.step(3)
+        assert simulation.pose is None
+        assert simulation.ir.shape == (0,)
+        assert simulation.commands == (False, False, False, False)
+        assert simulation.camera == []
+        with pytest.raises(ValueError, match="a trace needs a robot"):
+            simulation.trace(1)
+
+
+class TestIndependence:
+    def make(self, seed):
+        return korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"),
+                                  seed=seed)
+
+    def test_two_simulations_stepped_alternately_each_run_as_alone(self):
+        alone = [self.make(seed).trace(400) for seed in (1, 2)]
+        first, second = self.make(1), self.make(2)
+        rows = [[], []]
+        for _ in range(400):
+            rows[0].append(first.trace(1)[0])
+            rows[1].append(second.trace(1)[0])
+        assert np.array_equal(np.array(rows[0]), alone[0])
+        assert np.array_equal(np.array(rows[1]), alone[1])
+        assert not np.array_equal(alone[0], alone[1])
+
+    def test_two_threads_each_get_the_trace_they_get_alone(self):
+        alone = [self.make(seed).trace(3000) for seed in (1, 2)]
+        for _ in range(5):
+            got = [None, None]
+
+            def run(index):
+                simulation = self.make(index + 1)
+                got[index] = np.vstack([simulation.trace(100) for _ in range(30)])
+
+            threads = [threading.Thread(target=run, args=(index,)) for index in (0, 1)]
+            for thread in threads:
+                thread.start()
+            for thread in threads:
+                thread.join()
+            assert np.array_equal(got[0], alone[0])
+            assert np.array_equal(got[1], alone[1])
+
+    def test_one_simulation_shared_by_two_threads_runs_every_frame_once(self):
+        simulation = self.make(4)
+        threads = [threading.Thread(target=simulation.step, args=(500,)) for _ in range(2)]
+        for thread in threads:
+            thread.start()
+        for thread in threads:
+            thread.join()
+        alone = self.make(4)
+        alone.step(1000)
+        assert simulation.pose == alone.pose
+        assert simulation.time == alone.time
+
+
+BAD_CAMERA_ROBOT = """<neuralrobot wheelDistance="2" robotSpeed="4">
+  <object x="20" y="30" r="1.5" mass="1"/>
+  <sensors><camera x="0" y="0" height="1" orientation="0" fieldOfView="30"/></sensors>
+</neuralrobot>"""
+
+SEVEN_INPUT_NETWORK = """<network inputDimensions="7" outputDimensions="4" numLayers="1">
+  <layers><layer index="1" dimensions="4" transferFcn="logsig"/></layers>
+  <weights><inputlayer to="1"><matrix m="4" n="7">
+    0 0 0 0 0 0 0  0 0 0 0 0 0 0  0 0 0 0 0 0 0  0 0 0 0 0 0 0</matrix></inputlayer></weights>
+  <biases><bias to="1"><vector m="4">5 -5 -5 -5</vector></bias></biases>
+</network>"""
+
+
+class TestFailedCommands:
+    def write(self, folder, name, text):
+        path = os.path.join(folder, name)
+        with open(path, "w", encoding="utf-8") as file:
+            file.write(text)
+        return path
+
+    @pytest.mark.parametrize("case", ["missing scene", "bad robot", "inconsistent network", "network control alone"])
+    def test_load_errors_carry_the_status_line_text_of_korvale_sim(self, folder, case):
+        files = {
+            "missing scene": dict(scene=os.path.join(folder, "missing.xml")),
+            "bad robot": dict(scene=example("Default.xml"), robot=self.write(folder, "r.xml", BAD_CAMERA_ROBOT)),
+            "inconsistent network": dict(scene=example("Default.xml"), robot=ROBOT,
+                                         network=self.write(folder, "n.xml", SEVEN_INPUT_NETWORK)),
+            "network control alone": dict(scene=example("Default.xml"), robot=ROBOT, control="network"),
+        }[case]
+        expected = {
+            "missing scene": "Error in CFenIOStruct: cannot open the file",
+            "bad robot": None,
+            "inconsistent network": "Inconsistent neural network",
+            "network control alone": "Inconsistent neural network",
+        }[case]
+        arguments = [a for key, value in files.items() for a in (f"--{key}", value)]
+        result = korvale_sim(*arguments, "--steps", 1)
+        assert result.status == 1
+        with pytest.raises(korvale.LoadError) as raised:
+            korvale.Simulation(**files)
+        assert str(raised.value) + "\n" == result.err
+        if expected is not None:
+            assert str(raised.value) == expected
+        else:
+            assert str(raised.value).count("\n") >= 2  # innermost fault first, one a line
+
+    def test_the_log_equals_korvale_sims_and_follows_the_panels_rules(self, folder):
+        arguments = dict(scene=example("Rooms.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"), seed=9)
+        expected = os.path.join(folder, "expected.log")
+        result = korvale_sim("--scene", arguments["scene"], "--robot", ROBOT, "--network", arguments["network"],
+                             "--seed", 9, "--steps", 120, "--log", expected, "--quiet")
+        assert result.status == 0, result.err
+
+        simulation = korvale.Simulation(**arguments)
+        log = os.path.join(folder, "run.log")
+        simulation.start_log(log)
+        simulation.step(120)
+        simulation.stop_log()
+        with open(log, encoding="ascii") as got, open(expected, encoding="ascii") as want:
+            assert got.read() == want.read()
+
+        # An existing file is never written over: the panel's three lines.
+        with pytest.raises(korvale.LoadError) as raised:
+            simulation.start_log(log)
+        assert str(raised.value) == ("Error in CLog: log file already exists\n"
+                                     "Error in CLog: log file is not created yet\n\n"
+                                     "Error in CKorvaleScene: unable to start log")
+        with pytest.raises(ValueError, match="Please enter the name of the log"):
+            simulation.start_log("")
+        with pytest.raises(korvale.LoadError, match="^Error in CKorvaleScene: robot is not loaded$"):
+            korvale.Simulation(example("Default.xml")).start_log(os.path.join(folder, "none.log"))
+        simulation.stop_log()  # stopping without a log is no fault
+
+    @pytest.mark.parametrize("arguments, error, text", [
+        (dict(control="joystick", robot=ROBOT), ValueError, 'control is "keyboard" or "network"'),
+        (dict(control="keyboard"), ValueError, "a control needs a robot"),
+        (dict(dt=0), ValueError, "dt must be a number greater than 0"),
+        (dict(dt=float("nan")), ValueError, "dt must be a number greater than 0"),
+        (dict(seed=2**64), ValueError, "seed must lie in the 64-bit range"),
+        (dict(seed=-(2**63) - 1), ValueError, "seed must lie in the 64-bit range"),
+        (dict(seed=1.5), TypeError, "seed must be a whole number"),
+        (dict(seed=True), TypeError, "seed must be a whole number"),
+    ])
+    def test_unusable_arguments_are_refused_before_loading(self, arguments, error, text):
+        with pytest.raises(error, match=text):
+            korvale.Simulation(example("Default.xml"), **arguments)
+
+    def test_paths_may_be_path_objects(self):
+        import pathlib
+        simulation = korvale.Simulation(pathlib.Path(example("Default.xml")), robot=pathlib.Path(ROBOT))
+        assert simulation.pose == (20.0, 20.0, 0.0)
