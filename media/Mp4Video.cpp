@@ -151,6 +151,9 @@ bool Mp4Video::Start()
     e.framerate = AVRational{settings.framesPerSecond, 1};
     // A key frame every two seconds: players seek to those.
     e.gop_size = 2 * settings.framesPerSecond;
+    // Frames in presentation order: the first is shown at 0 s in every
+    // player, and each fragment is playable as soon as it is written.
+    e.max_b_frames = 0;
     // Players take pictures of this size for high definition, BT.709.
     e.colorspace = AVCOL_SPC_BT709;
     e.color_primaries = AVCOL_PRI_BT709;

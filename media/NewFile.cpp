@@ -21,7 +21,7 @@ std::unique_ptr<NewFile> NewFile::Create(const std::string& path, int* errorNumb
 std::unique_ptr<NewFile> NewFile::CreateNumbered(const std::string& folder, const std::string& prefix,
                                                  const std::string& suffix, int* errorNumber)
 {
-    const std::string base = folder.empty() ? prefix : folder + "/" + prefix;
+    const std::string base = folder.empty() || folder.back() == '/' ? folder + prefix : folder + "/" + prefix;
     int error = EEXIST;
     for (long number = 1; number <= 99999999 && error == EEXIST; ++number) {
         char digits[16];

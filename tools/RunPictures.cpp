@@ -1,8 +1,6 @@
 #include "tools/RunPictures.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 #include "engine/NeuralRobot.h"
@@ -33,7 +31,13 @@ std::unique_ptr<NewFile> TakeName(const std::string& path, const char* what, std
 
 } // namespace
 
-RunPictures::RunPictures(const SimOptions& options_, CKorvaleScene& scene_) : options(options_), scene(scene_) {}
+RunPictures::RunPictures(const SimOptions& options_, CKorvaleScene& scene_)
+    : options(options_), scene(scene_),
+      // The run steps the world by the clamped frame time, as the window does.
+      timing(options_.framesPerSecond, Tarn::CFenWorld::StepTime(static_cast<float>(options_.frameTime)),
+             options_.frames)
+{
+}
 
 RunPictures::~RunPictures() = default;
 
@@ -71,11 +75,6 @@ std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, Tarn:
         const Fen::Point& pos = scene.GetRobot()->GetPhysicalObject().pos;
         viewport.SetCentre(static_cast<float>(pos.x), static_cast<float>(pos.y));
     }
-
-    // The frames step the world as the runner does, by the clamped frame time.
-    pictures->stepTime = Tarn::CFenWorld::StepTime(static_cast<float>(options.frameTime));
-    const double filmSeconds = static_cast<double>(options.frames) * pictures->stepTime;
-    pictures->filmFrames = std::max<std::int64_t>(1, std::llround(filmSeconds * options.framesPerSecond));
     return pictures;
 }
 
@@ -91,11 +90,7 @@ bool RunPictures::Draw(std::int64_t state)
 
 void RunPictures::Film(std::int64_t state)
 {
-    // Rounded to the nearest frame end: the frame time, passed through single
-    // precision, is seldom an exact fraction of a second.
-    const double framesPerState = options.framesPerSecond * stepTime;
-    while (video != nullptr && nextFilmFrame < filmFrames &&
-           std::llround(static_cast<double>(nextFilmFrame) / framesPerState) <= state) {
+    while (video != nullptr && nextFilmFrame < timing.FrameCount() && timing.RunFramesDone(nextFilmFrame) <= state) {
         if (!Draw(state)) {
             videoError = "the offscreen drawing failed";
         } else if (video->AddFrame(picture)) {
@@ -109,14 +104,13 @@ void RunPictures::Film(std::int64_t state)
     }
 }
 
-void RunPictures::BeforeFrame(std::int64_t frame) { Film(frame); }
-
-void RunPictures::AfterFrame(float elapsed)
+void RunPictures::AfterFrame(std::int64_t frame, float elapsed)
 {
-    if (!options.follow || scene.GetRobot() == nullptr)
-        return;
-    const Fen::Point& pos = scene.GetRobot()->GetPhysicalObject().pos;
-    view->GetViewport().MoveTo(static_cast<float>(pos.x), static_cast<float>(pos.y), elapsed);
+    if (options.follow && scene.GetRobot() != nullptr) {
+        const Fen::Point& pos = scene.GetRobot()->GetPhysicalObject().pos;
+        view->GetViewport().MoveTo(static_cast<float>(pos.x), static_cast<float>(pos.y), elapsed);
+    }
+    Film(frame);
 }
 
 bool RunPictures::Finish(std::ostream& err)
@@ -130,7 +124,7 @@ bool RunPictures::Finish(std::ostream& err)
     bool ok = true;
     if (!videoError.empty()) {
         err << "korvale-sim: the video '" << options.video << "' stopped at frame " << nextFilmFrame + 1 << " of "
-            << filmFrames << ": " << videoError << '\n';
+            << timing.FrameCount() << ": " << videoError << '\n';
         ok = false;
     }
     if (snapshotFile != nullptr) {

@@ -10,19 +10,16 @@
 #include "media/NewFile.h"
 #include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
+#include "tools/FilmTiming.h"
 #include "tools/SimOptions.h"
 
 namespace Korvale::Tools {
 
 // The pictures of one korvale-sim run: a film with one frame every
-// 1/framesPerSecond simulated seconds and a snapshot after the last frame,
-// drawn offscreen through the window's device and drawing code. The view
-// shows the whole arena, or follows the robot as the window's "Robot
-// Target" does.
-//
-// Video frame k shows the world at the frame end nearest to k / fps
-// seconds; the film lasts the run's simulated time, rounded to whole video
-// frames, and has at least one frame.
+// 1/framesPerSecond simulated seconds (FilmTiming says which world each
+// shows) and a snapshot after the last frame, drawn offscreen through the
+// window's device and drawing code. The view shows the whole arena, or
+// follows the robot as the window's "Robot Target" does.
 class RunPictures {
 public:
     // Takes the output files (never replacing one) and starts the drawing
@@ -34,11 +31,10 @@ public:
     RunPictures& operator=(const RunPictures&) = delete;
     ~RunPictures();
 
-    // Before frame `frame` (0-based) steps: films what falls to the world
-    // as it is now.
-    void BeforeFrame(std::int64_t frame);
-    // After a frame's step: the view moves as the window's does.
-    void AfterFrame(float elapsed);
+    // After the step of frame `frame` (counted from 1): the view moves as
+    // the window's does, then the film takes the frames that fall to the
+    // world as it is now.
+    void AfterFrame(std::int64_t frame, float elapsed);
     // After the last frame: the rest of the film and the snapshot. False,
     // after one line on err for each output that failed.
     bool Finish(std::ostream& err);
@@ -46,6 +42,7 @@ public:
 private:
     RunPictures(const SimOptions& options, CKorvaleScene& scene);
     bool Draw(std::int64_t state);
+    // Adds the film frames that show the world after `state` run frames.
     void Film(std::int64_t state);
 
     const SimOptions& options;
@@ -54,9 +51,8 @@ private:
     std::unique_ptr<Korvale::Media::Mp4Video> video;
     std::unique_ptr<Tarn::COffscreenWorldView> view;
     Tarn::RgbImage picture;
-    std::int64_t pictureState = -1; // the world state the picture shows
-    double stepTime = 0;            // simulated seconds a frame
-    std::int64_t filmFrames = 0;    // the film's length
+    std::int64_t pictureState = -1; // the run frames done when the picture was drawn
+    FilmTiming timing;
     std::int64_t nextFilmFrame = 0;
     std::string videoError;
 };

@@ -94,8 +94,8 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.
-    std::unique_ptr<Korvale::Tools::RunPictures> pictures;
-    if (options.WantsPictures() && !(pictures = Korvale::Tools::RunPictures::Start(options, vertexBuffer, scene, err)))
+    std::unique_ptr<RunPictures> pictures;
+    if (options.WantsPictures() && !(pictures = RunPictures::Start(options, vertexBuffer, scene, err)))
         return 1;
 
     std::ofstream traceFile;
@@ -139,11 +139,9 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             keyboard.OnMsg(nullptr, event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
-        if (pictures)
-            pictures->BeforeFrame(frame);
         scene.AdvanceFrame(elapsed);
         if (pictures)
-            pictures->AfterFrame(elapsed);
+            pictures->AfterFrame(frame + 1, elapsed);
         if (robot != nullptr) {
             distance += (robot->pos - before).norm();
             plot.AddPathPoint(robot->pos);
