@@ -5,6 +5,8 @@
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
+#include "engine/ShapeChecks.h"
+#include "engine/World.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "model/CFenNeuralRobot.h"
@@ -94,6 +96,11 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     // The adapter enters the world as it is made; the world owns it.
     robot = &Tarn::CFenNeuralRobot::Create(*world);
     robot->Read(io);
+    if (io.IsOk() && !RobotFitsInArena()) {
+        ClearRobot();
+        ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        return false;
+    }
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
@@ -102,6 +109,13 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     ClearRobot();
     ReportError(io.GetErrorText());
     return false;
+}
+
+bool CKorvaleScene::RobotFitsInArena() const
+{
+    // The robot turns, so it must fit in every orientation.
+    const Fen::World& arena = world->GetFenWorld();
+    return Fen::fitsInArena(robot->GetPhysicalObject(), arena.width, arena.height, true);
 }
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)

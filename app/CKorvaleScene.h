@@ -85,6 +85,8 @@ private:
     // The robot is about to be deleted: a log that records it must let go
     // first, or its next write would read a deleted robot.
     void ReleaseRobotFromLog();
+    // The walls can hold the loaded robot in every orientation.
+    bool RobotFitsInArena() const;
 
     Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;

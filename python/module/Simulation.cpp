@@ -17,7 +17,7 @@
 #include "model/IFenWorld.h"
 #include "render/CVertexBuffer.h"
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 namespace {
 
@@ -43,7 +43,7 @@ public:
 
 struct Simulation::Parts {
     CKeyboard keyboard;
-    CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
     CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
     CSceneCommands commands{scene, host};
@@ -227,6 +227,7 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
+    using namespace Tarn;
     const std::pair<std::uint8_t, bool> keys[] = {
         {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
     for (const auto& [key, down] : keys)
@@ -249,4 +250,4 @@ void Simulation::StopLog()
         ThrowShownError();
 }
 
-} // namespace KorvaleModule
+} // namespace Korvale::Python

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 // A command failed as the status line would show it: the text holds one
 // fault a line, innermost first.
@@ -84,4 +84,4 @@ private:
     std::unique_ptr<Parts> parts;
 };
 
-} // namespace KorvaleModule
+} // namespace Korvale::Python

@@ -177,6 +177,20 @@ TEST_F(KorvaleScene, RobotWithAReadErrorLeavesNoRobot)
     EXPECT_TRUE(EngineWorld().objects.empty());
 }
 
+TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("narrow.xml", R"(<world width="100" height="2.9" startX="50" startY="1"/>)")));
+    // A diameter of 3 in an arena 2.9 high: the walls could never hold it.
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot does not fit in the arena\n");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_TRUE(EngineWorld().objects.empty());
+
+    scene.ClearErrors();
+    ASSERT_TRUE(scene.LoadScene(folder.Write("snug.xml", R"(<world width="100" height="3"/>)")));
+    EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
+}
+
 TEST_F(KorvaleScene, ClearRobotWithoutRobotDoesNothing)
 {
     ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));
