@@ -9,9 +9,9 @@ namespace Tarn {
 std::unique_ptr<COffscreenWorldView> COffscreenWorldView::Create(CVertexBuffer& drawingContext, int width, int height,
                                                                  std::string* error)
 {
-    if (width <= 0 || height <= 0) {
+    if (width < MinPictureSide || height < MinPictureSide || width > MaxPictureSide || height > MaxPictureSide) {
         if (error != nullptr)
-            *error = "empty picture";
+            *error = "no picture of " + std::to_string(width) + "x" + std::to_string(height) + " pixels";
         return nullptr;
     }
     std::unique_ptr<COffscreenWorldView> view(new COffscreenWorldView(drawingContext, width, height));

@@ -12,6 +12,12 @@ namespace Tarn {
 
 class IFenWorld;
 
+// The sizes of picture the world view is drawn in, in pixels a side: below
+// 16 nothing can be made out, above 8192 a picture no longer fits many
+// graphics devices.
+inline constexpr int MinPictureSide = 16;
+inline constexpr int MaxPictureSide = 8192;
+
 // The world view without a window, for pictures and films: the window's
 // OpenGL device and drawing code, drawing into an offscreen framebuffer
 // (Mesa's surfaceless EGL: no X server, no GPU needed) that is all world
@@ -20,7 +26,8 @@ class IFenWorld;
 // when it goes the drawing context is left without a device again.
 class COffscreenWorldView {
 public:
-    // None, with the reason in `error`, if there is no offscreen OpenGL.
+    // None, with the reason in `error`, for a size outside MinPictureSide to
+    // MaxPictureSide or if there is no offscreen OpenGL.
     static std::unique_ptr<COffscreenWorldView> Create(CVertexBuffer& drawingContext, int width, int height,
                                                        std::string* error = nullptr);
     ~COffscreenWorldView();

@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "render/COffscreenWorldView.h"
+
 namespace Korvale::Tools {
 
 namespace {
@@ -48,6 +50,9 @@ const std::vector<std::string> valueOptions = {"--scene",  "--robot", "--network
                                                "--trace",  "--plot",  "--snapshot", "--video", "--size",
                                                "--fps"};
 
+using Tarn::MaxPictureSide;
+using Tarn::MinPictureSide;
+
 // WIDTHxHEIGHT in pixels, each side from MinPictureSide to MaxPictureSide.
 void ParseSize(const std::string& text, int* width, int* height)
 {
@@ -62,10 +67,12 @@ void ParseSize(const std::string& text, int* width, int* height)
     const std::size_t x = text.find('x');
     if (x == std::string::npos || !side(text.substr(0, x), width) || !side(text.substr(x + 1), height))
         throw UsageError("--size needs WIDTHxHEIGHT in pixels, such as 800x600, not '" + text + "'");
-    if (*width < MinPictureSide || *height < MinPictureSide || *width > MaxPictureSide || *height > MaxPictureSide)
-        throw UsageError("--size must be from " + std::to_string(MinPictureSide) + "x" + std::to_string(MinPictureSide) +
-                         " to " + std::to_string(MaxPictureSide) + "x" + std::to_string(MaxPictureSide) + ", not '" +
-                         text + "'");
+    const auto inRange = [](int value) { return value >= MinPictureSide && value <= MaxPictureSide; };
+    if (!inRange(*width) || !inRange(*height)) {
+        const std::string least = std::to_string(MinPictureSide), most = std::to_string(MaxPictureSide);
+        throw UsageError("--size must be from " + least + "x" + least + " to " + most + "x" + most + ", not '" + text +
+                         "'");
+    }
 }
 
 int ParseFramesPerSecond(const std::string& text)

@@ -44,9 +44,7 @@ struct SimOptions {
     bool WantsPictures() const { return !snapshot.empty() || !video.empty(); }
 };
 
-// Picture sizes korvale-sim draws, in pixels a side.
-inline constexpr int MinPictureSide = 16;
-inline constexpr int MaxPictureSide = 8192;
+// Film frames a second korvale-sim takes at most.
 inline constexpr int MaxFramesPerSecond = 1000;
 
 inline constexpr const char* SimUsage =
