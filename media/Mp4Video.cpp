@@ -230,7 +230,7 @@ bool Mp4Video::Encode(bool last)
     int result = avcodec_send_frame(c.encoder, last ? nullptr : c.frame);
     if (result < 0)
         return Fail("the H.264 encoder failed", result);
-    bool wrote = false;
+    std::int64_t written = 0;
     for (;;) {
         result = avcodec_receive_packet(c.encoder, c.packet);
         if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
@@ -243,10 +243,14 @@ bool Mp4Video::Encode(bool last)
         av_packet_unref(c.packet);
         if (result < 0)
             return Fail("cannot write the film", result);
-        ++packetsWritten;
-        wrote = true;
+        ++written;
     }
-    return !wrote || Flush();
+    if (written == 0)
+        return true;
+    if (!Flush())
+        return false;
+    packetsOnDisk += written;
+    return true;
 }
 
 // Hands the buffered bytes to the file now, so that a failure shows at the
@@ -280,7 +284,7 @@ void Mp4Video::Abandon()
 {
     // The header and the first frame's fragment are complete only once the
     // next packet started a new fragment.
-    if (packetsWritten >= 2)
+    if (packetsOnDisk >= 2)
         file->KeepAsWritten();
     finished = true;
 }

@@ -58,7 +58,7 @@ private:
     Settings settings;
     std::unique_ptr<Codec> codec;
     std::int64_t frames = 0;
-    std::int64_t packetsWritten = 0;
+    std::int64_t packetsOnDisk = 0; // encoded frames handed to the file
     bool failed = false;
     bool finished = false;
     std::string error;

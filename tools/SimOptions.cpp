@@ -172,6 +172,8 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
             throw UsageError(std::string(name) + " needs --robot FILE");
 
     const bool pictures = has("--snapshot") || has("--video");
+    if (pictures && options.snapshot == options.video)
+        throw UsageError("--snapshot and --video need two different files");
     if (has("--size") && !pictures)
         throw UsageError("--size needs --snapshot FILE or --video FILE");
     if (options.follow && !pictures)

@@ -116,6 +116,7 @@ TEST_F(KorvaleSimPictures, PictureOptionsItCannotUseAreUsageErrors)
         {{"--size", "64x64"}, "--size needs --snapshot FILE or --video FILE"},
         {{"--follow"}, "--follow needs --snapshot FILE or --video FILE"},
         {{"--snapshot", ""}, "--snapshot needs a file name"},
+        {{"--snapshot", mp4, "--video", mp4}, "--snapshot and --video need two different files"},
     };
     for (const auto& [options, message] : table) {
         const Result result = folder.Run(Robot(options));
