@@ -109,6 +109,8 @@ void CKorvaleShell::OnDestroyDevice()
 void CKorvaleShell::OnFrameMove(double time, float elapsed)
 {
     app.Update(time, elapsed);
+    // A fault of the frame (the log could not write) goes to the status line.
+    commands.CheckSceneErrors();
     app.UpdateZoom(elapsed);
     userPanel.SetSliderValue(PanelId::Zoom, KorvaleLayout::SliderValueFromZoom(app.viewport.GetZoom()));
     if (userPanel.IsChecked(PanelId::NoTarget))

@@ -18,6 +18,9 @@ constexpr double rightTurnTolerance = 1e-9;
 
 bool notLarger(double size, double limit) { return size <= limit; } // false for NaN
 
+// Written so that NaN is never inside.
+bool within(double low, double high, double limit) { return low >= 0 && high <= limit; }
+
 } // namespace
 
 bool isConvexCounterClockwise(const Polygone& polygon)
@@ -82,6 +85,20 @@ bool fitsInArena(const PhysicalObject& body, double width, double height, bool m
         top = std::max(top, p.y);
     }
     return notLarger(right - left, width) && notLarger(top - bottom, height);
+}
+
+bool liesInArena(const PhysicalObject& body, double width, double height)
+{
+    if (!body.hasBoundingSurface) {
+        const Point& p = body.pos;
+        return within(p.x - body.r, p.x + body.r, width) && within(p.y - body.r, p.y + body.r, height);
+    }
+    if (body.absBoundingSurface.empty())
+        return false;
+    for (const Point& p : body.absBoundingSurface)
+        if (!within(p.x, p.x, width) || !within(p.y, p.y, height))
+            return false;
+    return true;
 }
 
 } // namespace Fen

@@ -18,4 +18,9 @@ bool isConvexCounterClockwise(const Polygone& polygon);
 // measured. Sizes that are not finite never fit.
 bool fitsInArena(const PhysicalObject& body, double width, double height, bool mayTurn);
 
+// Whether the body lies inside the walls of a width by height arena, as it
+// stands (its disc, or its polygon at its angle; touching a wall counts as
+// inside).
+bool liesInArena(const PhysicalObject& body, double width, double height);
+
 } // namespace Fen

@@ -85,6 +85,13 @@ void CFenWorldIO::Read(CFenIOStruct& io)
             world->Reset(100, 100);
             return;
         }
+        // Nor can they take in a body that starts beyond them without a
+        // jump, which pushes whatever it lands on through a wall.
+        if (!Fen::liesInArena(body, value[Width], value[Height])) {
+            ReportFault(io, reader, "object at " + PointText(body.pos.x, body.pos.y) + " is not inside the arena");
+            world->Reset(100, 100);
+            return;
+        }
     }
 }
 

@@ -33,7 +33,7 @@ std::unique_ptr<NewFile> TakeName(const std::string& path, const char* what, std
 
 RunPictures::RunPictures(const SimOptions& options_, CKorvaleScene& scene_)
     : options(options_), scene(scene_),
-      // The run steps the world by the clamped frame time, as the window does.
+      // A frame steps the world by the frame time as the world takes it.
       timing(options_.framesPerSecond, Tarn::CFenWorld::StepTime(static_cast<float>(options_.frameTime)),
              options_.frames)
 {
@@ -113,9 +113,9 @@ void RunPictures::AfterFrame(std::int64_t frame, float elapsed)
     Film(frame);
 }
 
-bool RunPictures::Finish(std::ostream& err)
+bool RunPictures::Finish(std::int64_t framesRun, std::ostream& err)
 {
-    Film(options.frames);
+    Film(framesRun);
     if (video != nullptr) {
         if (!video->Finish())
             videoError = video->Error();
@@ -128,7 +128,7 @@ bool RunPictures::Finish(std::ostream& err)
         ok = false;
     }
     if (snapshotFile != nullptr) {
-        if (!Draw(options.frames)) {
+        if (!Draw(framesRun)) {
             snapshotFile->Fail(EIO);
             err << "korvale-sim: cannot write the snapshot '" << options.snapshot << "': the offscreen drawing failed\n";
             ok = false;

@@ -35,9 +35,10 @@ public:
     // the window's does, then the film takes the frames that fall to the
     // world as it is now.
     void AfterFrame(std::int64_t frame, float elapsed);
-    // After the last frame: the rest of the film and the snapshot. False,
-    // after one line on err for each output that failed.
-    bool Finish(std::ostream& err);
+    // After the last frame (`framesRun`, fewer than asked for when the run
+    // stopped early): the rest of the film up to there, and the snapshot.
+    // False, after one line on err for each output that failed.
+    bool Finish(std::int64_t framesRun, std::ostream& err);
 
 private:
     RunPictures(const SimOptions& options, CKorvaleScene& scene);

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "model/CFenWorld.h"
 #include "render/COffscreenWorldView.h"
 
 namespace Korvale::Tools {
@@ -191,8 +192,13 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
 
     if (has("--dt")) {
         options.frameTime = ParseReal("--dt", get("--dt"));
-        if (options.frameTime <= 0)
-            throw UsageError("--dt must be greater than 0");
+        // The frame time reaches the world in single precision, as the
+        // window's does, and the world takes steps of 0.001 to 1 s only: a
+        // time outside would be clamped, and the trace and the frame count
+        // would no longer tell what the world did.
+        const double step = static_cast<float>(options.frameTime);
+        if (Tarn::CFenWorld::StepTime(step) != step)
+            throw UsageError("--dt must be from 0.001 to 1 second, the steps the world takes");
     }
     if (has("--seed"))
         options.seed = ParseSeed(get("--seed"));

@@ -108,6 +108,10 @@ void Simulation::Frame()
 {
     parts->scene.AdvanceFrame(elapsed);
     ++frames;
+    // A log that stopped on a fault (a full disk) says so at once, as
+    // korvale-sim does.
+    if (!parts->commands.CheckSceneErrors())
+        ThrowShownError();
 }
 
 void Simulation::Step(std::int64_t count)

@@ -41,7 +41,8 @@ public:
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;
 
-    // Advances `frames` frames: the step, then the log record.
+    // Advances `frames` frames: the step, then the log record. Throws
+    // CommandError when the log stops on a fault.
     void Step(std::int64_t frames);
     // Runs `frames` frames and writes one row per frame into rows, which
     // holds frames * TraceColumns() values: the columns of korvale-sim's trace.

@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
 
 using namespace Korvale;
 using namespace Tarn;
@@ -125,6 +130,22 @@ TEST_F(CKorvaleShellTest, MissingSceneKeepsTheWorldAndShowsTheError)
     EXPECT_EQ(status.rfind(u"Error in ", 0), 0u);
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_EQ(app.scene.GetWorld()->GetStartPointCount(), 1u);
+}
+
+TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
+{
+    const std::string log = testing::TempDir() + "korvale-shell-log-" + std::to_string(::getpid()) + ".log";
+    std::remove(log.c_str());
+    Command(PanelId::LoadScene, Examples + "OpenArena.xml");
+    Command(PanelId::LoadRobot, Examples + "Robot.xml");
+    Command(PanelId::StartLog, log);
+    ASSERT_TRUE(app.scene.IsLogging());
+    app.scene.GetRobot()->GetPhysicalObject().detachRemoteControl();
+    shell.OnFrameMove(1.0, 0.2f);
+    EXPECT_EQ(app.statusBar.GetText(), u"Error in CLog: remote control is not attached to a robot\n");
+    EXPECT_EQ(app.statusBar.GetPriority(), 3);
+    EXPECT_TRUE(app.scene.IsOk()) << "shown once";
+    std::remove(log.c_str());
 }
 
 TEST_F(CKorvaleShellTest, KeysTypedIntoTheFileNameBoxNeverReachTheKeyTable)

@@ -70,4 +70,18 @@ TEST(ShapeChecks, BodiesFitTheArenaInTheOrientationsTheyCanTake)
     EXPECT_TRUE(Fen::fitsInArena(bar(49, 0), 150, 100, true));
 }
 
+TEST(ShapeChecks, BodiesLieInTheArenaWhenNoPartCrossesAWall)
+{
+    Fen::PhysicalObject disc;
+    disc.r = 3;
+    disc.pos = Point{3, 97};
+    EXPECT_TRUE(Fen::liesInArena(disc, 150, 100)) << "touching two walls";
+    disc.pos = Point{3, 97.5};
+    EXPECT_FALSE(Fen::liesInArena(disc, 150, 100));
+    disc.pos = Point{std::nan(""), 50};
+    EXPECT_FALSE(Fen::liesInArena(disc, 150, 100));
+    EXPECT_TRUE(Fen::liesInArena(bar(75, 0), 150, 100)) << "a wall-to-wall partition";
+    EXPECT_FALSE(Fen::liesInArena(bar(75, 0.01), 150, 100));
+}
+
 } // namespace

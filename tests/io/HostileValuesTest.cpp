@@ -33,10 +33,10 @@ TEST(HostileValues, ExtremeButValidFilesLoadAndStep)
 
     CFenIOStruct good = CFenIOStruct::FromText(R"(
 <world width="1e308" height="1e308">
-  <object x="1e308" y="1e-320" r="1e307" angle="1e308" mass="-1e999" height="1e999"
+  <object x="5e307" y="5e307" r="1e307" angle="1e308" mass="-1e999" height="1e999"
           staticFrictionThreshold="-5" viscousFrictionTau="1e308" viscousMomentFrictionTau="-1e308"
           collisionAngularFrictionFactor="1e308" color="#FFFFFF"/>
-  <object x="1" y="1" mass="0" angle="-1e300">
+  <object x="2e150" y="2e150" mass="0" angle="-1e300">
     <polygone m="3">1e150 0 -1e150 1e150 0 -1e-320</polygone>
   </object>
 </world>)");
