@@ -55,25 +55,26 @@ CKorvaleShell::~CKorvaleShell()
     framework.SetCallbacks({});
 }
 
-Host::Result CKorvaleShell::OnCreateDevice()
+Tarn::DeviceResult CKorvaleShell::OnCreateDevice()
 {
     std::string error;
     device = Tarn::CGLDevice::Create(1, 1, &error);
     if (!device) {
         std::fprintf(stderr, "korvale: the OpenGL device could not be made: %s\n", error.c_str());
-        return Host::GeneralFailure;
+        return Tarn::DeviceFail;
     }
     return app.deviceSubject.OnCreateDevice(device.get());
 }
 
-Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
+Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
 {
     if (!device)
-        return Host::GeneralFailure;
+        return Tarn::DeviceFail;
     device->SetBackBufferSize(static_cast<std::uint32_t>(buffer.width), static_cast<std::uint32_t>(buffer.height));
     if (const Tarn::DeviceResult result = app.deviceSubject.OnResetDevice(); Tarn::Failed(result))
         return result;
-    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::CullMode, Tarn::CullNone); Tarn::Failed(result))
+    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::CullMode, Tarn::CullNone);
+        Tarn::Failed(result))
         return result;
     if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::Lighting, 0); Tarn::Failed(result))
         return result;
@@ -92,7 +93,7 @@ Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
     const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
     userPanel.SetLocation(userPlace.x, userPlace.y);
     userPanel.SetSize(userPlace.width, userPlace.height);
-    return Host::Ok;
+    return Tarn::DeviceOk;
 }
 
 void CKorvaleShell::OnLostDevice()

@@ -29,8 +29,8 @@ public:
     CKorvaleShell(const CKorvaleShell&) = delete;
     CKorvaleShell& operator=(const CKorvaleShell&) = delete;
 
-    Host::Result OnCreateDevice();
-    Host::Result OnResetDevice(const Host::BackBuffer& backBuffer);
+    Tarn::DeviceResult OnCreateDevice();
+    Tarn::DeviceResult OnResetDevice(const Host::BackBuffer& backBuffer);
     void OnLostDevice();
     void OnDestroyDevice();
     void OnFrameMove(double time, float elapsed);

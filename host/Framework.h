@@ -1,4 +1,5 @@
 #pragma once
+#include "base/DeviceResult.h"
 #include "host/FrameStats.h"
 #include "host/HostFlags.h"
 
@@ -11,10 +12,6 @@ struct SDL_Window;
 struct ImFont;
 
 namespace Host {
-
-using Result = std::int32_t;
-inline constexpr Result Ok = 0;
-inline constexpr Result GeneralFailure = static_cast<Result>(0x80004005u);
 
 struct BackBuffer {
     int width = 0;
@@ -31,8 +28,9 @@ struct DeviceSettings {
 
 // The application's side of the host: each is optional.
 struct Callbacks {
-    std::function<Result()> deviceCreated;
-    std::function<Result(const BackBuffer&)> deviceReset;
+    // A failed result (base/DeviceResult.h) ends the program.
+    std::function<Tarn::DeviceResult()> deviceCreated;
+    std::function<Tarn::DeviceResult(const BackBuffer&)> deviceReset;
     std::function<void()> deviceLost;
     std::function<void()> deviceDestroyed;
     std::function<void(double time, float elapsed)> frameMove;

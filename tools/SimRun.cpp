@@ -142,7 +142,8 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         const double frameStart = static_cast<double>(framesRun) * frameTime;
         while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
             const KeyScript::Event& event = keys.Events()[nextKey++];
-            keyboard.OnMsg(nullptr, event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, event.key, 0);
+            const std::uint32_t message = event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp;
+            keyboard.OnMsg(nullptr, message, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
         scene.AdvanceFrame(elapsed);
