@@ -4,10 +4,12 @@
 #include "app/KorvaleLayout.h"
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
+#include "app/Screenshot.h"
 #include "base/WindowMessages.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"
+#include "render/ReadPicture.h"
 
 #include <cstdio>
 
@@ -33,6 +35,7 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     callbacks.keyboard = [this](std::uint8_t key, bool down, bool alt) { OnKeyboard(key, down, alt); };
     callbacks.frameRender = [this](double time, float elapsed) { OnFrameRender(time, elapsed); };
     callbacks.frameMove = [this](double time, float elapsed) { OnFrameMove(time, elapsed); };
+    callbacks.frameDrawn = [this] { OnFrameDrawn(); };
     callbacks.notice = [this](const std::string& text) { commandHost.ShowInfo(text); };
     framework.SetCallbacks(std::move(callbacks));
 
@@ -162,6 +165,23 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
 {
     if (down && key == Tarn::VirtualKey::F1)
         helpShown = !helpShown;
+    // The picture is taken once the frame is drawn whole.
+    if (down && key == Tarn::VirtualKey::F12)
+        screenshotRequested = true;
+}
+
+void CKorvaleShell::OnFrameDrawn()
+{
+    if (!screenshotRequested || !device)
+        return;
+    screenshotRequested = false;
+    const Host::BackBuffer buffer = framework.GetBackBuffer();
+    const ScreenshotOutcome outcome =
+        SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
+    if (outcome.saved)
+        commandHost.ShowInfo(outcome.text);
+    else
+        commandHost.ShowError(outcome.text);
 }
 
 void CKorvaleShell::OnPanelEvent(int id)

@@ -62,6 +62,7 @@ inline constexpr std::uint8_t Divide = 0x6F;
 inline constexpr std::uint8_t F1 = 0x70;
 inline constexpr std::uint8_t F2 = 0x71;
 inline constexpr std::uint8_t F3 = 0x72;
+inline constexpr std::uint8_t F12 = 0x7B;
 inline constexpr std::uint8_t F13 = 0x7C;
 inline constexpr std::uint8_t F24 = 0x87;
 inline constexpr std::uint8_t NumLock = 0x90;

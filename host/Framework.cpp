@@ -487,6 +487,8 @@ int Framework::MainLoop()
         ImGui::Render();
         glViewport(0, 0, backBuffer.width, backBuffer.height);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+        if (callbacks.frameDrawn)
+            callbacks.frameDrawn();
         SDL_GL_SwapWindow(window);
 
         ++frameCount;

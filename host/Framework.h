@@ -35,6 +35,9 @@ struct Callbacks {
     std::function<void()> deviceDestroyed;
     std::function<void(double time, float elapsed)> frameMove;
     std::function<void(double time, float elapsed)> frameRender;
+    // After everything of the frame is drawn, the user interface included,
+    // just before it is shown: the back buffer holds the window's picture.
+    std::function<void()> frameDrawn;
     // Returns true when the message was consumed; the host then does nothing
     // more with it.
     std::function<bool(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)> msgProc;
