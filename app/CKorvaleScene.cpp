@@ -5,6 +5,8 @@
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
+#include "engine/ShapeChecks.h"
+#include "engine/World.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "model/CFenNeuralRobot.h"
@@ -43,6 +45,15 @@ void CKorvaleScene::ClearErrors()
 
 std::string CKorvaleScene::GetErrorText() const { return report.GetErrorText(); }
 
+void CKorvaleScene::ReportLines(std::string text)
+{
+    // Each of the lines ends in a line feed already; the one ReportError adds
+    // would show as an empty line between two faults.
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    ReportError(std::move(text));
+}
+
 void CKorvaleScene::ReleaseRobotFromLog()
 {
     if (robot != nullptr)
@@ -71,7 +82,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
     if (!io.IsOk()) {
-        ReportError(io.GetErrorText());
+        ReportLines(io.GetErrorText());
         return false;
     }
     ClearScene();
@@ -79,7 +90,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
     if (io.IsOk())
         return true;
     ClearScene(); // a half-read scene is never kept
-    ReportError(io.GetErrorText());
+    ReportLines(io.GetErrorText());
     return false;
 }
 
@@ -87,28 +98,40 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
     if (!io.IsOk()) {
-        ReportError(io.GetErrorText());
+        ReportLines(io.GetErrorText());
         return false;
     }
     ClearRobot();
     // The adapter enters the world as it is made; the world owns it.
     robot = &Tarn::CFenNeuralRobot::Create(*world);
     robot->Read(io);
+    if (io.IsOk() && !RobotFitsInArena()) {
+        ClearRobot();
+        ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        return false;
+    }
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
         return true;
     }
     ClearRobot();
-    ReportError(io.GetErrorText());
+    ReportLines(io.GetErrorText());
     return false;
+}
+
+bool CKorvaleScene::RobotFitsInArena() const
+{
+    // The robot turns, so it must fit in every orientation.
+    const Fen::World& arena = world->GetFenWorld();
+    return Fen::fitsInArena(robot->GetPhysicalObject(), arena.width, arena.height, true);
 }
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
     if (!io.IsOk()) {
-        ReportError(io.GetErrorText());
+        ReportLines(io.GetErrorText());
         return false;
     }
     ClearNetwork();
@@ -116,7 +139,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
     reader.Read(io, networkControl->network);
     if (io.IsOk())
         return true;
-    ReportError(io.GetErrorText()); // the reader has left the network empty
+    ReportLines(io.GetErrorText()); // the reader has left the network empty
     return false;
 }
 
@@ -131,7 +154,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
     log->Start();
     if (log->IsOk())
         return true;
-    ReportError(log->GetErrorText());
+    ReportLines(log->GetErrorText());
     ReportError("Error in CKorvaleScene: unable to start log");
     log->Close();
     return false;
@@ -139,7 +162,16 @@ bool CKorvaleScene::StartLog(std::string fileName)
 
 bool CKorvaleScene::IsLogging() const { return log->IsLogging(); }
 
-void CKorvaleScene::WriteLog(float elapsed) { log->Write(static_cast<double>(elapsed)); }
+void CKorvaleScene::WriteLog(float elapsed)
+{
+    log->Write(static_cast<double>(elapsed));
+    // A log that stopped on a fault (a full disk, a robot without control)
+    // says why at once, through the scene's report.
+    if (!log->IsOk()) {
+        ReportLines(log->GetErrorText());
+        log->ClearErrors();
+    }
+}
 
 bool CKorvaleScene::StopLog()
 {

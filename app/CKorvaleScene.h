@@ -85,6 +85,11 @@ private:
     // The robot is about to be deleted: a log that records it must let go
     // first, or its next write would read a deleted robot.
     void ReleaseRobotFromLog();
+    // Takes over the lines of another report (a model file's, the log's),
+    // one fault a line, without an empty line after them.
+    void ReportLines(std::string text);
+    // The walls can hold the loaded robot in every orientation.
+    bool RobotFitsInArena() const;
 
     Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;

@@ -3,11 +3,15 @@
 #include "engine/Random.h"
 #include "host/Framework.h"
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv)
 {
+    // A log that reaches the file-size limit (ulimit -f) fails its write and
+    // says so on the status line, instead of the program ending at once.
+    std::signal(SIGXFSZ, SIG_IGN);
     Host::Framework framework;
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (const int status = framework.Init(arguments, "korvale"); status != 0)

@@ -1,5 +1,6 @@
 // Loading a scene of 10,000 obstacles, half discs and half hexagons, from a
-// file: parsing, reading and creating every adapter and engine body.
+// file: parsing, reading and creating every adapter and engine body; and
+// loading a robot with many infrared sensors.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,8 +10,10 @@
 #include <string>
 #include <unistd.h>
 
+#include "engine/NeuralRobot.h"
 #include "io/CFenIOStruct.h"
 #include "io/CFenIOFactory.h"
+#include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 #include "render/CFenGraphicsFactory.h"
 #include "tests/support/TestWorld.h"
@@ -64,6 +67,38 @@ void BM_LoadScene10000(benchmark::State& state)
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_LoadScene10000)->Unit(benchmark::kMillisecond);
+
+// Sensors of different ranges, so that ordering them by reach has work to do.
+std::string generatedRobot(int sensorCount)
+{
+    std::string text = "<neuralrobot wheelDistance=\"5\" robotSpeed=\"8\">\n"
+                       "  <object x=\"50\" y=\"50\" r=\"3\" mass=\"1\"/>\n  <sensors>\n";
+    char line[256];
+    for (int i = 0; i < sensorCount; ++i) {
+        std::snprintf(line, sizeof line,
+                      "    <irsensor x=\"0\" y=\"0\" height=\"1\" orientation=\"%d\" range=\"%d\"/>\n", i % 360,
+                      1 + i % 97);
+        text += line;
+    }
+    return text + "  </sensors>\n</neuralrobot>\n";
+}
+
+void BM_LoadRobotSensors(benchmark::State& state)
+{
+    const int sensors = static_cast<int>(state.range(0));
+    const std::string xml = generatedRobot(sensors);
+    TestSupport::TestWorld<Tarn::CFenIOFactory, TestSupport::NoDrawing> world;
+    Tarn::CFenNeuralRobot& robot = Tarn::CFenNeuralRobot::Create(world);
+    for (auto _ : state) {
+        Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(xml);
+        robot.Read(io);
+        if (!io.IsOk() || robot.GetPhysicalObject().irSensors.size() != static_cast<std::size_t>(sensors)) {
+            state.SkipWithError(io.GetErrorText().c_str());
+            break;
+        }
+    }
+}
+BENCHMARK(BM_LoadRobotSensors)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "engine/NeuralRobot.h"
 
 #include <cmath>
+#include <unordered_set>
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/Random.h"
@@ -63,10 +64,13 @@ void NeuralRobot::detachRemoteControl()
 void NeuralRobot::clearSensors()
 {
     detachRemoteControl();
+    // One pass over the list, however many sensors the robot carries.
+    std::unordered_set<const LocalInteraction*> owned;
     for (const auto& sensor : irSensors)
-        removeLocalInteraction(sensor.get());
+        owned.insert(sensor.get());
     for (const auto& camera : cameras)
-        removeLocalInteraction(camera.get());
+        owned.insert(camera.get());
+    std::erase_if(localInteractions, [&owned](const LocalInteraction* l) { return owned.count(l) != 0; });
     irSensors.clear();
     cameras.clear();
     robotSpeed = 1.0;

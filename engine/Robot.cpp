@@ -55,7 +55,14 @@ void Robot::doGlobalInteractions(World& world, double dt)
 
 void Robot::addLocalInteraction(LocalInteraction* interaction)
 {
-    localInteractions.push_back(interaction);
+    appendLocalInteraction(interaction);
+    sortLocalInteractions();
+}
+
+void Robot::appendLocalInteraction(LocalInteraction* interaction) { localInteractions.push_back(interaction); }
+
+void Robot::sortLocalInteractions()
+{
     // Stable, so equal radii keep the order in which they were added (and the
     // noise draws follow the robot file).
     std::stable_sort(localInteractions.begin(), localInteractions.end(),

@@ -23,6 +23,11 @@ public:
     // Appends and keeps the list sorted by decreasing radius; equal radii keep
     // the order in which they were added.
     void addLocalInteraction(LocalInteraction* interaction);
+    // Appends without sorting, for a caller that adds many interactions and
+    // then sorts once: sorting after each one makes n additions cost n sorts.
+    void appendLocalInteraction(LocalInteraction* interaction);
+    // Sorts by decreasing radius; equal radii keep the order of adding.
+    void sortLocalInteractions();
     // Takes an interaction out of the list (first occurrence); nothing if absent.
     void removeLocalInteraction(LocalInteraction* interaction);
 };

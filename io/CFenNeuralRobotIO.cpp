@@ -115,6 +115,8 @@ void CFenNeuralRobotIO::ReadSensors(CFenIOStruct& io)
         if (child.GetNodeType() != CXmlNodeType::Element)
             return ReportFault(io, reader, "subnodePtr->GetnodeType() != MSXML2::NODE_ELEMENT");
         const std::string name = child.GetNodeName();
+        if ((name == "irsensor" || name == "camera") && body.irSensors.size() + body.cameras.size() >= maxSensors)
+            return ReportFault(io, reader, "too many sensors");
         if (name == "irsensor") {
             Fen::SensorResponseFunctor* const response[] = {&Fen::NeuralRobotIRSensorModel::instance()};
             auto sensor = std::make_unique<Fen::IRSensor>(1, response);
@@ -124,7 +126,7 @@ void CFenNeuralRobotIO::ReadSensors(CFenIOStruct& io)
             sensor->setOwner(&body);
             Fen::IRSensor* const attached = sensor.get();
             body.irSensors.push_back(std::move(sensor));
-            body.addLocalInteraction(attached);
+            body.appendLocalInteraction(attached);
         } else if (name == "camera") {
             auto camera = std::make_unique<Fen::CircularCam>();
             cameraReader.Read(io.SetNode(child), *camera);
@@ -136,9 +138,11 @@ void CFenNeuralRobotIO::ReadSensors(CFenIOStruct& io)
             camera->setOwner(&body);
             Fen::CircularCam* const attached = camera.get();
             body.cameras.push_back(std::move(camera));
-            body.addLocalInteraction(attached);
+            body.appendLocalInteraction(attached);
         }
     }
+    // Sorted once, now that all of them are attached.
+    body.sortLocalInteractions();
 }
 
 } // namespace Tarn

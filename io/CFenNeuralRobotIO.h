@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "io/CFenCircularCamReader.h"
 #include "io/CFenIRSensorReader.h"
 #include "io/CFenPhysicalObjectReader.h"
@@ -18,6 +20,9 @@ public:
     // The cameras of one robot together may have at most this many pixels,
     // so that a file cannot claim memory it does not hold by repeating cameras.
     static constexpr long long maxCameraPixels = 1000000;
+    // Infrared sensors and cameras of one robot together; each one is called
+    // for every body in every step.
+    static constexpr std::size_t maxSensors = 10000;
 
     explicit CFenNeuralRobotIO(CFenNeuralRobot* robot) : robot(robot) {}
     void Read(CFenIOStruct& io) override;

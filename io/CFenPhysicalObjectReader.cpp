@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/PhysicalObject.h"
+#include "engine/ShapeChecks.h"
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
 #include "io/ColorFromName.h"
@@ -100,6 +101,11 @@ void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
     }
     if (!havePolygon)
         return ReportFault(io, reader, "unable to read boundingSurface");
+    // The contact and sensor code take every edge's left side for the inside.
+    if (!Fen::isConvexCounterClockwise(polygon))
+        return ReportFault(io, reader,
+                           "polygone of the object at " + PointText(value[X], value[Y])
+                               + " is not convex and counter-clockwise");
 
     body.setBoundingSurface(polygon);
     body.initInteractions();

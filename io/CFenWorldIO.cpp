@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/PhysicalObject.h"
+#include "engine/ShapeChecks.h"
 #include "io/AttributeValue.h"
 #include "io/CFenIOStruct.h"
 #include "io/ForEachNamedAttribute.h"
@@ -71,6 +73,22 @@ void CFenWorldIO::Read(CFenIOStruct& io)
         object.Read(io.SetNode(child));
         if (!io.IsOk()) {
             ReportFault(io, reader, "unable to read object");
+            world->Reset(100, 100);
+            return;
+        }
+        // The walls cannot hold a body larger than the arena: it would jump
+        // between them every step and push the others through them. Contacts
+        // turn movable bodies, so those must fit in every orientation.
+        const Fen::PhysicalObject& body = object.GetPhysicalObject();
+        if (!Fen::fitsInArena(body, value[Width], value[Height], body.mass >= 0)) {
+            ReportFault(io, reader, "object at " + PointText(body.pos.x, body.pos.y) + " does not fit in the arena");
+            world->Reset(100, 100);
+            return;
+        }
+        // Nor can they take in a body that starts beyond them without a
+        // jump, which pushes whatever it lands on through a wall.
+        if (!Fen::liesInArena(body, value[Width], value[Height])) {
+            ReportFault(io, reader, "object at " + PointText(body.pos.x, body.pos.y) + " is not inside the arena");
             world->Reset(100, 100);
             return;
         }

@@ -21,7 +21,7 @@ public:
     static constexpr unsigned BatchFrom = 64;
 
     CFenWorldGraphics(CVertexBuffer* vertexBuffer, CFenWorld& world);
-    long Draw() override;
+    DeviceResult Draw() override;
 
     // Whether many objects go as one list; off, each object draws itself.
     bool batchObjects = true;

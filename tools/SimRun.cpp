@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
@@ -18,6 +19,7 @@
 #include "render/CVertexBuffer.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
+#include "tools/RunPictures.h"
 #include "tools/SimOptions.h"
 #include "tools/SvgPlot.h"
 #include "tools/TraceWriter.h"
@@ -98,6 +100,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             return 1;
     }
 
+    // The picture files are taken before anything else is written, so that a
+    // name in the way stops the run with every file as it was.
+    std::unique_ptr<RunPictures> pictures;
+    if (options.WantsPictures() && !(pictures = RunPictures::Start(options, vertexBuffer, scene, err)))
+        return 1;
+
     std::ofstream traceFile;
     std::unique_ptr<TraceWriter> trace;
     Fen::NeuralRobot* robot = EngineRobot(scene);
@@ -124,42 +132,59 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     // The host hands the frame's elapsed time over in single precision.
     const float elapsed = static_cast<float>(options.frameTime);
     const double frameTime = options.frameTime;
-    SvgPlot plot;
+    // The path is kept for the plot alone, in bounded memory.
+    std::optional<SvgPlot> plot;
+    if (!options.plot.empty())
+        plot.emplace(scene.GetWorld()->GetFenWorld());
     double distance = 0;
-    if (robot != nullptr)
-        plot.AddPathPoint(robot->pos);
+    if (robot != nullptr && plot)
+        plot->AddPathPoint(robot->pos);
 
+    int status = 0;
     const auto wallStart = std::chrono::steady_clock::now();
     ProgressBar progress(err, terminal && !options.quiet, options.frames);
     std::size_t nextKey = 0;
-    for (std::int64_t frame = 0; frame < options.frames; ++frame) {
-        const double frameStart = static_cast<double>(frame) * frameTime;
+    std::int64_t framesRun = 0;
+    while (framesRun < options.frames) {
+        const double frameStart = static_cast<double>(framesRun) * frameTime;
         while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
             const KeyScript::Event& event = keys.Events()[nextKey++];
-            keyboard.OnMsg(nullptr, event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, event.key, 0);
+            const std::uint32_t message = event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp;
+            keyboard.OnMsg(nullptr, message, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
         scene.AdvanceFrame(elapsed);
+        ++framesRun;
+        if (pictures)
+            pictures->AfterFrame(framesRun, elapsed);
         if (robot != nullptr) {
             distance += (robot->pos - before).norm();
-            plot.AddPathPoint(robot->pos);
+            if (plot)
+                plot->AddPathPoint(robot->pos);
         }
         if (trace)
-            trace->Row(static_cast<double>(frame + 1) * frameTime, *robot);
-        progress.Update(frame + 1);
+            trace->Row(static_cast<double>(framesRun) * frameTime, *robot);
+        progress.Update(framesRun);
+        // A log that stopped on a fault (a full disk) ends the run with its
+        // message: what was asked for can no longer be recorded.
+        if (!commands.CheckSceneErrors()) {
+            status = 1;
+            break;
+        }
     }
     progress.Finish();
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
-    int status = 0;
     if (!options.log.empty() && !commands.StopLog())
+        status = 1;
+    if (pictures && !pictures->Finish(framesRun, err))
         status = 1;
     if (trace && !traceFile.flush()) {
         err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
         status = 1;
     }
-    if (!options.plot.empty()) {
-        plot.Write(plotFile, scene.GetWorld()->GetFenWorld());
+    if (plot) {
+        plot->Write(plotFile, scene.GetWorld()->GetFenWorld());
         if (!plotFile.flush()) {
             err << "korvale-sim: cannot write the plot '" << options.plot << "'\n";
             status = 1;
@@ -167,7 +192,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
 
     if (!options.quiet) {
-        const double simulated = static_cast<double>(options.frames) * Tarn::CFenWorld::StepTime(elapsed);
+        const double simulated = static_cast<double>(framesRun) * Tarn::CFenWorld::StepTime(elapsed);
         out << "simulated " << Fixed(simulated, 3) << " s in " << Fixed(wallSeconds, 3) << " s wall time ("
             << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-"))
             << " real time), robot travelled "

@@ -56,14 +56,22 @@ void WriteBody(std::ostream& out, const Fen::PhysicalObject& body)
     }
 }
 
+// The picture is 800 pixels across the arena's longer side.
+constexpr double PictureSize = 800;
+
 } // namespace
+
+SvgPlot::SvgPlot(const Fen::World& world)
+    : path(std::max(world.width, world.height) / PictureSize / 2) // half a pixel, to start with
+{
+}
 
 void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
 {
     const double w = world.width;
     const double h = world.height;
     const double margin = std::max(w, h) * 0.02;
-    const double pixels = 800 / std::max(w, h);
+    const double pixels = PictureSize / std::max(w, h);
     out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(std::round((w + 2 * margin) * pixels))
         << "\" height=\"" << Num(std::round((h + 2 * margin) * pixels)) << "\" viewBox=\"" << Num(-margin) << ' '
         << Num(-margin) << ' ' << Num(w + 2 * margin) << ' ' << Num(h + 2 * margin) << "\">\n";
@@ -71,13 +79,14 @@ void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
     out << "<g transform=\"translate(0 " << Num(h) << ") scale(1 -1)\">\n";
     out << "<rect x=\"0\" y=\"0\" width=\"" << Num(w) << "\" height=\"" << Num(h)
         << "\" fill=\"#e8e8f0\" stroke=\"#00007f\" stroke-width=\"0.5\"/>\n";
-    if (!path.empty()) {
+    const std::vector<Fen::Point> points = path.Points();
+    if (!points.empty()) {
         out << "<polyline fill=\"none\" stroke=\"#000\" stroke-opacity=\"0.6\" stroke-width=\"0.3\" "
                "stroke-linejoin=\"round\" points=\"";
-        for (std::size_t i = 0; i < path.size(); ++i)
-            out << (i ? " " : "") << Num(path[i].x) << ',' << Num(path[i].y);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            out << (i ? " " : "") << Num(points[i].x) << ',' << Num(points[i].y);
         out << "\"/>\n";
-        out << "<circle cx=\"" << Num(path.front().x) << "\" cy=\"" << Num(path.front().y)
+        out << "<circle cx=\"" << Num(points.front().x) << "\" cy=\"" << Num(points.front().y)
             << "\" r=\"0.8\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>\n";
     }
     for (const Fen::PhysicalObject* body : world.objects)

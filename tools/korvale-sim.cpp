@@ -1,5 +1,6 @@
 // korvale-sim: runs a scene without a window, for batch runs, data
 // generation and checks.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@ using namespace Korvale::Tools;
 
 int main(int argc, char** argv)
 {
+    // A file that reaches the size limit (ulimit -f) fails its write, which
+    // the log reports, instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         const SimOptions options = SimOptions::Parse(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {

@@ -50,6 +50,9 @@ def main(arguments=None):
         print(f"korvale-batch: {options.sweep}: {error}", file=sys.stderr)
         return 2
     folder = os.path.dirname(os.path.abspath(options.output))
+    if os.path.isdir(options.output):
+        print(f"korvale-batch: the results file '{options.output}' is a folder", file=sys.stderr)
+        return 2
     if not os.access(folder, os.W_OK):
         print(f"korvale-batch: cannot write the results into '{folder}'", file=sys.stderr)
         return 2

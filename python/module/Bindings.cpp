@@ -10,7 +10,7 @@
 #include "Simulation.h"
 
 namespace py = pybind11;
-using KorvaleModule::Simulation;
+using Korvale::Python::Simulation;
 
 namespace {
 
@@ -59,7 +59,7 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
 PYBIND11_MODULE(_korvale, m)
 {
     m.doc() = "Korvale's simulation, driven from Python.";
-    auto& loadError = py::register_exception<KorvaleModule::CommandError>(m, "LoadError");
+    auto& loadError = py::register_exception<Korvale::Python::CommandError>(m, "LoadError");
     loadError.doc() = "A command failed; the message is the status line's text, one fault a line.";
 
     py::class_<Simulation>(m, "Simulation")
@@ -128,8 +128,9 @@ PYBIND11_MODULE(_korvale, m)
                                    return cameras;
                                })
         .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
-        .def("set_keys", &Simulation::SetKeys, py::arg("forward") = false, py::arg("backward") = false,
-             py::arg("left") = false, py::arg("right") = false,
+        .def("set_keys", &Simulation::SetKeys, py::call_guard<py::gil_scoped_release>(),
+             py::arg("forward") = false, py::arg("backward") = false, py::arg("left") = false,
+             py::arg("right") = false,
              "Holds the arrow keys for the keyboard control from the next frame on.")
         .def(
             "start_log",
@@ -141,5 +142,20 @@ PYBIND11_MODULE(_korvale, m)
                 simulation.StartLog(name);
             },
             py::arg("path"))
-        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>());
+        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
+        .def(
+            "render",
+            [](Simulation& simulation, int width, int height) {
+                Simulation::CheckPictureSize(width, height);
+                py::array_t<std::uint8_t> image({static_cast<py::ssize_t>(height), static_cast<py::ssize_t>(width),
+                                                 static_cast<py::ssize_t>(3)});
+                std::uint8_t* out = image.mutable_data();
+                {
+                    py::gil_scoped_release release;
+                    simulation.Render(width, height, out);
+                }
+                return image;
+            },
+            py::arg("width") = 800, py::arg("height") = 800,
+            "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).");
 }

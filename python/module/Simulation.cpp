@@ -12,12 +12,14 @@
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "engine/RemoteControl.h"
+#include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/IFenWorld.h"
+#include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 namespace {
 
@@ -43,10 +45,13 @@ public:
 
 struct Simulation::Parts {
     CKeyboard keyboard;
-    CVertexBuffer vertexBuffer; // no device: nothing is drawn
+    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
     CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
     CSceneCommands commands{scene, host};
+    // Made by the first picture; it lends the drawing context a device and
+    // goes before it.
+    std::unique_ptr<Tarn::COffscreenWorldView> view;
 
     Fen::NeuralRobot* Robot() const
     {
@@ -103,6 +108,10 @@ void Simulation::Frame()
 {
     parts->scene.AdvanceFrame(elapsed);
     ++frames;
+    // A log that stopped on a fault (a full disk) says so at once, as
+    // korvale-sim does.
+    if (!parts->commands.CheckSceneErrors())
+        ThrowShownError();
 }
 
 void Simulation::Step(std::int64_t count)
@@ -227,6 +236,7 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
+    using namespace Tarn;
     const std::pair<std::uint8_t, bool> keys[] = {
         {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
     for (const auto& [key, down] : keys)
@@ -249,4 +259,38 @@ void Simulation::StopLog()
         ThrowShownError();
 }
 
-} // namespace KorvaleModule
+void Simulation::CheckPictureSize(int width, int height)
+{
+    const auto inRange = [](int side) { return side >= Tarn::MinPictureSide && side <= Tarn::MaxPictureSide; };
+    if (!inRange(width) || !inRange(height)) {
+        const std::string least = std::to_string(Tarn::MinPictureSide), most = std::to_string(Tarn::MaxPictureSide);
+        throw std::invalid_argument("the picture must be from " + least + "x" + least + " to " + most + "x" + most +
+                                    " pixels, not " + std::to_string(width) + "x" + std::to_string(height));
+    }
+}
+
+void Simulation::Render(int width, int height, std::uint8_t* pixels)
+{
+    CheckPictureSize(width, height);
+    const std::lock_guard lock(mutex);
+    std::unique_ptr<Tarn::COffscreenWorldView>& view = parts->view;
+    if (view == nullptr || view->GetWidth() != width || view->GetHeight() != height) {
+        view.reset();
+        std::string error;
+        view = Tarn::COffscreenWorldView::Create(parts->vertexBuffer, width, height, &error);
+        if (view == nullptr)
+            throw std::runtime_error("no offscreen drawing: " + error);
+    }
+    // The window's camera after "Reset Zoom", as korvale-sim's snapshot.
+    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    view->GetViewport().FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
+    Tarn::RgbImage picture;
+    const bool drawn = view->Draw(*parts->scene.GetWorld(), picture);
+    // The next call may come from another thread.
+    view->Release();
+    if (!drawn)
+        throw std::runtime_error("no offscreen drawing: the context cannot be made current");
+    std::copy(picture.pixels.begin(), picture.pixels.end(), pixels);
+}
+
+} // namespace Korvale::Python

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace KorvaleModule {
+namespace Korvale::Python {
 
 // A command failed as the status line would show it: the text holds one
 // fault a line, innermost first.
@@ -41,7 +41,8 @@ public:
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;
 
-    // Advances `frames` frames: the step, then the log record.
+    // Advances `frames` frames: the step, then the log record. Throws
+    // CommandError when the log stops on a fault.
     void Step(std::int64_t frames);
     // Runs `frames` frames and writes one row per frame into rows, which
     // holds frames * TraceColumns() values: the columns of korvale-sim's trace.
@@ -68,6 +69,15 @@ public:
     void StartLog(const std::string& fileName);
     void StopLog();
 
+    // The world view of the whole arena as korvale-sim --snapshot draws it,
+    // pixel for pixel: width * height * 3 bytes into `pixels`, red, green,
+    // blue, rows from the top. std::invalid_argument for a size outside
+    // 16x16 to 8192x8192, std::runtime_error when there is no offscreen
+    // drawing. The drawing is kept for the next picture of the same size.
+    void Render(int width, int height, std::uint8_t* pixels);
+    // std::invalid_argument for a size Render does not draw.
+    static void CheckPictureSize(int width, int height);
+
 private:
     struct Parts;
 
@@ -84,4 +94,4 @@ private:
     std::unique_ptr<Parts> parts;
 };
 
-} // namespace KorvaleModule
+} // namespace Korvale::Python

@@ -9,7 +9,7 @@ import pytest
 
 import korvale
 from conftest import example, korvale_sim, sim_trace
-from korvale_batch import report, sweep, task
+from korvale_batch import cli, report, sweep, task
 from korvale_batch.sweep import Run, SweepError
 
 GOOD = """
@@ -150,3 +150,20 @@ class TestReport:
         assert lines[0].split() == ["network", "runs", "failed", "mean", "distance", "spread"]
         assert lines[1].split() == ["n1.xml", "2", "0", "3.000", "1.414"]
         assert lines[2].split() == ["n2.xml", "1", "1", "nan", "nan"]
+
+
+class TestCommandLine:
+    def test_what_cannot_be_used_ends_with_status_two_before_any_run(self, folder, capsys):
+        good = os.path.join(folder, "good.toml")
+        with open(good, "w", encoding="utf-8") as file:
+            file.write(GOOD)
+        bad = os.path.join(folder, "bad.toml")
+        with open(bad, "w", encoding="utf-8") as file:
+            file.write("duration = 1\n")
+        assert cli.main([bad, "-o", os.path.join(folder, "r.csv")]) == 2
+        assert capsys.readouterr().err == f"korvale-batch: {bad}: 'scenes' must be a list of file names\n"
+        assert cli.main([good, "-o", folder]) == 2
+        assert "is a folder" in capsys.readouterr().err
+        with pytest.raises(SystemExit):
+            cli.main([good, "-o", os.path.join(folder, "r.csv"), "--workers", "0"])
+        assert sorted(os.listdir(folder)) == ["bad.toml", "good.toml"]

@@ -3,6 +3,8 @@ texts of failed commands."""
 
 import math
 import os
+import subprocess
+import sys
 import threading
 from xml.etree import ElementTree
 
@@ -201,8 +203,22 @@ class TestFailedCommands:
         with pytest.raises(korvale.LoadError) as raised:
             simulation.start_log(log)
         assert str(raised.value) == ("Error in CLog: log file already exists\n"
-                                     "Error in CLog: log file is not created yet\n\n"
+                                     "Error in CLog: log file is not created yet\n"
                                      "Error in CKorvaleScene: unable to start log")
+        # A log that reaches the file-size limit stops the frames with its line.
+        limited = os.path.join(folder, "limited.log")
+        script = ("import resource, sys, korvale\n"
+                  "resource.setrlimit(resource.RLIMIT_FSIZE, (2048, resource.RLIM_INFINITY))\n"
+                  "s = korvale.Simulation(*sys.argv[1:4])\n"
+                  "s.start_log(sys.argv[4])\n"
+                  "try:\n"
+                  "    s.step(600)\n"
+                  "except korvale.LoadError as error:\n"
+                  "    print(1 < s.time < 9, error)\n")
+        ran = subprocess.run([sys.executable, "-c", script, example("Default.xml"), ROBOT,
+                              example("AvoidObstacles.xml"), limited],
+                             capture_output=True, text=True, check=True, env=os.environ)
+        assert ran.stdout == "True Error in CLog: unable to write log file\n", ran.stderr
         with pytest.raises(ValueError, match="Please enter the name of the log"):
             simulation.start_log("")
         with pytest.raises(korvale.LoadError, match="^Error in CKorvaleScene: robot is not loaded$"):

@@ -5,6 +5,8 @@
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
 #include "CKorvaleSceneTestFiles.h"
 
 using namespace Korvale;
@@ -51,7 +53,7 @@ TEST_F(KorvaleSceneLog, NeedsAControlOnTheRobot)
 {
     ASSERT_TRUE(scene->LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     EXPECT_FALSE(scene->StartLog(folder.File("run.log")));
-    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n\n"
+    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n"
                                      "Error in CKorvaleScene: unable to start log\n");
     EXPECT_FALSE(scene->IsLogging());
 }
@@ -62,7 +64,7 @@ TEST_F(KorvaleSceneLog, NeverWritesOverAnExistingFile)
     const std::string existing = folder.Write("run.log", "keep me\n");
     EXPECT_FALSE(scene->StartLog(existing));
     EXPECT_EQ(scene->GetErrorText(), "Error in CLog: log file already exists\n"
-                                     "Error in CLog: log file is not created yet\n\n"
+                                     "Error in CLog: log file is not created yet\n"
                                      "Error in CKorvaleScene: unable to start log\n");
     EXPECT_FALSE(scene->IsLogging());
     EXPECT_EQ(folder.Read("run.log"), "keep me\n");
@@ -89,6 +91,22 @@ TEST_F(KorvaleSceneLog, RecordsWhileRunningAndStopsOnStopLog)
     EXPECT_EQ(Lines("run.log"), 4u);
     RunFrames(8);
     EXPECT_EQ(Lines("run.log"), 4u);
+}
+
+TEST_F(KorvaleSceneLog, ALogThatStopsOnAFaultSaysSoAfterTheFrame)
+{
+    LoadDrivenRobot();
+    ASSERT_TRUE(scene->StartLog(folder.File("run.log")));
+    RunFrames(2);
+    scene->GetRobot()->GetPhysicalObject().detachRemoteControl();
+    RunFrames(2);
+    EXPECT_FALSE(scene->IsLogging());
+    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n");
+    // Reported once: the log's own report was emptied into the scene's.
+    scene->ClearErrors();
+    RunFrames(2);
+    EXPECT_TRUE(scene->IsOk());
+    EXPECT_EQ(Lines("run.log"), 1u);
 }
 
 // A clear or load that deletes the robot stops the log at that moment; the

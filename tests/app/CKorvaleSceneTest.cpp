@@ -82,8 +82,8 @@ TEST_F(KorvaleScene, SceneThatCannotBeOpenedKeepsWorldAndRobot)
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
 
     EXPECT_FALSE(scene.LoadScene(folder.File("missing.xml")));
-    // The document's text, then the scene's own line feed after it.
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    // The document's lines, one fault a line.
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
     EXPECT_EQ(scene.GetRobot(), robot);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
     EXPECT_EQ(EngineWorld().width, 200);
@@ -97,7 +97,7 @@ TEST_F(KorvaleScene, SceneWithABadThirdObjectLeavesAnEmptyDefaultWorldAndNoRobot
     EXPECT_FALSE(scene.LoadScene(folder.Write("bad.xml", sceneBadThirdObject)));
     EXPECT_EQ(scene.GetErrorText(), "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
                                     "Error in CFenPhysicalObjectIO: unable to read object\n"
-                                    "Error in CFenWorldIO: unable to read object\n\n");
+                                    "Error in CFenWorldIO: unable to read object\n");
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
@@ -161,7 +161,7 @@ TEST_F(KorvaleScene, RobotThatCannotBeOpenedStays)
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
     EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
     EXPECT_EQ(scene.GetRobot(), robot);
 }
 
@@ -171,10 +171,24 @@ TEST_F(KorvaleScene, RobotWithAReadErrorLeavesNoRobot)
     EXPECT_FALSE(scene.LoadRobot(folder.Write("bad.xml", robotBadCamera)));
     EXPECT_EQ(scene.GetErrorText(), "Error in CFenCircularCamReader: incomplete definition of camera\n"
                                     "Error in CFenNeuralRobotIO: unable to read camera\n"
-                                    "Error in CFenNeuralRobotIO: unable to read sensors\n\n");
+                                    "Error in CFenNeuralRobotIO: unable to read sensors\n");
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
     EXPECT_TRUE(EngineWorld().objects.empty());
+}
+
+TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
+{
+    ASSERT_TRUE(scene.LoadScene(folder.Write("narrow.xml", R"(<world width="100" height="2.9" startX="50" startY="1"/>)")));
+    // A diameter of 3 in an arena 2.9 high: the walls could never hold it.
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot does not fit in the arena\n");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_TRUE(EngineWorld().objects.empty());
+
+    scene.ClearErrors();
+    ASSERT_TRUE(scene.LoadScene(folder.Write("snug.xml", R"(<world width="100" height="3"/>)")));
+    EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
 }
 
 TEST_F(KorvaleScene, ClearRobotWithoutRobotDoesNothing)
@@ -228,7 +242,7 @@ TEST_F(KorvaleScene, NetworkWithAReadErrorIsLeftEmpty)
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
     EXPECT_EQ(scene.GetErrorText(), "Error in CFeedForwardReader: unable to read network\n"
-                                    "Error in CFeedForwardReader: inconsistent network\n\n");
+                                    "Error in CFeedForwardReader: inconsistent network\n");
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.numLayers, 0);
 }
@@ -237,7 +251,7 @@ TEST_F(KorvaleScene, NetworkThatCannotBeOpenedStays)
 {
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen) + "\n");
+    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 2);
 }
 

@@ -2,13 +2,18 @@
 #include "app/CKorvaleShell.h"
 #include "app/KorvalePanels.h"
 #include "base/WindowMessages.h"
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 #include "model/IFenWorld.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include "engine/NeuralRobot.h"
+#include "model/CFenNeuralRobot.h"
 
 using namespace Korvale;
 using namespace Tarn;
@@ -25,7 +30,7 @@ protected:
 
     bool Key(std::uint32_t message, std::uint8_t key)
     {
-        return shell.MsgProc(nullptr, message, key, Host::PackKeyParam(message == WindowMessage::KeyDown, false, false));
+        return shell.MsgProc(nullptr, message, key, PackKeyParam(message == WindowMessage::KeyDown, false, false));
     }
 
     void Command(int id, const std::string& fileName)
@@ -127,6 +132,22 @@ TEST_F(CKorvaleShellTest, MissingSceneKeepsTheWorldAndShowsTheError)
     EXPECT_EQ(app.scene.GetWorld()->GetStartPointCount(), 1u);
 }
 
+TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
+{
+    const std::string log = testing::TempDir() + "korvale-shell-log-" + std::to_string(::getpid()) + ".log";
+    std::remove(log.c_str());
+    Command(PanelId::LoadScene, Examples + "OpenArena.xml");
+    Command(PanelId::LoadRobot, Examples + "Robot.xml");
+    Command(PanelId::StartLog, log);
+    ASSERT_TRUE(app.scene.IsLogging());
+    app.scene.GetRobot()->GetPhysicalObject().detachRemoteControl();
+    shell.OnFrameMove(1.0, 0.2f);
+    EXPECT_EQ(app.statusBar.GetText(), u"Error in CLog: remote control is not attached to a robot\n");
+    EXPECT_EQ(app.statusBar.GetPriority(), 3);
+    EXPECT_TRUE(app.scene.IsOk()) << "shown once";
+    std::remove(log.c_str());
+}
+
 TEST_F(CKorvaleShellTest, KeysTypedIntoTheFileNameBoxNeverReachTheKeyTable)
 {
     user().GetControl(PanelId::FileName)->focused = true;
@@ -143,7 +164,7 @@ TEST_F(CKorvaleShellTest, SettingsDialogTakesEveryMessageWhileShown)
     EXPECT_TRUE(Key(WindowMessage::KeyUp, VirtualKey::F2));
     EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::Up));
     EXPECT_FALSE(app.keyboard.IsKeyDown(VirtualKey::Up));
-    EXPECT_TRUE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(240, 250)));
+    EXPECT_TRUE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(240, 250)));
     EXPECT_FALSE(app.positioningSystem.moveValid);
     // F2 again hides it; the panels and the key table get messages again.
     EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2));
@@ -153,10 +174,10 @@ TEST_F(CKorvaleShellTest, SettingsDialogTakesEveryMessageWhileShown)
 
 TEST_F(CKorvaleShellTest, MouseMessagesReachTheTrackerOutsideThePanels)
 {
-    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(240, 250)));
+    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(240, 250)));
     EXPECT_TRUE(app.positioningSystem.moveValid);
     // Onto the "Load Scene" button: the hover coordinates must stop showing.
-    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(540, 80 + 110)));
+    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(540, 80 + 110)));
     EXPECT_FALSE(app.positioningSystem.moveValid);
 }
 

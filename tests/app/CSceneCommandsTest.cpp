@@ -66,7 +66,7 @@ TEST_F(SceneCommands, LoadSceneShowsSuccessThenFitsTheViewAndResetsTheButtons)
 TEST_F(SceneCommands, LoadSceneFailureShowsTheWholeTextOnceAndNoSuccess)
 {
     EXPECT_FALSE(commands.LoadScene(folder.File("missing.xml")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n\n", "reset zoom",
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n", "reset zoom",
                                   "check No Target", "check Keyboard"}));
     EXPECT_TRUE(scene.IsOk()) << "the error check clears what it showed";
 }
@@ -122,7 +122,7 @@ TEST_F(SceneCommands, LoadNetworkSwitchesBackToTheKeyboardWhetherItWorkedOrNot)
     ASSERT_TRUE(commands.SelectNeuralNetwork());
     host.Take();
     EXPECT_FALSE(commands.LoadNetwork(folder.File("missing.xml")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n\n", "check Keyboard"}));
+    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n", "check Keyboard"}));
     EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
 
     EXPECT_TRUE(commands.LoadNetwork(""));
@@ -186,7 +186,7 @@ TEST_F(SceneCommands, StartLogOnAnExistingFileShowsEveryLine)
     LoadSceneAndRobot();
     EXPECT_FALSE(commands.StartLog(folder.Write("run.log", "x")));
     EXPECT_EQ(host.Take(), (Calls{"error: Error in CLog: log file already exists\n"
-                                  "Error in CLog: log file is not created yet\n\n"
+                                  "Error in CLog: log file is not created yet\n"
                                   "Error in CKorvaleScene: unable to start log\n"}));
     EXPECT_TRUE(scene.IsOk());
 }

@@ -185,12 +185,27 @@ std::vector<FaultCase> robotFaults()
          cameraLine("incomplete definition of camera")},
         {"ManyLargeCameras", Target::Robot, "", {},
          robotLine("too many camera pixels") + sensorsLines},
+        {"TooManySensors", Target::Robot, "", {}, robotLine("too many sensors") + sensorsLines},
+        {"ClockwiseBody", Target::Robot,
+         "<neuralrobot wheelDistance='1' robotSpeed='1'><object x='3' y='4'>"
+         "<polygone m='4'>-1 -1 -1 1 1 1 1 -1</polygone></object></neuralrobot>", {},
+         "Error in CFenPhysicalObjectReader: polygone of the object at (3, 4) is not convex and counter-clockwise\n"
+             + robotLine("unable to read object")},
     };
+    // One sensor more than a robot may carry, the last of them a camera.
+    std::string sensors;
+    for (std::size_t i = 1; i < Tarn::CFenNeuralRobotIO::maxSensors; ++i)
+        sensors += "<irsensor " + ir + "/>";
+    sensors += "<camera " + camera + "/><camera " + camera + "/>";
+    const auto named = [&cases](const std::string& name) -> FaultCase& {
+        return *std::find_if(cases.begin(), cases.end(), [&name](const FaultCase& c) { return c.name == name; });
+    };
+    named("TooManySensors").xml = sensorsWith(sensors);
     // One camera more than the robot's pixel budget allows.
     std::string cameras;
     for (int i = 0; i <= Tarn::CFenNeuralRobotIO::maxCameraPixels / Tarn::CFenCircularCamReader::maxPixelCount; ++i)
         cameras += "<camera x='1' y='0' height='1' orientation='0' fieldOfView='45' pixelCount='100000'/>";
-    cases.back().xml = sensorsWith(cameras);
+    named("ManyLargeCameras").xml = sensorsWith(cameras);
 
     // Every attribute of a sensor, given twice.
 
@@ -280,6 +295,23 @@ TEST(RobotFile, SensorsInFileOrderWithinEachKind)
           static_cast<const Fen::LocalInteraction*>(body.irSensors[1].get()),
           static_cast<const Fen::LocalInteraction*>(body.cameras[0].get())})
         EXPECT_EQ(std::count(body.localInteractions.begin(), body.localInteractions.end(), attached), 1);
+}
+
+TEST(RobotFile, InteractionsComeByDecreasingRadiusWithTiesInFileOrder)
+{
+    LoadedRobot loaded;
+    readRobot(loaded, robotWith(R"(<sensors>
+    <irsensor x="0" y="0" height="1" orientation="0" range="4"/>
+    <irsensor x="0" y="0" height="1" orientation="90" range="6"/>
+    <irsensor x="0" y="0" height="1" orientation="180" range="4"/>
+    <camera x="0" y="0" height="1" orientation="0" fieldOfView="30" pixelCount="5"/>
+  </sensors>)"));
+    const Fen::NeuralRobot& body = loaded.body;
+    const std::vector<const Fen::LocalInteraction*> expected{body.cameras[0].get(), body.irSensors[1].get(),
+                                                             body.irSensors[0].get(), body.irSensors[2].get()};
+    EXPECT_EQ(std::vector<const Fen::LocalInteraction*>(body.localInteractions.begin(),
+                                                        body.localInteractions.end()),
+              expected);
 }
 
 TEST(RobotFile, RereadingReplacesTheSensors)

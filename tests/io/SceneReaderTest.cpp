@@ -186,6 +186,33 @@ std::vector<FaultCase> sceneFaults()
         {"HugeMFewNumbers", Target::World,
          sceneWith("<object x='1' y='1'><polygone m='2147483647'>0 0</polygone></object>"), {},
          polygonLine("unable to parse the text")},
+
+        // Shapes the contact code cannot work with, and bodies the walls cannot hold.
+        {"ClockwiseTriangle", Target::World,
+         sceneWith("<object x='10' y='12.5'><polygone m='3'>0 0 0 1 1 0</polygone></object>"), {},
+         objectLine("polygone of the object at (10, 12.5) is not convex and counter-clockwise")},
+        {"ConcaveArrow", Target::World,
+         sceneWith("<object x='1' y='1' r='1'/><object x='20' y='20'>"
+                   "<polygone m='4'>0 0 4 -3 1 0 4 3</polygone></object>"), {},
+         objectLine("polygone of the object at (20, 20) is not convex and counter-clockwise")},
+        {"SegmentPolygon", Target::World,
+         sceneWith("<object x='5' y='5'><polygone m='2'>0 0 1 1</polygone></object>"), {},
+         objectLine("polygone of the object at (5, 5) is not convex and counter-clockwise")},
+        {"DiscWiderThanTheArenaIsHigh", Target::World,
+         "<world width='100' height='50' startX='12' startY='12'>"
+         "<object x='45' y='45' r='35' mass='4'/><object x='60' y='45' r='6'/></world>", {},
+         worldLine("object at (45, 45) does not fit in the arena")},
+        {"FixedBarLongerThanTheArena", Target::World,
+         sceneWith("<object x='25' y='20'><polygone m='4'>-26 -1 26 -1 26 1 -26 1</polygone></object>"), {},
+         worldLine("object at (25, 20) does not fit in the arena")},
+        {"DiscReachingThroughAWall", Target::World, sceneWith("<object x='1' y='1' r='1'/><object x='48' y='20' r='3'/>"),
+         {}, worldLine("object at (48, 20) is not inside the arena")},
+        {"PolygonBeyondTheTopWall", Target::World,
+         sceneWith("<object x='10' y='45'><polygone m='3'>0 0 1 0 0 1</polygone></object>"), {},
+         worldLine("object at (10, 45) is not inside the arena")},
+        {"MovableBarThatCouldTurnOutOfTheArena", Target::World,
+         sceneWith("<object x='25' y='20' mass='1'><polygone m='4'>-21 -1 21 -1 21 1 -21 1</polygone></object>"),
+         {}, worldLine("object at (25, 20) does not fit in the arena")},
     };
     // Every attribute of an obstacle, given twice.
     for (const char* attribute : {"x", "y", "r", "height", "color", "angle", "mass", "staticFrictionThreshold",
@@ -310,13 +337,13 @@ TEST(SceneFile, AttributeValuesConvertAsDecimalPrefixes)
 {
     ReadingWorld world;
     const CFenIOStruct io = readScene(
-        world, sceneWith("<object x=' 3.5e1' y='7;3' r='1e999' mass='heavy' angle='540' viscousFrictionTau=''"
+        world, sceneWith("<object x=' 3.5e1' y='7;3' r='2' height='1e999' mass='heavy' angle='540' viscousFrictionTau=''"
                      " staticFrictionThreshold='nan' viscousMomentFrictionTau='-inf'"
                      " collisionAngularFrictionFactor='0x10'/>"));
     ASSERT_TRUE(io.IsOk()) << io.GetErrorText();
     const Fen::PhysicalObject& disc = world.GetObject(0).GetPhysicalObject();
     EXPECT_EQ(disc.pos, (Fen::Point{35, 7}));
-    EXPECT_EQ(disc.r, std::numeric_limits<double>::max());
+    EXPECT_EQ(disc.height, std::numeric_limits<double>::max());
     EXPECT_EQ(disc.mass, 0);
     EXPECT_EQ(disc.angle, 540 * 3.141592653589793 / 180);
     EXPECT_EQ(disc.viscousFrictionTau, 0);

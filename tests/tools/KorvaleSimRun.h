@@ -38,9 +38,10 @@ inline std::string Quote(const std::string& text)
 // A fresh folder for one test's files that also runs the program there.
 class Folder : public TestSupport::TempFolder {
 public:
-    Result Run(const std::vector<std::string>& arguments) const
+    // shellPrefix runs first in the same shell (a ulimit, for instance).
+    Result Run(const std::vector<std::string>& arguments, const std::string& shellPrefix = "") const
     {
-        std::string command = Quote(std::string(KORVALE_BINARY_DIR) + "/tools/korvale-sim");
+        std::string command = shellPrefix + Quote(std::string(KORVALE_BINARY_DIR) + "/tools/korvale-sim");
         for (const std::string& argument : arguments)
             command += " " + Quote(argument);
         command += " >" + Quote(File("stdout.txt")) + " 2>" + Quote(File("stderr.txt")) + " </dev/null";

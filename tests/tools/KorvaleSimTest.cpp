@@ -47,6 +47,10 @@ TEST_F(KorvaleSim, UsageErrorsExitWithTwoAndOneLineOfHint)
         {"--scene", Example("Default.xml"), "--steps", "-1"},
         {"--scene", Example("Default.xml"), "--seconds", "abc"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--dt", "0"},
+        {"--scene", Example("Default.xml"), "--steps", "600", "--dt", "1e308"},
+        {"--scene", Example("Default.xml"), "--seconds", "10", "--dt", "1e308"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--dt", "1.0001"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--dt", "0.0009"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--control", "joystick", "--robot", "r.xml"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--trace", "t.csv"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--scene", Example("Rooms.xml")},
@@ -124,17 +128,43 @@ TEST_F(KorvaleSim, LogWithoutRobot)
     EXPECT_EQ(result.err, "Error in CKorvaleScene: robot is not loaded\n");
 }
 
-TEST_F(KorvaleSim, LogOverAnExistingFileKeepsTheBlankLineBetweenReports)
+TEST_F(KorvaleSim, LogOverAnExistingFileShowsOneFaultALine)
 {
     const std::string log = folder.Write("run.log", "keep\n");
-    const Result result =
-        folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--log", log, "--steps", "1"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error in CLog: log file already exists\n"
-                          "Error in CLog: log file is not created yet\n"
-                          "\n"
-                          "Error in CKorvaleScene: unable to start log\n");
+    for (const std::string& existing : {log, std::string("/dev/full")}) {
+        const Result result = folder.Run(
+            {"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--log", existing, "--steps", "1"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "Error in CLog: log file already exists\n"
+                              "Error in CLog: log file is not created yet\n"
+                              "Error in CKorvaleScene: unable to start log\n");
+    }
     EXPECT_EQ(ReadFile(log), "keep\n");
+}
+
+TEST_F(KorvaleSim, LogThatReachesTheFileSizeLimitEndsTheRunWithItsMessage)
+{
+    // 2048 bytes hold about 23 records of this robot; ten seconds would make
+    // 99. The limit is the shell's, so the program gets the signal such a
+    // write raises as any user's program would.
+    const std::string log = folder.File("run.log");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      Example("AvoidObstacles.xml"), "--log", log, "--seconds", "10"},
+                                     "ulimit -f 4;");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error in CLog: unable to write log file\n");
+    const std::string text = ReadFile(log);
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n') << "only whole records stay";
+    std::istringstream lines(text);
+    std::size_t records = 0;
+    for (std::string line; std::getline(lines, line); ++records)
+        EXPECT_EQ(std::count(line.begin(), line.end(), ' '), 8 + 4) << "record " << records << ": " << line;
+    EXPECT_GT(records, 10u);
+    EXPECT_LT(records, 99u);
+    // The run stopped there: the summary tells how far it got.
+    EXPECT_EQ(result.out.rfind("simulated ", 0), 0u) << result.out;
+    EXPECT_EQ(result.out.find("simulated 10.000 s"), std::string::npos) << result.out;
 }
 
 TEST_F(KorvaleSim, TraceThatCannotBeWritten)
@@ -216,6 +246,17 @@ TEST_F(KorvaleSim, EveryWayOfFindingPairsGivesTheSameRunInACrowdedArena)
         ASSERT_GT(all.size(), 1000u) << network;
         EXPECT_EQ(run("broad", network, steps, dt), all) << network;
         EXPECT_EQ(run("auto", network, steps, dt), all) << network;
+    }
+}
+
+TEST_F(KorvaleSim, FrameTimesAtBothEndsOfTheWorldsStepsAreTakenAsGiven)
+{
+    for (const char* dt : {"1", "0.001"}) {
+        const std::string trace = folder.File(std::string("run") + dt + ".csv");
+        const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--dt",
+                                          dt, "--steps", "3", "--trace", trace});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(Trace::Read(trace).Value(2, "time"), 3 * std::stod(dt)) << dt;
     }
 }
 
