@@ -38,9 +38,9 @@ inline bool frontClear(double front0, double front1, double front7) { return fro
 struct BodySpec {
     Fen::Point pos;
     double angle = 0;
-    double r = 0;            // a disc's radius; a polygon's size
-    int vertices = 0;        // 0 for a disc
-    double mass = -1;        // negative: fixed
+    double r = 0; // a disc's radius; a polygon's size
+    int vertices = 0; // 0 for a disc
+    double mass = -1; // negative: fixed
     Fen::Color color;
 };
 
@@ -49,8 +49,8 @@ inline Fen::Polygone regularPolygon(int vertices, double size)
 {
     Fen::Polygone polygon;
     for (int k = 0; k < vertices; ++k)
-        polygon.push_back(Fen::Point{size * std::cos(2 * Fen::pi * k / vertices),
-                                     size * std::sin(2 * Fen::pi * k / vertices)});
+        polygon.push_back(
+            Fen::Point{size * std::cos(2 * Fen::pi * k / vertices), size * std::sin(2 * Fen::pi * k / vertices)});
     return polygon;
 }
 

@@ -111,7 +111,8 @@ public:
         const double reach = Bench::arenaSize * 1.5;
         for (int k = 0; k < Bench::pixelCount; ++k) {
             const double a = heading - Bench::halfView + k * (2 * Bench::halfView / (Bench::pixelCount - 1));
-            const b2Vec2 to(p.x + static_cast<float>(reach * std::cos(a)), p.y + static_cast<float>(reach * std::sin(a)));
+            const b2Vec2 to(p.x + static_cast<float>(reach * std::cos(a)),
+                            p.y + static_cast<float>(reach * std::sin(a)));
             castRay(p, to);
             image[k] = hit == nullptr ? -1 : static_cast<int>(hit->GetUserData().pointer);
         }
@@ -119,7 +120,8 @@ public:
         const double left = forward ? Bench::robotSpeed : 0;
         const double right = Bench::robotSpeed;
         const double v = (left + right) / 2;
-        robot->SetLinearVelocity(b2Vec2(static_cast<float>(v * std::cos(heading)), static_cast<float>(v * std::sin(heading))));
+        robot->SetLinearVelocity(
+            b2Vec2(static_cast<float>(v * std::cos(heading)), static_cast<float>(v * std::sin(heading))));
         robot->SetAngularVelocity(static_cast<float>((right - left) / Bench::wheelDistance));
         world.Step(static_cast<float>(Bench::stepTime), 8, 3);
     }
@@ -164,7 +166,8 @@ void Peer(benchmark::State& state, int count, bool sleeping)
     state.SetItemsProcessed(state.iterations());
 }
 
-// Keeps the best rate of each benchmark (over repetitions) for the table.
+// Steps per second of each benchmark by processor time: the median over
+// repetitions when there are several, otherwise the one run's.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> rates;
@@ -173,11 +176,14 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.cpu_accumulated_time <= 0)
+            if (run.error_occurred)
                 continue;
-            const double rate = static_cast<double>(run.iterations) / run.cpu_accumulated_time;
-            double& best = rates[run.benchmark_name()];
-            best = std::max(best, rate);
+            const auto found = run.counters.find("items_per_second");
+            if (found == run.counters.end())
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && !rates.count(run.run_name.str())))
+                rates[run.run_name.str()] = found->second.value;
         }
     }
 };

@@ -78,7 +78,7 @@ void BodyGrid::remove(std::uint32_t body)
 bool BodyGrid::holds(const Box& box) const
 {
     return box.minX >= originX && box.minY >= originY && box.maxX <= originX + columnCount * size
-           && box.maxY <= originY + rowCount * size;
+        && box.maxY <= originY + rowCount * size;
 }
 
 } // namespace Fen

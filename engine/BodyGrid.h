@@ -82,8 +82,8 @@ private:
     int rowCount = 1;
     std::vector<std::int32_t> heads; // per cell, first node or -1
     std::vector<Node> nodes;
-    std::int32_t freeNodes = -1;     // chained through next
-    std::vector<Range> ranges;       // per body, the cells it is listed in
+    std::int32_t freeNodes = -1; // chained through next
+    std::vector<Range> ranges; // per body, the cells it is listed in
 };
 
 } // namespace Fen

@@ -103,7 +103,7 @@ bool finite(std::uint64_t bits) { return (bits & 0x7ff0000000000000u) != 0x7ff00
 bool atRest(const PhysicalObject& body, bool walls, double width, double height)
 {
     const std::uint64_t motion = bitsOf(body.speed.x) | bitsOf(body.speed.y) | bitsOf(body.angSpeed)
-                                 | bitsOf(body.collisionShift.x) | bitsOf(body.collisionShift.y);
+        | bitsOf(body.collisionShift.x) | bitsOf(body.collisionShift.y);
     const std::uint64_t angle = bitsOf(body.angle);
     if (motion != 0 || !finite(angle) || angle == bitsOf(-0.0) || !finite(bitsOf(body.viscousFrictionTau))
         || !finite(bitsOf(body.viscousMomentFrictionTau)))
@@ -259,7 +259,7 @@ bool BroadPhase::prepare(World& world, double dt)
         const Vector off = p - spot.centre;
         // A resting body gives back a margin it grew while it moved.
         const bool stays = sameShape && movable == spot.movable && off.norm2() <= spot.room2
-                           && !((state & resting) && spot.shrinkable);
+            && !((state & resting) && spot.shrinkable);
         spot.at = p;
         spot.r = r;
         if (!stays) {
@@ -474,8 +474,8 @@ constexpr std::uint64_t none = std::numeric_limits<std::uint64_t>::max();
 
 std::uint64_t nextAfter(std::span<const std::uint32_t> list, std::uint64_t last)
 {
-    const auto it = last == none ? list.begin()
-                                 : std::upper_bound(list.begin(), list.end(), static_cast<std::uint32_t>(last));
+    const auto it =
+        last == none ? list.begin() : std::upper_bound(list.begin(), list.end(), static_cast<std::uint32_t>(last));
     return it == list.end() ? none : *it;
 }
 
@@ -567,8 +567,7 @@ bool BroadPhase::eventsAsCallee(World& world, double dt, std::uint32_t i)
             version = pairs.version();
             partners = pairs.partners(i);
             notes = pairs.notes(i);
-            k = std::upper_bound(partners.begin(), partners.end(), static_cast<std::uint32_t>(last))
-                - partners.begin();
+            k = std::upper_bound(partners.begin(), partners.end(), static_cast<std::uint32_t>(last)) - partners.begin();
         }
         std::uint64_t next = k < partners.size() ? partners[k] : none;
         for (std::uint32_t m = marks[i]; m != 0; m &= m - 1) {
@@ -790,7 +789,7 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
     const int columns = grid.columns();
     const int rows = grid.rows();
     const bool inside = eye.x >= grid.left() && eye.y >= grid.bottom() && eye.x <= grid.left() + columns * s
-                        && eye.y <= grid.bottom() + rows * s;
+        && eye.y <= grid.bottom() + rows * s;
     const int cx = grid.column(eye.x);
     const int cy = grid.row(eye.y);
     const int rings = std::max(std::max(cx, columns - 1 - cx), std::max(cy, rows - 1 - cy));

@@ -29,10 +29,10 @@ private:
     // Per body, by its index in the world's list.
     // What the pre-pass reads of a body's record, in one cache line.
     struct alignas(64) Spot {
-        Point at;           // position when the pair phase starts
-        double r = 0;       // radius then (and when it was placed)
-        Point centre;       // the fat circle: the body's circle grown by a margin
-        double room2 = 0;   // squared distance it may move and stay inside
+        Point at; // position when the pair phase starts
+        double r = 0; // radius then (and when it was placed)
+        Point centre; // the fat circle: the body's circle grown by a margin
+        double room2 = 0; // squared distance it may move and stay inside
         // The first step since which its position, radius and polygon have
         // been the same at the start of every step.
         std::uint32_t sameSince = 0;
@@ -52,9 +52,9 @@ private:
     };
     enum Flag : std::uint8_t {
         isRobot = 1,
-        resting = 2,   // its own operations of this step change nothing
-        moved = 4,     // a contact moved it during the pair phase
-        touched = 8,   // a contact changed it during the pair phase
+        resting = 2, // its own operations of this step change nothing
+        moved = 4, // a contact moved it during the pair phase
+        touched = 8, // a contact changed it during the pair phase
         captured = 16, // seenAt holds where the camera saw it
     };
     struct RobotInfo {
@@ -96,35 +96,35 @@ private:
     bool cull(const CircularCam& camera, std::uint32_t i) const;
     void finishStep(World& world, double dt);
 
-    bool known = false;                 // the state below matches the world's list
+    bool known = false; // the state below matches the world's list
     std::vector<PhysicalObject*> listed;
     bool duplicates = false;
     double width = 0;
     double height = 0;
-    bool pairOrder = true;              // the world's flag for this step
-    double reach = 0;                   // bound of every coordinate the step handles
-    double absoluteSlack = 0;           // far above the rounding of such coordinates
-    double cell = 1;                    // the grid's cell size
-    bool exhaustive = false;            // a body left the bounds: make every event from here
-    std::uint32_t stepNumber = 0;       // counts this object's steps, from 1
+    bool pairOrder = true; // the world's flag for this step
+    double reach = 0; // bound of every coordinate the step handles
+    double absoluteSlack = 0; // far above the rounding of such coordinates
+    double cell = 1; // the grid's cell size
+    bool exhaustive = false; // a body left the bounds: make every event from here
+    std::uint32_t stepNumber = 0; // counts this object's steps, from 1
 
     std::vector<Spot> spots;
     std::vector<Proxy> proxies;
     std::vector<std::uint8_t> flags;
-    std::vector<std::uint32_t> marks;   // per body, a bit per robot whose sensors may see it
+    std::vector<std::uint32_t> marks; // per body, a bit per robot whose sensors may see it
     std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or marked
     std::vector<Point> seenAt;
-    std::vector<std::uint32_t> stamps;  // for visiting each body once per query
+    std::vector<std::uint32_t> stamps; // for visiting each body once per query
     std::uint32_t stamp = 0;
-    std::vector<std::uint32_t> dirty;   // to place again before the pair phase
+    std::vector<std::uint32_t> dirty; // to place again before the pair phase
     std::vector<std::uint32_t> oneByOne; // drawn one by one by the camera
-    std::vector<double> radii;          // scratch for choosing the cell size
+    std::vector<double> radii; // scratch for choosing the cell size
 
     BodyGrid grid;
     PairLists pairs;
     std::vector<RobotInfo> robots;
     std::size_t robotCount = 0;
-    std::size_t cameraRobot = 0;        // the robot with cameras, or robotCount
+    std::size_t cameraRobot = 0; // the robot with cameras, or robotCount
 };
 
 } // namespace Fen

@@ -67,7 +67,7 @@ void CircularCam::init()
     const double turns = heading / (2 * pi) + 4;
     angleSlack = 4 * turns * (std::nextafter(heading, farthest) - heading) + 1e-13;
     cullsByView = pixelCount() >= 2 && fieldOfView > 0 && fieldOfView <= 1.5 && std::isfinite(absOrientation)
-                  && angleSlack < 1e-6;
+        && angleSlack < 1e-6;
     halfSin = std::sin(fieldOfView);
     halfCos = std::cos(fieldOfView);
 }

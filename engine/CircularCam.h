@@ -61,7 +61,7 @@ public:
     struct ViewCone {
         bool culls = false; // false: every circle may show
         Point apex;
-        double toViewCos = 1;  // rotation into camera axes
+        double toViewCos = 1; // rotation into camera axes
         double toViewSin = 0;
         double halfCos = 0;
         double halfSin = 0;

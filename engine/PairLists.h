@@ -54,7 +54,7 @@ private:
     std::vector<std::uint32_t> spareNotes;
     std::vector<Slice> slices;
     std::vector<std::uint64_t> occupancy;
-    std::size_t used = 0;             // end of the last slice in the pool
+    std::size_t used = 0; // end of the last slice in the pool
     std::uint64_t edits = 0;
 };
 

@@ -84,7 +84,6 @@ public:
     void applyContactFriction(const Vector& n);
     void collideWithStatic(const Vector& normalX, const Vector& normalY, const Vector& shift);
     void collideWithObject(PhysicalObject& that, const Point& point, const Vector& shift);
-
 };
 
 } // namespace Fen

@@ -6,8 +6,7 @@
 
 namespace Fen {
 
-World::World(double width_, double height_)
-    : width(width_), height(height_), broadPhase(std::make_unique<BroadPhase>())
+World::World(double width_, double height_) : width(width_), height(height_), broadPhase(std::make_unique<BroadPhase>())
 {
 }
 
@@ -33,7 +32,7 @@ void World::removeObject(PhysicalObject* object)
 void World::step(double dt)
 {
     const bool broad = pairSearch == PairSearch::broadPhase
-                       || (pairSearch == PairSearch::automatic && objects.size() >= broadPhaseFrom);
+        || (pairSearch == PairSearch::automatic && objects.size() >= broadPhaseFrom);
     broadLastStep = broad && broadPhase->step(*this, dt);
     if (broadLastStep)
         return;

@@ -14,7 +14,7 @@ class PhysicalObject;
 // result to the bit; the all-pairs loop is the plain statement of it, the
 // broad phase skips pairs that cannot interact (BroadPhase.cpp says why).
 enum class PairSearch {
-    automatic,  // the broad phase from broadPhaseFrom bodies on
+    automatic, // the broad phase from broadPhaseFrom bodies on
     allPairs,
     broadPhase,
 };

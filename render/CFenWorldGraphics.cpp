@@ -125,7 +125,7 @@ public:
     bool MayCover(const double (&x)[3], const double (&y)[3], double error) const
     {
         return CentreWithin(std::min({x[0], x[1], x[2]}) - error, std::max({x[0], x[1], x[2]}) + error, columns)
-               && CentreWithin(std::min({y[0], y[1], y[2]}) - error, std::max({y[0], y[1], y[2]}) + error, rows);
+            && CentreWithin(std::min({y[0], y[1], y[2]}) - error, std::max({y[0], y[1], y[2]}) + error, rows);
     }
 
     // Whether anything inside the world box may cover a pixel: an upright
@@ -227,7 +227,8 @@ void CFenWorldGraphics::DrawObjectsInOneList()
             bottom -= r;
             top += r;
         }
-        const double slack = 1e-6 * (1 + std::max({std::fabs(left), std::fabs(right), std::fabs(bottom), std::fabs(top)}));
+        const double slack =
+            1e-6 * (1 + std::max({std::fabs(left), std::fabs(right), std::fabs(bottom), std::fabs(top)}));
         left -= slack;
         right += slack;
         bottom -= slack;

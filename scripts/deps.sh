@@ -10,6 +10,7 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   xvfb xdotool imagemagick x11-apps locales python3
   python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-pytest
+  libbox2d-dev
 )
 
 missing=()

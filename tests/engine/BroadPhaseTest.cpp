@@ -256,7 +256,10 @@ TEST(BroadPhase, ChangesBetweenStepsAreSeen)
         case 80: other.r *= 3; break;
         case 120: some.mass = -some.mass - 1; break;
         case 160: other.setBoundingSurface({{-2, -1}, {2, -1}, {2, 1}, {-2, 1}}); break;
-        case 200: some.speed = Vector{30, -20}; some.angSpeed = 4; break;
+        case 200:
+            some.speed = Vector{30, -20};
+            some.angSpeed = 4;
+            break;
         case 240: other.collisionShift = Vector{0.5, 0.25}; break;
         case 280: some.height = 0.1; break;
         case 320: scene.world.width *= 1.5; break;
@@ -265,7 +268,10 @@ TEST(BroadPhase, ChangesBetweenStepsAreSeen)
         case 400: objects.erase(objects.begin() + 3); break;
         case 440: objects.push_back(objects.front()); break; // twice: not for the broad phase
         case 480: objects.pop_back(); break;
-        case 520: some.angle = -0.0; some.pos.x = -0.0; break;
+        case 520:
+            some.angle = -0.0;
+            some.pos.x = -0.0;
+            break;
         // Infinite friction time makes the speed, then the position, NaN.
         case 600: other.viscousFrictionTau = std::numeric_limits<double>::infinity(); break;
         default: break;

@@ -108,16 +108,15 @@ private:
             const unsigned rays = dice.chance(0.2) ? 3 : 1;
             std::vector<Fen::SensorResponseFunctor*> functors(rays, model);
             auto s = std::make_unique<Fen::IRSensor>(rays, functors.data());
-            s->setup(robot->r * std::cos(a), robot->r * std::sin(a), dice.between(0.2, 0.9), a,
-                     dice.between(2, 8), dice.between(0, 0.3));
+            s->setup(robot->r * std::cos(a), robot->r * std::sin(a), dice.between(0.2, 0.9), a, dice.between(2, 8),
+                     dice.between(0, 0.3));
             s->setOwner(robot);
             robot->irSensors.push_back(std::move(s));
             robot->addLocalInteraction(robot->irSensors.back().get());
         }
         if (withCamera) {
             auto camera = std::make_unique<Fen::CircularCam>();
-            camera->setup(robot->r * 0.8, 0, 0.5, dice.between(-0.3, 0.3), dice.between(0.3, 1.4),
-                          20 + dice.below(60));
+            camera->setup(robot->r * 0.8, 0, 0.5, dice.between(-0.3, 0.3), dice.between(0.3, 1.4), 20 + dice.below(60));
             camera->setOwner(robot);
             robot->cameras.push_back(std::move(camera));
             robot->addLocalInteraction(robot->cameras.back().get());

@@ -233,15 +233,15 @@ TEST_F(KorvaleSim, EveryWayOfFindingPairsGivesTheSameRunInACrowdedArena)
     const auto run = [this](const std::string& pairs, const std::string& network, const std::string& steps,
                             const std::string& dt) {
         const std::string name = pairs + "-" + network;
-        const Result result = folder.Run({"--scene", Example("Crowded1000.xml"), "--robot", Example("Robot.xml"),
-                                          "--network", Example(network), "--steps", steps, "--dt", dt, "--pairs",
-                                          pairs, "--trace", folder.File(name + ".csv"), "--log",
-                                          folder.File(name + ".log"), "--quiet"});
+        const Result result =
+            folder.Run({"--scene", Example("Crowded1000.xml"), "--robot", Example("Robot.xml"), "--network",
+                        Example(network), "--steps", steps, "--dt", dt, "--pairs", pairs, "--trace",
+                        folder.File(name + ".csv"), "--log", folder.File(name + ".log"), "--quiet"});
         EXPECT_EQ(result.status, 0) << result.err;
         return ReadFile(folder.File(name + ".csv")) + ReadFile(folder.File(name + ".log"));
     };
-    for (const auto& [network, steps, dt] : {std::tuple{"AvoidObstacles.xml", "400", "0.0166667"},
-                                             std::tuple{"DriveForward.xml", "300", "0.05"}}) {
+    for (const auto& [network, steps, dt] :
+         {std::tuple{"AvoidObstacles.xml", "400", "0.0166667"}, std::tuple{"DriveForward.xml", "300", "0.05"}}) {
         const std::string all = run("all", network, steps, dt);
         ASSERT_GT(all.size(), 1000u) << network;
         EXPECT_EQ(run("broad", network, steps, dt), all) << network;
