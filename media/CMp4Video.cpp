@@ -1,4 +1,4 @@
-#include "media/Mp4Video.h"
+#include "media/CMp4Video.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,9 +11,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "media/NewFile.h"
+#include "media/CNewFile.h"
 
-namespace Korvale::Media {
+namespace Tarn {
 
 namespace {
 
@@ -30,7 +30,7 @@ std::string AvText(int code)
 // system is seen with its errno and nothing else opens the file.
 int WriteBytes(void* opaque, std::uint8_t* bytes, int size)
 {
-    auto* file = static_cast<NewFile*>(opaque);
+    auto* file = static_cast<CNewFile*>(opaque);
     if (!file->Write(bytes, static_cast<std::size_t>(size)))
         return AVERROR(file->ErrorNumber());
     return size;
@@ -38,7 +38,7 @@ int WriteBytes(void* opaque, std::uint8_t* bytes, int size)
 
 std::int64_t SeekBytes(void* opaque, std::int64_t offset, int whence)
 {
-    auto* file = static_cast<NewFile*>(opaque);
+    auto* file = static_cast<CNewFile*>(opaque);
     if (whence & AVSEEK_SIZE)
         return AVERROR(ENOSYS);
     const std::int64_t position = file->Seek(offset, whence & ~AVSEEK_FORCE);
@@ -47,7 +47,7 @@ std::int64_t SeekBytes(void* opaque, std::int64_t offset, int whence)
 
 } // namespace
 
-struct Mp4Video::Codec {
+struct CMp4Video::Codec {
     AVFormatContext* format = nullptr;
     AVIOContext* io = nullptr;
     const AVCodec* h264 = nullptr;
@@ -75,9 +75,10 @@ struct Mp4Video::Codec {
     }
 };
 
-std::unique_ptr<Mp4Video> Mp4Video::Create(std::unique_ptr<NewFile> file, const Settings& settings, std::string* error)
+std::unique_ptr<CMp4Video> CMp4Video::Create(std::unique_ptr<CNewFile> file, const Settings& settings,
+                                             std::string* error)
 {
-    std::unique_ptr<Mp4Video> video(new Mp4Video(std::move(file), settings));
+    std::unique_ptr<CMp4Video> video(new CMp4Video(std::move(file), settings));
     if (!video->Start()) {
         if (error != nullptr)
             *error = video->error;
@@ -86,20 +87,20 @@ std::unique_ptr<Mp4Video> Mp4Video::Create(std::unique_ptr<NewFile> file, const 
     return video;
 }
 
-Mp4Video::Mp4Video(std::unique_ptr<NewFile> file_, const Settings& settings_)
+CMp4Video::CMp4Video(std::unique_ptr<CNewFile> file_, const Settings& settings_)
     : file(std::move(file_)), settings(settings_), codec(std::make_unique<Codec>())
 {
 }
 
-Mp4Video::~Mp4Video()
+CMp4Video::~CMp4Video()
 {
     if (!finished)
         Abandon();
 }
 
-const std::string& Mp4Video::Path() const { return file->Path(); }
+const std::string& CMp4Video::Path() const { return file->Path(); }
 
-bool Mp4Video::Fail(const std::string& what, int code)
+bool CMp4Video::Fail(const std::string& what, int code)
 {
     failed = true;
     // The system's own reason when the file refused the bytes.
@@ -110,7 +111,7 @@ bool Mp4Video::Fail(const std::string& what, int code)
     return false;
 }
 
-bool Mp4Video::Start()
+bool CMp4Video::Start()
 {
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 != 0 || settings.height % 2 != 0)
         return Fail("the film needs an even width and height", 0);
@@ -193,8 +194,8 @@ bool Mp4Video::Start()
     if (c.scaler == nullptr)
         return Fail("no colour conversion for the film", 0);
     // Full-range RGB in, studio-range BT.709 out, as the stream says.
-    sws_setColorspaceDetails(c.scaler, sws_getCoefficients(SWS_CS_ITU709), 1, sws_getCoefficients(SWS_CS_ITU709), 0,
-                             0, 1 << 16, 1 << 16);
+    sws_setColorspaceDetails(c.scaler, sws_getCoefficients(SWS_CS_ITU709), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                             1 << 16, 1 << 16);
     c.frame->format = AV_PIX_FMT_YUV420P;
     c.frame->width = settings.width;
     c.frame->height = settings.height;
@@ -206,12 +207,12 @@ bool Mp4Video::Start()
     return true;
 }
 
-bool Mp4Video::AddFrame(const Tarn::RgbImage& image)
+bool CMp4Video::AddFrame(const RgbImage& image)
 {
     if (failed || finished)
         return false;
-    if (image.width != settings.width || image.height != settings.height ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
+    if (image.width != settings.width || image.height != settings.height
+        || image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
         return Fail("a frame of the wrong size", 0);
     Codec& c = *codec;
     const int result = av_frame_make_writable(c.frame);
@@ -224,7 +225,7 @@ bool Mp4Video::AddFrame(const Tarn::RgbImage& image)
     return Encode(false);
 }
 
-bool Mp4Video::Encode(bool last)
+bool CMp4Video::Encode(bool last)
 {
     Codec& c = *codec;
     int result = avcodec_send_frame(c.encoder, last ? nullptr : c.frame);
@@ -255,7 +256,7 @@ bool Mp4Video::Encode(bool last)
 
 // Hands the buffered bytes to the file now, so that a failure shows at the
 // frame that met it.
-bool Mp4Video::Flush()
+bool CMp4Video::Flush()
 {
     avio_flush(codec->io);
     if (codec->io->error < 0)
@@ -263,7 +264,7 @@ bool Mp4Video::Flush()
     return true;
 }
 
-bool Mp4Video::Finish()
+bool CMp4Video::Finish()
 {
     if (failed || finished)
         return false;
@@ -280,7 +281,7 @@ bool Mp4Video::Finish()
     return true;
 }
 
-void Mp4Video::Abandon()
+void CMp4Video::Abandon()
 {
     // The header and the first frame's fragment are complete only once the
     // next packet started a new fragment.
@@ -289,4 +290,4 @@ void Mp4Video::Abandon()
     finished = true;
 }
 
-} // namespace Korvale::Media
+} // namespace Tarn

@@ -5,9 +5,9 @@
 
 #include "base/RgbImage.h"
 
-namespace Korvale::Media {
+namespace Tarn {
 
-class NewFile;
+class CNewFile;
 
 // A film written frame by frame into an MP4 file that common players open:
 // H.264 in 4:2:0 (yuv420p) with BT.709 colours, every frame shown for
@@ -17,26 +17,26 @@ class NewFile;
 //
 // Failures are one-line reasons in Error(); after the first one the film
 // takes no more frames.
-class Mp4Video {
+class CMp4Video {
 public:
     struct Settings {
-        int width = 0;  // even
+        int width = 0; // even
         int height = 0; // even
         int framesPerSecond = 30;
     };
 
     // Takes over the new file. None, with the reason in `error`, if the
     // encoder or the file cannot be started.
-    static std::unique_ptr<Mp4Video> Create(std::unique_ptr<NewFile> file, const Settings& settings,
-                                            std::string* error);
+    static std::unique_ptr<CMp4Video> Create(std::unique_ptr<CNewFile> file, const Settings& settings,
+                                             std::string* error);
     // A film that was not finished keeps the frames that reached the file; a
     // file that holds none goes away.
-    ~Mp4Video();
-    Mp4Video(const Mp4Video&) = delete;
-    Mp4Video& operator=(const Mp4Video&) = delete;
+    ~CMp4Video();
+    CMp4Video(const CMp4Video&) = delete;
+    CMp4Video& operator=(const CMp4Video&) = delete;
 
     // Adds the next frame, of the film's size.
-    bool AddFrame(const Tarn::RgbImage& image);
+    bool AddFrame(const RgbImage& image);
     // Encodes what the encoder still holds and ends the file.
     bool Finish();
 
@@ -47,14 +47,14 @@ public:
 private:
     struct Codec;
 
-    Mp4Video(std::unique_ptr<NewFile> file, const Settings& settings);
+    CMp4Video(std::unique_ptr<CNewFile> file, const Settings& settings);
     bool Start();
     bool Encode(bool last);
     bool Flush();
     bool Fail(const std::string& what, int code);
     void Abandon();
 
-    std::unique_ptr<NewFile> file;
+    std::unique_ptr<CNewFile> file;
     Settings settings;
     std::unique_ptr<Codec> codec;
     std::int64_t frames = 0;
@@ -64,4 +64,4 @@ private:
     std::string error;
 };
 
-} // namespace Korvale::Media
+} // namespace Tarn
