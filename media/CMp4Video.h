@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/RgbImage.h"
+#include "media/IMp4Encoder.h"
 
 namespace Tarn {
 
@@ -16,7 +17,8 @@ class CNewFile;
 // leaves it playable up to the last frame that reached the disk.
 //
 // Failures are one-line reasons in Error(); after the first one the film
-// takes no more frames.
+// takes no more frames. The encoding itself is FFmpeg's, in a module loaded
+// with the first film (IMp4Encoder).
 class CMp4Video {
 public:
     struct Settings {
@@ -45,20 +47,13 @@ public:
     const std::string& Path() const;
 
 private:
-    struct Codec;
-
     CMp4Video(std::unique_ptr<CNewFile> file, const Settings& settings);
-    bool Start();
-    bool Encode(bool last);
-    bool Flush();
-    bool Fail(const std::string& what, int code);
-    void Abandon();
+    bool Fail(const std::string& reason);
 
     std::unique_ptr<CNewFile> file;
     Settings settings;
-    std::unique_ptr<Codec> codec;
+    std::unique_ptr<IMp4Encoder> encoder; // goes before the file it writes
     std::int64_t frames = 0;
-    std::int64_t packetsOnDisk = 0; // encoded frames handed to the file
     bool failed = false;
     bool finished = false;
     std::string error;

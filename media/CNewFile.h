@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "media/IOutputFile.h"
+
 namespace Tarn {
 
 // A file that this program creates for its own output. It never replaces a
@@ -11,7 +13,7 @@ namespace Tarn {
 // step with the creation. Unless it is kept, the file goes away again with
 // this object, so that output that could not be finished leaves nothing
 // half written behind. Failures are reported as errno values.
-class CNewFile {
+class CNewFile : public IOutputFile {
 public:
     // None, with the errno in `errorNumber` (EEXIST when the name is taken).
     static std::unique_ptr<CNewFile> Create(const std::string& path, int* errorNumber);
@@ -20,14 +22,13 @@ public:
     // errno, when the folder takes no new file.
     static std::unique_ptr<CNewFile> CreateNumbered(const std::string& folder, const std::string& prefix,
                                                     const std::string& suffix, int* errorNumber);
-    ~CNewFile();
+    ~CNewFile() override;
     CNewFile(const CNewFile&) = delete;
     CNewFile& operator=(const CNewFile&) = delete;
 
-    // Writes all bytes at the current position, or fails with the errno.
-    bool Write(const void* data, std::size_t size);
-    // Moves the position as lseek does; -1 on failure.
-    std::int64_t Seek(std::int64_t offset, int whence);
+    bool Write(const void* data, std::size_t size) override;
+    std::int64_t Seek(std::int64_t offset, int whence) override;
+    int ErrorNumber() const override { return errorNumber; }
     // Closes the file and keeps it; false (with the errno) if the system
     // reports that what was written did not reach it.
     bool Keep();
@@ -42,7 +43,6 @@ public:
     }
 
     const std::string& Path() const { return path; }
-    int ErrorNumber() const { return errorNumber; }
 
 private:
     CNewFile(int descriptor, std::string path) : descriptor(descriptor), path(std::move(path)) {}
