@@ -17,8 +17,7 @@ Tarn::DeviceResult CD3DDeviceSubject::FanOut(F&& call)
 {
     bool anyFailed = false;
     observers.ForEach([&](Tarn::ID3DDeviceObserver& o) {
-        // A positive code counts as a failure too.
-        if (call(o) != Tarn::DeviceOk)
+        if (Tarn::Failed(call(o)))
             anyFailed = true;
     });
     return anyFailed ? Tarn::DeviceFail : Tarn::DeviceOk;

@@ -5,6 +5,7 @@
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
+#include "render/WorldView.h"
 
 #include <iomanip>
 #include <locale>
@@ -13,7 +14,6 @@
 namespace Korvale {
 
 namespace {
-constexpr std::uint32_t WorldViewColor = 0x000000AA;
 constexpr float CameraStep = 20.0f;
 }
 
@@ -82,11 +82,7 @@ void CKorvale::FollowRobot(float elapsed)
 
 void CKorvale::RenderWorld()
 {
-    if (Tarn::Failed(viewport.Begin()))
-        return;
-    viewport.Clear(WorldViewColor);
-    scene.Draw();
-    viewport.End();
+    Tarn::DrawWorldView(viewport, [this] { scene.Draw(); });
 }
 
 void CKorvale::ResetZoom()

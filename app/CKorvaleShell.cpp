@@ -4,10 +4,12 @@
 #include "app/KorvaleLayout.h"
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
+#include "app/Screenshot.h"
 #include "base/WindowMessages.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"
+#include "render/ReadPicture.h"
 
 #include <cstdio>
 
@@ -33,6 +35,7 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     callbacks.keyboard = [this](std::uint8_t key, bool down, bool alt) { OnKeyboard(key, down, alt); };
     callbacks.frameRender = [this](double time, float elapsed) { OnFrameRender(time, elapsed); };
     callbacks.frameMove = [this](double time, float elapsed) { OnFrameMove(time, elapsed); };
+    callbacks.frameDrawn = [this] { OnFrameDrawn(); };
     callbacks.notice = [this](const std::string& text) { commandHost.ShowInfo(text); };
     framework.SetCallbacks(std::move(callbacks));
 
@@ -52,25 +55,26 @@ CKorvaleShell::~CKorvaleShell()
     framework.SetCallbacks({});
 }
 
-Host::Result CKorvaleShell::OnCreateDevice()
+Tarn::DeviceResult CKorvaleShell::OnCreateDevice()
 {
     std::string error;
     device = Tarn::CGLDevice::Create(1, 1, &error);
     if (!device) {
         std::fprintf(stderr, "korvale: the OpenGL device could not be made: %s\n", error.c_str());
-        return Host::GeneralFailure;
+        return Tarn::DeviceFail;
     }
     return app.deviceSubject.OnCreateDevice(device.get());
 }
 
-Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
+Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
 {
     if (!device)
-        return Host::GeneralFailure;
+        return Tarn::DeviceFail;
     device->SetBackBufferSize(static_cast<std::uint32_t>(buffer.width), static_cast<std::uint32_t>(buffer.height));
     if (const Tarn::DeviceResult result = app.deviceSubject.OnResetDevice(); Tarn::Failed(result))
         return result;
-    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::CullMode, Tarn::CullNone); Tarn::Failed(result))
+    if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::CullMode, Tarn::CullNone);
+        Tarn::Failed(result))
         return result;
     if (const Tarn::DeviceResult result = device->SetRenderState(Tarn::RenderState::Lighting, 0); Tarn::Failed(result))
         return result;
@@ -89,7 +93,7 @@ Host::Result CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
     const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
     userPanel.SetLocation(userPlace.x, userPlace.y);
     userPanel.SetSize(userPlace.width, userPlace.height);
-    return Host::Ok;
+    return Tarn::DeviceOk;
 }
 
 void CKorvaleShell::OnLostDevice()
@@ -161,6 +165,22 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
 {
     if (down && key == Tarn::VirtualKey::F1)
         helpShown = !helpShown;
+    // The picture is taken once the frame is drawn whole.
+    if (down && key == Tarn::VirtualKey::F12)
+        screenshotRequested = true;
+}
+
+void CKorvaleShell::OnFrameDrawn()
+{
+    if (!screenshotRequested || !device)
+        return;
+    screenshotRequested = false;
+    const Host::BackBuffer buffer = framework.GetBackBuffer();
+    const ScreenshotOutcome outcome = SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
+    if (outcome.saved)
+        commandHost.ShowInfo(outcome.text);
+    else
+        commandHost.ShowError(outcome.text);
 }
 
 void CKorvaleShell::OnPanelEvent(int id)

@@ -29,12 +29,14 @@ public:
     CKorvaleShell(const CKorvaleShell&) = delete;
     CKorvaleShell& operator=(const CKorvaleShell&) = delete;
 
-    Host::Result OnCreateDevice();
-    Host::Result OnResetDevice(const Host::BackBuffer& backBuffer);
+    Tarn::DeviceResult OnCreateDevice();
+    Tarn::DeviceResult OnResetDevice(const Host::BackBuffer& backBuffer);
     void OnLostDevice();
     void OnDestroyDevice();
     void OnFrameMove(double time, float elapsed);
     void OnFrameRender(double time, float elapsed);
+    // Saves the frame just drawn when F12 asked for it.
+    void OnFrameDrawn();
     bool MsgProc(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void OnKeyboard(std::uint8_t key, bool down, bool altDown);
     void OnPanelEvent(int controlId);
@@ -54,6 +56,7 @@ private:
     CSceneCommands commands;
     std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
+    bool screenshotRequested = false;
 };
 
 } // namespace Korvale

@@ -1,7 +1,7 @@
 #include "app/KorvalePanels.h"
 
 #include "host/Dialog.h"
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 
 namespace Korvale {
 
@@ -10,7 +10,7 @@ void BuildDevicePanel(Host::Dialog& panel)
     panel.AddButton(PanelId::ToggleFullScreen, "Toggle full screen", {35, 10, 125, 22});
     // F3 is the host's own key, not the button's.
     panel.AddButton(PanelId::ToggleRef, "Toggle REF (F3)", {35, 34, 125, 22});
-    panel.AddButton(PanelId::ChangeDevice, "Change device (F2)", {35, 58, 125, 22}, Host::KeyF2);
+    panel.AddButton(PanelId::ChangeDevice, "Change device (F2)", {35, 58, 125, 22}, Tarn::VirtualKey::F2);
 }
 
 void BuildUserPanel(Host::Dialog& panel)

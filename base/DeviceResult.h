@@ -3,14 +3,16 @@
 
 namespace Tarn {
 
-// 32-bit status of every device-related operation: 0 is success, negative a
-// failure. DeviceFail is returned where a needed device or state is missing.
+// The 32-bit status of every device-related operation, from the drawing up
+// to the host's device callbacks. 0 is success and anything else a failure;
+// the failures made here are negative, DeviceFail where a needed device or
+// state is missing.
 using DeviceResult = std::int32_t;
 
 inline constexpr DeviceResult DeviceOk = 0;
 inline constexpr DeviceResult DeviceFail = static_cast<DeviceResult>(0x80004005u);
 
-inline constexpr bool Succeeded(DeviceResult result) { return result >= 0; }
-inline constexpr bool Failed(DeviceResult result) { return result < 0; }
+inline constexpr bool Succeeded(DeviceResult result) { return result == DeviceOk; }
+inline constexpr bool Failed(DeviceResult result) { return result != DeviceOk; }
 
 } // namespace Tarn

@@ -1,6 +1,6 @@
 #include "host/Dialog.h"
 
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 
 #include <imgui.h>
 #include <imgui_stdlib.h>
@@ -129,19 +129,19 @@ bool Dialog::EditBoxFocused() const
 bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
 {
     switch (message) {
-    case MessageKeyDown:
-    case MessageKeyUp: {
+    case Tarn::WindowMessage::KeyDown:
+    case Tarn::WindowMessage::KeyUp: {
         const auto key = static_cast<int>(wParam & 0xFF);
         // A focused edit box takes the keys of typing and moving in the text;
         // function keys, ESC and Alt chords stay the window's.
-        const bool functionKey = key >= KeyF1 && key <= KeyF24;
-        if (EditBoxFocused() && !functionKey && key != KeyEscape && !IsAltHeld(lParam))
+        const bool functionKey = key >= Tarn::VirtualKey::F1 && key <= Tarn::VirtualKey::F24;
+        if (EditBoxFocused() && !functionKey && key != Tarn::VirtualKey::Escape && !Tarn::IsAltHeld(lParam))
             return true;
-        if (message == MessageKeyDown) {
+        if (message == Tarn::WindowMessage::KeyDown) {
             for (const Control& control : controls) {
                 if (control.kind == ControlKind::Button && control.hotKey != 0 && control.hotKey == key) {
                     // A held hot key repeats its key-down; only the press acts.
-                    if (!IsRepeatedKeyDown(lParam))
+                    if (!Tarn::IsRepeatedKeyDown(lParam))
                         Send(DialogEvent::ButtonClicked, control.id);
                     return true;
                 }
@@ -149,23 +149,23 @@ bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t
         }
         return false;
     }
-    case MessageLeftButtonDown:
-    case MessageRightButtonDown:
-    case MessageMiddleButtonDown:
-        if (OverControl(PointParamX(lParam), PointParamY(lParam))) {
+    case Tarn::WindowMessage::LeftButtonDown:
+    case Tarn::WindowMessage::RightButtonDown:
+    case Tarn::WindowMessage::MiddleButtonDown:
+        if (OverControl(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam))) {
             mouseCaptured = true;
             return true;
         }
         return false;
-    case MessageLeftButtonUp:
-    case MessageRightButtonUp:
-    case MessageMiddleButtonUp:
+    case Tarn::WindowMessage::LeftButtonUp:
+    case Tarn::WindowMessage::RightButtonUp:
+    case Tarn::WindowMessage::MiddleButtonUp:
         if (mouseCaptured) {
             mouseCaptured = false;
             return true;
         }
-        return OverControl(PointParamX(lParam), PointParamY(lParam));
-    case MessageMouseMove:
+        return OverControl(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam));
+    case Tarn::WindowMessage::MouseMove:
         // Hovering over a widget is not taken: the pointer has left the world
         // view, and the mouse tracker must see that so the hover coordinates
         // stop. Only a drag that began on a widget belongs to the dialog.

@@ -2,7 +2,7 @@
 
 #include "host/FontFinder.h"
 #include "host/KeyTranslation.h"
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 #include "host/VideoRestart.h"
 
 #include <SDL.h>
@@ -34,15 +34,15 @@ std::uintptr_t MouseButtons(std::uint32_t buttons, unsigned modifiers)
 {
     std::uintptr_t param = 0;
     if (buttons & SDL_BUTTON_LMASK)
-        param |= MouseLeftButton;
+        param |= Tarn::MouseParam::LeftButton;
     if (buttons & SDL_BUTTON_RMASK)
-        param |= MouseRightButton;
+        param |= Tarn::MouseParam::RightButton;
     if (buttons & SDL_BUTTON_MMASK)
-        param |= MouseMiddleButton;
+        param |= Tarn::MouseParam::MiddleButton;
     if (modifiers & KMOD_SHIFT)
-        param |= MouseShift;
+        param |= Tarn::MouseParam::Shift;
     if (modifiers & KMOD_CTRL)
-        param |= MouseControl;
+        param |= Tarn::MouseParam::Control;
     return param;
 }
 
@@ -182,7 +182,7 @@ bool Framework::CreateDevice()
     ImGui_ImplOpenGL3_Init("#version 330 core");
     backendsStarted = true;
 
-    if (callbacks.deviceCreated && callbacks.deviceCreated() != Ok)
+    if (callbacks.deviceCreated && Tarn::Failed(callbacks.deviceCreated()))
         return false;
     deviceCreated = true;
     return ResetDevice();
@@ -194,7 +194,7 @@ bool Framework::ResetDevice()
         callbacks.deviceLost();
     deviceReset = false;
     SDL_GL_GetDrawableSize(window, &backBuffer.width, &backBuffer.height);
-    if (callbacks.deviceReset && callbacks.deviceReset(backBuffer) != Ok) {
+    if (callbacks.deviceReset && Tarn::Failed(callbacks.deviceReset(backBuffer))) {
         std::fprintf(stderr, "%s: the device could not be reset to %dx%d\n", programName.c_str(), backBuffer.width,
                      backBuffer.height);
         exitCode = 1;
@@ -278,7 +278,8 @@ void Framework::HandleKey(bool down, int sdlKey, bool repeated, unsigned modifie
     if (key == 0)
         return;
     const bool alt = (modifiers & KMOD_ALT) != 0;
-    if (Dispatch(down ? MessageKeyDown : MessageKeyUp, key, PackKeyParam(down, repeated, alt)))
+    if (Dispatch(down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, key,
+                 Tarn::PackKeyParam(down, repeated, alt)))
         return;
     if (repeated)
         return;
@@ -286,17 +287,17 @@ void Framework::HandleKey(bool down, int sdlKey, bool repeated, unsigned modifie
         callbacks.keyboard(key, down, alt);
     if (!down)
         return;
-    if (key == KeyEscape)
+    if (key == Tarn::VirtualKey::Escape)
         RequestQuit();
-    else if (key == KeyF3)
+    else if (key == Tarn::VirtualKey::F3)
         ToggleSoftwareRasteriser();
-    else if (key == KeyReturn && alt)
+    else if (key == Tarn::VirtualKey::Return && alt)
         ToggleFullScreen();
 }
 
 void Framework::HandleMouse(std::uint32_t message, int x, int y, std::uint32_t buttons, unsigned modifiers)
 {
-    Dispatch(message, MouseButtons(buttons, modifiers), PackPointParam(x, y));
+    Dispatch(message, MouseButtons(buttons, modifiers), Tarn::PackPointParam(x, y));
 }
 
 void Framework::PumpEvents()
@@ -313,18 +314,19 @@ void Framework::PumpEvents()
             HandleKey(event.type == SDL_KEYDOWN, event.key.keysym.sym, event.key.repeat != 0, event.key.keysym.mod);
             break;
         case SDL_MOUSEMOTION:
-            HandleMouse(MessageMouseMove, event.motion.x, event.motion.y, event.motion.state, SDL_GetModState());
+            HandleMouse(Tarn::WindowMessage::MouseMove, event.motion.x, event.motion.y, event.motion.state,
+                        SDL_GetModState());
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             const bool down = event.type == SDL_MOUSEBUTTONDOWN;
             std::uint32_t message = 0;
             if (event.button.button == SDL_BUTTON_LEFT)
-                message = down ? MessageLeftButtonDown : MessageLeftButtonUp;
+                message = down ? Tarn::WindowMessage::LeftButtonDown : Tarn::WindowMessage::LeftButtonUp;
             else if (event.button.button == SDL_BUTTON_RIGHT)
-                message = down ? MessageRightButtonDown : MessageRightButtonUp;
+                message = down ? Tarn::WindowMessage::RightButtonDown : Tarn::WindowMessage::RightButtonUp;
             else if (event.button.button == SDL_BUTTON_MIDDLE)
-                message = down ? MessageMiddleButtonDown : MessageMiddleButtonUp;
+                message = down ? Tarn::WindowMessage::MiddleButtonDown : Tarn::WindowMessage::MiddleButtonUp;
             if (message != 0)
                 HandleMouse(message, event.button.x, event.button.y, SDL_GetMouseState(nullptr, nullptr),
                             SDL_GetModState());
@@ -485,6 +487,8 @@ int Framework::MainLoop()
         ImGui::Render();
         glViewport(0, 0, backBuffer.width, backBuffer.height);
         ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+        if (callbacks.frameDrawn)
+            callbacks.frameDrawn();
         SDL_GL_SwapWindow(window);
 
         ++frameCount;

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/DeviceResult.h"
 #include "host/FrameStats.h"
 #include "host/HostFlags.h"
 
@@ -11,10 +12,6 @@ struct SDL_Window;
 struct ImFont;
 
 namespace Host {
-
-using Result = std::int32_t;
-inline constexpr Result Ok = 0;
-inline constexpr Result GeneralFailure = static_cast<Result>(0x80004005u);
 
 struct BackBuffer {
     int width = 0;
@@ -31,12 +28,16 @@ struct DeviceSettings {
 
 // The application's side of the host: each is optional.
 struct Callbacks {
-    std::function<Result()> deviceCreated;
-    std::function<Result(const BackBuffer&)> deviceReset;
+    // A failed result (base/DeviceResult.h) ends the program.
+    std::function<Tarn::DeviceResult()> deviceCreated;
+    std::function<Tarn::DeviceResult(const BackBuffer&)> deviceReset;
     std::function<void()> deviceLost;
     std::function<void()> deviceDestroyed;
     std::function<void(double time, float elapsed)> frameMove;
     std::function<void(double time, float elapsed)> frameRender;
+    // After everything of the frame is drawn, the user interface included,
+    // just before it is shown: the back buffer holds the window's picture.
+    std::function<void()> frameDrawn;
     // Returns true when the message was consumed; the host then does nothing
     // more with it.
     std::function<bool(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)> msgProc;

@@ -1,6 +1,6 @@
 #include "host/SettingsDialog.h"
 
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
@@ -19,9 +19,9 @@ void SettingsDialog::SetActive(bool on)
 
 bool SettingsDialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
 {
-    if (message == MessageKeyDown && !IsRepeatedKeyDown(lParam)) {
+    if (message == Tarn::WindowMessage::KeyDown && !Tarn::IsRepeatedKeyDown(lParam)) {
         const auto key = static_cast<std::uint8_t>(wParam & 0xFF);
-        if (key == KeyF2 || key == KeyEscape)
+        if (key == Tarn::VirtualKey::F2 || key == Tarn::VirtualKey::Escape)
             active = false;
     }
     return true;

@@ -32,6 +32,6 @@ Fen::NeuralRobot& CFenNeuralRobot::GetPhysicalObject() { return robot; }
 
 void CFenNeuralRobot::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenNeuralRobot::Draw() { return graphics->Draw(); }
+DeviceResult CFenNeuralRobot::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

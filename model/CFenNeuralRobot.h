@@ -28,7 +28,7 @@ public:
     // The robot is its own body.
     Fen::NeuralRobot& GetPhysicalObject() override;
     void Read(CFenIOStruct& io) override;
-    long Draw() override;
+    DeviceResult Draw() override;
 
     CFenWorld& GetWorld() const { return *world; }
 

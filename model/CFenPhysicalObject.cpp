@@ -30,6 +30,6 @@ Fen::PhysicalObject& CFenPhysicalObject::GetPhysicalObject() { return object; }
 
 void CFenPhysicalObject::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenPhysicalObject::Draw() { return graphics->Draw(); }
+DeviceResult CFenPhysicalObject::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

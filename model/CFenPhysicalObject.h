@@ -26,7 +26,7 @@ public:
     void Clear() override;
     Fen::PhysicalObject& GetPhysicalObject() override;
     void Read(CFenIOStruct& io) override;
-    long Draw() override;
+    DeviceResult Draw() override;
 
     CFenWorld& GetWorld() const { return *world; }
 

@@ -122,6 +122,6 @@ Fen::World& CFenWorld::GetFenWorld() { return world; }
 
 void CFenWorld::Read(CFenIOStruct& ioStruct) { io->Read(ioStruct); }
 
-long CFenWorld::Draw() { return graphics->Draw(); }
+DeviceResult CFenWorld::Draw() { return graphics->Draw(); }
 
 } // namespace Tarn

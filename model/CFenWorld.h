@@ -41,7 +41,7 @@ public:
     Fen::Point GetStartPoint(unsigned index) const override;
     Fen::World& GetFenWorld() override;
     void Read(CFenIOStruct& io) override;
-    long Draw() override;
+    DeviceResult Draw() override;
 
     IFenIOFactory& GetIOFactory() const { return ioFactory; }
     IFenGraphicsFactory& GetGraphicsFactory() const { return graphicsFactory; }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "base/DeviceResult.h"
+
 namespace Tarn {
 
-// The drawing object of an adapter. Draw returns a device result code:
-// 0 for success, negative for failure.
+// The drawing object of an adapter.
 class IFenGraphics {
 public:
     virtual ~IFenGraphics() = default;
-    virtual long Draw() = 0;
+    virtual DeviceResult Draw() = 0;
 };
 
 } // namespace Tarn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DeviceResult.h"
 #include "model/IPhysicalObject.h"
 
 namespace Fen {
@@ -16,7 +17,7 @@ public:
     virtual void Clear() = 0;
     virtual Fen::PhysicalObject& GetPhysicalObject() = 0;
     virtual void Read(CFenIOStruct& io) = 0;
-    virtual long Draw() = 0;
+    virtual DeviceResult Draw() = 0;
 };
 
 } // namespace Tarn

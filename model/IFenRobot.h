@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DeviceResult.h"
 #include "model/IRobot.h"
 
 namespace Fen {
@@ -17,7 +18,7 @@ public:
     virtual void Clear() = 0;
     virtual Fen::PhysicalObject& GetPhysicalObject() = 0;
     virtual void Read(CFenIOStruct& io) = 0;
-    virtual long Draw() = 0;
+    virtual DeviceResult Draw() = 0;
 };
 
 } // namespace Tarn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/DeviceResult.h"
 #include "engine/Vector.h"
 #include "model/IWorld.h"
 
@@ -29,7 +30,7 @@ public:
     virtual Fen::Point GetStartPoint(unsigned index) const = 0;
     virtual Fen::World& GetFenWorld() = 0;
     virtual void Read(CFenIOStruct& io) = 0;
-    virtual long Draw() = 0;
+    virtual DeviceResult Draw() = 0;
 };
 
 } // namespace Tarn

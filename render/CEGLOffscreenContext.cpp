@@ -113,4 +113,10 @@ bool CEGLOffscreenContext::MakeCurrent()
     return true;
 }
 
+void CEGLOffscreenContext::Release()
+{
+    if (eglGetCurrentContext() == context)
+        eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 } // namespace Tarn

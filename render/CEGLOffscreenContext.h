@@ -22,6 +22,9 @@ public:
     std::uint32_t GetHeight() const { return height; }
     // Makes the context current and binds its framebuffer again.
     bool MakeCurrent();
+    // Leaves the calling thread without a current context, so that another
+    // thread can make this one current.
+    void Release();
 
 private:
     CEGLOffscreenContext() = default;

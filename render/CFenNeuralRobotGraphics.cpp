@@ -12,10 +12,10 @@ CFenNeuralRobotGraphics::CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer_, C
 {
 }
 
-long CFenNeuralRobotGraphics::Draw()
+DeviceResult CFenNeuralRobotGraphics::Draw()
 {
     const Fen::NeuralRobot& body = robot.GetPhysicalObject();
-    long result = objectPlotter.Plot(body);
+    DeviceResult result = objectPlotter.Plot(body);
     result = DrawArrow();
     result = DrawWheels();
     for (const auto& camera : body.cameras)
@@ -36,7 +36,7 @@ Matrix Placement(const Fen::NeuralRobot& body)
 }
 } // namespace
 
-long CFenNeuralRobotGraphics::DrawArrow()
+DeviceResult CFenNeuralRobotGraphics::DrawArrow()
 {
     if (vertexBuffer == nullptr)
         return DeviceFail;
@@ -54,7 +54,7 @@ long CFenNeuralRobotGraphics::DrawArrow()
     return vertexBuffer->DrawTransformed(PrimitiveType::TriangleList, Placement(body));
 }
 
-long CFenNeuralRobotGraphics::DrawWheels()
+DeviceResult CFenNeuralRobotGraphics::DrawWheels()
 {
     if (vertexBuffer == nullptr)
         return DeviceFail;

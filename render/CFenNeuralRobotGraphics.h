@@ -21,11 +21,11 @@ public:
 
     CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer, CFenNeuralRobot& robot);
     // The result of the last drawing, the sensors' if there are any.
-    long Draw() override;
+    DeviceResult Draw() override;
     // A triangle whose tip lies half a radius ahead of the centre.
-    virtual long DrawArrow();
+    virtual DeviceResult DrawArrow();
     // Two bars of length r and width r / 4, wheelDistance apart.
-    virtual long DrawWheels();
+    virtual DeviceResult DrawWheels();
 
 private:
     CVertexBuffer* vertexBuffer; // not owned

@@ -8,7 +8,7 @@ CFenPhysicalObjectGraphics::CFenPhysicalObjectGraphics(CVertexBuffer* vertexBuff
 {
 }
 
-long CFenPhysicalObjectGraphics::Draw()
+DeviceResult CFenPhysicalObjectGraphics::Draw()
 {
     return plotter.Plot(object.GetPhysicalObject());
 }

@@ -11,7 +11,7 @@ class CFenPhysicalObject;
 class CFenPhysicalObjectGraphics : public IFenGraphics {
 public:
     CFenPhysicalObjectGraphics(CVertexBuffer* vertexBuffer, CFenPhysicalObject& object);
-    long Draw() override;
+    DeviceResult Draw() override;
 
 private:
     CVertexBuffer* vertexBuffer; // not owned

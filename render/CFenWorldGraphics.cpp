@@ -11,7 +11,7 @@ CFenWorldGraphics::CFenWorldGraphics(CVertexBuffer* vertexBuffer_, CFenWorld& wo
 {
 }
 
-long CFenWorldGraphics::Draw()
+DeviceResult CFenWorldGraphics::Draw()
 {
     if (vertexBuffer == nullptr)
         return DeviceFail;

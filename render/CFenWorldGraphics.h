@@ -14,7 +14,7 @@ public:
     static constexpr std::uint32_t BorderColor = 0xFF000000u;
 
     CFenWorldGraphics(CVertexBuffer* vertexBuffer, CFenWorld& world);
-    long Draw() override;
+    DeviceResult Draw() override;
 
 private:
     CVertexBuffer* vertexBuffer; // not owned

@@ -65,6 +65,13 @@ void CViewport::MoveTo(float x, float y, float elapsed)
     changed = true;
 }
 
+void CViewport::SetCentre(float x, float y)
+{
+    centreX = x;
+    centreY = y;
+    changed = true;
+}
+
 void CViewport::ZoomTo(float target, float elapsed)
 {
     const float k = Remaining(elapsed);

@@ -25,6 +25,8 @@ public:
     void FitWorld(float width, float height);
     // Both close in on their target by 0.25 to the power of the elapsed seconds.
     void MoveTo(float x, float y, float elapsed);
+    // Puts the centre there at once.
+    void SetCentre(float x, float y);
     void ZoomTo(float zoom, float elapsed);
     void SetZoom(float zoom);
     float GetZoom() const { return zoom; }

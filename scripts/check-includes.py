@@ -8,7 +8,9 @@ targets link, directly or through others; anything else is reported as
 FILE:LINE with what the folder may use. The links themselves must not run in
 a circle.
 
-Usage: scripts/check-includes.py [--order]   (--order prints the layers)
+Usage: scripts/check-includes.py [--order] [--root DIR]
+  --order   prints the libraries lowest first with what each links
+  --root    checks another tree than the one this script is in
 """
 
 import pathlib
@@ -16,6 +18,8 @@ import re
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+if "--root" in sys.argv[1:-1]:
+    ROOT = pathlib.Path(sys.argv[sys.argv.index("--root") + 1]).resolve()
 SOURCE_SUFFIXES = {".h", ".hpp", ".cpp", ".cc"}
 SKIPPED = {".git", "examples", "docs"}
 
@@ -155,6 +159,21 @@ def target_folder(include, including_file, folders):
     return None
 
 
+def sources_of(folder, checked_folders):
+    """The folder's source files, in sub-folders too, but for sub-folders
+    checked on their own."""
+    directory = ROOT / folder
+    own = []
+    for path in sorted(directory.rglob("*")):
+        if path.suffix not in SOURCE_SUFFIXES or not path.is_file():
+            continue
+        parent = path.parent.relative_to(ROOT).as_posix()
+        inner = [f for f in checked_folders if f != folder and (parent == f or parent.startswith(f + "/"))]
+        if not inner and not any(part.startswith("build") for part in path.relative_to(ROOT).parts[:1]):
+            own.append(path)
+    return own
+
+
 def main():
     folder_of, links, public, used_by_folder = read_layers()
     cycle = find_cycle(links)
@@ -175,8 +194,7 @@ def main():
         own = {name for name in used if folder_of[name] == folder}
         seen = closure(used | {d for name in own for d in links[name]}, public)
         allowed = {folder} | {folder_of[name] for name in seen}
-        directory = ROOT / folder
-        for path in sorted(p for p in directory.iterdir() if p.suffix in SOURCE_SUFFIXES):
+        for path in sources_of(folder, set(used_by_folder)):
             for number, line in enumerate(path.read_text(errors="replace").splitlines(), start=1):
                 match = INCLUDE.match(line)
                 if not match:

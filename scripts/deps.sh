@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpugixml-dev libsdl2-dev libx11-dev libimgui-dev libstb-dev
   libgl1-mesa-dev libegl-dev libgl1-mesa-dri fonts-dejavu-core fontconfig
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   xvfb xdotool imagemagick x11-apps locales python3
   python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-pytest
 )

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "model/CFenWorld.h"
+#include "render/COffscreenWorldView.h"
 
 namespace Korvale::Tools {
 
@@ -45,8 +46,45 @@ std::uint64_t ParseSeed(const std::string& text)
     throw UsageError("--seed needs a 64-bit whole number, not '" + text + "'");
 }
 
-const std::vector<std::string> valueOptions = {"--scene", "--robot", "--network", "--control", "--keys",
-                                               "--dt", "--seconds", "--steps", "--seed", "--log", "--trace", "--plot"};
+const std::vector<std::string> valueOptions = {"--scene",    "--robot", "--network", "--control", "--keys",  "--dt",
+                                               "--seconds",  "--steps", "--seed",    "--log",     "--trace", "--plot",
+                                               "--snapshot", "--video", "--size",    "--fps"};
+
+using Tarn::MaxPictureSide;
+using Tarn::MinPictureSide;
+
+// WIDTHxHEIGHT in pixels, each side from MinPictureSide to MaxPictureSide.
+void ParseSize(const std::string& text, int* width, int* height)
+{
+    // A side: digits only; too many of them count as too large.
+    const auto side = [](const std::string& digits, int* value) {
+        const char* end = digits.data() + digits.size();
+        const auto [ptr, ec] = std::from_chars(digits.data(), end, *value);
+        if (ec == std::errc::result_out_of_range)
+            *value = MaxPictureSide + 1;
+        return !digits.empty() && digits.front() != '-' && ptr == end;
+    };
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos || !side(text.substr(0, x), width) || !side(text.substr(x + 1), height))
+        throw UsageError("--size needs WIDTHxHEIGHT in pixels, such as 800x600, not '" + text + "'");
+    const auto inRange = [](int value) { return value >= MinPictureSide && value <= MaxPictureSide; };
+    if (!inRange(*width) || !inRange(*height)) {
+        const std::string least = std::to_string(MinPictureSide), most = std::to_string(MaxPictureSide);
+        throw UsageError("--size must be from " + least + "x" + least + " to " + most + "x" + most + ", not '" + text
+                         + "'");
+    }
+}
+
+int ParseFramesPerSecond(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc{} || ptr != end || value < 1 || value > MaxFramesPerSecond)
+        throw UsageError("--fps needs a whole number of frames a second from 1 to " + std::to_string(MaxFramesPerSecond)
+                         + ", not '" + text + "'");
+    return value;
+}
 
 bool TakesValue(const std::string& option)
 {
@@ -77,6 +115,12 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
             options.quiet = true;
             continue;
         }
+        if (option == "--follow" && !value) {
+            if (options.follow)
+                throw UsageError("--follow given twice");
+            options.follow = true;
+            continue;
+        }
         if (!TakesValue(option))
             throw UsageError("unknown option '" + arguments[i] + "'");
         if (!value) {
@@ -97,7 +141,8 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         if (has(name) && get(name).empty())
             throw UsageError(std::string(name) + " needs a file name");
     };
-    for (const char* name : {"--scene", "--robot", "--network", "--keys", "--log", "--trace", "--plot"})
+    for (const char* name :
+         {"--scene", "--robot", "--network", "--keys", "--log", "--trace", "--plot", "--snapshot", "--video"})
         needsFile(name);
 
     if (!has("--scene"))
@@ -109,6 +154,8 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
     options.log = get("--log");
     options.trace = get("--trace");
     options.plot = get("--plot");
+    options.snapshot = get("--snapshot");
+    options.video = get("--video");
 
     options.control = has("--network") ? Control::Network : Control::Keyboard;
     if (has("--control")) {
@@ -123,6 +170,24 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
     for (const char* name : {"--control", "--keys", "--trace"})
         if (has(name) && options.robot.empty())
             throw UsageError(std::string(name) + " needs --robot FILE");
+
+    const bool pictures = has("--snapshot") || has("--video");
+    if (pictures && options.snapshot == options.video)
+        throw UsageError("--snapshot and --video need two different files");
+    if (has("--size") && !pictures)
+        throw UsageError("--size needs --snapshot FILE or --video FILE");
+    if (options.follow && !pictures)
+        throw UsageError("--follow needs --snapshot FILE or --video FILE");
+    if (has("--fps") && !has("--video"))
+        throw UsageError("--fps needs --video FILE");
+    if (options.follow && options.robot.empty())
+        throw UsageError("--follow needs --robot FILE");
+    if (has("--size"))
+        ParseSize(get("--size"), &options.pictureWidth, &options.pictureHeight);
+    if (has("--video") && (options.pictureWidth % 2 != 0 || options.pictureHeight % 2 != 0))
+        throw UsageError("--video needs an even width and height, not '" + get("--size") + "'");
+    if (has("--fps"))
+        options.framesPerSecond = ParseFramesPerSecond(get("--fps"));
 
     if (has("--dt")) {
         options.frameTime = ParseReal("--dt", get("--dt"));

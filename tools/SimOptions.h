@@ -28,16 +28,30 @@ struct SimOptions {
     std::string log;
     std::string trace;
     std::string plot;
+    // Pictures of the run, drawn as the window draws the world view.
+    std::string snapshot; // PNG of the view after the last frame
+    std::string video; // MP4 film of the run
+    int pictureWidth = 800;
+    int pictureHeight = 800;
+    int framesPerSecond = 30; // film frames per simulated second
+    bool follow = false; // the view follows the robot instead of showing the arena
     bool quiet = false;
     bool help = false;
 
     // Throws UsageError for anything it cannot use.
     static SimOptions Parse(const std::vector<std::string>& arguments);
+
+    bool WantsPictures() const { return !snapshot.empty() || !video.empty(); }
 };
+
+// Film frames a second korvale-sim takes at most.
+inline constexpr int MaxFramesPerSecond = 1000;
 
 inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
-    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg] [--quiet]\n";
+    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
+    "                   [--snapshot FILE.png] [--video FILE.mp4] [--size WxH] [--fps N] [--follow]\n"
+    "                   [--quiet]\n";
 
 } // namespace Korvale::Tools

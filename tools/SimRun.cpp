@@ -18,6 +18,7 @@
 #include "render/CVertexBuffer.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
+#include "tools/RunPictures.h"
 #include "tools/SimOptions.h"
 #include "tools/SvgPlot.h"
 #include "tools/TraceWriter.h"
@@ -92,6 +93,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             return 1;
     }
 
+    // The picture files are taken before anything else is written, so that a
+    // name in the way stops the run with every file as it was.
+    std::unique_ptr<RunPictures> pictures;
+    if (options.WantsPictures() && !(pictures = RunPictures::Start(options, vertexBuffer, scene, err)))
+        return 1;
+
     std::ofstream traceFile;
     std::unique_ptr<TraceWriter> trace;
     Fen::NeuralRobot* robot = EngineRobot(scene);
@@ -135,11 +142,14 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         const double frameStart = static_cast<double>(framesRun) * frameTime;
         while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
             const KeyScript::Event& event = keys.Events()[nextKey++];
-            keyboard.OnMsg(nullptr, event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, event.key, 0);
+            const std::uint32_t message = event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp;
+            keyboard.OnMsg(nullptr, message, event.key, 0);
         }
         const Fen::Point before = robot ? robot->pos : Fen::Point{};
         scene.AdvanceFrame(elapsed);
         ++framesRun;
+        if (pictures)
+            pictures->AfterFrame(framesRun, elapsed);
         if (robot != nullptr) {
             distance += (robot->pos - before).norm();
             if (plot)
@@ -159,6 +169,8 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
     if (!options.log.empty() && !commands.StopLog())
+        status = 1;
+    if (pictures && !pictures->Finish(framesRun, err))
         status = 1;
     if (trace && !traceFile.flush()) {
         err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";

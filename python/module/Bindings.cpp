@@ -142,5 +142,20 @@ PYBIND11_MODULE(_korvale, m)
                 simulation.StartLog(name);
             },
             py::arg("path"))
-        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>());
+        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
+        .def(
+            "render",
+            [](Simulation& simulation, int width, int height) {
+                Simulation::CheckPictureSize(width, height);
+                py::array_t<std::uint8_t> image(
+                    {static_cast<py::ssize_t>(height), static_cast<py::ssize_t>(width), static_cast<py::ssize_t>(3)});
+                std::uint8_t* out = image.mutable_data();
+                {
+                    py::gil_scoped_release release;
+                    simulation.Render(width, height, out);
+                }
+                return image;
+            },
+            py::arg("width") = 800, py::arg("height") = 800,
+            "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).");
 }

@@ -12,9 +12,11 @@
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "engine/RemoteControl.h"
+#include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/IFenWorld.h"
+#include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
 
 namespace Korvale::Python {
@@ -47,6 +49,9 @@ struct Simulation::Parts {
     CKorvaleScene scene{&vertexBuffer, &keyboard};
     ScriptHost host;
     CSceneCommands commands{scene, host};
+    // Made by the first picture; it lends the drawing context a device and
+    // goes before it.
+    std::unique_ptr<Tarn::COffscreenWorldView> view;
 
     Fen::NeuralRobot* Robot() const
     {
@@ -252,6 +257,40 @@ void Simulation::StopLog()
     const std::lock_guard lock(mutex);
     if (!parts->commands.StopLog())
         ThrowShownError();
+}
+
+void Simulation::CheckPictureSize(int width, int height)
+{
+    const auto inRange = [](int side) { return side >= Tarn::MinPictureSide && side <= Tarn::MaxPictureSide; };
+    if (!inRange(width) || !inRange(height)) {
+        const std::string least = std::to_string(Tarn::MinPictureSide), most = std::to_string(Tarn::MaxPictureSide);
+        throw std::invalid_argument("the picture must be from " + least + "x" + least + " to " + most + "x" + most
+                                    + " pixels, not " + std::to_string(width) + "x" + std::to_string(height));
+    }
+}
+
+void Simulation::Render(int width, int height, std::uint8_t* pixels)
+{
+    CheckPictureSize(width, height);
+    const std::lock_guard lock(mutex);
+    std::unique_ptr<Tarn::COffscreenWorldView>& view = parts->view;
+    if (view == nullptr || view->GetWidth() != width || view->GetHeight() != height) {
+        view.reset();
+        std::string error;
+        view = Tarn::COffscreenWorldView::Create(parts->vertexBuffer, width, height, &error);
+        if (view == nullptr)
+            throw std::runtime_error("no offscreen drawing: " + error);
+    }
+    // The window's camera after "Reset Zoom", as korvale-sim's snapshot.
+    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    view->GetViewport().FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
+    Tarn::RgbImage picture;
+    const bool drawn = view->Draw(*parts->scene.GetWorld(), picture);
+    // The next call may come from another thread.
+    view->Release();
+    if (!drawn)
+        throw std::runtime_error("no offscreen drawing: the context cannot be made current");
+    std::copy(picture.pixels.begin(), picture.pixels.end(), pixels);
 }
 
 } // namespace Korvale::Python

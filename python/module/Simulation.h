@@ -69,6 +69,15 @@ public:
     void StartLog(const std::string& fileName);
     void StopLog();
 
+    // The world view of the whole arena as korvale-sim --snapshot draws it,
+    // pixel for pixel: width * height * 3 bytes into `pixels`, red, green,
+    // blue, rows from the top. std::invalid_argument for a size outside
+    // 16x16 to 8192x8192, std::runtime_error when there is no offscreen
+    // drawing. The drawing is kept for the next picture of the same size.
+    void Render(int width, int height, std::uint8_t* pixels);
+    // std::invalid_argument for a size Render does not draw.
+    static void CheckPictureSize(int width, int height);
+
 private:
     struct Parts;
 

@@ -2,7 +2,7 @@
 #include "app/CKorvaleShell.h"
 #include "app/KorvalePanels.h"
 #include "base/WindowMessages.h"
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 #include "model/IFenWorld.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ protected:
 
     bool Key(std::uint32_t message, std::uint8_t key)
     {
-        return shell.MsgProc(nullptr, message, key, Host::PackKeyParam(message == WindowMessage::KeyDown, false, false));
+        return shell.MsgProc(nullptr, message, key, PackKeyParam(message == WindowMessage::KeyDown, false, false));
     }
 
     void Command(int id, const std::string& fileName)
@@ -164,7 +164,7 @@ TEST_F(CKorvaleShellTest, SettingsDialogTakesEveryMessageWhileShown)
     EXPECT_TRUE(Key(WindowMessage::KeyUp, VirtualKey::F2));
     EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::Up));
     EXPECT_FALSE(app.keyboard.IsKeyDown(VirtualKey::Up));
-    EXPECT_TRUE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(240, 250)));
+    EXPECT_TRUE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(240, 250)));
     EXPECT_FALSE(app.positioningSystem.moveValid);
     // F2 again hides it; the panels and the key table get messages again.
     EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2));
@@ -174,10 +174,10 @@ TEST_F(CKorvaleShellTest, SettingsDialogTakesEveryMessageWhileShown)
 
 TEST_F(CKorvaleShellTest, MouseMessagesReachTheTrackerOutsideThePanels)
 {
-    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(240, 250)));
+    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(240, 250)));
     EXPECT_TRUE(app.positioningSystem.moveValid);
     // Onto the "Load Scene" button: the hover coordinates must stop showing.
-    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, Host::PackPointParam(540, 80 + 110)));
+    EXPECT_FALSE(shell.MsgProc(nullptr, WindowMessage::MouseMove, 0, PackPointParam(540, 80 + 110)));
     EXPECT_FALSE(app.positioningSystem.moveValid);
 }
 

@@ -202,6 +202,48 @@ def switch_rasteriser(program, examples, tmp):
             session.process.kill()
 
 
+def screenshot_key(program, examples, tmp):
+    """F12 saves the frame as shown into the next free numbered PNG of the
+    working folder and says so on the status line."""
+    log("screenshots with F12")
+    folder = os.path.join(tmp, "shots")
+    os.mkdir(folder)
+    with open(os.path.join(folder, "korvale-0001.png"), "w") as f:
+        f.write("keep")
+    scene_file = os.path.join(examples, "OpenArena.xml")
+    session = Session(program, folder, tmp, (), "screenshots")
+    try:
+        session.type_file_name(scene_file)
+        session.button(102)  # Load Scene
+        session.expect_output("info: Scene was loaded successfully")
+        time.sleep(0.3)
+        session.press("F12")
+        session.expect_output("info: Screenshot saved as korvale-0002.png")
+        _, outside = session.screenshot()
+        shot = Picture(os.path.join(folder, "korvale-0002.png"), (0, 0))
+        if (shot.width, shot.height) != (WIDTH, HEIGHT):
+            fail("the screenshot is %dx%d, not the window's %dx%d" % (shot.width, shot.height, WIDTH, HEIGHT))
+        check_scene(shot, scene_file, "in the F12 screenshot")
+        # Nothing moves without a robot: the world view is as the screen shows it.
+        left, top, w, h = VIEW
+        for y in range(top, top + h, 7):
+            for x in range(left, left + w, 7):
+                if shot.at(x, y) != outside.at(x, y):
+                    fail("the screenshot differs from the screen at (%d, %d): %s, not %s"
+                         % (x, y, shot.at(x, y), outside.at(x, y)))
+        session.press("F12")
+        session.expect_output("info: Screenshot saved as korvale-0003.png")
+        with open(os.path.join(folder, "korvale-0001.png")) as f:
+            if f.read() != "keep":
+                fail("F12 wrote over a file that was there")
+        session.press("Escape")
+        if session.process.wait(timeout=10) != 0:
+            fail("exit status after the screenshots")
+    finally:
+        if session.alive():
+            session.process.kill()
+
+
 def main():
     program, examples = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     screenshot_copy = sys.argv[4] if len(sys.argv) > 4 and sys.argv[3] == "--screenshot" else None
@@ -335,6 +377,7 @@ def main():
     finally:
         if session.alive():
             session.process.kill()
+    screenshot_key(program, examples, tmp)
     switch_rasteriser(program, examples, tmp)
     log("PASS")
 

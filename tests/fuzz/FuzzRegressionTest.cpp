@@ -41,10 +41,15 @@ std::vector<Input> Inputs()
 {
     std::vector<Input> inputs;
     const fs::path source = KORVALE_SOURCE_DIR;
-    for (const char* harness : {"scene", "robot", "network"})
-        for (const auto& entry : fs::directory_iterator(source / "fuzz" / "regressions" / harness))
+    for (const char* harness : {"scene", "robot", "network"}) {
+        // git keeps no empty folder: a harness without regressions has none.
+        const fs::path folder = source / "fuzz" / "regressions" / harness;
+        if (!fs::is_directory(folder))
+            continue;
+        for (const auto& entry : fs::directory_iterator(folder))
             if (entry.is_regular_file() && entry.path().filename().string().front() != '.')
                 inputs.push_back({harness, entry.path()});
+    }
     for (const auto& entry : fs::directory_iterator(source / "examples"))
         if (entry.path().extension() == ".xml")
             inputs.push_back({HarnessOfExample(Read(entry.path())), entry.path()});

@@ -1,12 +1,12 @@
 #include "host/Dialog.h"
-#include "host/MessageParams.h"
+#include "base/WindowMessages.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-
 using namespace Host;
+using namespace Tarn;
 
 namespace {
 
@@ -24,7 +24,7 @@ protected:
         dialog.SetEventHandler([this](DialogEvent event, int id, Dialog&) { events.push_back({event, id}); });
         dialog.AddStatic(10, "File Name:", {35, 34, 125, 22});
         dialog.AddEditBox(15, "Default.xml", {35, 58, 125, 32});
-        dialog.AddButton(3, "Change device (F2)", {35, 102, 125, 22}, KeyF2);
+        dialog.AddButton(3, "Change device (F2)", {35, 102, 125, 22}, VirtualKey::F2);
         dialog.AddRadioButton(35, 2, "Keyboard", {35, 174, 125, 22});
         dialog.AddRadioButton(40, 2, "Neural Network", {35, 198, 125, 22});
         dialog.AddRadioButton(45, 1, "No Target", {35, 222, 125, 22});
@@ -34,7 +34,7 @@ protected:
 
     bool Key(std::uint32_t message, std::uint8_t key, bool repeated = false, bool alt = false)
     {
-        return dialog.MsgProc(message, key, PackKeyParam(message == MessageKeyDown, repeated, alt));
+        return dialog.MsgProc(message, key, PackKeyParam(message == WindowMessage::KeyDown, repeated, alt));
     }
 
     bool Mouse(std::uint32_t message, int x, int y) { return dialog.MsgProc(message, 0, PackPointParam(x, y)); }
@@ -75,58 +75,58 @@ TEST_F(DialogTest, NoRadioButtonStartsChecked)
 
 TEST_F(DialogTest, HotKeyPressSendsOneEventAndRepeatsAreSwallowed)
 {
-    EXPECT_TRUE(Key(MessageKeyDown, KeyF2));
-    EXPECT_TRUE(Key(MessageKeyDown, KeyF2, true));
-    EXPECT_TRUE(Key(MessageKeyDown, KeyF2, true));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2, true));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2, true));
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].id, 3);
     // The release is not the dialog's.
-    EXPECT_FALSE(Key(MessageKeyUp, KeyF2));
+    EXPECT_FALSE(Key(WindowMessage::KeyUp, VirtualKey::F2));
 }
 
 TEST_F(DialogTest, KeysPassWhileNoEditBoxHasFocus)
 {
-    EXPECT_FALSE(Key(MessageKeyDown, 0x26));
-    EXPECT_FALSE(Key(MessageKeyDown, 'W'));
-    EXPECT_FALSE(Key(MessageKeyUp, 'W'));
+    EXPECT_FALSE(Key(WindowMessage::KeyDown, 0x26));
+    EXPECT_FALSE(Key(WindowMessage::KeyDown, 'W'));
+    EXPECT_FALSE(Key(WindowMessage::KeyUp, 'W'));
 }
 
 TEST_F(DialogTest, FocusedEditBoxTakesTypingButNotWindowKeys)
 {
     dialog.GetControl(15)->focused = true;
-    EXPECT_TRUE(Key(MessageKeyDown, 'W'));
-    EXPECT_TRUE(Key(MessageKeyUp, 'W'));
-    EXPECT_TRUE(Key(MessageKeyDown, 0x26));
-    EXPECT_TRUE(Key(MessageKeyDown, 0x0D));
-    EXPECT_FALSE(Key(MessageKeyDown, KeyF1));
-    EXPECT_FALSE(Key(MessageKeyDown, KeyEscape));
-    EXPECT_FALSE(Key(MessageKeyDown, 0x0D, false, true));  // Alt+Enter
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, 'W'));
+    EXPECT_TRUE(Key(WindowMessage::KeyUp, 'W'));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, 0x26));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, 0x0D));
+    EXPECT_FALSE(Key(WindowMessage::KeyDown, VirtualKey::F1));
+    EXPECT_FALSE(Key(WindowMessage::KeyDown, VirtualKey::Escape));
+    EXPECT_FALSE(Key(WindowMessage::KeyDown, 0x0D, false, true));  // Alt+Enter
     // A hot key still works while typing.
-    EXPECT_TRUE(Key(MessageKeyDown, KeyF2));
+    EXPECT_TRUE(Key(WindowMessage::KeyDown, VirtualKey::F2));
     EXPECT_EQ(events.size(), 1u);
 }
 
 TEST_F(DialogTest, PressesOnAWidgetAreTheDialogsHoveringIsNot)
 {
     // Dialog at (470, 80): "Keyboard" spans x 505..629, y 254..275.
-    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 505, 254));
-    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 505, 254));
-    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 629, 275));
-    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 629, 275));
-    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 504, 254));
-    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 630, 254));
-    EXPECT_FALSE(Mouse(MessageLeftButtonDown, 100, 100));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonDown, 505, 254));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonUp, 505, 254));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonDown, 629, 275));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonUp, 629, 275));
+    EXPECT_FALSE(Mouse(WindowMessage::LeftButtonDown, 504, 254));
+    EXPECT_FALSE(Mouse(WindowMessage::LeftButtonDown, 630, 254));
+    EXPECT_FALSE(Mouse(WindowMessage::LeftButtonDown, 100, 100));
     // The mouse tracker must learn that the pointer left the world view.
-    EXPECT_FALSE(Mouse(MessageMouseMove, 505, 254));
-    EXPECT_FALSE(Mouse(MessageMouseMove, 629, 275));
+    EXPECT_FALSE(Mouse(WindowMessage::MouseMove, 505, 254));
+    EXPECT_FALSE(Mouse(WindowMessage::MouseMove, 629, 275));
 }
 
 TEST_F(DialogTest, PressOnAWidgetKeepsTheMouseUntilRelease)
 {
-    EXPECT_TRUE(Mouse(MessageLeftButtonDown, 540, 80 + 300));  // on the slider
-    EXPECT_TRUE(Mouse(MessageMouseMove, 10, 10));
-    EXPECT_TRUE(Mouse(MessageLeftButtonUp, 10, 10));
-    EXPECT_FALSE(Mouse(MessageMouseMove, 10, 10));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonDown, 540, 80 + 300));  // on the slider
+    EXPECT_TRUE(Mouse(WindowMessage::MouseMove, 10, 10));
+    EXPECT_TRUE(Mouse(WindowMessage::LeftButtonUp, 10, 10));
+    EXPECT_FALSE(Mouse(WindowMessage::MouseMove, 10, 10));
 }
 
 TEST_F(DialogTest, SliderValueStaysInRange)

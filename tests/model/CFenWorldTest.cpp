@@ -133,10 +133,10 @@ private:
     };
     struct Drawing : Tarn::IFenGraphics {
         Drawing(std::vector<std::string>& journal, std::string owner) : journal(journal), owner(std::move(owner)) {}
-        long Draw() override
+        Tarn::DeviceResult Draw() override
         {
             journal.push_back("draw " + owner);
-            return static_cast<long>(owner.size());
+            return static_cast<Tarn::DeviceResult>(owner.size());
         }
         std::vector<std::string>& journal;
         std::string owner;

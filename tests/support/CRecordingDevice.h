@@ -87,7 +87,8 @@ public:
 
 private:
     Tarn::DeviceResult Record(DeviceCall call);
-    Tarn::DeviceResult OnLock(const Tarn::CMemoryVertexBuffer& buffer, std::uint32_t offset, std::uint32_t size) override;
+    Tarn::DeviceResult OnLock(const Tarn::CMemoryVertexBuffer& buffer, std::uint32_t offset,
+                              std::uint32_t size) override;
     Tarn::DeviceResult OnUnlock(const Tarn::CMemoryVertexBuffer& buffer) override;
     void OnRelease(const Tarn::CMemoryVertexBuffer& buffer) override;
 

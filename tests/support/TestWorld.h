@@ -29,7 +29,10 @@ private:
 // context does.
 class NoDrawing : public Tarn::IFenGraphicsFactory {
 public:
-    std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(Tarn::CFenWorld&) override { return std::make_unique<Graphics>(); }
+    std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(Tarn::CFenWorld&) override
+    {
+        return std::make_unique<Graphics>();
+    }
     std::unique_ptr<Tarn::IFenGraphics> CreateGraphics(Tarn::CFenPhysicalObject&) override
     {
         return std::make_unique<Graphics>();
@@ -41,7 +44,7 @@ public:
 
 private:
     struct Graphics : Tarn::IFenGraphics {
-        long Draw() override { return Tarn::DeviceFail; }
+        Tarn::DeviceResult Draw() override { return Tarn::DeviceFail; }
     };
 };
 
