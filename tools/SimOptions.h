@@ -34,11 +34,11 @@ struct SimOptions {
     std::string plot;
     // Pictures of the run, drawn as the window draws the world view.
     std::string snapshot; // PNG of the view after the last frame
-    std::string video;    // MP4 film of the run
+    std::string video; // MP4 film of the run
     int pictureWidth = 800;
     int pictureHeight = 800;
     int framesPerSecond = 30; // film frames per simulated second
-    bool follow = false;      // the view follows the robot instead of showing the arena
+    bool follow = false; // the view follows the robot instead of showing the arena
     bool quiet = false;
     bool help = false;
 
