@@ -176,8 +176,7 @@ void CKorvaleShell::OnFrameDrawn()
         return;
     screenshotRequested = false;
     const Host::BackBuffer buffer = framework.GetBackBuffer();
-    const ScreenshotOutcome outcome =
-        SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
+    const ScreenshotOutcome outcome = SaveScreenshot(Tarn::ReadPicture(*device, 0, 0, buffer.width, buffer.height));
     if (outcome.saved)
         commandHost.ShowInfo(outcome.text);
     else

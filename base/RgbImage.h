@@ -14,7 +14,8 @@ struct RgbImage {
 
     RgbImage() = default;
     RgbImage(int width_, int height_)
-        : width(width_), height(height_), pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3)
+        : width(width_), height(height_),
+          pixels(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3)
     {
     }
 

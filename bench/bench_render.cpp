@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #define GL_GLEXT_PROTOTYPES 1
@@ -15,6 +16,10 @@
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobotIRSensorModel.h"
 #include "engine/Random.h"
+#include "engine/World.h"
+#include "app/CKeyboard.h"
+#include "app/CKorvaleScene.h"
+#include "model/IFenWorld.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
@@ -147,6 +152,56 @@ void BM_FrameRecording(benchmark::State& state)
     vertexBuffer.OnLostDevice();
 }
 BENCHMARK(BM_FrameRecording)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// A frame of the 10,000-body example as the window shows it after loading:
+// the whole arena in the world view, the robot at its start. The drawing is
+// the application's, through the scene controller.
+void BM_FrameCrowdedExample(benchmark::State& state)
+{
+    auto context = CEGLOffscreenContext::Create(Width, Height);
+    if (context == nullptr) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    auto device = CGLDevice::Create(Width, Height);
+    if (device == nullptr) {
+        state.SkipWithError("the OpenGL device did not build");
+        return;
+    }
+    CVertexBuffer vertexBuffer;
+    CViewport viewport;
+    vertexBuffer.OnCreateDevice(device.get());
+    viewport.OnCreateDevice(device.get());
+    vertexBuffer.OnResetDevice();
+    device->SetRenderState(RenderState::CullMode, CullNone);
+    {
+        Korvale::CKeyboard keyboard;
+        Korvale::CKorvaleScene scene(&vertexBuffer, &keyboard);
+        const std::string examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";
+        if (!scene.LoadScene(examples + "Crowded10000.xml") || !scene.LoadRobot(examples + "Robot.xml")) {
+            state.SkipWithError("the example did not load");
+            return;
+        }
+        const Fen::World& world = scene.GetWorld()->GetFenWorld();
+        viewport.SetRect(10, 55, Width - 180, Height - 90);
+        viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
+        scene.Step(1.0f / 60);
+        for (auto _ : state) {
+            device->Clear(ClearTarget | ClearZBuffer, 0x002D32AAu, 1.0f, 0);
+            device->BeginScene();
+            viewport.Begin();
+            viewport.Clear(0x000000AAu);
+            scene.Draw();
+            viewport.End();
+            device->EndScene();
+            glFinish();
+        }
+        state.counters["bodies"] = static_cast<double>(world.objects.size());
+    }
+    vertexBuffer.OnLostDevice();
+    vertexBuffer.OnDestroyDevice();
+}
+BENCHMARK(BM_FrameCrowdedExample)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -59,25 +59,38 @@ void CircularCam::init()
     viewSin = std::sin(-absOrientation);
     pixelAngle = 2 * fieldOfView / (pixelCount() - 1.0);
     pixelTan = std::tan(pixelAngle);
+
+    // A disc's bearing is brought into [-pi, pi] by whole turns of 2*pi, each
+    // rounded at the size of the heading, so the error grows with the turns;
+    // segments are measured in camera axes and stay far inside this slack.
+    const double heading = std::fabs(absOrientation) + 4;
+    const double turns = heading / (2 * pi) + 4;
+    angleSlack = 4 * turns * (std::nextafter(heading, farthest) - heading) + 1e-13;
+    cullsByView = pixelCount() >= 2 && fieldOfView > 0 && fieldOfView <= 1.5 && std::isfinite(absOrientation)
+        && angleSlack < 1e-6;
+    halfSin = std::sin(fieldOfView);
+    halfCos = std::cos(fieldOfView);
 }
 
 void CircularCam::objectStep(double /*dt*/, PhysicalObject& body, World& /*world*/)
 {
-    if (body.height < height || pixelCount() == 0)
+    if (deferDrawing || body.height < height || pixelCount() == 0)
         return;
     if (!body.hasBoundingSurface) {
-        drawDisc(body);
+        drawDisc(body, body.pos, [this](std::size_t k, double depth, const Color& color) {
+            pixelOperation->operate(zBuffer[k], image[k], depth, color);
+        });
         return;
     }
-    // Each vertex is brought into camera coordinates once and shared by its two edges.
-    const Polygone& v = body.absBoundingSurface;
-    ends.resize(v.size());
-    for (std::size_t i = 0; i < v.size(); ++i)
-        ends[i] = toCamera(v[i]);
-    // A polygon without a texture for an edge leaves that edge out.
-    const std::size_t edges = std::min(v.size(), body.textures.size());
-    for (std::size_t i = 0; i < edges; ++i)
-        drawSegment(ends[i], ends[i + 1 == v.size() ? 0 : i + 1], body.textures[i]);
+    // Segments write the buffers directly; the pixel operation is for discs.
+    drawPolygon(body, [this](std::size_t) {
+        return [this](std::size_t k, double depth, const Color& color) {
+            if (zBuffer[k] > depth) {
+                image[k] = color;
+                zBuffer[k] = depth;
+            }
+        };
+    });
 }
 
 void CircularCam::wallsStep(World& world)
@@ -85,10 +98,85 @@ void CircularCam::wallsStep(World& world)
     const double w = world.width;
     const double h = world.height;
     const Point corners[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    const auto plot = [this](std::size_t k, double depth, const Color& color) {
+        if (zBuffer[k] > depth) {
+            image[k] = color;
+            zBuffer[k] = depth;
+        }
+    };
     for (std::size_t i = 0; i < 4; ++i) {
         if (!world.wallTextures[i].empty())
-            drawSegment(toCamera(corners[i]), toCamera(corners[(i + 1) % 4]), world.wallTextures[i]);
+            drawSegment(toCamera(corners[i]), toCamera(corners[(i + 1) % 4]), world.wallTextures[i], plot);
     }
+}
+
+void CircularCam::beginDrawingInOrder()
+{
+    shownKey.assign(pixelCount(), 0);
+    farthestShown = farthest;
+}
+
+void CircularCam::drawInOrder(const PhysicalObject& body, const Point& discPos, std::uint32_t order)
+{
+    if (body.height < height || pixelCount() == 0)
+        return;
+    const std::uint64_t bodyKey = (static_cast<std::uint64_t>(order) + 1) << 32;
+    bool changed = false;
+    const auto plotWithKey = [this, &changed](std::uint64_t key) {
+        return [this, &changed, key](std::size_t k, double depth, const Color& color) {
+            if (depth < zBuffer[k] || (depth == zBuffer[k] && key < shownKey[k])) {
+                zBuffer[k] = depth;
+                image[k] = color;
+                shownKey[k] = key;
+                changed = true;
+            }
+        };
+    };
+    if (!body.hasBoundingSurface)
+        drawDisc(body, discPos, plotWithKey(bodyKey));
+    else
+        drawPolygon(body, [&](std::size_t edge) { return plotWithKey(bodyKey | edge); });
+    if (changed)
+        farthestShown = *std::max_element(zBuffer.begin(), zBuffer.end());
+}
+
+double CircularCam::farthestDepth() const { return farthestShown; }
+
+CircularCam::ViewCone CircularCam::viewCone() const
+{
+    ViewCone cone;
+    cone.culls = cullsByView;
+    cone.apex = absPos;
+    cone.toViewCos = viewCos;
+    cone.toViewSin = viewSin;
+    cone.halfCos = halfCos;
+    cone.halfSin = halfSin;
+    cone.angleSlack = angleSlack;
+    return cone;
+}
+
+bool CircularCam::mayShow(const Point& centre, double radius) const
+{
+    if (!cullsByView)
+        return true;
+    const ViewCone cone = viewCone();
+    const Vector q = cone.toView(centre - absPos);
+    // Room for the angles' error seen at this distance, and for the rounding
+    // of differences of coordinates of this size.
+    const double coordinates = std::fabs(centre.x) + std::fabs(centre.y) + std::fabs(absPos.x) + std::fabs(absPos.y);
+    return cone.near(q, cone.room(radius, q.norm(), coordinates));
+}
+
+double CircularCam::nearestDepth(const Point& centre, double radius) const
+{
+    const double length = (centre - absPos).norm();
+    const double nearest = length - radius - (length + radius) * 1e-12 - roundingRoom(centre);
+    return nearest > 0 ? nearest * nearest * (1 - 1e-12) : 0;
+}
+
+double CircularCam::roundingRoom(const Point& p) const
+{
+    return 1e-12 * (1 + std::fabs(p.x) + std::fabs(p.y) + std::fabs(absPos.x) + std::fabs(absPos.y));
 }
 
 CircularCam::End CircularCam::toCamera(const Point& p) const
@@ -99,11 +187,26 @@ CircularCam::End CircularCam::toCamera(const Point& p) const
     return end;
 }
 
-void CircularCam::drawDisc(const PhysicalObject& body)
+template <class PlotForEdge>
+void CircularCam::drawPolygon(const PhysicalObject& body, const PlotForEdge& plotForEdge)
 {
-    if (body.r == 0 || body.pos == absPos)
+    // Each vertex is brought into camera coordinates once and shared by its two edges.
+    const Polygone& v = body.absBoundingSurface;
+    ends.resize(v.size());
+    for (std::size_t i = 0; i < v.size(); ++i)
+        ends[i] = toCamera(v[i]);
+    // A polygon without a texture for an edge leaves that edge out.
+    const std::size_t edges = std::min(v.size(), body.textures.size());
+    for (std::size_t i = 0; i < edges; ++i)
+        drawSegment(ends[i], ends[i + 1 == v.size() ? 0 : i + 1], body.textures[i], plotForEdge(i));
+}
+
+template <class Plot>
+void CircularCam::drawDisc(const PhysicalObject& body, const Point& at, const Plot& plot)
+{
+    if (body.r == 0 || at == absPos)
         return;
-    const Vector delta = body.pos - absPos;
+    const Vector delta = at - absPos;
     const double d = delta.norm();
     const double centre = normalizeAngle(std::atan2(delta.y, delta.x) - absOrientation);
     const double half = std::atan(body.r / d);
@@ -123,10 +226,11 @@ void CircularCam::drawDisc(const PhysicalObject& body)
         return;
     const double depth = d * d;
     for (std::size_t k = from; k <= to; ++k)
-        pixelOperation->operate(zBuffer[k], image[k], depth, body.color);
+        plot(k, depth, body.color);
 }
 
-void CircularCam::drawSegment(End start, End end, const Texture& texture)
+template <class Plot>
+void CircularCam::drawSegment(End start, End end, const Texture& texture, const Plot& plot)
 {
     if (texture.empty())
         return;
@@ -176,12 +280,9 @@ void CircularCam::drawSegment(End start, End end, const Texture& texture)
             index = std::min(static_cast<std::size_t>(std::floor(t * texture.size())), lastColor);
         }
         const double depth = point.x * point.x + point.y * point.y;
-        if (zBuffer[k] > depth) {
-            if (reversed)
-                index = lastColor - index;
-            image[k] = texture[index];
-            zBuffer[k] = depth;
-        }
+        if (reversed)
+            index = lastColor - index;
+        plot(k, depth, texture[index]);
     };
     // Parameter along the segment of the point seen along a direction of tangent w.
     const auto alongTangent = [&](double w) { return (y0 - x0 * w) / (w * (x1 - x0) + (y0 - y1)); };

@@ -1,6 +1,8 @@
 #include "engine/PhysicalObject.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include "engine/Angle.h"
 #include "engine/World.h"
 
@@ -61,15 +63,23 @@ void PhysicalObject::setBoundingSurface(const Polygone& polygon)
     }
     // The textures take the colour of this moment; a later colour does not reach them.
     textures.assign(boundingSurface.size(), Texture{color});
+    absValid = false;
 }
 
-void PhysicalObject::computeAbsBoundingSurface()
+void PhysicalObject::computeAbsBoundingSurfaceAnew()
 {
-    if (!hasBoundingSurface)
-        return;
+    const bool sameAngle = same(angle, absAngle);
+    if (!sameAngle) {
+        absAngle = angle;
+        absCos = std::cos(angle);
+        absSin = std::sin(angle);
+    }
+    absPos = pos;
+    absValid = true;
+    ++absComputations;
     absBoundingSurface.resize(boundingSurface.size());
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
+    const double c = absCos;
+    const double s = absSin;
     for (std::size_t i = 0; i < boundingSurface.size(); ++i) {
         const Point& v = boundingSurface[i];
         absBoundingSurface[i] = Point{pos.x + v.x * c - v.y * s, pos.y + v.x * s + v.y * c};

@@ -1,4 +1,6 @@
 #pragma once
+#include <bit>
+#include <cstdint>
 #include "engine/Color.h"
 #include "engine/Polygone.h"
 #include "engine/Vector.h"
@@ -22,12 +24,37 @@ public:
     double viscousMomentFrictionTau = 0;
     double collisionAngularFrictionFactor = 0;
     bool hasBoundingSurface = false;
+    // r and collisionShift come before the containers so that every number a
+    // step reads of a body sits in its first three cache lines.
+    double r = 0;
+    Vector collisionShift;
+
+private:
+    // What absBoundingSurface was last computed from: position, angle (with
+    // its cosine and sine) and, while absValid, the same boundingSurface.
+    Point absPos;
+    double absAngle = 0;
+    double absCos = 1;
+    double absSin = 0;
+    bool absValid = false;
+    std::uint32_t absComputations = 0;
+
+    // Compared bit for bit, so that -0 and every NaN count as their own values.
+    static bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+    // Reads only numbers next to the ones a step reads anyway, not the
+    // containers: setBoundingSurface is what changes the polygon.
+    bool absFresh() const
+    {
+        return absValid && same(angle, absAngle) && same(pos.x, absPos.x) && same(pos.y, absPos.y);
+    }
+    void computeAbsBoundingSurfaceAnew();
+
+public:
+    // Set through setBoundingSurface; absBoundingSurface is the engine's own.
     Polygone boundingSurface;
     Polygone absBoundingSurface;
-    double r = 0;
     Color color;
     Textures textures;
-    Vector collisionShift;
 
     PhysicalObject() = default;
     PhysicalObject(const PhysicalObject&) = default;
@@ -44,7 +71,16 @@ public:
     virtual void preStepHook() {}
 
     void setBoundingSurface(const Polygone& polygon);
-    void computeAbsBoundingSurface();
+    // Works only when position, angle or polygon have changed since it last
+    // did, and takes cosine and sine again only for a new angle: a body at
+    // rest keeps the very same numbers without touching its polygons.
+    void computeAbsBoundingSurface()
+    {
+        if (hasBoundingSurface && !absFresh())
+            computeAbsBoundingSurfaceAnew();
+    }
+    // Changes whenever absBoundingSurface is computed anew.
+    std::uint32_t absBoundingSurfaceVersion() const { return absComputations; }
     void applyContactFriction(const Vector& n);
     void collideWithStatic(const Vector& normalX, const Vector& normalY, const Vector& shift);
     void collideWithObject(PhysicalObject& that, const Point& point, const Vector& shift);

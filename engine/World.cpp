@@ -1,11 +1,14 @@
 #include "engine/World.h"
 
 #include <algorithm>
+#include "engine/BroadPhase.h"
 #include "engine/PhysicalObject.h"
 
 namespace Fen {
 
-World::World(double width_, double height_) : width(width_), height(height_) {}
+World::World(double width_, double height_) : width(width_), height(height_), broadPhase(std::make_unique<BroadPhase>())
+{
+}
 
 World::~World()
 {
@@ -28,6 +31,17 @@ void World::removeObject(PhysicalObject* object)
 
 void World::step(double dt)
 {
+    const bool broad = pairSearch == PairSearch::broadPhase
+        || (pairSearch == PairSearch::automatic && objects.size() >= broadPhaseFrom);
+    broadLastStep = broad && broadPhase->step(*this, dt);
+    if (broadLastStep)
+        return;
+    broadPhase->forget();
+    stepAllPairs(dt);
+}
+
+void World::stepAllPairs(double dt)
+{
     const std::size_t n = objects.size();
     for (std::size_t i = 0; i < n; ++i) {
         objects[i]->initInteractions();
@@ -45,6 +59,7 @@ void World::step(double dt)
         }
     }
     pairOrderFlag = !pairOrderFlag;
+    visitsLastStep = n < 2 ? 0 : n * (n - 1);
     for (std::size_t i = 0; i < n; ++i) {
         PhysicalObject& body = *objects[i];
         if (useWalls)

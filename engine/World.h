@@ -1,11 +1,23 @@
 #pragma once
 #include <array>
+#include <cstddef>
+#include <memory>
 #include <vector>
 #include "engine/Color.h"
 
 namespace Fen {
 
+class BroadPhase;
 class PhysicalObject;
+
+// How a step finds the pairs of bodies that interact. Both ways give the same
+// result to the bit; the all-pairs loop is the plain statement of it, the
+// broad phase skips pairs that cannot interact (BroadPhase.cpp says why).
+enum class PairSearch {
+    automatic, // the broad phase from broadPhaseFrom bodies on
+    allPairs,
+    broadPhase,
+};
 
 // The rectangular arena [0, width] x [0, height], optionally walled, and the
 // whole physics of one time step.
@@ -17,6 +29,9 @@ public:
     double width;
     double height;
     std::array<Texture, 4> wallTextures;   // bottom, right, top, left
+    PairSearch pairSearch = PairSearch::automatic;
+    // Below this many bodies the all-pairs loop is as quick.
+    static constexpr std::size_t broadPhaseFrom = 12;
 
     World(double width, double height);
     World(const World&) = delete;
@@ -28,8 +43,23 @@ public:
     void removeObject(PhysicalObject* object);
     void step(double dt);
 
-    void collideObjects(PhysicalObject& first, PhysicalObject& second);
+    // Whether it found a contact (and resolved it).
+    bool collideObjects(PhysicalObject& first, PhysicalObject& second);
     void collideWithWalls(PhysicalObject& object);
+
+    // How the last step went: whether the broad phase took it, and how many
+    // interactWithObject calls it made (the all-pairs loop makes n(n-1)).
+    bool lastStepUsedBroadPhase() const { return broadLastStep; }
+    std::size_t lastStepVisits() const { return visitsLastStep; }
+
+private:
+    friend class BroadPhase;
+    void stepAllPairs(double dt);
+
+    bool broadLastStep = false;
+    std::size_t visitsLastStep = 0;
+
+    std::unique_ptr<BroadPhase> broadPhase;
 };
 
 } // namespace Fen

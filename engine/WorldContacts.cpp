@@ -18,7 +18,7 @@ void collideDiscs(PhysicalObject& a, PhysicalObject& b, const Vector& d, double 
     a.collideWithObject(b, point, shift);
 }
 
-void collideDiscPolygon(PhysicalObject& disc, PhysicalObject& polygon)
+bool collideDiscPolygon(PhysicalObject& disc, PhysicalObject& polygon)
 {
     const Polygone& v = polygon.absBoundingSurface;
     const std::size_t m = v.size();
@@ -36,7 +36,7 @@ void collideDiscPolygon(PhysicalObject& disc, PhysicalObject& polygon)
         if ((f - v0).dot(v1 - v0) > 0 && (f - v1).dot(v0 - v1) > 0) {
             const Vector shift = -(h + disc.r) * n;
             disc.collideWithObject(polygon, f, shift);
-            return;
+            return true;
         }
     }
 
@@ -52,7 +52,7 @@ void collideDiscPolygon(PhysicalObject& disc, PhysicalObject& polygon)
         }
     }
     if (vertex == nullptr)
-        return;
+        return false;
     const Vector delta = *vertex - c;
     const double e = delta.norm();
     Vector shift;
@@ -65,6 +65,7 @@ void collideDiscPolygon(PhysicalObject& disc, PhysicalObject& polygon)
     }
     const Point point = *vertex + shift;
     polygon.collideWithObject(disc, point, shift);
+    return true;
 }
 
 // Whether point p of a body centred at `centre` lies inside polygon q; if so,
@@ -91,7 +92,7 @@ bool penetration(const Point& p, const Point& centre, const Polygone& q, Vector&
     return true;
 }
 
-void collidePolygons(PhysicalObject& a, PhysicalObject& b)
+bool collidePolygons(PhysicalObject& a, PhysicalObject& b)
 {
     double best = 0;
     PhysicalObject* first = nullptr;
@@ -115,26 +116,29 @@ void collidePolygons(PhysicalObject& a, PhysicalObject& b)
     };
     deepest(a, b);
     deepest(b, a);
-    if (best != 0)
-        first->collideWithObject(*second, point, shift);
+    if (best == 0)
+        return false;
+    first->collideWithObject(*second, point, shift);
+    return true;
 }
 
 } // namespace
 
-void World::collideObjects(PhysicalObject& a, PhysicalObject& b)
+bool World::collideObjects(PhysicalObject& a, PhysicalObject& b)
 {
     const Vector d = a.pos - b.pos;
     const double sumOfRadii = a.r + b.r;
     if (d.x * d.x + d.y * d.y > sumOfRadii * sumOfRadii)
-        return;
-    if (!a.hasBoundingSurface && !b.hasBoundingSurface)
+        return false;
+    if (!a.hasBoundingSurface && !b.hasBoundingSurface) {
         collideDiscs(a, b, d, sumOfRadii);
-    else if (!a.hasBoundingSurface)
-        collideDiscPolygon(a, b);
-    else if (!b.hasBoundingSurface)
-        collideDiscPolygon(b, a);
-    else
-        collidePolygons(a, b);
+        return true;
+    }
+    if (!a.hasBoundingSurface)
+        return collideDiscPolygon(a, b);
+    if (!b.hasBoundingSurface)
+        return collideDiscPolygon(b, a);
+    return collidePolygons(a, b);
 }
 
 } // namespace Fen

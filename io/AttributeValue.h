@@ -22,4 +22,17 @@ int AttributeToInt(std::string_view text);
 // is first brought into (-360, 360), so the result is always finite.
 double DegreesToRadians(double degrees);
 
+// The range of the real numbers of scene and robot files (attribute values
+// and polygon coordinates): at most 1e9 in magnitude, and at least 1e-9 where
+// a value must be greater than 0. Within it the simulation's arithmetic stays
+// finite however the bodies meet; readers refuse a value beyond it with
+// "NAME out of range".
+inline constexpr double maxModelMagnitude = 1e9;
+inline constexpr double minPositiveModelValue = 1e-9;
+inline bool InModelRange(double value) { return value >= -maxModelMagnitude && value <= maxModelMagnitude; }
+inline bool InPositiveModelRange(double value)
+{
+    return value >= minPositiveModelValue && value <= maxModelMagnitude;
+}
+
 } // namespace Tarn

@@ -51,6 +51,9 @@ void CAnPolygoneReader::Read(CFenIOStruct& io, Fen::Polygone& polygon)
     const std::size_t count = ParseNumbers(*text, numbers, ok);
     if (!ok || count != 2 * static_cast<std::size_t>(m))
         return ReportFault(io, reader, "unable to parse the text");
+    for (const double number : numbers)
+        if (!InModelRange(number))
+            return ReportFault(io, reader, "number out of range");
 
     polygon.clear();
     for (std::size_t i = 0; i + 1 < count; i += 2)

@@ -43,13 +43,19 @@ void CFenCircularCamReader::Read(CFenIOStruct& io, Fen::CircularCam& camera)
             value[k] = AttributeToDouble(text);
             if (!(value[k] > 0.0))
                 return fault("height <= 0.0");
+            if (!InPositiveModelRange(value[k]))
+                return fault("height out of range");
             break;
-        case FieldOfView:
+        case FieldOfView: {
             // Tested after the conversion: a tiny angle in degrees can vanish.
-            value[k] = DegreesToRadians(AttributeToDouble(text));
+            const double degrees = AttributeToDouble(text);
+            value[k] = DegreesToRadians(degrees);
             if (!(value[k] > 0.0))
                 return fault("fieldOfView <= 0.0");
+            if (!InPositiveModelRange(degrees))
+                return fault("fieldOfView out of range");
             break;
+        }
         case PixelCount:
             pixelCount = AttributeToInt(text);
             if (pixelCount <= 0)
@@ -59,6 +65,8 @@ void CFenCircularCamReader::Read(CFenIOStruct& io, Fen::CircularCam& camera)
             break;
         default:
             value[k] = AttributeToDouble(text);
+            if (!InModelRange(value[k]))
+                return fault(std::string(names[k]) + " out of range");
             break;
         }
         return true;

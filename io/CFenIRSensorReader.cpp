@@ -37,6 +37,10 @@ void CFenIRSensorReader::Read(CFenIOStruct& io, Fen::IRSensor& sensor)
             ReportFault(io, reader, "height <= 0.0");
             return false;
         }
+        if (!(k == Height ? InPositiveModelRange(value[k]) : InModelRange(value[k]))) {
+            ReportFault(io, reader, std::string(names[k]) + " out of range");
+            return false;
+        }
         return true;
     };
     if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))

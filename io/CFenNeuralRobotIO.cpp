@@ -44,6 +44,8 @@ void CFenNeuralRobotIO::Read(CFenIOStruct& io)
             wheelDistance = AttributeToDouble(attribute.GetText());
             if (!(*wheelDistance > 0.0))
                 return ReportFault(io, reader, "wheelDistance <= 0.0");
+            if (!InPositiveModelRange(*wheelDistance))
+                return ReportFault(io, reader, "wheelDistance out of range");
         } else if (name == "robotSpeed") {
             // A second robotSpeed has always been reported with this line.
             if (robotSpeed)
@@ -51,6 +53,8 @@ void CFenNeuralRobotIO::Read(CFenIOStruct& io)
             robotSpeed = AttributeToDouble(attribute.GetText());
             if (!(*robotSpeed > 0.0))
                 return ReportFault(io, reader, "robotSpeed <= 0.0");
+            if (!InPositiveModelRange(*robotSpeed))
+                return ReportFault(io, reader, "robotSpeed out of range");
         }
     }
     if (!wheelDistance || !robotSpeed)

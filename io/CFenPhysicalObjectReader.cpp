@@ -56,6 +56,10 @@ void CFenPhysicalObjectReader::Read(CFenIOStruct& io, Fen::PhysicalObject& body)
             ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
             return false;
         }
+        if (!(mustBePositive(k) ? InPositiveModelRange(value[k]) : InModelRange(value[k]))) {
+            ReportFault(io, reader, std::string(names[k]) + " out of range");
+            return false;
+        }
         return true;
     };
     if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))

@@ -48,6 +48,10 @@ void CFenWorldIO::Read(CFenIOStruct& io)
             ReportFault(io, reader, std::string(names[k]) + " <= 0.0");
             return false;
         }
+        if (!InPositiveModelRange(value[k])) {
+            ReportFault(io, reader, std::string(names[k]) + " out of range");
+            return false;
+        }
         return true;
     };
     if (!ForEachNamedAttribute(node, names, seen, io, reader, readValue))

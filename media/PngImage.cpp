@@ -2,15 +2,15 @@
 
 #include <stb_image_write.h>
 
-#include "media/NewFile.h"
+#include "media/CNewFile.h"
 
-namespace Korvale::Media {
+namespace Tarn {
 
-std::vector<std::uint8_t> EncodePng(const Tarn::RgbImage& image)
+std::vector<std::uint8_t> EncodePng(const RgbImage& image)
 {
     std::vector<std::uint8_t> png;
-    if (image.width <= 0 || image.height <= 0 ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
+    if (image.width <= 0 || image.height <= 0
+        || image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
         return png;
     // The encoder hands over the whole file in one call.
     const auto append = [](void* context, void* data, int size) {
@@ -23,7 +23,7 @@ std::vector<std::uint8_t> EncodePng(const Tarn::RgbImage& image)
     return png;
 }
 
-bool WritePng(NewFile& file, const Tarn::RgbImage& image)
+bool WritePng(CNewFile& file, const RgbImage& image)
 {
     const std::vector<std::uint8_t> png = EncodePng(image);
     if (png.empty())
@@ -31,4 +31,4 @@ bool WritePng(NewFile& file, const Tarn::RgbImage& image)
     return file.Write(png.data(), png.size()) && file.Keep();
 }
 
-} // namespace Korvale::Media
+} // namespace Tarn

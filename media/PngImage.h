@@ -4,17 +4,17 @@
 
 #include "base/RgbImage.h"
 
-namespace Korvale::Media {
+namespace Tarn {
 
-class NewFile;
+class CNewFile;
 
 // The PNG file of a picture: 8-bit RGB, rows from the top. Empty if the
 // picture is empty or cannot be encoded.
-std::vector<std::uint8_t> EncodePng(const Tarn::RgbImage& image);
+std::vector<std::uint8_t> EncodePng(const RgbImage& image);
 
 // Encodes the picture into a new file and keeps the file; false, with the
 // errno in the file (ENOMEM when the encoding failed), if it could not be
 // written completely: the file then goes away with its object.
-bool WritePng(NewFile& file, const Tarn::RgbImage& image);
+bool WritePng(CNewFile& file, const RgbImage& image);
 
-} // namespace Korvale::Media
+} // namespace Tarn

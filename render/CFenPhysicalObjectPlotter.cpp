@@ -10,18 +10,14 @@ namespace Tarn {
 
 CFenPhysicalObjectPlotter::CFenPhysicalObjectPlotter(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_) {}
 
-DeviceResult CFenPhysicalObjectPlotter::Plot(const Fen::PhysicalObject& o)
+void CFenPhysicalObjectPlotter::Fan(const Fen::PhysicalObject& o, std::vector<Vertex>& vertices)
 {
-    if (vertexBuffer == nullptr)
-        return DeviceFail;
-    if (DeviceResult r = vertexBuffer->Clear(); Failed(r))
-        return r;
     const std::uint32_t color = VertexColor(o.color);
     auto vertex = [color](const Fen::Point& p) {
         return Vertex{static_cast<float>(p.x), static_cast<float>(p.y), Depth, color};
     };
 
-    std::vector<Vertex> vertices;
+    vertices.clear();
     vertices.push_back(vertex(o.pos));
     // A polygon that was never set has no points: it is drawn as a disc.
     const Fen::Polygone& polygon = o.absBoundingSurface;
@@ -38,7 +34,27 @@ DeviceResult CFenPhysicalObjectPlotter::Plot(const Fen::PhysicalObject& o)
             vertices.push_back(vertex({o.pos.x + o.r * std::cos(a), o.pos.y + o.r * std::sin(a)}));
         }
     }
+}
 
+void CFenPhysicalObjectPlotter::AppendTriangles(const Fen::PhysicalObject& o, std::vector<Vertex>& fan,
+                                                std::vector<Vertex>& triangles)
+{
+    Fan(o, fan);
+    for (std::size_t k = 1; k + 1 < fan.size(); ++k) {
+        triangles.push_back(fan[0]);
+        triangles.push_back(fan[k]);
+        triangles.push_back(fan[k + 1]);
+    }
+}
+
+DeviceResult CFenPhysicalObjectPlotter::Plot(const Fen::PhysicalObject& o)
+{
+    if (vertexBuffer == nullptr)
+        return DeviceFail;
+    if (DeviceResult r = vertexBuffer->Clear(); Failed(r))
+        return r;
+    std::vector<Vertex> vertices;
+    Fan(o, vertices);
     if (DeviceResult r = vertexBuffer->Set(vertices.data(), static_cast<std::uint32_t>(vertices.size() * sizeof(Vertex)));
         Failed(r))
         return r;

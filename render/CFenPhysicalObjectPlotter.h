@@ -1,5 +1,7 @@
 #pragma once
+#include <vector>
 #include "base/DeviceResult.h"
+#include "render/Vertex.h"
 
 namespace Fen {
 class PhysicalObject;
@@ -20,6 +22,13 @@ public:
     virtual ~CFenPhysicalObjectPlotter() = default;
 
     virtual DeviceResult Plot(const Fen::PhysicalObject& object);
+
+    // The fan Plot draws: the centre, then the rim, closed by its first point.
+    static void Fan(const Fen::PhysicalObject& object, std::vector<Vertex>& fan);
+    // The same triangles one by one, each as the fan gives it (centre, rim
+    // point, next rim point), appended: many bodies then go in one drawing.
+    static void AppendTriangles(const Fen::PhysicalObject& object, std::vector<Vertex>& fan,
+                                std::vector<Vertex>& triangles);
 
 private:
     CVertexBuffer* vertexBuffer; // not owned

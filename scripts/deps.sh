@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Korvale needs, only those that are missing.
+#   scripts/deps.sh              what run.sh and test.sh need
+#   scripts/deps.sh --sanitize   that, and clang with libFuzzer and the
+#                                symbolizer for the sanitizer and fuzz builds
 set -euo pipefail
 
 packages=(
@@ -10,7 +13,11 @@ packages=(
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   xvfb xdotool imagemagick x11-apps locales python3
   python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-pytest
+  libbox2d-dev
 )
+if [ "${1:-}" = "--sanitize" ]; then
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

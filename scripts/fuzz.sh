@@ -21,11 +21,7 @@ for harness in "${harnesses[@]}"; do
   esac
 done
 
-if [ ! -f build-fuzz/build.ninja ]; then
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
-        -DKORVALE_FUZZ=ON -DKORVALE_BUILD_BENCH=OFF >/dev/null
-fi
+scripts/configure-sanitized.sh
 cmake --build build-fuzz --target "${harnesses[@]/#/fuzz_}"
 
 # The root element tells which harness an example file seeds.

@@ -23,6 +23,17 @@ public:
     void Add(const Fen::Point& point);
     // The points to draw, in order, ending with the last one added.
     std::vector<Fen::Point> Points() const;
+    // The same, one at a time, without a copy of the path.
+    template <class Visit>
+    void ForEachPoint(Visit visit) const
+    {
+        for (const Fen::Point& point : kept)
+            visit(point);
+        if (latest)
+            visit(*latest);
+    }
+    bool Empty() const { return kept.empty(); }
+    const Fen::Point& Front() const { return kept.front(); }
     // 0 while no point has been dropped.
     double Tolerance() const { return tolerance; }
 

@@ -14,12 +14,12 @@ namespace Korvale::Tools {
 
 namespace {
 
-using Media::NewFile;
+using Tarn::CNewFile;
 
-std::unique_ptr<NewFile> TakeName(const std::string& path, const char* what, std::ostream& err)
+std::unique_ptr<CNewFile> TakeName(const std::string& path, const char* what, std::ostream& err)
 {
     int error = 0;
-    std::unique_ptr<NewFile> file = NewFile::Create(path, &error);
+    std::unique_ptr<CNewFile> file = CNewFile::Create(path, &error);
     if (file == nullptr) {
         if (error == EEXIST)
             err << "korvale-sim: the " << what << " '" << path << "' already exists\n";
@@ -47,7 +47,7 @@ std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, Tarn:
     std::unique_ptr<RunPictures> pictures(new RunPictures(options, scene));
     if (!options.snapshot.empty() && !(pictures->snapshotFile = TakeName(options.snapshot, "snapshot", err)))
         return nullptr;
-    std::unique_ptr<NewFile> videoFile;
+    std::unique_ptr<CNewFile> videoFile;
     if (!options.video.empty() && !(videoFile = TakeName(options.video, "video", err)))
         return nullptr;
 
@@ -59,8 +59,8 @@ std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, Tarn:
         return nullptr;
     }
     if (videoFile != nullptr) {
-        const Media::Mp4Video::Settings settings{options.pictureWidth, options.pictureHeight, options.framesPerSecond};
-        pictures->video = Media::Mp4Video::Create(std::move(videoFile), settings, &error);
+        const Tarn::CMp4Video::Settings settings{options.pictureWidth, options.pictureHeight, options.framesPerSecond};
+        pictures->video = Tarn::CMp4Video::Create(std::move(videoFile), settings, &error);
         if (pictures->video == nullptr) {
             err << "korvale-sim: cannot write the video '" << options.video << "': " << error << '\n';
             return nullptr;
@@ -130,9 +130,10 @@ bool RunPictures::Finish(std::int64_t framesRun, std::ostream& err)
     if (snapshotFile != nullptr) {
         if (!Draw(framesRun)) {
             snapshotFile->Fail(EIO);
-            err << "korvale-sim: cannot write the snapshot '" << options.snapshot << "': the offscreen drawing failed\n";
+            err << "korvale-sim: cannot write the snapshot '" << options.snapshot
+                << "': the offscreen drawing failed\n";
             ok = false;
-        } else if (!Media::WritePng(*snapshotFile, picture)) {
+        } else if (!Tarn::WritePng(*snapshotFile, picture)) {
             err << "korvale-sim: cannot write the snapshot '" << options.snapshot
                 << "': " << std::strerror(snapshotFile->ErrorNumber()) << '\n';
             ok = false;

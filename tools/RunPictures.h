@@ -6,8 +6,8 @@
 
 #include "app/CKorvaleScene.h"
 #include "base/RgbImage.h"
-#include "media/Mp4Video.h"
-#include "media/NewFile.h"
+#include "media/CMp4Video.h"
+#include "media/CNewFile.h"
 #include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
 #include "tools/FilmTiming.h"
@@ -48,8 +48,8 @@ private:
 
     const SimOptions& options;
     CKorvaleScene& scene;
-    std::unique_ptr<Korvale::Media::NewFile> snapshotFile;
-    std::unique_ptr<Korvale::Media::Mp4Video> video;
+    std::unique_ptr<Tarn::CNewFile> snapshotFile;
+    std::unique_ptr<Tarn::CMp4Video> video;
     std::unique_ptr<Tarn::COffscreenWorldView> view;
     Tarn::RgbImage picture;
     std::int64_t pictureState = -1; // the run frames done when the picture was drawn

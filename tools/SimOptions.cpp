@@ -46,10 +46,9 @@ std::uint64_t ParseSeed(const std::string& text)
     throw UsageError("--seed needs a 64-bit whole number, not '" + text + "'");
 }
 
-const std::vector<std::string> valueOptions = {"--scene",  "--robot", "--network", "--control", "--keys",
-                                               "--dt",     "--seconds", "--steps", "--seed",   "--log",
-                                               "--trace",  "--plot",  "--snapshot", "--video", "--size",
-                                               "--fps"};
+const std::vector<std::string> valueOptions = {"--scene",    "--robot", "--network", "--control", "--keys",  "--dt",
+                                               "--seconds",  "--steps", "--seed",    "--pairs",   "--log",   "--trace",
+                                               "--plot",     "--snapshot", "--video", "--size",   "--fps"};
 
 using Tarn::MaxPictureSide;
 using Tarn::MinPictureSide;
@@ -71,8 +70,8 @@ void ParseSize(const std::string& text, int* width, int* height)
     const auto inRange = [](int value) { return value >= MinPictureSide && value <= MaxPictureSide; };
     if (!inRange(*width) || !inRange(*height)) {
         const std::string least = std::to_string(MinPictureSide), most = std::to_string(MaxPictureSide);
-        throw UsageError("--size must be from " + least + "x" + least + " to " + most + "x" + most + ", not '" + text +
-                         "'");
+        throw UsageError("--size must be from " + least + "x" + least + " to " + most + "x" + most + ", not '" + text
+                         + "'");
     }
 }
 
@@ -82,8 +81,8 @@ int ParseFramesPerSecond(const std::string& text)
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     if (text.empty() || ec != std::errc{} || ptr != end || value < 1 || value > MaxFramesPerSecond)
-        throw UsageError("--fps needs a whole number of frames a second from 1 to " +
-                         std::to_string(MaxFramesPerSecond) + ", not '" + text + "'");
+        throw UsageError("--fps needs a whole number of frames a second from 1 to " + std::to_string(MaxFramesPerSecond)
+                         + ", not '" + text + "'");
     return value;
 }
 
@@ -142,8 +141,8 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         if (has(name) && get(name).empty())
             throw UsageError(std::string(name) + " needs a file name");
     };
-    for (const char* name : {"--scene", "--robot", "--network", "--keys", "--log", "--trace", "--plot", "--snapshot",
-                             "--video"})
+    for (const char* name :
+         {"--scene", "--robot", "--network", "--keys", "--log", "--trace", "--plot", "--snapshot", "--video"})
         needsFile(name);
 
     if (!has("--scene"))
@@ -202,6 +201,17 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
     }
     if (has("--seed"))
         options.seed = ParseSeed(get("--seed"));
+    if (has("--pairs")) {
+        const std::string pairs = get("--pairs");
+        if (pairs == "auto")
+            options.pairs = Pairs::Automatic;
+        else if (pairs == "all")
+            options.pairs = Pairs::All;
+        else if (pairs == "broad")
+            options.pairs = Pairs::Broad;
+        else
+            throw UsageError("--pairs is auto, all or broad, not '" + pairs + "'");
+    }
     if (has("--seconds") == has("--steps"))
         throw UsageError("give either --seconds T or --steps N");
     if (has("--steps")) {

@@ -16,6 +16,9 @@ public:
 // What one run of korvale-sim does, as given on its command line.
 struct SimOptions {
     enum class Control { Keyboard, Network };
+    // How the engine finds the pairs of bodies that interact; every way gives
+    // the same run, the choice is for checking that and for timing.
+    enum class Pairs { Automatic, All, Broad };
 
     std::string scene;
     std::string robot;
@@ -25,16 +28,17 @@ struct SimOptions {
     double frameTime = 1.0 / 60.0;
     std::int64_t frames = 0; // from --seconds or --steps
     std::optional<std::uint64_t> seed; // a negative seed counts modulo 2^64
+    Pairs pairs = Pairs::Automatic;
     std::string log;
     std::string trace;
     std::string plot;
     // Pictures of the run, drawn as the window draws the world view.
     std::string snapshot; // PNG of the view after the last frame
-    std::string video;    // MP4 film of the run
+    std::string video; // MP4 film of the run
     int pictureWidth = 800;
     int pictureHeight = 800;
     int framesPerSecond = 30; // film frames per simulated second
-    bool follow = false;      // the view follows the robot instead of showing the arena
+    bool follow = false; // the view follows the robot instead of showing the arena
     bool quiet = false;
     bool help = false;
 
@@ -50,7 +54,7 @@ inline constexpr int MaxFramesPerSecond = 1000;
 inline constexpr const char* SimUsage =
     "usage: korvale-sim --scene FILE [--robot FILE] [--network FILE] [--control keyboard|network]\n"
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
-    "                   [--seed N] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
+    "                   [--seed N] [--pairs auto|all|broad] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
     "                   [--snapshot FILE.png] [--video FILE.mp4] [--size WxH] [--fps N] [--follow]\n"
     "                   [--quiet]\n";
 

@@ -13,6 +13,7 @@
 #include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
+#include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 #include "render/CVertexBuffer.h"
@@ -82,6 +83,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 
     if (!commands.LoadScene(options.scene))
         return 1;
+    Fen::World& world = scene.GetWorld()->GetFenWorld();
+    switch (options.pairs) {
+    case SimOptions::Pairs::Automatic: world.pairSearch = Fen::PairSearch::automatic; break;
+    case SimOptions::Pairs::All: world.pairSearch = Fen::PairSearch::allPairs; break;
+    case SimOptions::Pairs::Broad: world.pairSearch = Fen::PairSearch::broadPhase; break;
+    }
     if (!options.robot.empty() && !commands.LoadRobot(options.robot))
         return 1;
     if (!options.network.empty() && !commands.LoadNetwork(options.network))

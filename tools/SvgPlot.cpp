@@ -79,14 +79,16 @@ void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
     out << "<g transform=\"translate(0 " << Num(h) << ") scale(1 -1)\">\n";
     out << "<rect x=\"0\" y=\"0\" width=\"" << Num(w) << "\" height=\"" << Num(h)
         << "\" fill=\"#e8e8f0\" stroke=\"#00007f\" stroke-width=\"0.5\"/>\n";
-    const std::vector<Fen::Point> points = path.Points();
-    if (!points.empty()) {
+    if (!path.Empty()) {
         out << "<polyline fill=\"none\" stroke=\"#000\" stroke-opacity=\"0.6\" stroke-width=\"0.3\" "
                "stroke-linejoin=\"round\" points=\"";
-        for (std::size_t i = 0; i < points.size(); ++i)
-            out << (i ? " " : "") << Num(points[i].x) << ',' << Num(points[i].y);
+        const char* separator = "";
+        path.ForEachPoint([&](const Fen::Point& point) {
+            out << separator << Num(point.x) << ',' << Num(point.y);
+            separator = " ";
+        });
         out << "\"/>\n";
-        out << "<circle cx=\"" << Num(points.front().x) << "\" cy=\"" << Num(points.front().y)
+        out << "<circle cx=\"" << Num(path.Front().x) << "\" cy=\"" << Num(path.Front().y)
             << "\" r=\"0.8\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>\n";
     }
     for (const Fen::PhysicalObject* body : world.objects)

@@ -147,8 +147,8 @@ PYBIND11_MODULE(_korvale, m)
             "render",
             [](Simulation& simulation, int width, int height) {
                 Simulation::CheckPictureSize(width, height);
-                py::array_t<std::uint8_t> image({static_cast<py::ssize_t>(height), static_cast<py::ssize_t>(width),
-                                                 static_cast<py::ssize_t>(3)});
+                py::array_t<std::uint8_t> image(
+                    {static_cast<py::ssize_t>(height), static_cast<py::ssize_t>(width), static_cast<py::ssize_t>(3)});
                 std::uint8_t* out = image.mutable_data();
                 {
                     py::gil_scoped_release release;

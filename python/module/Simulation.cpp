@@ -264,8 +264,8 @@ void Simulation::CheckPictureSize(int width, int height)
     const auto inRange = [](int side) { return side >= Tarn::MinPictureSide && side <= Tarn::MaxPictureSide; };
     if (!inRange(width) || !inRange(height)) {
         const std::string least = std::to_string(Tarn::MinPictureSide), most = std::to_string(Tarn::MaxPictureSide);
-        throw std::invalid_argument("the picture must be from " + least + "x" + least + " to " + most + "x" + most +
-                                    " pixels, not " + std::to_string(width) + "x" + std::to_string(height));
+        throw std::invalid_argument("the picture must be from " + least + "x" + least + " to " + most + "x" + most
+                                    + " pixels, not " + std::to_string(width) + "x" + std::to_string(height));
     }
 }
 

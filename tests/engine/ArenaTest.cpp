@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 #include "ArenaScene.h"
+#include "RandomScene.h"
 #include "engine/Random.h"
 
 using namespace Fen;
@@ -113,12 +114,31 @@ TEST(Determinism, SameStartGivesTheSameRunBitForBit)
 
 TEST(Determinism, SteadyStepAllocatesNothing)
 {
-    setRandomState(3);
-    ArenaScene scene;
+    for (const PairSearch search : {PairSearch::allPairs, PairSearch::broadPhase}) {
+        setRandomState(3);
+        ArenaScene scene;
+        scene.world.pairSearch = search;
+        for (int i = 0; i < 10; ++i)
+            scene.world.step(1.0 / 60);
+        const std::size_t before = allocations;
+        for (int i = 0; i < 500; ++i)
+            scene.world.step(1.0 / 60);
+        EXPECT_EQ(allocations, before);
+        EXPECT_EQ(scene.world.lastStepUsedBroadPhase(), search == PairSearch::broadPhase);
+    }
+}
+
+TEST(Determinism, SteadyBroadPhaseStepInACrowdAllocatesNothing)
+{
+    // Bodies pushed about, placed again in the grid, new pairs and sightings:
+    // all within the room the first steps set up.
+    FenTest::RandomScene scene(17, 150);
+    scene.world.pairSearch = PairSearch::broadPhase;
     for (int i = 0; i < 10; ++i)
         scene.world.step(1.0 / 60);
     const std::size_t before = allocations;
-    for (int i = 0; i < 500; ++i)
+    for (int i = 0; i < 1000; ++i)
         scene.world.step(1.0 / 60);
     EXPECT_EQ(allocations, before);
+    EXPECT_TRUE(scene.world.lastStepUsedBroadPhase());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "io/CFenIOStruct.h"
 #include "model/CFenNeuralRobot.h"
@@ -19,6 +20,17 @@ TEST(ExampleFiles, ScenesLoadWithoutMessage)
         world.Read(io);
         EXPECT_EQ(io.GetErrorText(), "") << name;
         EXPECT_GT(world.GetFenWorld().width, 0) << name;
+    }
+}
+
+TEST(ExampleFiles, CrowdedScenesLoadWithTheirBodyCounts)
+{
+    for (const auto& [name, bodies] : {std::pair{"Crowded1000.xml", 1000u}, std::pair{"Crowded10000.xml", 10000u}}) {
+        ReadingWorld world;
+        Tarn::CFenIOStruct io(example(name));
+        world.Read(io);
+        EXPECT_EQ(io.GetErrorText(), "") << name;
+        EXPECT_EQ(world.GetObjectCount(), bodies) << name;
     }
 }
 

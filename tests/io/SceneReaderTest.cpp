@@ -337,13 +337,13 @@ TEST(SceneFile, AttributeValuesConvertAsDecimalPrefixes)
 {
     ReadingWorld world;
     const CFenIOStruct io = readScene(
-        world, sceneWith("<object x=' 3.5e1' y='7;3' r='2' height='1e999' mass='heavy' angle='540' viscousFrictionTau=''"
+        world, sceneWith("<object x=' 3.5e1' y='7;3' r='2' height='1e3x' mass='heavy' angle='540' viscousFrictionTau=''"
                      " staticFrictionThreshold='nan' viscousMomentFrictionTau='-inf'"
                      " collisionAngularFrictionFactor='0x10'/>"));
     ASSERT_TRUE(io.IsOk()) << io.GetErrorText();
     const Fen::PhysicalObject& disc = world.GetObject(0).GetPhysicalObject();
     EXPECT_EQ(disc.pos, (Fen::Point{35, 7}));
-    EXPECT_EQ(disc.height, std::numeric_limits<double>::max());
+    EXPECT_EQ(disc.height, 1000);
     EXPECT_EQ(disc.mass, 0);
     EXPECT_EQ(disc.angle, 540 * 3.141592653589793 / 180);
     EXPECT_EQ(disc.viscousFrictionTau, 0);

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "media/NewFile.h"
+#include "media/CNewFile.h"
 #include "media/PngImage.h"
 #include "tests/support/DecodedPictures.h"
 #include "tests/support/TempFolder.h"
 
-using namespace Korvale::Media;
+using namespace Tarn;
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST(PngImage, ReadsBackPixelForPixel)
     TestSupport::TempFolder folder;
     const Tarn::RgbImage image = Gradient(37, 21);
     int error = 0;
-    auto file = NewFile::Create(folder.File("picture.png"), &error);
+    auto file = CNewFile::Create(folder.File("picture.png"), &error);
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(WritePng(*file, image));
     file.reset();
@@ -51,7 +51,7 @@ TEST(PngImage, AnEmptyOrMismatchedPictureWritesNoFile)
     for (const Tarn::RgbImage& image : {Tarn::RgbImage{}, broken}) {
         EXPECT_TRUE(EncodePng(image).empty());
         int error = 0;
-        auto file = NewFile::Create(folder.File("picture.png"), &error);
+        auto file = CNewFile::Create(folder.File("picture.png"), &error);
         ASSERT_NE(file, nullptr);
         EXPECT_FALSE(WritePng(*file, image));
         EXPECT_EQ(file->ErrorNumber(), ENOMEM);

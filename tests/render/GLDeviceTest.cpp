@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <memory>
 #include <string>
 #include "render/CEGLOffscreenContext.h"
@@ -14,6 +16,7 @@
 #include "model/CFenWorld.h"
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
+#include "render/CFenWorldGraphics.h"
 
 using namespace Tarn;
 
@@ -217,6 +220,59 @@ TEST_F(GLSceneTest, TheRobotShowsItsArrowOverItsBody)
     EXPECT_EQ(At(50, 53), 0xAAAAAAu);
     EXPECT_EQ(At(50, 46), 0xAAAAAAu);
     EXPECT_EQ(At(57, 50), 0x0000FFu);
+}
+
+TEST_F(GLSceneTest, ManyObjectsInOneListShowTheSamePixelsAsOneFanEach)
+{
+    // A crowd of bodies from sub-pixel to large, overlapping in colours, some
+    // beyond the arena and the view, seen whole and zoomed in: the batched
+    // drawing, which also leaves out triangles between pixel centres, gives
+    // every pixel of the frame the colour one fan per body gives it.
+    std::uint32_t state = 7;
+    const auto unit = [&state] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) / 16777216.0;
+    };
+    for (int i = 0; i < 1500; ++i) {
+        Fen::PhysicalObject& body = Tarn::CFenPhysicalObject::Create(world).GetPhysicalObject();
+        body.pos = {-10 + 120 * unit(), -10 + 120 * unit()};
+        body.angle = 7 * unit();
+        body.color = {unit(), unit(), unit(), 1};
+        const double size = i % 10 == 0 ? 2 + 6 * unit() : 0.02 + 0.6 * unit();
+        if (i % 3 == 0) {
+            body.r = size;
+        } else {
+            const int sides = 3 + i % 5;
+            Fen::Polygone polygon;
+            for (int k = 0; k < sides; ++k)
+                polygon.push_back({size * (1 + unit()) * std::cos(2 * Fen::pi * k / sides),
+                                   size * std::sin(2 * Fen::pi * k / sides)});
+            body.setBoundingSurface(polygon);
+            body.computeAbsBoundingSurface();
+        }
+    }
+    ASSERT_GE(world.GetObjectCount(), CFenWorldGraphics::BatchFrom);
+    CFenWorldGraphics graphics(&vertexBuffer, world);
+    const auto frame = [&](bool batched) {
+        graphics.batchObjects = batched;
+        Frame([&] { EXPECT_EQ(graphics.Draw(), DeviceOk); });
+        return device->ReadPixels(0, 0, Width, Height);
+    };
+    const float fitted = viewport.GetZoom();
+    for (const float zoom : {fitted, 6 * fitted}) {
+        viewport.SetZoom(zoom);
+        const std::vector<std::uint32_t> oneByOne = frame(false);
+        const std::vector<std::uint32_t> inOneList = frame(true);
+        ASSERT_EQ(oneByOne.size(), inOneList.size());
+        std::size_t differing = 0;
+        for (std::size_t k = 0; k < oneByOne.size(); ++k)
+            differing += Rgb(oneByOne[k]) != Rgb(inOneList[k]);
+        EXPECT_EQ(differing, 0u) << "zoom " << zoom;
+        // The frame shows the bodies, not just the background.
+        const std::size_t shown = static_cast<std::size_t>(
+            std::count_if(oneByOne.begin(), oneByOne.end(), [](std::uint32_t p) { return Rgb(p) != Rgb(WorldColor); }));
+        EXPECT_GT(shown, oneByOne.size() / 10) << "zoom " << zoom;
+    }
 }
 
 TEST_F(GLSceneTest, DrawingsThatOutgrowTheBufferStillShow)

@@ -27,7 +27,7 @@ inline Tarn::RgbImage ReadPng(const std::string& path)
 {
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<stbi_uc, void (*)(void*)> data(stbi_load(path.c_str(), &width, &height, &channels, 3),
-                                                  stbi_image_free);
+                                                   stbi_image_free);
     if (!data)
         return {};
     Tarn::RgbImage image(width, height);
@@ -43,8 +43,8 @@ struct DecodedVideo {
     int width = 0;
     int height = 0;
     std::string pixelFormat;
-    double seconds = 0;               // the container's duration
-    std::vector<double> frameTimes;   // presentation time of each frame
+    double seconds = 0; // the container's duration
+    std::vector<double> frameTimes; // presentation time of each frame
     std::vector<Tarn::RgbImage> frames;
 
     static DecodedVideo Read(const std::string& path, bool keepPictures = true)
@@ -61,8 +61,8 @@ struct DecodedVideo {
         const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
         AVCodecContext* context = avcodec_alloc_context3(decoder);
         std::unique_ptr<AVCodecContext*, void (*)(AVCodecContext**)> freeContext(&context, avcodec_free_context);
-        if (decoder == nullptr || avcodec_parameters_to_context(context, stream->codecpar) < 0 ||
-            avcodec_open2(context, decoder, nullptr) < 0)
+        if (decoder == nullptr || avcodec_parameters_to_context(context, stream->codecpar) < 0
+            || avcodec_open2(context, decoder, nullptr) < 0)
             return video;
         video.opened = true;
         video.codec = decoder->name;
@@ -77,8 +77,8 @@ struct DecodedVideo {
         SwsContext* toRgb = nullptr;
         const auto take = [&] {
             while (avcodec_receive_frame(context, frame) == 0) {
-                video.frameTimes.push_back(static_cast<double>(frame->best_effort_timestamp) *
-                                           av_q2d(stream->time_base));
+                video.frameTimes.push_back(static_cast<double>(frame->best_effort_timestamp)
+                                           * av_q2d(stream->time_base));
                 if (!keepPictures)
                     continue;
                 toRgb = sws_getCachedContext(toRgb, frame->width, frame->height,
@@ -112,8 +112,8 @@ struct DecodedVideo {
 // Whether a colour is within `tolerance` of (r, g, b) on every channel.
 inline bool Near(const std::uint8_t* pixel, int r, int g, int b, int tolerance)
 {
-    return std::abs(pixel[0] - r) <= tolerance && std::abs(pixel[1] - g) <= tolerance &&
-           std::abs(pixel[2] - b) <= tolerance;
+    return std::abs(pixel[0] - r) <= tolerance && std::abs(pixel[1] - g) <= tolerance
+        && std::abs(pixel[2] - b) <= tolerance;
 }
 
 } // namespace TestSupport

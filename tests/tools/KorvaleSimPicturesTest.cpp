@@ -23,8 +23,8 @@ struct Camera {
     double width, height, zoom, centreX, centreY;
 
     Camera(int w, int h, double arenaWidth, double arenaHeight)
-        : width(w), height(h), zoom(0.95 * std::min(w, h) / std::max(arenaWidth, arenaHeight)),
-          centreX(arenaWidth / 2), centreY(arenaHeight / 2)
+        : width(w), height(h), zoom(0.95 * std::min(w, h) / std::max(arenaWidth, arenaHeight)), centreX(arenaWidth / 2),
+          centreY(arenaHeight / 2)
     {
     }
     int X(double x) const { return static_cast<int>(std::lround(width / 2 + zoom * (x - centreX))); }
@@ -106,12 +106,14 @@ TEST_F(KorvaleSimPictures, PictureOptionsItCannotUseAreUsageErrors)
     const std::vector<std::pair<std::vector<std::string>, std::string>> table = {
         {{"--snapshot", png, "--size", "15x800"}, "--size must be from 16x16 to 8192x8192, not '15x800'"},
         {{"--snapshot", png, "--size", "800x8193"}, "--size must be from 16x16 to 8192x8192, not '800x8193'"},
-        {{"--snapshot", png, "--size", "99999999999x16"}, "--size must be from 16x16 to 8192x8192, not '99999999999x16'"},
+        {{"--snapshot", png, "--size", "99999999999x16"},
+         "--size must be from 16x16 to 8192x8192, not '99999999999x16'"},
         {{"--snapshot", png, "--size", "800"}, "--size needs WIDTHxHEIGHT in pixels, such as 800x600, not '800'"},
         {{"--snapshot", png, "--size", "-20x20"}, "--size needs WIDTHxHEIGHT in pixels, such as 800x600, not '-20x20'"},
         {{"--video", mp4, "--size", "801x600"}, "--video needs an even width and height, not '801x600'"},
         {{"--video", mp4, "--fps", "0"}, "--fps needs a whole number of frames a second from 1 to 1000, not '0'"},
-        {{"--video", mp4, "--fps", "29.97"}, "--fps needs a whole number of frames a second from 1 to 1000, not '29.97'"},
+        {{"--video", mp4, "--fps", "29.97"},
+         "--fps needs a whole number of frames a second from 1 to 1000, not '29.97'"},
         {{"--snapshot", png, "--fps", "30"}, "--fps needs --video FILE"},
         {{"--size", "64x64"}, "--size needs --snapshot FILE or --video FILE"},
         {{"--follow"}, "--follow needs --snapshot FILE or --video FILE"},
@@ -203,8 +205,8 @@ TEST_F(KorvaleSimPictures, VideoHasAFramePerTimeStepWhateverTheFrameTime)
         std::string firstFrameSteps;
     };
     const auto run = [this](const std::string& dt, const std::vector<std::string>& more) {
-        std::vector<std::string> arguments = {"--network", Example("DriveForward.xml"), "--dt", dt, "--size",
-                                              "320x240", "--quiet"};
+        std::vector<std::string> arguments = {"--network", Example("DriveForward.xml"), "--dt", dt, "--size", "320x240",
+                                              "--quiet"};
         arguments.insert(arguments.end(), more.begin(), more.end());
         const Result result = folder.Run(Robot(arguments));
         EXPECT_EQ(result.status, 0) << result.err;
@@ -237,8 +239,8 @@ TEST_F(KorvaleSimPictures, VideoHasAFramePerTimeStepWhateverTheFrameTime)
 TEST_F(KorvaleSimPictures, FullDiskStopsTheVideoAndKeepsItPlayable)
 {
     const std::string mp4 = folder.File("v.mp4");
-    const Result result = RunOnFullDisk(Robot({"--network", Example("AvoidObstacles.xml"), "--seconds", "20",
-                                               "--video", mp4, "--size", "320x320", "--quiet"}),
+    const Result result = RunOnFullDisk(Robot({"--network", Example("AvoidObstacles.xml"), "--seconds", "20", "--video",
+                                               mp4, "--size", "320x320", "--quiet"}),
                                         60000);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <tuple>
 #include <pugixml.hpp>
 
 #include "KorvaleSimRun.h"
@@ -57,6 +58,7 @@ TEST_F(KorvaleSim, UsageErrorsExitWithTwoAndOneLineOfHint)
         {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "1.5"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "18446744073709551616"},
         {"--scene", Example("Default.xml"), "--steps", "10", "--seed", "-9223372036854775809"},
+        {"--scene", Example("Default.xml"), "--steps", "10", "--pairs", "fast"},
     };
     for (const auto& arguments : commandLines) {
         const Result result = folder.Run(arguments);
@@ -221,6 +223,30 @@ TEST_F(KorvaleSim, SeedsRepeatARunAndChangeItWhileNoSeedKeepsTheRunOfOld)
     EXPECT_NE(run({"--seed", "0"}), unseeded);
     // A negative seed counts modulo 2^64.
     EXPECT_EQ(run({"--seed", "-1"}), run({"--seed", "18446744073709551615"}));
+}
+
+TEST_F(KorvaleSim, EveryWayOfFindingPairsGivesTheSameRunInACrowdedArena)
+{
+    // The robot drives through the 1000-body maze, pushing bodies into each
+    // other and the walls; the all-pairs loop and the broad phase agree on
+    // every byte of the trace and the log.
+    const auto run = [this](const std::string& pairs, const std::string& network, const std::string& steps,
+                            const std::string& dt) {
+        const std::string name = pairs + "-" + network;
+        const Result result =
+            folder.Run({"--scene", Example("Crowded1000.xml"), "--robot", Example("Robot.xml"), "--network",
+                        Example(network), "--steps", steps, "--dt", dt, "--pairs", pairs, "--trace",
+                        folder.File(name + ".csv"), "--log", folder.File(name + ".log"), "--quiet"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        return ReadFile(folder.File(name + ".csv")) + ReadFile(folder.File(name + ".log"));
+    };
+    for (const auto& [network, steps, dt] :
+         {std::tuple{"AvoidObstacles.xml", "400", "0.0166667"}, std::tuple{"DriveForward.xml", "300", "0.05"}}) {
+        const std::string all = run("all", network, steps, dt);
+        ASSERT_GT(all.size(), 1000u) << network;
+        EXPECT_EQ(run("broad", network, steps, dt), all) << network;
+        EXPECT_EQ(run("auto", network, steps, dt), all) << network;
+    }
 }
 
 TEST_F(KorvaleSim, FrameTimesAtBothEndsOfTheWorldsStepsAreTakenAsGiven)

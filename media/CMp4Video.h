@@ -4,10 +4,11 @@
 #include <string>
 
 #include "base/RgbImage.h"
+#include "media/IMp4Encoder.h"
 
-namespace Korvale::Media {
+namespace Tarn {
 
-class NewFile;
+class CNewFile;
 
 // A film written frame by frame into an MP4 file that common players open:
 // H.264 in 4:2:0 (yuv420p) with BT.709 colours, every frame shown for
@@ -16,27 +17,28 @@ class NewFile;
 // leaves it playable up to the last frame that reached the disk.
 //
 // Failures are one-line reasons in Error(); after the first one the film
-// takes no more frames.
-class Mp4Video {
+// takes no more frames. The encoding itself is FFmpeg's, in a module loaded
+// with the first film (IMp4Encoder).
+class CMp4Video {
 public:
     struct Settings {
-        int width = 0;  // even
+        int width = 0; // even
         int height = 0; // even
         int framesPerSecond = 30;
     };
 
     // Takes over the new file. None, with the reason in `error`, if the
     // encoder or the file cannot be started.
-    static std::unique_ptr<Mp4Video> Create(std::unique_ptr<NewFile> file, const Settings& settings,
-                                            std::string* error);
+    static std::unique_ptr<CMp4Video> Create(std::unique_ptr<CNewFile> file, const Settings& settings,
+                                             std::string* error);
     // A film that was not finished keeps the frames that reached the file; a
     // file that holds none goes away.
-    ~Mp4Video();
-    Mp4Video(const Mp4Video&) = delete;
-    Mp4Video& operator=(const Mp4Video&) = delete;
+    ~CMp4Video();
+    CMp4Video(const CMp4Video&) = delete;
+    CMp4Video& operator=(const CMp4Video&) = delete;
 
     // Adds the next frame, of the film's size.
-    bool AddFrame(const Tarn::RgbImage& image);
+    bool AddFrame(const RgbImage& image);
     // Encodes what the encoder still holds and ends the file.
     bool Finish();
 
@@ -45,23 +47,16 @@ public:
     const std::string& Path() const;
 
 private:
-    struct Codec;
+    CMp4Video(std::unique_ptr<CNewFile> file, const Settings& settings);
+    bool Fail(const std::string& reason);
 
-    Mp4Video(std::unique_ptr<NewFile> file, const Settings& settings);
-    bool Start();
-    bool Encode(bool last);
-    bool Flush();
-    bool Fail(const std::string& what, int code);
-    void Abandon();
-
-    std::unique_ptr<NewFile> file;
+    std::unique_ptr<CNewFile> file;
     Settings settings;
-    std::unique_ptr<Codec> codec;
+    std::unique_ptr<IMp4Encoder> encoder; // goes before the file it writes
     std::int64_t frames = 0;
-    std::int64_t packetsOnDisk = 0; // encoded frames handed to the file
     bool failed = false;
     bool finished = false;
     std::string error;
 };
 
-} // namespace Korvale::Media
+} // namespace Tarn

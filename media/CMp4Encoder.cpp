@@ -1,7 +1,10 @@
-#include "media/Mp4Video.h"
+// The film encoder module, libkorvale_mp4.so: H.264 in fragmented MP4 through
+// FFmpeg's libraries, loaded by CMp4Video the first time a film is made.
+#include "media/IMp4Encoder.h"
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,9 +14,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include "media/NewFile.h"
-
-namespace Korvale::Media {
+namespace Tarn {
 
 namespace {
 
@@ -30,7 +31,7 @@ std::string AvText(int code)
 // system is seen with its errno and nothing else opens the file.
 int WriteBytes(void* opaque, std::uint8_t* bytes, int size)
 {
-    auto* file = static_cast<NewFile*>(opaque);
+    auto* file = static_cast<IOutputFile*>(opaque);
     if (!file->Write(bytes, static_cast<std::size_t>(size)))
         return AVERROR(file->ErrorNumber());
     return size;
@@ -38,16 +39,14 @@ int WriteBytes(void* opaque, std::uint8_t* bytes, int size)
 
 std::int64_t SeekBytes(void* opaque, std::int64_t offset, int whence)
 {
-    auto* file = static_cast<NewFile*>(opaque);
+    auto* file = static_cast<IOutputFile*>(opaque);
     if (whence & AVSEEK_SIZE)
         return AVERROR(ENOSYS);
     const std::int64_t position = file->Seek(offset, whence & ~AVSEEK_FORCE);
     return position < 0 ? AVERROR(file->ErrorNumber()) : position;
 }
 
-} // namespace
-
-struct Mp4Video::Codec {
+struct Codec {
     AVFormatContext* format = nullptr;
     AVIOContext* io = nullptr;
     const AVCodec* h264 = nullptr;
@@ -75,51 +74,50 @@ struct Mp4Video::Codec {
     }
 };
 
-std::unique_ptr<Mp4Video> Mp4Video::Create(std::unique_ptr<NewFile> file, const Settings& settings, std::string* error)
-{
-    std::unique_ptr<Mp4Video> video(new Mp4Video(std::move(file), settings));
-    if (!video->Start()) {
-        if (error != nullptr)
-            *error = video->error;
-        return nullptr;
+class CMp4Encoder : public IMp4Encoder {
+public:
+    CMp4Encoder(IOutputFile& file, int width, int height, int framesPerSecond)
+        : file(file), width(width), height(height), framesPerSecond(framesPerSecond)
+    {
     }
-    return video;
-}
 
-Mp4Video::Mp4Video(std::unique_ptr<NewFile> file_, const Settings& settings_)
-    : file(std::move(file_)), settings(settings_), codec(std::make_unique<Codec>())
+    bool Start();
+    bool AddFrame(const RgbImage& image) override;
+    bool Finish() override;
+    const std::string& Error() const override { return error; }
+    std::int64_t PacketsWritten() const override { return packetsWritten; }
+
+private:
+    bool Encode(bool last);
+    bool Flush();
+    bool Fail(const std::string& what, int code);
+
+    IOutputFile& file;
+    int width;
+    int height;
+    int framesPerSecond;
+    Codec codec;
+    std::int64_t frames = 0;
+    std::int64_t packetsWritten = 0;
+    std::string error;
+};
+
+bool CMp4Encoder::Fail(const std::string& what, int code)
 {
-}
-
-Mp4Video::~Mp4Video()
-{
-    if (!finished)
-        Abandon();
-}
-
-const std::string& Mp4Video::Path() const { return file->Path(); }
-
-bool Mp4Video::Fail(const std::string& what, int code)
-{
-    failed = true;
     // The system's own reason when the file refused the bytes.
-    if (file->ErrorNumber() != 0)
-        error = what + ": " + std::strerror(file->ErrorNumber());
+    if (file.ErrorNumber() != 0)
+        error = what + ": " + std::strerror(file.ErrorNumber());
     else
         error = code != 0 ? what + ": " + AvText(code) : what;
     return false;
 }
 
-bool Mp4Video::Start()
+bool CMp4Encoder::Start()
 {
-    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 != 0 || settings.height % 2 != 0)
-        return Fail("the film needs an even width and height", 0);
-    if (settings.framesPerSecond <= 0)
-        return Fail("the film needs at least one frame a second", 0);
     // FFmpeg's own messages would come between the program's one-line
     // reports; every failure comes back as a result instead.
     av_log_set_level(AV_LOG_QUIET);
-    Codec& c = *codec;
+    Codec& c = codec;
     int result = avformat_alloc_output_context2(&c.format, nullptr, "mp4", nullptr);
     if (result < 0)
         return Fail("no MP4 writer in this FFmpeg", result);
@@ -130,7 +128,7 @@ bool Mp4Video::Start()
         return Fail("no H.264 encoder in this FFmpeg", 0);
 
     auto* buffer = static_cast<std::uint8_t*>(av_malloc(IoBufferSize));
-    c.io = buffer ? avio_alloc_context(buffer, IoBufferSize, 1, file.get(), nullptr, WriteBytes, SeekBytes) : nullptr;
+    c.io = buffer ? avio_alloc_context(buffer, IoBufferSize, 1, &file, nullptr, WriteBytes, SeekBytes) : nullptr;
     if (c.io == nullptr) {
         av_free(buffer);
         return Fail("out of memory", AVERROR(ENOMEM));
@@ -144,13 +142,13 @@ bool Mp4Video::Start()
     if (c.encoder == nullptr || c.packet == nullptr || c.frame == nullptr)
         return Fail("out of memory", AVERROR(ENOMEM));
     AVCodecContext& e = *c.encoder;
-    e.width = settings.width;
-    e.height = settings.height;
+    e.width = width;
+    e.height = height;
     e.pix_fmt = AV_PIX_FMT_YUV420P;
-    e.time_base = AVRational{1, settings.framesPerSecond};
-    e.framerate = AVRational{settings.framesPerSecond, 1};
+    e.time_base = AVRational{1, framesPerSecond};
+    e.framerate = AVRational{framesPerSecond, 1};
     // A key frame every two seconds: players seek to those.
-    e.gop_size = 2 * settings.framesPerSecond;
+    e.gop_size = 2 * framesPerSecond;
     // Frames in presentation order: the first is shown at 0 s in every
     // player, and each fragment is playable as soon as it is written.
     e.max_b_frames = 0;
@@ -188,16 +186,16 @@ bool Mp4Video::Start()
     if (!Flush())
         return false;
 
-    c.scaler = sws_getContext(settings.width, settings.height, AV_PIX_FMT_RGB24, settings.width, settings.height,
-                              AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    c.scaler = sws_getContext(width, height, AV_PIX_FMT_RGB24, width, height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr,
+                              nullptr, nullptr);
     if (c.scaler == nullptr)
         return Fail("no colour conversion for the film", 0);
     // Full-range RGB in, studio-range BT.709 out, as the stream says.
-    sws_setColorspaceDetails(c.scaler, sws_getCoefficients(SWS_CS_ITU709), 1, sws_getCoefficients(SWS_CS_ITU709), 0,
-                             0, 1 << 16, 1 << 16);
+    sws_setColorspaceDetails(c.scaler, sws_getCoefficients(SWS_CS_ITU709), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                             1 << 16, 1 << 16);
     c.frame->format = AV_PIX_FMT_YUV420P;
-    c.frame->width = settings.width;
-    c.frame->height = settings.height;
+    c.frame->width = width;
+    c.frame->height = height;
     c.frame->colorspace = AVCOL_SPC_BT709;
     c.frame->color_range = AVCOL_RANGE_MPEG;
     result = av_frame_get_buffer(c.frame, 0);
@@ -206,14 +204,9 @@ bool Mp4Video::Start()
     return true;
 }
 
-bool Mp4Video::AddFrame(const Tarn::RgbImage& image)
+bool CMp4Encoder::AddFrame(const RgbImage& image)
 {
-    if (failed || finished)
-        return false;
-    if (image.width != settings.width || image.height != settings.height ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
-        return Fail("a frame of the wrong size", 0);
-    Codec& c = *codec;
+    Codec& c = codec;
     const int result = av_frame_make_writable(c.frame);
     if (result < 0)
         return Fail("out of memory", result);
@@ -224,9 +217,9 @@ bool Mp4Video::AddFrame(const Tarn::RgbImage& image)
     return Encode(false);
 }
 
-bool Mp4Video::Encode(bool last)
+bool CMp4Encoder::Encode(bool last)
 {
-    Codec& c = *codec;
+    Codec& c = codec;
     int result = avcodec_send_frame(c.encoder, last ? nullptr : c.frame);
     if (result < 0)
         return Fail("the H.264 encoder failed", result);
@@ -249,44 +242,42 @@ bool Mp4Video::Encode(bool last)
         return true;
     if (!Flush())
         return false;
-    packetsOnDisk += written;
+    packetsWritten += written;
     return true;
 }
 
 // Hands the buffered bytes to the file now, so that a failure shows at the
 // frame that met it.
-bool Mp4Video::Flush()
+bool CMp4Encoder::Flush()
 {
-    avio_flush(codec->io);
-    if (codec->io->error < 0)
-        return Fail("cannot write the film", codec->io->error);
+    avio_flush(codec.io);
+    if (codec.io->error < 0)
+        return Fail("cannot write the film", codec.io->error);
     return true;
 }
 
-bool Mp4Video::Finish()
+bool CMp4Encoder::Finish()
 {
-    if (failed || finished)
-        return false;
     if (!Encode(true))
         return false;
-    const int result = av_write_trailer(codec->format);
+    const int result = av_write_trailer(codec.format);
     if (result < 0)
         return Fail("cannot write the film", result);
-    if (!Flush())
-        return false;
-    finished = true;
-    if (!file->Keep())
-        return Fail("cannot write the film", 0);
-    return true;
+    return Flush();
 }
 
-void Mp4Video::Abandon()
+} // namespace
+
+} // namespace Tarn
+
+// The only symbol the module shows.
+extern "C" __attribute__((visibility("default"))) Tarn::IMp4Encoder*
+KorvaleCreateMp4Encoder(Tarn::IOutputFile& file, int width, int height, int framesPerSecond, std::string& error)
 {
-    // The header and the first frame's fragment are complete only once the
-    // next packet started a new fragment.
-    if (packetsOnDisk >= 2)
-        file->KeepAsWritten();
-    finished = true;
+    auto encoder = std::make_unique<Tarn::CMp4Encoder>(file, width, height, framesPerSecond);
+    if (!encoder->Start()) {
+        error = encoder->Error();
+        return nullptr;
+    }
+    return encoder.release();
 }
-
-} // namespace Korvale::Media

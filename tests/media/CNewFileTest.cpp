@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "media/NewFile.h"
+#include "media/CNewFile.h"
 #include "tests/support/TempFolder.h"
 
-using Korvale::Media::NewFile;
+using Tarn::CNewFile;
 
 namespace {
 
@@ -20,10 +20,10 @@ TEST_F(NewFileTest, NeverReplacesAFileThatIsThere)
 {
     folder.Write("taken.png", "keep");
     int error = 0;
-    EXPECT_EQ(NewFile::Create(folder.File("taken.png"), &error), nullptr);
+    EXPECT_EQ(CNewFile::Create(folder.File("taken.png"), &error), nullptr);
     EXPECT_EQ(error, EEXIST);
     EXPECT_EQ(folder.Read("taken.png"), "keep");
-    EXPECT_EQ(NewFile::Create(folder.File("no/such/folder.png"), &error), nullptr);
+    EXPECT_EQ(CNewFile::Create(folder.File("no/such/folder.png"), &error), nullptr);
     EXPECT_EQ(error, ENOENT);
 }
 
@@ -31,21 +31,21 @@ TEST_F(NewFileTest, IsRemovedUnlessKeptAndKeepsWhatWasWritten)
 {
     int error = 0;
     {
-        auto dropped = NewFile::Create(folder.File("dropped"), &error);
+        auto dropped = CNewFile::Create(folder.File("dropped"), &error);
         ASSERT_NE(dropped, nullptr);
         ASSERT_TRUE(dropped->Write("half", 4));
         EXPECT_TRUE(Exists("dropped"));
     }
     EXPECT_FALSE(Exists("dropped"));
 
-    auto kept = NewFile::Create(folder.File("kept"), &error);
+    auto kept = CNewFile::Create(folder.File("kept"), &error);
     ASSERT_NE(kept, nullptr);
     ASSERT_TRUE(kept->Write("whole", 5));
     EXPECT_TRUE(kept->Keep());
     kept.reset();
     EXPECT_EQ(folder.Read("kept"), "whole");
 
-    auto partial = NewFile::Create(folder.File("partial"), &error);
+    auto partial = CNewFile::Create(folder.File("partial"), &error);
     ASSERT_NE(partial, nullptr);
     ASSERT_TRUE(partial->Write("part", 4));
     partial->KeepAsWritten();
@@ -58,17 +58,17 @@ TEST_F(NewFileTest, NumberedNamesSkipEveryTakenOne)
     folder.Write("shot-0001.png", "1");
     folder.Write("shot-0003.png", "3");
     int error = 0;
-    auto second = NewFile::CreateNumbered(folder.File(""), "shot-", ".png", &error);
+    auto second = CNewFile::CreateNumbered(folder.File(""), "shot-", ".png", &error);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->Path(), folder.File("shot-0002.png"));
     second->Keep();
-    auto fourth = NewFile::CreateNumbered(folder.File(""), "shot-", ".png", &error);
+    auto fourth = CNewFile::CreateNumbered(folder.File(""), "shot-", ".png", &error);
     ASSERT_NE(fourth, nullptr);
     EXPECT_EQ(fourth->Path(), folder.File("shot-0004.png"));
     EXPECT_EQ(folder.Read("shot-0001.png"), "1");
     EXPECT_EQ(folder.Read("shot-0003.png"), "3");
 
-    EXPECT_EQ(NewFile::CreateNumbered(folder.File("missing"), "shot-", ".png", &error), nullptr);
+    EXPECT_EQ(CNewFile::CreateNumbered(folder.File("missing"), "shot-", ".png", &error), nullptr);
     EXPECT_EQ(error, ENOENT);
 }
 

@@ -4,30 +4,31 @@
 #include <memory>
 #include <string>
 
-namespace Korvale::Media {
+#include "media/IOutputFile.h"
+
+namespace Tarn {
 
 // A file that this program creates for its own output. It never replaces a
 // file that was there before: the name is taken only if it is free, in one
 // step with the creation. Unless it is kept, the file goes away again with
 // this object, so that output that could not be finished leaves nothing
 // half written behind. Failures are reported as errno values.
-class NewFile {
+class CNewFile : public IOutputFile {
 public:
     // None, with the errno in `errorNumber` (EEXIST when the name is taken).
-    static std::unique_ptr<NewFile> Create(const std::string& path, int* errorNumber);
+    static std::unique_ptr<CNewFile> Create(const std::string& path, int* errorNumber);
     // The first free name folder/prefix + number + suffix, numbers counted
     // from 1 with at least four digits (prefix0001.png); none, with the
     // errno, when the folder takes no new file.
-    static std::unique_ptr<NewFile> CreateNumbered(const std::string& folder, const std::string& prefix,
-                                                   const std::string& suffix, int* errorNumber);
-    ~NewFile();
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
+    static std::unique_ptr<CNewFile> CreateNumbered(const std::string& folder, const std::string& prefix,
+                                                    const std::string& suffix, int* errorNumber);
+    ~CNewFile() override;
+    CNewFile(const CNewFile&) = delete;
+    CNewFile& operator=(const CNewFile&) = delete;
 
-    // Writes all bytes at the current position, or fails with the errno.
-    bool Write(const void* data, std::size_t size);
-    // Moves the position as lseek does; -1 on failure.
-    std::int64_t Seek(std::int64_t offset, int whence);
+    bool Write(const void* data, std::size_t size) override;
+    std::int64_t Seek(std::int64_t offset, int whence) override;
+    int ErrorNumber() const override { return errorNumber; }
     // Closes the file and keeps it; false (with the errno) if the system
     // reports that what was written did not reach it.
     bool Keep();
@@ -42,10 +43,9 @@ public:
     }
 
     const std::string& Path() const { return path; }
-    int ErrorNumber() const { return errorNumber; }
 
 private:
-    NewFile(int descriptor, std::string path) : descriptor(descriptor), path(std::move(path)) {}
+    CNewFile(int descriptor, std::string path) : descriptor(descriptor), path(std::move(path)) {}
 
     int descriptor;
     std::string path;
@@ -53,4 +53,4 @@ private:
     int errorNumber = 0;
 };
 
-} // namespace Korvale::Media
+} // namespace Tarn

@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "media/Mp4Video.h"
-#include "media/NewFile.h"
+#include "media/CMp4Video.h"
+#include "media/CNewFile.h"
 #include "tests/support/DecodedPictures.h"
 #include "tests/support/TempFolder.h"
 
-using namespace Korvale::Media;
+using namespace Tarn;
 using TestSupport::Near;
 
 namespace {
@@ -25,12 +25,12 @@ Tarn::RgbImage Filled(int width, int height, std::uint8_t r, std::uint8_t g, std
 
 class Mp4VideoTest : public testing::Test {
 protected:
-    std::unique_ptr<Mp4Video> Start(const Mp4Video::Settings& settings, std::string* error = nullptr)
+    std::unique_ptr<CMp4Video> Start(const CMp4Video::Settings& settings, std::string* error = nullptr)
     {
         int errorNumber = 0;
-        auto file = NewFile::Create(Path(), &errorNumber);
+        auto file = CNewFile::Create(Path(), &errorNumber);
         EXPECT_NE(file, nullptr);
-        return Mp4Video::Create(std::move(file), settings, error);
+        return CMp4Video::Create(std::move(file), settings, error);
     }
     std::string Path() const { return folder.File("film.mp4"); }
 
@@ -44,8 +44,7 @@ TEST_F(Mp4VideoTest, DecodesBackToItsFramesSizeAndDuration)
     ASSERT_NE(video, nullptr);
     // Two seconds of red, one of blue.
     for (int i = 0; i < 45; ++i)
-        ASSERT_TRUE(video->AddFrame(i < 30 ? Filled(64, 48, 255, 0, 0) : Filled(64, 48, 0, 0, 255)))
-            << video->Error();
+        ASSERT_TRUE(video->AddFrame(i < 30 ? Filled(64, 48, 255, 0, 0) : Filled(64, 48, 0, 0, 255))) << video->Error();
     ASSERT_TRUE(video->Finish()) << video->Error();
     EXPECT_EQ(video->FrameCount(), 45);
     video.reset();

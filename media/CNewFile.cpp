@@ -1,13 +1,13 @@
-#include "media/NewFile.h"
+#include "media/CNewFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace Korvale::Media {
+namespace Tarn {
 
-std::unique_ptr<NewFile> NewFile::Create(const std::string& path, int* errorNumber)
+std::unique_ptr<CNewFile> CNewFile::Create(const std::string& path, int* errorNumber)
 {
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0) {
@@ -15,11 +15,11 @@ std::unique_ptr<NewFile> NewFile::Create(const std::string& path, int* errorNumb
             *errorNumber = errno;
         return nullptr;
     }
-    return std::unique_ptr<NewFile>(new NewFile(descriptor, path));
+    return std::unique_ptr<CNewFile>(new CNewFile(descriptor, path));
 }
 
-std::unique_ptr<NewFile> NewFile::CreateNumbered(const std::string& folder, const std::string& prefix,
-                                                 const std::string& suffix, int* errorNumber)
+std::unique_ptr<CNewFile> CNewFile::CreateNumbered(const std::string& folder, const std::string& prefix,
+                                                   const std::string& suffix, int* errorNumber)
 {
     const std::string base = folder.empty() || folder.back() == '/' ? folder + prefix : folder + "/" + prefix;
     int error = EEXIST;
@@ -34,7 +34,7 @@ std::unique_ptr<NewFile> NewFile::CreateNumbered(const std::string& folder, cons
     return nullptr;
 }
 
-NewFile::~NewFile()
+CNewFile::~CNewFile()
 {
     if (descriptor >= 0)
         ::close(descriptor);
@@ -42,7 +42,7 @@ NewFile::~NewFile()
         ::unlink(path.c_str());
 }
 
-bool NewFile::Write(const void* data, std::size_t size)
+bool CNewFile::Write(const void* data, std::size_t size)
 {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -60,7 +60,7 @@ bool NewFile::Write(const void* data, std::size_t size)
     return true;
 }
 
-std::int64_t NewFile::Seek(std::int64_t offset, int whence)
+std::int64_t CNewFile::Seek(std::int64_t offset, int whence)
 {
     const off_t position = ::lseek(descriptor, static_cast<off_t>(offset), whence);
     if (position < 0)
@@ -68,7 +68,7 @@ std::int64_t NewFile::Seek(std::int64_t offset, int whence)
     return position;
 }
 
-bool NewFile::Keep()
+bool CNewFile::Keep()
 {
     const int closing = descriptor;
     descriptor = -1;
@@ -82,7 +82,7 @@ bool NewFile::Keep()
     return true;
 }
 
-void NewFile::KeepAsWritten()
+void CNewFile::KeepAsWritten()
 {
     keep = true;
     if (descriptor >= 0)
@@ -90,4 +90,4 @@ void NewFile::KeepAsWritten()
     descriptor = -1;
 }
 
-} // namespace Korvale::Media
+} // namespace Tarn

@@ -1,0 +1,872 @@
+// The world's step without the all-pairs loop, and why its result is the same
+// to the bit.
+//
+// The all-pairs step visits the ordered pairs (i, j) of list indices in
+// lexicographic order; call each visit an event. With pairOrderFlag set the
+// event (i, j) is objects[i]->interactWithObject(objects[j], i < j), without
+// it objects[j]->interactWithObject(objects[i], j < i). Events change the
+// world, so the order matters, and so does where a body stands when its event
+// comes. This step makes the very same calls, in the very same order, and
+// leaves out only events that cannot change anything at the moment the
+// all-pairs loop would make them. An event left out has nothing to undo, so
+// the events made see the state the all-pairs loop gives them, by induction.
+//
+// What an event can do:
+// - A plain body (exactly PhysicalObject) acts only when it is the lower index
+//   of the pair: world.collideObjects, which returns at once when the bounding
+//   circles, at their current positions, are apart (d.x^2 + d.y^2 > S^2), and
+//   does nothing at all when both bodies are immovable.
+// - A robot (exactly Robot or NeuralRobot, holding only IRSensor and
+//   CircularCam) lets its cameras, then its infrared sensors see the other
+//   body, then collides like a plain body unless a sensor out of reach ended
+//   the visit. An infrared sensor changes only its own distances and colours,
+//   and only for a body whose circle reaches its reach circle; it draws no
+//   noise there (the noise comes in finalize). A camera changes only its image.
+// - Between two events, bodies move only through contacts: a contact with an
+//   immovable partner moves the other body at once.
+// Anything else in the list (other kinds of body, sensor or global
+// interaction, a body listed twice, coordinates beyond reason) and this step
+// declines, and the world takes the all-pairs step.
+//
+// Which events are made:
+// - Every body has a fat circle: its bounding circle grown by a margin, placed
+//   in a uniform grid. The step checks every body before the pair phase and
+//   places again any that left its fat circle or changed radius or mass sign.
+//   A pair is listed when the fat circles meet, with a relative slack of 1e-9
+//   and an absolute one far above the rounding of coordinates in the arena.
+// - Collisions: the events of listed pairs are made, except that a pair whose
+//   two bodies have not moved yet in this step is tested first with the same
+//   expression as collideObjects on the same numbers, and left out if apart.
+//   An unlisted pair is apart at its event: each body is inside its fat circle
+//   (a body that a contact takes out of it is placed again at once, and its
+//   new pairs are listed before any of their events come; pairs whose events
+//   are already past were apart when they came), and the fat circles are
+//   apart by more than the margins and any rounding of the engine's test.
+// - Infrared sensors: a robot's events are made for every body whose fat
+//   circle meets one of its sensors' reach circles (computed in init, fixed
+//   for the step) or that is listed with it; for any other body the sensors'
+//   test is false and the collision apart, so the event changes nothing.
+// - Cameras: while the pair phase runs, a robot's cameras defer drawing; right
+//   after it they draw every body in any order with an ordered depth test
+//   that gives the image of the in-order drawing (see CircularCam). A disc is
+//   drawn where it stood at its camera event: a body that a contact moves
+//   after that moment has its position kept just before that contact. The
+//   drawing starts with the bodies that moved or whose grid cells may not hold
+//   them, then walks the grid's cells outwards from the camera in rings,
+//   skipping cells outside the view, and leaves out a body that lies wholly
+//   outside the view or farther than everything already shown in every
+//   pixel, since the depth test keeps only strictly nearer candidates. When
+//   the next ring lies farther than everything shown, nothing beyond can show.
+//
+// The bodies' own operations: a plain body that starts the step at rest (speed
+// and angular speed +0, no collision shift, inside the walls, finite values)
+// and that no contact changed is a fixed point of initInteractions,
+// interactWithWalls, finalizeInteractions and step, to the bit, so they are
+// left out; the polygon of every plain body is computed as usual. This relies
+// on remote controls only reading the world during the robot's step.
+#include "engine/BroadPhase.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <typeinfo>
+#include "engine/CircularCam.h"
+#include "engine/DepthTest.h"
+#include "engine/IRSensor.h"
+#include "engine/NeuralRobot.h"
+#include "engine/PhysicalObject.h"
+#include "engine/Robot.h"
+#include "engine/World.h"
+
+namespace Fen {
+
+namespace {
+
+constexpr std::uint32_t maximumRobots = 32;
+constexpr double relativeSlack = 1e-9;
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+bool sameBits(const Vector& a, const Vector& b) { return sameBits(a.x, b.x) && sameBits(a.y, b.y); }
+
+// The event (i, j) of the all-pairs loop, ordered as the loop goes.
+std::uint64_t eventKey(std::uint32_t i, std::uint32_t j) { return (std::uint64_t{i} << 32) | j; }
+
+std::uint64_t bitsOf(double x) { return std::bit_cast<std::uint64_t>(x); }
+bool finite(std::uint64_t bits) { return (bits & 0x7ff0000000000000u) != 0x7ff0000000000000u; }
+
+// Whether a plain body's own operations of this step change nothing: speeds
+// and shift are +0 (so it stays where it is, adding +0 keeps a finite value
+// that is not -0, and the shift is below any threshold), its walls test is
+// false, and each friction constant is finite, since 0 times infinity is
+// not 0. Inside the walls its coordinates exceed its radius, so are not -0.
+bool atRest(const PhysicalObject& body, bool walls, double width, double height)
+{
+    const std::uint64_t motion = bitsOf(body.speed.x) | bitsOf(body.speed.y) | bitsOf(body.angSpeed)
+        | bitsOf(body.collisionShift.x) | bitsOf(body.collisionShift.y);
+    const std::uint64_t angle = bitsOf(body.angle);
+    if (motion != 0 || !finite(angle) || angle == bitsOf(-0.0) || !finite(bitsOf(body.viscousFrictionTau))
+        || !finite(bitsOf(body.viscousMomentFrictionTau)))
+        return false;
+    const Point& p = body.pos;
+    const double r = body.r;
+    if (walls)
+        return r < p.x && r < p.y && width - p.x > r && height - p.y > r && r >= 0;
+    return bitsOf(p.x) != bitsOf(-0.0) && bitsOf(p.y) != bitsOf(-0.0);
+}
+
+// Whether a polygon's vertices all lie within its radius of its position,
+// with room for the rounding of the rotation.
+bool fitsItsCircle(const PhysicalObject& body)
+{
+    const double limit = body.r * (1 + 1e-12);
+    const double limit2 = limit * limit;
+    for (const Point& v : body.absBoundingSurface)
+        if (!((v - body.pos).norm2() <= limit2))
+            return false;
+    return true;
+}
+
+// Bodies live apart in memory: the pre-pass asks well ahead for the numbers
+// it reads of a body (the first 184 bytes; its polygons it does not touch
+// unless they changed).
+constexpr std::uint32_t prefetchAhead = 16;
+
+void prefetchBody(const PhysicalObject* body)
+{
+    const char* bytes = reinterpret_cast<const char*>(body);
+    __builtin_prefetch(bytes);
+    __builtin_prefetch(bytes + 64);
+    __builtin_prefetch(bytes + 128);
+    __builtin_prefetch(bytes + 183);
+}
+
+} // namespace
+
+// ---- preparing the step -------------------------------------------------
+
+bool BroadPhase::step(World& world, double dt)
+{
+    if (!prepare(world, dt)) {
+        known = false;
+        return false;
+    }
+    pairPhase(world, dt);
+    drawCameras(world);
+    world.pairOrderFlag = !world.pairOrderFlag;
+    finishStep(world, dt);
+    return true;
+}
+
+bool BroadPhase::prepare(World& world, double dt)
+{
+    const std::size_t n = world.objects.size();
+    if (!(dt > 0 && dt < 1e9) || n >= 0x7fffffff)
+        return false;
+    const double scale = std::max(world.width, world.height);
+    if (!(world.width > 0 && world.height > 0 && scale < 1e9))
+        return false;
+    // Nothing is ever farther from the arena than this: the rounding of any
+    // difference of coordinates stays far below the absolute slack.
+    reach = 16 * scale + 16;
+    absoluteSlack = 1e-10 * reach;
+
+    if (!known || listed.size() != n || !std::equal(listed.begin(), listed.end(), world.objects.begin())
+        || width != world.width || height != world.height) {
+        listed = world.objects;
+        std::vector<PhysicalObject*> sorted = listed;
+        std::sort(sorted.begin(), sorted.end());
+        duplicates = std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+        width = world.width;
+        height = world.height;
+        spots.assign(n, Spot{});
+        proxies.assign(n, Proxy{});
+        flags.assign(n, 0);
+        marks.assign(n, 0);
+        robotBits.assign((n + 63) / 64, 0);
+        seenAt.assign(n, Point{});
+        stamps.assign(n, 0);
+        stamp = 0;
+        dirty.clear();
+        dirty.reserve(n);
+        oneByOne.clear();
+        oneByOne.reserve(2 * n);
+        radii.reserve(n);
+        known = false;
+    }
+    if (duplicates)
+        return false;
+
+    pairOrder = world.pairOrderFlag;
+    // Notes of quiet pairs hold step numbers; they start again with the lists.
+    if (stepNumber == 0xffffffffu)
+        known = false;
+    stepNumber = known ? stepNumber + 1 : 1;
+    if (known) {
+        for (std::size_t k = 0; k < robotCount; ++k)
+            for (const std::uint32_t j : robots[k].candidates)
+                marks[j] = 0;
+    } else {
+        std::fill(marks.begin(), marks.end(), 0);
+    }
+    robotCount = 0;
+    cameraRobot = maximumRobots;
+    dirty.clear();
+    oneByOne.clear();
+    // Read once: the compiler cannot tell that the bodies' fields are not these.
+    const bool walls = world.useWalls;
+    const double arenaWidth = world.width;
+    const double arenaHeight = world.height;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        // The bodies live apart in memory: ask for the next ones early.
+        if (i + prefetchAhead < n)
+            prefetchBody(world.objects[i + prefetchAhead]);
+        PhysicalObject& body = *world.objects[i];
+        std::uint8_t state = 0;
+        if (typeid(body) == typeid(PhysicalObject)) {
+            // initInteractions; at rest, its clearing of the shift changes nothing.
+            if (atRest(body, walls, arenaWidth, arenaHeight))
+                state = resting;
+            else
+                body.collisionShift = Vector{0, 0};
+            body.computeAbsBoundingSurface();
+        } else if (typeid(body) == typeid(Robot) || typeid(body) == typeid(NeuralRobot)) {
+            Robot& robot = static_cast<Robot&>(body);
+            body.initInteractions();
+            body.postInitHook();
+            if (!describeRobot(robot, i))
+                return false;
+            state = isRobot;
+        } else {
+            return false;
+        }
+        const Point p = body.pos;
+        const double r = body.r;
+        // A body resting strictly inside the walls is within the bounds.
+        if (!((state & resting) && walls) && !(within(p) && r >= 0 && r <= reach))
+            return false;
+        const bool movable = !(body.mass < 0);
+        const bool disc = !body.hasBoundingSurface;
+
+        Spot& spot = spots[i];
+        const Point before = spot.at;
+        const std::uint32_t polygonVersion = body.absBoundingSurfaceVersion();
+        const bool sameShape = known && sameBits(r, spot.r) && disc == spot.disc;
+        if (!sameShape || !sameBits(p, before) || polygonVersion != spot.polygonVersion)
+            spot.sameSince = stepNumber;
+        spot.polygonVersion = polygonVersion;
+        flags[i] = state;
+        const Vector off = p - spot.centre;
+        // A resting body gives back a margin it grew while it moved.
+        const bool stays = sameShape && movable == spot.movable && off.norm2() <= spot.room2
+            && !((state & resting) && spot.shrinkable);
+        spot.at = p;
+        spot.r = r;
+        if (!stays) {
+            proxies[i].lastMove = (p - before).norm();
+            spot.movable = movable;
+            spot.disc = disc;
+            dirty.push_back(i);
+        } else if (spot.outsider || spot.misfit) {
+            oneByOne.push_back(i);
+        }
+    }
+
+    if (!known) {
+        rebuild(world);
+    } else {
+        for (const std::uint32_t i : dirty) {
+            grid.remove(i);
+            pairs.unlinkAll(i);
+            const double least = minimumMargin(spots[i].r);
+            place(i, std::clamp(3 * proxies[i].lastMove, least, std::max(least, 0.5 * cell)));
+        }
+        for (const std::uint32_t i : dirty)
+            linkPairs(i, false);
+    }
+    // A polygon set through setBoundingSurface fits its radius, and turning
+    // or moving it keeps that; a radius changed by hand makes the body dirty.
+    for (const std::uint32_t i : dirty) {
+        Spot& spot = spots[i];
+        spot.misfit = !spot.disc && !fitsItsCircle(*world.objects[i]);
+        if (spot.outsider || spot.misfit)
+            oneByOne.push_back(i);
+    }
+    std::fill(robotBits.begin(), robotBits.end(), 0);
+    for (std::size_t k = 0; k < robotCount; ++k)
+        findCandidates(robots[k]);
+    known = true;
+    return true;
+}
+
+double BroadPhase::minimumMargin(double r) const { return 0.02 * r + std::max(0.01 * cell, 1000 * absoluteSlack); }
+
+bool BroadPhase::within(const Point& p) const { return std::fabs(p.x) <= reach && std::fabs(p.y) <= reach; }
+
+// A robot of a known kind whose interactions are all known, cameras first.
+bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
+{
+    if (!robot.globalInteractions.empty() || robotCount == maximumRobots)
+        return false;
+    if (robotCount == robots.size())
+        robots.emplace_back();
+    RobotInfo& info = robots[robotCount];
+    info.index = index;
+    info.robot = &robot;
+    info.sensors.clear();
+    info.cameras.clear();
+    for (LocalInteraction* interaction : robot.localInteractions) {
+        if (interaction == nullptr)
+            return false;
+        if (typeid(*interaction) == typeid(CircularCam)) {
+            auto* camera = static_cast<CircularCam*>(interaction);
+            // A camera sees every body only if nothing before it can end the visit.
+            if (!info.sensors.empty() || camera->owner != &robot || camera->r != std::numeric_limits<double>::max()
+                || camera->pixelOperation != &DepthTest::instance()
+                || std::find(info.cameras.begin(), info.cameras.end(), camera) != info.cameras.end())
+                return false;
+            info.cameras.push_back(camera);
+        } else if (typeid(*interaction) == typeid(IRSensor)) {
+            const auto* sensor = static_cast<const IRSensor*>(interaction);
+            if (!(sensor->reachRadius >= 0 && sensor->reachRadius <= reach && within(sensor->absReachCentre)))
+                return false;
+            info.sensors.push_back(sensor);
+        } else {
+            return false;
+        }
+    }
+    if (!info.cameras.empty()) {
+        // The positions kept for the camera are for one robot's events.
+        if (cameraRobot != maximumRobots)
+            return false;
+        cameraRobot = robotCount;
+    }
+    ++robotCount;
+    return true;
+}
+
+// Lays the grid over the arena (and a border) with cells about four median
+// radii wide, and places every body.
+void BroadPhase::rebuild(const World& world)
+{
+    const std::size_t n = spots.size();
+    radii.clear();
+    for (const Spot& s : spots)
+        radii.push_back(s.r);
+    double median = 0;
+    if (n > 0) {
+        std::nth_element(radii.begin(), radii.begin() + n / 2, radii.end());
+        median = radii[n / 2];
+    }
+    const double area = world.width * world.height;
+    // No more cells than bodies: the camera's walk visits cells, not bodies.
+    const double smallest = std::sqrt(area / (static_cast<double>(n) + 16));
+    cell = std::max(4 * median, smallest);
+    const double border = cell;
+    grid.reset(-border, -border, world.width + border, world.height + border, cell, n);
+    pairs.reset(n);
+    dirty.clear();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        proxies[i].lastMove = 0;
+        place(i, minimumMargin(spots[i].r));
+        dirty.push_back(i);
+    }
+    for (std::uint32_t i = 0; i < n; ++i)
+        linkPairs(i, true);
+}
+
+// Puts body i into the grid with a fat circle around its spot.
+void BroadPhase::place(std::uint32_t i, double margin)
+{
+    Spot& spot = spots[i];
+    proxies[i].margin = margin;
+    const double room = margin - absoluteSlack;
+    spot.room2 = room * room;
+    spot.shrinkable = margin > 2 * minimumMargin(spot.r);
+    spot.centre = spot.at;
+    const double fat = spot.r + margin;
+    const Box box{spot.centre.x - fat, spot.centre.y - fat, spot.centre.x + fat, spot.centre.y + fat};
+    grid.insert(i, box);
+    // The camera's walk needs a body's cells to hold it.
+    spot.outsider = !grid.holds(box);
+}
+
+// Lists the pairs of body i with every body whose fat circle meets its own
+// (both immovable: never, they cannot act on each other); with laterOnly,
+// only partners of higher index, for a first placing of all bodies.
+void BroadPhase::linkPairs(std::uint32_t i, bool laterOnly)
+{
+    const Spot& a = spots[i];
+    const double fat = a.r + proxies[i].margin;
+    const Box box{a.centre.x - fat, a.centre.y - fat, a.centre.x + fat, a.centre.y + fat};
+    ++stamp;
+    stamps[i] = stamp;
+    grid.forEachInBox(box, [&](std::uint32_t j) {
+        if (stamps[j] == stamp || (laterOnly && j < i))
+            return;
+        stamps[j] = stamp;
+        const Spot& b = spots[j];
+        if (!a.movable && !b.movable)
+            return;
+        const Vector d = a.centre - b.centre;
+        const double meet = (fat + b.r + proxies[j].margin) * (1 + relativeSlack) + absoluteSlack;
+        if (d.norm2() <= meet * meet)
+            pairs.link(i, j);
+    });
+}
+
+// Whether body j's fat circle meets a reach circle of one of the robot's
+// infrared sensors.
+bool BroadPhase::mayBeSeen(const RobotInfo& info, std::uint32_t j) const
+{
+    if (j == info.index)
+        return false;
+    const Spot& b = spots[j];
+    const double fat = b.r + proxies[j].margin;
+    for (const IRSensor* sensor : info.sensors) {
+        const Vector d = b.centre - sensor->absReachCentre;
+        const double meet = (sensor->reachRadius + fat) * (1 + relativeSlack) + absoluteSlack;
+        if (d.norm2() <= meet * meet)
+            return true;
+    }
+    return false;
+}
+
+void BroadPhase::findCandidates(RobotInfo& info)
+{
+    info.candidates.clear();
+    if (info.candidates.capacity() < spots.size())
+        info.candidates.reserve(spots.size());
+    if (info.sensors.empty())
+        return;
+    Box box{std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
+            std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
+    for (const IRSensor* sensor : info.sensors) {
+        const Point& c = sensor->absReachCentre;
+        const double r = sensor->reachRadius;
+        box = Box{std::min(box.minX, c.x - r), std::min(box.minY, c.y - r), std::max(box.maxX, c.x + r),
+                  std::max(box.maxY, c.y + r)};
+    }
+    // A body's cells hold its fat circle, and a fat circle meeting a reach
+    // circle overlaps the box around all of them.
+    const std::uint32_t bit = 1u << (&info - robots.data());
+    robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
+    ++stamp;
+    grid.forEachInBox(box, [&](std::uint32_t j) {
+        if (stamps[j] == stamp)
+            return;
+        stamps[j] = stamp;
+        if (mayBeSeen(info, j)) {
+            info.candidates.push_back(j);
+            marks[j] |= bit;
+            robotBits[j / 64] |= std::uint64_t{1} << (j % 64);
+        }
+    });
+    std::sort(info.candidates.begin(), info.candidates.end());
+}
+
+// ---- the pair phase -------------------------------------------------------
+
+namespace {
+
+// The first element of a sorted list above `last`, or `none`.
+constexpr std::uint64_t none = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t nextAfter(std::span<const std::uint32_t> list, std::uint64_t last)
+{
+    const auto it =
+        last == none ? list.begin() : std::upper_bound(list.begin(), list.end(), static_cast<std::uint32_t>(last));
+    return it == list.end() ? none : *it;
+}
+
+} // namespace
+
+void BroadPhase::pairPhase(World& world, double dt)
+{
+    exhaustive = false;
+    world.visitsLastStep = 0;
+    if (cameraRobot < robotCount)
+        for (CircularCam* camera : robots[cameraRobot].cameras)
+            camera->deferDrawing = true;
+
+    // Only bodies with pairs, robots and what robots may see have events.
+    // The bits are read afresh after every body: a body a contact placed
+    // again may have given new pairs to bodies further on.
+    const std::vector<std::uint64_t>& paired = pairs.occupied();
+    for (std::size_t word = 0; word < paired.size(); ++word) {
+        std::uint64_t done = 0;
+        for (;;) {
+            const std::uint64_t bits = (paired[word] | robotBits[word]) & ~done;
+            if (bits == 0)
+                break;
+            const int bit = std::countr_zero(bits);
+            done = bit == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << bit) - 1;
+            const auto i = static_cast<std::uint32_t>(word * 64 + bit);
+            if (pairOrder ? eventsAsCaller(world, dt, i) : eventsAsCallee(world, dt, i))
+                return;
+        }
+    }
+}
+
+// Events (i, j) with pairOrderFlag set: body i calls on j. A plain body acts
+// on its pairs above it; a robot on its pairs and on what it may see. True
+// when the rest of the step must make every event.
+bool BroadPhase::eventsAsCaller(World& world, double dt, std::uint32_t i)
+{
+    std::span<const std::uint32_t> partners = pairs.partners(i);
+    std::span<const std::uint32_t> notes = pairs.notes(i);
+    std::uint64_t version = pairs.version();
+    // After an edit of the lists, find the place again after the last partner.
+    const auto refresh = [&](std::uint32_t last, std::size_t& k) {
+        if (pairs.version() == version)
+            return;
+        version = pairs.version();
+        partners = pairs.partners(i);
+        notes = pairs.notes(i);
+        k = std::upper_bound(partners.begin(), partners.end(), last) - partners.begin();
+    };
+    if (!(flags[i] & isRobot)) {
+        std::size_t k = std::upper_bound(partners.begin(), partners.end(), i) - partners.begin();
+        while (k < partners.size()) {
+            const std::uint32_t j = partners[k++];
+            visitPlainPair(world, i, j, eventKey(i, j), notes[k - 1]);
+            if (exhaustive)
+                return visitTheRest(world, dt, i, j), true;
+            refresh(j, k);
+        }
+        return false;
+    }
+    const RobotInfo& info = robots[slotOf(i)];
+    std::size_t k = 0;
+    for (std::uint64_t last = none;;) {
+        while (k < partners.size() && last != none && partners[k] <= last)
+            ++k;
+        const std::uint64_t pair = k < partners.size() ? partners[k] : none;
+        const std::uint64_t seen = nextAfter(info.candidates, last);
+        last = std::min(pair, seen);
+        if (last == none)
+            return false;
+        const auto j = static_cast<std::uint32_t>(last);
+        visit(world, dt, i, j, eventKey(i, j));
+        if (exhaustive)
+            return visitTheRest(world, dt, i, j), true;
+        refresh(j, k);
+    }
+}
+
+// Events (i, j) without pairOrderFlag: body j calls on body i. A plain j acts
+// when it is the lower index; a robot j on its pairs and what it may see.
+bool BroadPhase::eventsAsCallee(World& world, double dt, std::uint32_t i)
+{
+    std::span<const std::uint32_t> partners = pairs.partners(i);
+    std::span<const std::uint32_t> notes = pairs.notes(i);
+    std::uint64_t version = pairs.version();
+    std::size_t k = 0;
+    for (std::uint64_t last = none;;) {
+        if (pairs.version() != version) {
+            version = pairs.version();
+            partners = pairs.partners(i);
+            notes = pairs.notes(i);
+            k = std::upper_bound(partners.begin(), partners.end(), static_cast<std::uint32_t>(last)) - partners.begin();
+        }
+        std::uint64_t next = k < partners.size() ? partners[k] : none;
+        for (std::uint32_t m = marks[i]; m != 0; m &= m - 1) {
+            const std::uint32_t robotIndex = robots[std::countr_zero(m)].index;
+            if ((last == none || robotIndex > last) && robotIndex < next)
+                next = robotIndex;
+        }
+        if (next == none)
+            return false;
+        const auto j = static_cast<std::uint32_t>(next);
+        const bool listed = k < partners.size() && partners[k] == j;
+        const std::uint32_t note = listed ? notes[k] : 0;
+        if (listed)
+            ++k;
+        last = next;
+        if (flags[j] & isRobot)
+            visit(world, dt, j, i, eventKey(i, j));
+        else if (j < i)
+            visitPlainPair(world, j, i, eventKey(i, j), note);
+        else
+            continue;
+        if (exhaustive)
+            return visitTheRest(world, dt, i, j), true;
+    }
+}
+
+std::size_t BroadPhase::slotOf(std::uint32_t index) const
+{
+    std::size_t k = 0;
+    while (robots[k].index != index)
+        ++k;
+    return k;
+}
+
+// Every event after (i, j), as the all-pairs loop makes them.
+void BroadPhase::visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j)
+{
+    const std::uint32_t n = static_cast<std::uint32_t>(spots.size());
+    for (std::uint64_t next = eventKey(i, j) + 1;; ++next) {
+        std::uint32_t a = static_cast<std::uint32_t>(next >> 32);
+        std::uint32_t b = static_cast<std::uint32_t>(next);
+        if (b >= n) {
+            ++a;
+            b = 0;
+            next = eventKey(a, b);
+        }
+        if (a >= n)
+            return;
+        if (a == b)
+            continue;
+        if (pairOrder)
+            visit(world, dt, a, b, next);
+        else
+            visit(world, dt, b, a, next);
+    }
+}
+
+// The event in which plain body `caller` collides with `callee` above it in
+// the list. While neither has moved in this step they stand where the step
+// found them: collideObjects' own first test on those numbers tells whether
+// their circles are apart, and a contact search that found nothing on the
+// same positions, radii and polygons (the pair's note is no older than either
+// body's sameSince) finds nothing again, in either argument order (disc and
+// polygon are searched the same way both ways; two polygons, by the vertices
+// of both). Two discs whose circles meet always touch.
+void BroadPhase::visitPlainPair(World& world, std::uint32_t caller, std::uint32_t callee, std::uint64_t key,
+                                std::uint32_t quietAt)
+{
+    const bool still = ((flags[caller] | flags[callee]) & moved) == 0;
+    if (still) {
+        const Spot& a = spots[caller];
+        const Spot& b = spots[callee];
+        const Vector d = a.at - b.at;
+        const double sum = a.r + b.r;
+        if (d.x * d.x + d.y * d.y > sum * sum)
+            return;
+        if (quietAt != 0 && quietAt >= a.sameSince && quietAt >= b.sameSince)
+            return;
+    }
+    const bool found = visit(world, 0, caller, callee, key);
+    if (still && !found)
+        pairs.setNote(caller, callee, stepNumber);
+}
+
+// Makes one event of the all-pairs loop and notes what it changed.
+bool BroadPhase::visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key)
+{
+    PhysicalObject& a = *listed[caller];
+    PhysicalObject& b = *listed[callee];
+    if (cameraRobot < robotCount) {
+        // Keep where a body stood at its camera event if this event may move it.
+        const std::uint32_t owner = robots[cameraRobot].index;
+        for (const std::uint32_t i : {caller, callee}) {
+            if (i == owner || (flags[i] & captured))
+                continue;
+            const std::uint64_t seen = pairOrder ? eventKey(owner, i) : eventKey(i, owner);
+            if (seen <= key) {
+                flags[i] |= captured;
+                seenAt[i] = listed[i]->pos;
+            }
+        }
+    }
+    ++world.visitsLastStep;
+    const Before beforeA{a.pos, a.angSpeed, a.collisionShift};
+    const Before beforeB{b.pos, b.angSpeed, b.collisionShift};
+    bool found = true;
+    if (flags[caller] & isRobot)
+        a.interactWithObject(world, b, dt, caller < callee);
+    else if (caller < callee) // what PhysicalObject::interactWithObject does
+        found = pairOrder ? world.collideObjects(a, b) : world.collideObjects(b, a);
+    else
+        found = false;
+    settle(caller, beforeA);
+    settle(callee, beforeB);
+    return found;
+}
+
+void BroadPhase::settle(std::uint32_t i, const Before& before)
+{
+    const PhysicalObject& body = *listed[i];
+    if (!sameBits(body.pos, before.pos)) {
+        if (!(flags[i] & moved))
+            oneByOne.push_back(i);
+        flags[i] |= moved | touched;
+        const Vector off = body.pos - spots[i].centre;
+        if (!exhaustive && !(off.norm2() <= spots[i].room2))
+            escape(i);
+    } else if (!sameBits(body.angSpeed, before.angSpeed) || !sameBits(body.collisionShift, before.collisionShift)) {
+        flags[i] |= touched;
+    }
+}
+
+// A contact took body i out of its fat circle during the pair phase: place it
+// again where it stands with a wider margin, list its new pairs, and let
+// robots that may now see it visit it. Events already made were right to
+// leave it out; the walks of the pair phase look up their next partner afresh
+// after every event, so they meet the new pairs.
+void BroadPhase::escape(std::uint32_t i)
+{
+    const Point p = listed[i]->pos;
+    if (!within(p)) {
+        // Beyond the bounds the slack covers: no more leaving out.
+        exhaustive = true;
+        return;
+    }
+    grid.remove(i);
+    pairs.unlinkAll(i);
+    const double least = minimumMargin(spots[i].r);
+    const double wanted = std::max(2 * proxies[i].margin, 3 * (p - spots[i].at).norm());
+    // Placed around where it stands; spots[i].at keeps the start of the step.
+    const Point start = spots[i].at;
+    spots[i].at = p;
+    place(i, std::clamp(wanted, least, std::max(least, 0.5 * cell)));
+    spots[i].at = start;
+    linkPairs(i, false);
+    for (std::size_t k = 0; k < robotCount; ++k) {
+        RobotInfo& info = robots[k];
+        const std::uint32_t bit = 1u << k;
+        if (!(marks[i] & bit) && mayBeSeen(info, i)) {
+            info.candidates.insert(std::upper_bound(info.candidates.begin(), info.candidates.end(), i), i);
+            marks[i] |= bit;
+            robotBits[i / 64] |= std::uint64_t{1} << (i % 64);
+        }
+    }
+}
+
+// ---- the cameras ----------------------------------------------------------
+
+void BroadPhase::drawCameras(const World& world)
+{
+    if (cameraRobot >= robotCount)
+        return;
+    const RobotInfo& info = robots[cameraRobot];
+    for (CircularCam* camera : info.cameras) {
+        camera->deferDrawing = false;
+        drawCamera(*camera, info.index);
+    }
+    (void)world;
+}
+
+// Whether body i, untouched by contacts, can be left out: it lies outside the
+// view, or every pixel already shows something strictly nearer.
+bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
+{
+    const PhysicalObject& body = *listed[i];
+    if (spots[i].disc) {
+        const Point& p = body.pos;
+        if (!camera.mayShow(p, body.r))
+            return true;
+        // The disc's depth, computed as its drawing does.
+        const double d = (p - camera.absPos).norm();
+        return d * d > camera.farthestDepth();
+    }
+    const double radius = body.r * (1 + 2e-12);
+    return !camera.mayShow(spots[i].at, radius) || camera.nearestDepth(spots[i].at, radius) > camera.farthestDepth();
+}
+
+void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
+{
+    camera.beginDrawingInOrder();
+    ++stamp;
+    stamps[owner] = stamp;
+    for (const std::uint32_t i : oneByOne) {
+        if (stamps[i] == stamp)
+            continue;
+        stamps[i] = stamp;
+        const PhysicalObject& body = *listed[i];
+        camera.drawInOrder(body, (flags[i] & captured) ? seenAt[i] : body.pos, i);
+    }
+    if (exhaustive) {
+        for (std::uint32_t i = 0; i < listed.size(); ++i)
+            if (stamps[i] != stamp)
+                camera.drawInOrder(*listed[i], (flags[i] & captured) ? seenAt[i] : listed[i]->pos, i);
+        return;
+    }
+
+    const Point eye = camera.absPos;
+    const double s = grid.cellSize();
+    const int columns = grid.columns();
+    const int rows = grid.rows();
+    const bool inside = eye.x >= grid.left() && eye.y >= grid.bottom() && eye.x <= grid.left() + columns * s
+        && eye.y <= grid.bottom() + rows * s;
+    const int cx = grid.column(eye.x);
+    const int cy = grid.row(eye.y);
+    const int rings = std::max(std::max(cx, columns - 1 - cx), std::max(cy, rows - 1 - cy));
+    // A cell may hold a point in view if its centre comes within half its
+    // diagonal of the view. Cell centres are reached from the camera's cell
+    // by whole steps of rotated cell sides.
+    const CircularCam::ViewCone cone = camera.viewCone();
+    const Point eyeCell{grid.left() + (cx + 0.5) * s, grid.bottom() + (cy + 0.5) * s};
+    const Vector base = cone.toView(eyeCell - eye);
+    const Vector stepX = cone.toView(Vector{s, 0});
+    const Vector stepY = cone.toView(Vector{0, s});
+    const double eyeSize = std::fabs(eye.x) + std::fabs(eye.y);
+    double room = 0;
+    const auto visitCell = [&](int x, int y) {
+        if (cone.culls && !cone.near(base + stepX * (x - cx) + stepY * (y - cy), room))
+            return;
+        grid.forEachInCell(x, y, [&](std::uint32_t i) {
+            if (stamps[i] == stamp)
+                return;
+            stamps[i] = stamp;
+            if (cull(camera, i))
+                return;
+            camera.drawInOrder(*listed[i], listed[i]->pos, i);
+        });
+    };
+    for (int k = 0; k <= rings; ++k) {
+        if (inside && k >= 1) {
+            // Every point not met yet lies at least (k - 1) cells away.
+            const double near = (k - 1) * s * (1 - 1e-9) - 1e-9 * (1 + std::fabs(eye.x) + std::fabs(eye.y));
+            if (near > 0 && near * near > camera.farthestDepth())
+                break;
+        }
+        // Centres of ring k lie within (k + 1/2) diagonals of the camera.
+        room = cone.room(s * 0.7072, (k + 1) * s * 1.4143, 2 * eyeSize + 2 * (k + 2) * s);
+        const int x0 = cx - k;
+        const int x1 = cx + k;
+        const int y0 = cy - k;
+        const int y1 = cy + k;
+        for (int x = std::max(x0, 0); x <= std::min(x1, columns - 1); ++x) {
+            if (y0 >= 0)
+                visitCell(x, y0);
+            if (k > 0 && y1 < rows)
+                visitCell(x, y1);
+        }
+        for (int y = std::max(y0 + 1, 0); y <= std::min(y1 - 1, rows - 1); ++y) {
+            if (x0 >= 0)
+                visitCell(x0, y);
+            if (k > 0 && x1 < columns)
+                visitCell(x1, y);
+        }
+    }
+}
+
+// ---- the bodies' own operations ----------------------------------------------
+
+void BroadPhase::finishStep(World& world, double dt)
+{
+    const std::size_t n = spots.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t state = flags[i];
+        if ((state & (resting | touched)) == resting)
+            continue;
+        PhysicalObject& body = *listed[i];
+        if (state & isRobot) {
+            if (world.useWalls)
+                body.interactWithWalls(world);
+            body.doGlobalInteractions(world, dt);
+            body.finalizeInteractions(dt);
+            body.preStepHook();
+            body.step(dt);
+            continue;
+        }
+        if (world.useWalls)
+            body.PhysicalObject::interactWithWalls(world);
+        body.PhysicalObject::finalizeInteractions(dt);
+        body.PhysicalObject::step(dt);
+    }
+}
+
+} // namespace Fen

@@ -1,0 +1,130 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "engine/BodyGrid.h"
+#include "engine/PairLists.h"
+#include "engine/Vector.h"
+
+namespace Fen {
+
+class CircularCam;
+class IRSensor;
+class PhysicalObject;
+class Robot;
+class World;
+
+// The world's step without visiting every pair of bodies, with the all-pairs
+// step's result to the bit. BroadPhase.cpp explains why the pairs and bodies
+// it leaves out could not have changed anything.
+class BroadPhase {
+public:
+    // Steps the world; false when the world holds something this step does
+    // not handle, having done nothing then but prepare some bodies, which the
+    // all-pairs step does again the same way.
+    bool step(World& world, double dt);
+    // The world was stepped without this: start afresh next time.
+    void forget() { known = false; }
+
+private:
+    // Per body, by its index in the world's list.
+    // What the pre-pass reads of a body's record, in one cache line.
+    struct alignas(64) Spot {
+        Point at; // position when the pair phase starts
+        double r = 0; // radius then (and when it was placed)
+        Point centre; // the fat circle: the body's circle grown by a margin
+        double room2 = 0; // squared distance it may move and stay inside
+        // The first step since which its position, radius and polygon have
+        // been the same at the start of every step.
+        std::uint32_t sameSince = 0;
+        std::uint32_t polygonVersion = 0; // its absBoundingSurfaceVersion then
+        bool movable = false;
+        bool disc = false;
+        // For the camera: its cells may not hold all of it, since its fat box
+        // reaches past the grid, or its polygon past its radius.
+        bool outsider = false;
+        bool misfit = false;
+        bool shrinkable = false; // at rest, it would be placed with a smaller margin
+    };
+    // What only placing a body needs.
+    struct Proxy {
+        double margin = 0;
+        double lastMove = 0; // distance moved in the step before
+    };
+    enum Flag : std::uint8_t {
+        isRobot = 1,
+        resting = 2, // its own operations of this step change nothing
+        moved = 4, // a contact moved it during the pair phase
+        touched = 8, // a contact changed it during the pair phase
+        captured = 16, // seenAt holds where the camera saw it
+    };
+    struct RobotInfo {
+        std::uint32_t index = 0;
+        Robot* robot = nullptr;
+        std::vector<const IRSensor*> sensors;
+        std::vector<CircularCam*> cameras;
+        std::vector<std::uint32_t> candidates; // sorted: bodies its sensors may see
+    };
+    struct Before {
+        Point pos;
+        double angSpeed;
+        Vector collisionShift;
+    };
+
+    bool prepare(World& world, double dt);
+    double minimumMargin(double r) const;
+    bool within(const Point& p) const;
+    bool describeRobot(Robot& robot, std::uint32_t index);
+    void rebuild(const World& world);
+    void place(std::uint32_t i, double margin);
+    void linkPairs(std::uint32_t i, bool laterOnly);
+    void findCandidates(RobotInfo& info);
+    bool mayBeSeen(const RobotInfo& info, std::uint32_t body) const;
+    void pairPhase(World& world, double dt);
+    void visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j);
+    // Whether the event may have changed anything: false when a plain body
+    // found no contact.
+    bool visit(World& world, double dt, std::uint32_t caller, std::uint32_t callee, std::uint64_t key);
+    void visitPlainPair(World& world, std::uint32_t caller, std::uint32_t callee, std::uint64_t key,
+                        std::uint32_t quietAt);
+    bool eventsAsCaller(World& world, double dt, std::uint32_t i);
+    bool eventsAsCallee(World& world, double dt, std::uint32_t i);
+    std::size_t slotOf(std::uint32_t index) const;
+    void settle(std::uint32_t i, const Before& before);
+    void escape(std::uint32_t i);
+    void drawCameras(const World& world);
+    void drawCamera(CircularCam& camera, std::uint32_t owner);
+    bool cull(const CircularCam& camera, std::uint32_t i) const;
+    void finishStep(World& world, double dt);
+
+    bool known = false; // the state below matches the world's list
+    std::vector<PhysicalObject*> listed;
+    bool duplicates = false;
+    double width = 0;
+    double height = 0;
+    bool pairOrder = true; // the world's flag for this step
+    double reach = 0; // bound of every coordinate the step handles
+    double absoluteSlack = 0; // far above the rounding of such coordinates
+    double cell = 1; // the grid's cell size
+    bool exhaustive = false; // a body left the bounds: make every event from here
+    std::uint32_t stepNumber = 0; // counts this object's steps, from 1
+
+    std::vector<Spot> spots;
+    std::vector<Proxy> proxies;
+    std::vector<std::uint8_t> flags;
+    std::vector<std::uint32_t> marks; // per body, a bit per robot whose sensors may see it
+    std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or marked
+    std::vector<Point> seenAt;
+    std::vector<std::uint32_t> stamps; // for visiting each body once per query
+    std::uint32_t stamp = 0;
+    std::vector<std::uint32_t> dirty; // to place again before the pair phase
+    std::vector<std::uint32_t> oneByOne; // drawn one by one by the camera
+    std::vector<double> radii; // scratch for choosing the cell size
+
+    BodyGrid grid;
+    PairLists pairs;
+    std::vector<RobotInfo> robots;
+    std::size_t robotCount = 0;
+    std::size_t cameraRobot = 0; // the robot with cameras, or robotCount
+};
+
+} // namespace Fen

@@ -1,0 +1,110 @@
+#include "media/CMp4Video.h"
+
+#include <cstring>
+#include <dlfcn.h>
+
+#include "media/CNewFile.h"
+
+namespace Tarn {
+
+namespace {
+
+// The encoder module, loaded once for the whole process and kept: FFmpeg
+// holds global state of its own.
+struct EncoderModule {
+    CreateMp4EncoderFunction* create = nullptr;
+    std::string error;
+};
+
+const EncoderModule& LoadEncoderModule()
+{
+    static const EncoderModule module = [] {
+        EncoderModule loaded;
+        void* handle = ::dlopen(KORVALE_MP4_MODULE, RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr)
+            loaded.create = reinterpret_cast<CreateMp4EncoderFunction*>(::dlsym(handle, CreateMp4EncoderSymbol));
+        if (loaded.create == nullptr) {
+            const char* reason = ::dlerror();
+            loaded.error = std::string("the film encoder cannot be loaded: ") + (reason ? reason : KORVALE_MP4_MODULE);
+        }
+        return loaded;
+    }();
+    return module;
+}
+
+} // namespace
+
+std::unique_ptr<CMp4Video> CMp4Video::Create(std::unique_ptr<CNewFile> file, const Settings& settings,
+                                             std::string* error)
+{
+    const auto refuse = [error](const std::string& reason) {
+        if (error != nullptr)
+            *error = reason;
+        return nullptr;
+    };
+    if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 != 0 || settings.height % 2 != 0)
+        return refuse("the film needs an even width and height");
+    if (settings.framesPerSecond <= 0)
+        return refuse("the film needs at least one frame a second");
+    const EncoderModule& module = LoadEncoderModule();
+    if (module.create == nullptr)
+        return refuse(module.error);
+
+    std::unique_ptr<CMp4Video> video(new CMp4Video(std::move(file), settings));
+    std::string reason;
+    video->encoder.reset(
+        module.create(*video->file, settings.width, settings.height, settings.framesPerSecond, reason));
+    if (video->encoder == nullptr)
+        return refuse(reason);
+    return video;
+}
+
+CMp4Video::CMp4Video(std::unique_ptr<CNewFile> file_, const Settings& settings_)
+    : file(std::move(file_)), settings(settings_)
+{
+}
+
+CMp4Video::~CMp4Video()
+{
+    // An unfinished film keeps its file once the header and the first
+    // frame's fragment are complete, which they are when the next frame has
+    // started a fragment of its own.
+    if (!finished && encoder != nullptr && encoder->PacketsWritten() >= 2)
+        file->KeepAsWritten();
+}
+
+const std::string& CMp4Video::Path() const { return file->Path(); }
+
+bool CMp4Video::Fail(const std::string& reason)
+{
+    failed = true;
+    error = reason;
+    return false;
+}
+
+bool CMp4Video::AddFrame(const RgbImage& image)
+{
+    if (failed || finished)
+        return false;
+    if (image.width != settings.width || image.height != settings.height
+        || image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3)
+        return Fail("a frame of the wrong size");
+    if (!encoder->AddFrame(image))
+        return Fail(encoder->Error());
+    ++frames;
+    return true;
+}
+
+bool CMp4Video::Finish()
+{
+    if (failed || finished)
+        return false;
+    if (!encoder->Finish())
+        return Fail(encoder->Error());
+    finished = true;
+    if (!file->Keep())
+        return Fail(std::string("cannot write the film: ") + std::strerror(file->ErrorNumber()));
+    return true;
+}
+
+} // namespace Tarn
