@@ -128,7 +128,7 @@ bool fitsItsCircle(const PhysicalObject& body)
 }
 
 // Bodies live apart in memory: the pre-pass asks well ahead for the numbers
-// it reads of a body (the first 184 bytes; its polygons it does not touch
+// it reads of a body (its first 136 bytes; its polygons it does not touch
 // unless they changed).
 constexpr std::uint32_t prefetchAhead = 16;
 
@@ -137,8 +137,7 @@ void prefetchBody(const PhysicalObject* body)
     const char* bytes = reinterpret_cast<const char*>(body);
     __builtin_prefetch(bytes);
     __builtin_prefetch(bytes + 64);
-    __builtin_prefetch(bytes + 128);
-    __builtin_prefetch(bytes + 183);
+    __builtin_prefetch(bytes + 135);
 }
 
 } // namespace
@@ -828,18 +827,44 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
         const int x1 = cx + k;
         const int y0 = cy - k;
         const int y1 = cy + k;
-        for (int x = std::max(x0, 0); x <= std::min(x1, columns - 1); ++x) {
-            if (y0 >= 0)
-                visitCell(x, y0);
-            if (k > 0 && y1 < rows)
-                visitCell(x, y1);
-        }
-        for (int y = std::max(y0 + 1, 0); y <= std::min(y1 - 1, rows - 1); ++y) {
-            if (x0 >= 0)
-                visitCell(x0, y);
-            if (k > 0 && x1 < columns)
-                visitCell(x1, y);
-        }
+        // A side of the ring: cells from..to along one row or column. Only
+        // the part the cone's interval reaches (widened by a cell against
+        // rounding) is tested cell by cell.
+        const auto side = [&](int fixed, int from, int to, bool row) {
+            if (from > to)
+                return;
+            if (cone.culls) {
+                const Vector start = row ? base + stepX * (from - cx) + stepY * (fixed - cy)
+                                         : base + stepX * (fixed - cx) + stepY * (from - cy);
+                const auto [low, high] = cone.span(start, row ? stepX : stepY, room);
+                if (!(low <= high))
+                    return;
+                const double first = std::max(std::floor(low) - 1, 0.0);
+                const double last = std::min(std::ceil(high) + 1, static_cast<double>(to - from));
+                if (first > last)
+                    return;
+                to = from + static_cast<int>(last);
+                from += static_cast<int>(first);
+            }
+            for (int t = from; t <= to; ++t) {
+                if (row)
+                    visitCell(t, fixed);
+                else
+                    visitCell(fixed, t);
+            }
+        };
+        const int left = std::max(x0, 0);
+        const int right = std::min(x1, columns - 1);
+        if (y0 >= 0)
+            side(y0, left, right, true);
+        if (k > 0 && y1 < rows)
+            side(y1, left, right, true);
+        const int lowest = std::max(y0 + 1, 0);
+        const int highest = std::min(y1 - 1, rows - 1);
+        if (x0 >= 0)
+            side(x0, lowest, highest, false);
+        if (k > 0 && x1 < columns)
+            side(x1, lowest, highest, false);
     }
 }
 

@@ -155,6 +155,67 @@ CircularCam::ViewCone CircularCam::viewCone() const
     return cone;
 }
 
+namespace {
+
+// The values of t with a + b*t >= 0, intersected with [low, high].
+void keepWhere(double a, double b, double& low, double& high)
+{
+    if (b > 0)
+        low = std::max(low, -a / b);
+    else if (b < 0)
+        high = std::min(high, -a / b);
+    else if (!(a >= 0))
+        high = -farthest;
+}
+
+} // namespace
+
+std::pair<double, double> CircularCam::ViewCone::span(const Vector& q0, const Vector& d, double room) const
+{
+    constexpr double all = std::numeric_limits<double>::infinity();
+    double low = all;
+    double high = -all;
+    const auto add = [&](double l, double h) {
+        if (l <= h) {
+            low = std::min(low, l);
+            high = std::max(high, h);
+        }
+    };
+    // The cone: both edges' inner sides.
+    {
+        double l = -all;
+        double h = all;
+        keepWhere(q0.x * halfSin - q0.y * halfCos, d.x * halfSin - d.y * halfCos, l, h);
+        keepWhere(q0.x * halfSin + q0.y * halfCos, d.x * halfSin + d.y * halfCos, l, h);
+        add(l, h);
+    }
+    // The bands along the edges: ahead of the apex, within room of the edge.
+    for (const double side : {1.0, -1.0}) {
+        const Vector along{halfCos, side * halfSin};
+        const Vector across{-side * halfSin, halfCos};
+        double l = -all;
+        double h = all;
+        keepWhere(q0.dot(along), d.dot(along), l, h);
+        keepWhere(room - q0.dot(across), -d.dot(across), l, h);
+        keepWhere(room + q0.dot(across), d.dot(across), l, h);
+        add(l, h);
+    }
+    // The disc around the apex: |q0 + t*d|^2 <= room^2.
+    const double a = d.norm2();
+    const double b = q0.dot(d);
+    const double c = q0.norm2() - room * room;
+    if (a > 0) {
+        const double discriminant = b * b - a * c;
+        if (discriminant >= 0) {
+            const double root = std::sqrt(discriminant);
+            add((-b - root) / a, (-b + root) / a);
+        }
+    } else if (c <= 0) {
+        add(-all, all);
+    }
+    return {low, high};
+}
+
 bool CircularCam::mayShow(const Point& centre, double radius) const
 {
     if (!cullsByView)

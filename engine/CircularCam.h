@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 #include "engine/Color.h"
 #include "engine/LocalInteraction.h"
@@ -89,6 +90,11 @@ public:
             }
             return q.x * q.x + y * y <= room * room;
         }
+        // The values of t for which q0 + t*d may pass near(): one interval,
+        // since the cone widened by `room` is convex; a superset, as each of
+        // its parts (the cone, the disc of `room` around the apex, the bands
+        // along the two edges) adds its own interval. Empty: low > high.
+        std::pair<double, double> span(const Vector& q0, const Vector& d, double room) const;
     };
     ViewCone viewCone() const;
     // A depth no point of the circle can be drawn nearer than.

@@ -13,31 +13,35 @@ class World;
 // bounding circle has radius r. A negative mass makes it immovable.
 class PhysicalObject {
 public:
+    // The numbers a world step reads of every body come first, so that they
+    // share as few cache lines as can be: crowded worlds are bound by memory.
     Point pos;
-    double height = 0;
     double angle = 0;
     Vector speed;
     double angSpeed = 0;
     double mass = 0;
-    double staticFrictionThreshold = 0;
     double viscousFrictionTau = 0;
     double viscousMomentFrictionTau = 0;
-    double collisionAngularFrictionFactor = 0;
-    bool hasBoundingSurface = false;
-    // r and collisionShift come before the containers so that every number a
-    // step reads of a body sits in its first three cache lines.
     double r = 0;
     Vector collisionShift;
+    bool hasBoundingSurface = false;
 
 private:
-    // What absBoundingSurface was last computed from: position, angle (with
-    // its cosine and sine) and, while absValid, the same boundingSurface.
-    Point absPos;
-    double absAngle = 0;
-    double absCos = 1;
-    double absSin = 0;
+    // What absBoundingSurface was last computed from: position and angle
+    // and, while absValid, the same boundingSurface.
     bool absValid = false;
     std::uint32_t absComputations = 0;
+    Point absPos;
+    double absAngle = 0;
+
+public:
+    double height = 0;
+    double staticFrictionThreshold = 0;
+    double collisionAngularFrictionFactor = 0;
+
+private:
+    double absCos = 1; // of absAngle
+    double absSin = 0;
 
     // Compared bit for bit, so that -0 and every NaN count as their own values.
     static bool same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }

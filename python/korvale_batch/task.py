@@ -68,9 +68,7 @@ def measure(simulation, run):
     if frames >= back:
         ex, ey = x[back:] - x[:-back], y[back:] - y[:-back]
         stuck = float(np.mean(np.sqrt(ex * ex + ey * ey) < STUCK_DISTANCE))
-    # What the world advanced: the frame time in single precision, kept within 0.001 .. 1 s.
-    seconds = frames * min(max(float(np.float32(run.dt)), 0.001), 1.0)
-    return dict(seconds=seconds, distance=distance, stuck=stuck, x=pose[0], y=pose[1], angle=pose[2])
+    return dict(seconds=simulation.simulated, distance=distance, stuck=stuck, x=pose[0], y=pose[1], angle=pose[2])
 
 
 def round_frames(seconds, dt):

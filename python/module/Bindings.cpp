@@ -107,6 +107,8 @@ PYBIND11_MODULE(_korvale, m)
             py::arg("steps"),
             "Runs that many frames; one row per frame with the columns of korvale-sim --trace.")
         .def_property_readonly("time", &Simulation::Time, "End time of the last frame, in seconds.")
+        .def_property_readonly("simulated", &Simulation::SimulatedTime,
+                               "Seconds the world has advanced: each frame's time kept within 0.001 to 1 s.")
         .def_property_readonly("pose",
                                [](const Simulation& simulation) -> py::object {
                                    if (!simulation.HasRobot())

@@ -15,6 +15,7 @@
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
+#include "model/CFenWorld.h"
 #include "model/IFenWorld.h"
 #include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
@@ -164,6 +165,12 @@ double Simulation::Time() const
 {
     const std::lock_guard lock(mutex);
     return static_cast<double>(frames) * dt;
+}
+
+double Simulation::SimulatedTime() const
+{
+    const std::lock_guard lock(mutex);
+    return static_cast<double>(frames) * Tarn::CFenWorld::StepTime(elapsed);
 }
 
 bool Simulation::HasRobot() const

@@ -51,6 +51,9 @@ public:
 
     // The end time of the last frame, as the trace's time column gives it.
     double Time() const;
+    // The seconds the world has advanced: each frame's time as the world
+    // steps it, within 0.001 to 1 s (korvale-sim's "simulated" figure).
+    double SimulatedTime() const;
     bool HasRobot() const;
     // x, y, angle of the robot; zeros without one.
     std::array<double, 3> Pose() const;

@@ -66,6 +66,20 @@ class TestTracesEqualKorvaleSim:
         assert simulation.ir.dtype == np.float64
         assert simulation.commands == tuple(bool(v) for v in last[12:16])
 
+    def test_a_frame_time_beyond_the_worlds_steps_runs_as_the_nearest_step(self):
+        def run(dt):
+            simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT,
+                                            network=example("AvoidObstacles.xml"), seed=4, dt=dt)
+            return simulation, simulation.trace(30)
+
+        long, long_rows = run(5.0)
+        second, second_rows = run(1.0)
+        assert np.array_equal(long_rows[:, 1:], second_rows[:, 1:])
+        assert (long.time, long.simulated, second.simulated) == (150.0, 30.0, 30.0)
+
+        short, _ = run(0.0001)
+        assert (short.time, short.simulated) == (30 * 0.0001, 30 * 0.001)
+
     def test_camera_and_bodies_show_the_scene(self):
         simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"))
         # In the scene file's order, at the file's places, angles in radians.

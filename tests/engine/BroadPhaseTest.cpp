@@ -335,3 +335,42 @@ TEST(BroadPhase, BodyPushedBeyondTheBoundsEndsTheStepWithEveryEvent)
     EXPECT_EQ(c.firstDifference, -1);
     EXPECT_EQ(c.broad[0], true);
 }
+
+TEST(BroadPhaseCamera, AConesSpanOnALineHoldsEveryPointNearItAndLittleElse)
+{
+    // Lines in every direction past views of every width: each point the
+    // cone's near() accepts lies in the span, and the span's ends lie within
+    // a small step of accepted points.
+    FenTest::Dice dice(11);
+    for (int trial = 0; trial < 2000; ++trial) {
+        CircularCam camera;
+        camera.setup(0, 0, 0, dice.between(-3, 3), dice.between(0.05, 1.5), 40);
+        camera.init();
+        const CircularCam::ViewCone cone = camera.viewCone();
+        ASSERT_TRUE(cone.culls);
+        const Vector q0{dice.between(-20, 20), dice.between(-20, 20)};
+        const double heading = dice.between(-Fen::pi, Fen::pi);
+        const Vector d{std::cos(heading), std::sin(heading)};
+        const double room = dice.between(0, 3);
+        const auto [low, high] = cone.span(q0, d, room);
+        double firstNear = 1e300;
+        double lastNear = -1e300;
+        for (double t = -60; t <= 60; t += 0.01) {
+            if (cone.near(q0 + d * t, room)) {
+                ASSERT_GE(t, low - 1e-9) << trial;
+                ASSERT_LE(t, high + 1e-9) << trial;
+                firstNear = std::min(firstNear, t);
+                lastNear = std::max(lastNear, t);
+            }
+        }
+        if (firstNear > lastNear) {
+            // Nothing near within the range sampled: the span lies outside it or is empty.
+            EXPECT_TRUE(low > high || high < -59 || low > 59) << trial;
+            continue;
+        }
+        EXPECT_LT(std::max(low, -60.0), firstNear + 0.02) << trial;
+        EXPECT_GT(std::min(high, 60.0), lastNear - 0.02) << trial;
+        EXPECT_GT(std::max(low, -60.0), firstNear - 0.02) << trial;
+        EXPECT_LT(std::min(high, 60.0), lastNear + 0.02) << trial;
+    }
+}
