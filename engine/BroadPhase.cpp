@@ -115,6 +115,18 @@ bool atRest(const PhysicalObject& body, bool walls, double width, double height)
     return bitsOf(p.x) != bitsOf(-0.0) && bitsOf(p.y) != bitsOf(-0.0);
 }
 
+// Whether a body stands as it stood when its record was made: position,
+// radius, angle, mass sign, kind and polygon (setBoundingSurface and every
+// new absolute polygon change the version).
+bool unchangedSince(const PhysicalObject& body, const Point& at, double r, double angle, bool movable, bool disc,
+                    std::uint32_t polygonVersion)
+{
+    const std::uint64_t differences = (bitsOf(body.pos.x) ^ bitsOf(at.x)) | (bitsOf(body.pos.y) ^ bitsOf(at.y))
+        | (bitsOf(body.r) ^ bitsOf(r)) | (bitsOf(body.angle) ^ bitsOf(angle));
+    return differences == 0 && !(body.mass < 0) == movable && !body.hasBoundingSurface == disc
+        && body.absBoundingSurfaceVersion() == polygonVersion;
+}
+
 // Whether a polygon's vertices all lie within its radius of its position,
 // with room for the rounding of the rotation.
 bool fitsItsCircle(const PhysicalObject& body)
@@ -128,8 +140,8 @@ bool fitsItsCircle(const PhysicalObject& body)
 }
 
 // Bodies live apart in memory: the pre-pass asks well ahead for the numbers
-// it reads of a body (its first 136 bytes; its polygons it does not touch
-// unless they changed).
+// it reads of a body at rest (up to its polygon's version, in its first 112
+// bytes; its polygons it does not touch unless they changed).
 constexpr std::uint32_t prefetchAhead = 16;
 
 void prefetchBody(const PhysicalObject* body)
@@ -137,7 +149,7 @@ void prefetchBody(const PhysicalObject* body)
     const char* bytes = reinterpret_cast<const char*>(body);
     __builtin_prefetch(bytes);
     __builtin_prefetch(bytes + 64);
-    __builtin_prefetch(bytes + 135);
+    __builtin_prefetch(bytes + 111);
 }
 
 } // namespace
@@ -179,6 +191,7 @@ bool BroadPhase::prepare(World& world, double dt)
         width = world.width;
         height = world.height;
         spots.assign(n, Spot{});
+        sameSince.assign(n, 0);
         proxies.assign(n, Proxy{});
         flags.assign(n, 0);
         marks.assign(n, 0);
@@ -221,13 +234,26 @@ bool BroadPhase::prepare(World& world, double dt)
         if (i + prefetchAhead < n)
             prefetchBody(world.objects[i + prefetchAhead]);
         PhysicalObject& body = *world.objects[i];
+        Spot& spot = spots[i];
         std::uint8_t state = 0;
         if (typeid(body) == typeid(PhysicalObject)) {
             // initInteractions; at rest, its clearing of the shift changes nothing.
-            if (atRest(body, walls, arenaWidth, arenaHeight))
+            if (atRest(body, walls, arenaWidth, arenaHeight)) {
                 state = resting;
-            else
+                // At rest where the last step found it, as it was then: its
+                // records stand, it stays placed, and its absolute polygon
+                // was computed from this position, angle and polygon.
+                if (known && spot.settled
+                    && unchangedSince(body, spot.at, spot.r, spot.angle, spot.movable, spot.disc,
+                                      spot.polygonVersion)) {
+                    flags[i] = resting;
+                    if (spot.outsider || spot.misfit)
+                        oneByOne.push_back(i);
+                    continue;
+                }
+            } else {
                 body.collisionShift = Vector{0, 0};
+            }
             body.computeAbsBoundingSurface();
         } else if (typeid(body) == typeid(Robot) || typeid(body) == typeid(NeuralRobot)) {
             Robot& robot = static_cast<Robot&>(body);
@@ -247,12 +273,11 @@ bool BroadPhase::prepare(World& world, double dt)
         const bool movable = !(body.mass < 0);
         const bool disc = !body.hasBoundingSurface;
 
-        Spot& spot = spots[i];
         const Point before = spot.at;
         const std::uint32_t polygonVersion = body.absBoundingSurfaceVersion();
         const bool sameShape = known && sameBits(r, spot.r) && disc == spot.disc;
         if (!sameShape || !sameBits(p, before) || polygonVersion != spot.polygonVersion)
-            spot.sameSince = stepNumber;
+            sameSince[i] = stepNumber;
         spot.polygonVersion = polygonVersion;
         flags[i] = state;
         const Vector off = p - spot.centre;
@@ -261,6 +286,8 @@ bool BroadPhase::prepare(World& world, double dt)
             && !((state & resting) && spot.shrinkable);
         spot.at = p;
         spot.r = r;
+        spot.angle = body.angle;
+        spot.settled = stays && !spot.shrinkable;
         if (!stays) {
             proxies[i].lastMove = (p - before).norm();
             spot.movable = movable;
@@ -382,6 +409,7 @@ void BroadPhase::place(std::uint32_t i, double margin)
     const double room = margin - absoluteSlack;
     spot.room2 = room * room;
     spot.shrinkable = margin > 2 * minimumMargin(spot.r);
+    spot.settled = false;
     spot.centre = spot.at;
     const double fat = spot.r + margin;
     const Box box{spot.centre.x - fat, spot.centre.y - fat, spot.centre.x + fat, spot.centre.y + fat};
@@ -626,25 +654,28 @@ void BroadPhase::visitTheRest(World& world, double dt, std::uint32_t i, std::uin
 
 // The event in which plain body `caller` collides with `callee` above it in
 // the list. While neither has moved in this step they stand where the step
-// found them: collideObjects' own first test on those numbers tells whether
-// their circles are apart, and a contact search that found nothing on the
-// same positions, radii and polygons (the pair's note is no older than either
-// body's sameSince) finds nothing again, in either argument order (disc and
-// polygon are searched the same way both ways; two polygons, by the vertices
-// of both). Two discs whose circles meet always touch.
+// found them. A contact search that found nothing on the same positions,
+// radii and polygons (the pair's note is no older than either body's
+// sameSince) finds nothing again, in either argument order (disc and polygon
+// are searched the same way both ways; two polygons, by the vertices of
+// both), and collideObjects' own first test on those numbers tells whether
+// their circles are apart, which is such a search too. Two discs whose
+// circles meet always touch.
 void BroadPhase::visitPlainPair(World& world, std::uint32_t caller, std::uint32_t callee, std::uint64_t key,
                                 std::uint32_t quietAt)
 {
     const bool still = ((flags[caller] | flags[callee]) & moved) == 0;
     if (still) {
+        if (quietAt != 0 && quietAt >= sameSince[caller] && quietAt >= sameSince[callee])
+            return;
         const Spot& a = spots[caller];
         const Spot& b = spots[callee];
         const Vector d = a.at - b.at;
         const double sum = a.r + b.r;
-        if (d.x * d.x + d.y * d.y > sum * sum)
+        if (d.x * d.x + d.y * d.y > sum * sum) {
+            pairs.setNote(caller, callee, stepNumber);
             return;
-        if (quietAt != 0 && quietAt >= a.sameSince && quietAt >= b.sameSince)
-            return;
+        }
     }
     const bool found = visit(world, 0, caller, callee, key);
     if (still && !found)

@@ -31,19 +31,20 @@ private:
     struct alignas(64) Spot {
         Point at; // position when the pair phase starts
         double r = 0; // radius then (and when it was placed)
+        double angle = 0; // angle then
         Point centre; // the fat circle: the body's circle grown by a margin
         double room2 = 0; // squared distance it may move and stay inside
-        // The first step since which its position, radius and polygon have
-        // been the same at the start of every step.
-        std::uint32_t sameSince = 0;
         std::uint32_t polygonVersion = 0; // its absBoundingSurfaceVersion then
-        bool movable = false;
-        bool disc = false;
+        bool movable : 1 = false;
+        bool disc : 1 = false;
         // For the camera: its cells may not hold all of it, since its fat box
         // reaches past the grid, or its polygon past its radius.
-        bool outsider = false;
-        bool misfit = false;
-        bool shrinkable = false; // at rest, it would be placed with a smaller margin
+        bool outsider : 1 = false;
+        bool misfit : 1 = false;
+        bool shrinkable : 1 = false; // at rest, it would be placed with a smaller margin
+        // Placed as it was, at `at` inside its fat circle and not shrinkable:
+        // found where it was, unchanged, it stays placed.
+        bool settled : 1 = false;
     };
     // What only placing a body needs.
     struct Proxy {
@@ -109,6 +110,9 @@ private:
     std::uint32_t stepNumber = 0; // counts this object's steps, from 1
 
     std::vector<Spot> spots;
+    // Per body, the first step since which its position, radius and polygon
+    // have been the same at the start of every step.
+    std::vector<std::uint32_t> sameSince;
     std::vector<Proxy> proxies;
     std::vector<std::uint8_t> flags;
     std::vector<std::uint32_t> marks; // per body, a bit per robot whose sensors may see it

@@ -64,6 +64,7 @@ void PhysicalObject::setBoundingSurface(const Polygone& polygon)
     // The textures take the colour of this moment; a later colour does not reach them.
     textures.assign(boundingSurface.size(), Texture{color});
     absValid = false;
+    ++absVersion;
 }
 
 void PhysicalObject::computeAbsBoundingSurfaceAnew()
@@ -76,7 +77,7 @@ void PhysicalObject::computeAbsBoundingSurfaceAnew()
     }
     absPos = pos;
     absValid = true;
-    ++absComputations;
+    ++absVersion;
     absBoundingSurface.resize(boundingSurface.size());
     const double c = absCos;
     const double s = absSin;

@@ -30,7 +30,7 @@ private:
     // What absBoundingSurface was last computed from: position and angle
     // and, while absValid, the same boundingSurface.
     bool absValid = false;
-    std::uint32_t absComputations = 0;
+    std::uint32_t absVersion = 0;
     Point absPos;
     double absAngle = 0;
 
@@ -83,8 +83,8 @@ public:
         if (hasBoundingSurface && !absFresh())
             computeAbsBoundingSurfaceAnew();
     }
-    // Changes whenever absBoundingSurface is computed anew.
-    std::uint32_t absBoundingSurfaceVersion() const { return absComputations; }
+    // Changes whenever absBoundingSurface is computed anew or the polygon set.
+    std::uint32_t absBoundingSurfaceVersion() const { return absVersion; }
     void applyContactFriction(const Vector& n);
     void collideWithStatic(const Vector& normalX, const Vector& normalY, const Vector& shift);
     void collideWithObject(PhysicalObject& that, const Point& point, const Vector& shift);

@@ -10,29 +10,43 @@ namespace Tarn {
 
 CFenPhysicalObjectPlotter::CFenPhysicalObjectPlotter(CVertexBuffer* vertexBuffer_) : vertexBuffer(vertexBuffer_) {}
 
+namespace {
+
+Vertex At(const Fen::Point& p, std::uint32_t color)
+{
+    return Vertex{static_cast<float>(p.x), static_cast<float>(p.y), CFenPhysicalObjectPlotter::Depth, color};
+}
+
+} // namespace
+
+// A polygon that was never set has no points: it is drawn as a disc.
+bool CFenPhysicalObjectPlotter::DrawnAsDisc(const Fen::PhysicalObject& o)
+{
+    return !(o.hasBoundingSurface && !o.absBoundingSurface.empty());
+}
+
+Vertex CFenPhysicalObjectPlotter::DiscRimPoint(const Fen::PhysicalObject& o, int k, std::uint32_t color)
+{
+    const double a = o.angle + k * 2 * Fen::pi / DiscWedges;
+    return At({o.pos.x + o.r * std::cos(a), o.pos.y + o.r * std::sin(a)}, color);
+}
+
 void CFenPhysicalObjectPlotter::Fan(const Fen::PhysicalObject& o, std::vector<Vertex>& vertices)
 {
     const std::uint32_t color = VertexColor(o.color);
-    auto vertex = [color](const Fen::Point& p) {
-        return Vertex{static_cast<float>(p.x), static_cast<float>(p.y), Depth, color};
-    };
-
     vertices.clear();
-    vertices.push_back(vertex(o.pos));
-    // A polygon that was never set has no points: it is drawn as a disc.
-    const Fen::Polygone& polygon = o.absBoundingSurface;
-    if (o.hasBoundingSurface && !polygon.empty()) {
+    vertices.push_back(At(o.pos, color));
+    if (!DrawnAsDisc(o)) {
+        const Fen::Polygone& polygon = o.absBoundingSurface;
         vertices.reserve(polygon.size() + 2);
         for (const Fen::Point& p : polygon)
-            vertices.push_back(vertex(p));
-        vertices.push_back(vertex(polygon.front()));
+            vertices.push_back(At(p, color));
+        vertices.push_back(At(polygon.front(), color));
     } else {
         vertices.reserve(DiscWedges + 2);
         // The last rim point repeats the first and closes the circle.
-        for (int k = 0; k <= DiscWedges; ++k) {
-            const double a = o.angle + k * 2 * Fen::pi / DiscWedges;
-            vertices.push_back(vertex({o.pos.x + o.r * std::cos(a), o.pos.y + o.r * std::sin(a)}));
-        }
+        for (int k = 0; k <= DiscWedges; ++k)
+            vertices.push_back(DiscRimPoint(o, k, color));
     }
 }
 

@@ -25,6 +25,11 @@ public:
 
     // The fan Plot draws: the centre, then the rim, closed by its first point.
     static void Fan(const Fen::PhysicalObject& object, std::vector<Vertex>& fan);
+    // Whether the fan is a disc's: the centre and DiscWedges + 1 rim points.
+    static bool DrawnAsDisc(const Fen::PhysicalObject& object);
+    // A disc's rim point k (0..DiscWedges, the last one on the first), as Fan
+    // makes it, in the colour given.
+    static Vertex DiscRimPoint(const Fen::PhysicalObject& object, int k, std::uint32_t color);
     // The same triangles one by one, each as the fan gives it (centre, rim
     // point, next rim point), appended: many bodies then go in one drawing.
     static void AppendTriangles(const Fen::PhysicalObject& object, std::vector<Vertex>& fan,

@@ -1,12 +1,16 @@
 #include "render/CFenWorldGraphics.h"
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include "engine/Angle.h"
+#include "engine/PhysicalObject.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
 #include "render/CFenPhysicalObjectPlotter.h"
 #include "render/CVertexBuffer.h"
+#include "render/VertexColor.h"
 
 namespace Tarn {
 
@@ -122,10 +126,49 @@ public:
         return first <= last;
     }
 
+    // Whether the device may light a pixel centre with the triangle whose
+    // corners we place at (x, y), each of them off by up to `error` in x and
+    // in y on the device. The device's triangle lies within our triangle
+    // grown by the longest such offset (every point of it is a weighted mean
+    // of its corners), so a centre it covers lies inside each of our edges
+    // moved outwards by that much. A sliver's box holds many centres that
+    // lie far off it.
     bool MayCover(const double (&x)[3], const double (&y)[3], double error) const
     {
-        return CentreWithin(std::min({x[0], x[1], x[2]}) - error, std::max({x[0], x[1], x[2]}) + error, columns)
-            && CentreWithin(std::min({y[0], y[1], y[2]}) - error, std::max({y[0], y[1], y[2]}) + error, rows);
+        const double lowX = std::max(std::ceil(std::min({x[0], x[1], x[2]}) - error - 0.5), 0.0);
+        const double highX = std::min(std::floor(std::max({x[0], x[1], x[2]}) + error - 0.5), columns - 1.0);
+        const double lowY = std::max(std::ceil(std::min({y[0], y[1], y[2]}) - error - 0.5), 0.0);
+        const double highY = std::min(std::floor(std::max({y[0], y[1], y[2]}) + error - 0.5), rows - 1.0);
+        if (!(lowX <= highX && lowY <= highY))
+            return false;
+        const double twiceArea = (x[1] - x[0]) * (y[2] - y[0]) - (y[1] - y[0]) * (x[2] - x[0]);
+        // A flat triangle has no inside to test against; a box of many
+        // centres is not worth testing one by one.
+        constexpr double mostCentres = 64;
+        if (!(twiceArea != 0) || (highX - lowX + 1) * (highY - lowY + 1) > mostCentres)
+            return true;
+        const double sign = twiceArea > 0 ? 1 : -1;
+        const double reach = error * std::sqrt(2.0) * (1 + 1e-9) + 1e-9;
+        double nx[3];
+        double ny[3];
+        double limit[3];
+        for (int e = 0; e < 3; ++e) {
+            const int f = e == 2 ? 0 : e + 1;
+            // Inward normal of edge e (from corner e to corner f), times its length.
+            nx[e] = -(y[f] - y[e]) * sign;
+            ny[e] = (x[f] - x[e]) * sign;
+            limit[e] = -reach * std::sqrt(nx[e] * nx[e] + ny[e] * ny[e]) * (1 + 1e-9);
+        }
+        for (double cy = lowY + 0.5; cy <= highY + 0.5; ++cy) {
+            for (double cx = lowX + 0.5; cx <= highX + 0.5; ++cx) {
+                bool inside = true;
+                for (int e = 0; e < 3 && inside; ++e)
+                    inside = nx[e] * (cx - x[e]) + ny[e] * (cy - y[e]) >= limit[e];
+                if (inside)
+                    return true;
+            }
+        }
+        return false;
     }
 
     // Whether anything inside the world box may cover a pixel: an upright
@@ -155,6 +198,18 @@ public:
         return CentreWithin(lowX - error, highX + error, columns) && CentreWithin(lowY - error, highY + error, rows);
     }
 
+    // A bound, per coordinate in pixels, of how far apart two points this
+    // far apart in the world may land; infinite under perspective.
+    double Pixels(double distance) const
+    {
+        if (!flat)
+            return std::numeric_limits<double>::infinity();
+        const double perUnit = std::max((std::fabs(m[0][0]) + std::fabs(m[1][0])) * halfWidth,
+                                        (std::fabs(m[0][1]) + std::fabs(m[1][1])) * halfHeight)
+            / m[3][3];
+        return distance * perUnit * (1 + 1e-9);
+    }
+
     bool usable = false;
 
 private:
@@ -182,6 +237,56 @@ private:
     bool flat = false;
     bool upright = false;
 };
+
+// The triangles of a disc's fan that may cover a pixel centre. Where its
+// rim points land is told from one turn of fixed directions, not a sine and
+// cosine each as Fan makes them: the two differ by far less than `slip`,
+// which widens the test. The triangles kept are Fan's own, point for point.
+void AppendDisc(const Fen::PhysicalObject& body, const PixelCentres& screen, double error, std::vector<double>& placedX,
+                std::vector<double>& placedY, std::vector<char>& placedOk, std::vector<Vertex>& triangles)
+{
+    constexpr int wedges = CFenPhysicalObjectPlotter::DiscWedges;
+    static const std::array<Fen::Vector, wedges + 1> directions = [] {
+        std::array<Fen::Vector, wedges + 1> unit;
+        for (int k = 0; k <= wedges; ++k)
+            unit[k] = Fen::Vector{std::cos(k * 2 * Fen::pi / wedges), std::sin(k * 2 * Fen::pi / wedges)};
+        return unit;
+    }();
+    constexpr double epsilon = std::numeric_limits<double>::epsilon();
+    const double r = body.r;
+    const double slip = screen.Pixels(
+        8 * epsilon * (std::fabs(r) * (std::fabs(body.angle) + 64) + std::fabs(body.pos.x) + std::fabs(body.pos.y)));
+    const double reach = error + slip;
+    const std::uint32_t color = VertexColor(body.color);
+    const Vertex centre{static_cast<float>(body.pos.x), static_cast<float>(body.pos.y), CFenPhysicalObjectPlotter::Depth,
+                        color};
+    double centreX = 0;
+    double centreY = 0;
+    const bool centreOk = screen.Place(centre, centreX, centreY);
+    const double c = std::cos(body.angle);
+    const double s = std::sin(body.angle);
+    placedX.resize(wedges + 1);
+    placedY.resize(wedges + 1);
+    placedOk.resize(wedges + 1);
+    for (int k = 0; k <= wedges; ++k) {
+        const Fen::Vector& d = directions[k];
+        placedOk[k] = screen.Place(body.pos.x + r * (c * d.x - s * d.y), body.pos.y + r * (s * d.x + c * d.y),
+                                   CFenPhysicalObjectPlotter::Depth, placedX[k], placedY[k]);
+    }
+    int made = -1; // the rim point in `rim`
+    Vertex rim;
+    for (int k = 0; k < wedges; ++k) {
+        const double x[3] = {centreX, placedX[k], placedX[k + 1]};
+        const double y[3] = {centreY, placedY[k], placedY[k + 1]};
+        if (centreOk && placedOk[k] && placedOk[k + 1] && !screen.MayCover(x, y, reach))
+            continue;
+        triangles.push_back(centre);
+        triangles.push_back(made == k ? rim : CFenPhysicalObjectPlotter::DiscRimPoint(body, k, color));
+        rim = CFenPhysicalObjectPlotter::DiscRimPoint(body, k + 1, color);
+        made = k + 1;
+        triangles.push_back(rim);
+    }
+}
 
 } // namespace
 
@@ -237,6 +342,10 @@ void CFenWorldGraphics::DrawObjectsInOneList()
         if (std::isfinite(slack) && !screen.MayCoverBox(left, bottom, right, top, error))
             continue;
         // Otherwise only its triangles that may cover a pixel.
+        if (CFenPhysicalObjectPlotter::DrawnAsDisc(body)) {
+            AppendDisc(body, screen, error, placedX, placedY, placedOk, triangles);
+            continue;
+        }
         CFenPhysicalObjectPlotter::Fan(body, fan);
         placedX.resize(fan.size());
         placedY.resize(fan.size());

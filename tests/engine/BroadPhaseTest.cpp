@@ -291,6 +291,44 @@ TEST(BroadPhase, ChangesBetweenStepsAreSeen)
     }
 }
 
+TEST(BroadPhase, APolygonSetBetweenStepsIsUsedEvenWithTheSameRadius)
+{
+    // A body at rest among others is passed over by the pre-pass while it
+    // stands as before; a new polygon of the same radius must still reach
+    // its absolute polygon, where the camera and contacts see it.
+    const Polygone triangle{{1, 0}, {-0.5, std::sqrt(0.75)}, {-0.5, -std::sqrt(0.75)}};
+    const Polygone square{{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+    const auto build = [&](RandomScene& scene) {
+        scene.world.width = 40;
+        scene.world.height = 40;
+        addCameraRobot(scene, {10, 20}, 0.5, 60);
+        for (int i = 0; i < 16; ++i)
+            addDisc(scene, {4 + 2.2 * i, 4}, 0.5, {0, 0, 1, 1});
+        auto polygon = std::make_unique<PhysicalObject>();
+        polygon->pos = Point{20, 20};
+        polygon->mass = 1;
+        polygon->height = 1;
+        polygon->color = Color{1, 0, 0, 1};
+        polygon->setBoundingSurface(triangle);
+        scene.add(std::move(polygon));
+    };
+    RandomScene plain;
+    RandomScene broad;
+    build(plain);
+    build(broad);
+    const auto change = [&](RandomScene& scene, int step) {
+        if (step == 5)
+            scene.world.objects.back()->setBoundingSurface(square);
+    };
+    const Comparison c = compare(plain, broad, 8, 1.0 / 60, change);
+    EXPECT_EQ(c.firstDifference, -1);
+    EXPECT_EQ(c.broadSteps, 8);
+    const PhysicalObject& body = *broad.world.objects.back();
+    ASSERT_EQ(body.r, 1);
+    ASSERT_EQ(body.absBoundingSurface.size(), 4u);
+    EXPECT_EQ(body.absBoundingSurface[1], (Point{20, 21}));
+}
+
 namespace {
 class Marked : public PhysicalObject {};
 } // namespace

@@ -236,7 +236,8 @@ TEST_F(GLSceneTest, ManyObjectsInOneListShowTheSamePixelsAsOneFanEach)
     for (int i = 0; i < 1500; ++i) {
         Fen::PhysicalObject& body = Tarn::CFenPhysicalObject::Create(world).GetPhysicalObject();
         body.pos = {-10 + 120 * unit(), -10 + 120 * unit()};
-        body.angle = 7 * unit();
+        // Some bodies have turned many times over.
+        body.angle = i % 7 == 0 ? 20000 * unit() : 7 * unit();
         body.color = {unit(), unit(), unit(), 1};
         const double size = i % 10 == 0 ? 2 + 6 * unit() : 0.02 + 0.6 * unit();
         if (i % 3 == 0) {
