@@ -137,10 +137,17 @@ bool CKorvaleScene::RobotFitsInArena() const
 const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
 {
     // Placed onto a body, the robot would be thrown off it in one jump, as
-    // far as they overlap, and through a wall if one is that near.
+    // far as they overlap, and through a wall if one is that near. Placed
+    // across a wall, it is first taken inside by the walls, in one jump too,
+    // and must not land on a body there either.
+    Fen::World& arena = world->GetFenWorld();
     const Fen::PhysicalObject& placed = robot->GetPhysicalObject();
-    for (const Fen::PhysicalObject* body : world->GetFenWorld().objects)
-        if (body != &placed && Fen::overlapBeyondTouching(placed, *body))
+    Fen::PhysicalObject inside = placed;
+    inside.computeAbsBoundingSurface();
+    arena.collideWithWalls(inside);
+    for (const Fen::PhysicalObject* body : arena.objects)
+        if (body != &placed
+            && (Fen::overlapBeyondTouching(placed, *body) || Fen::overlapBeyondTouching(inside, *body)))
             return body;
     return nullptr;
 }
