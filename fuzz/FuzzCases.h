@@ -20,7 +20,9 @@ bool HarnessFromName(std::string_view name, Harness& harness);
 // - a load succeeds with nothing reported, or fails with its messages, one
 //   "Error in ..." line each and no empty line;
 // - no body's position, angle or speed becomes NaN or infinite;
-// - the robot's centre stays inside the arena after every frame.
+// - the robot's centre stays inside the arena after every frame, as long as
+//   its top speed cannot take it past its own outline in one frame (a
+//   faster robot may end a frame past a wall, as documented).
 std::string RunCase(Harness harness, std::string_view input, const std::string& examples);
 
 } // namespace Korvale::Fuzz
