@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 #include <unistd.h>
 
 #include "app/CKeyboard.h"
@@ -58,13 +59,38 @@ private:
     std::string shown;
 };
 
-// The input as a file, as the runner gets it; one file per process.
+// The input as a file, as the runner gets it: one file per process, removed
+// when the process ends.
+class InputFile {
+public:
+    InputFile()
+        : path((std::filesystem::temp_directory_path() / ("korvale-fuzz-" + std::to_string(::getpid()) + ".xml"))
+                   .string())
+    {
+    }
+    ~InputFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    const std::string& Write(std::string_view input) const
+    {
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(input.data(), static_cast<std::streamsize>(input.size()));
+        return path;
+    }
+
+private:
+    std::string path;
+};
+
 std::string WriteInput(std::string_view input)
 {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("korvale-fuzz-" + std::to_string(::getpid()) + ".xml")).string();
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(input.data(), static_cast<std::streamsize>(input.size()));
-    return path;
+    static const InputFile file;
+    return file.Write(input);
 }
 
 bool Finite(const Fen::Vector& v) { return std::isfinite(v.x) && std::isfinite(v.y); }

@@ -191,6 +191,31 @@ TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
     EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
 }
 
+TEST_F(KorvaleScene, ARobotIsNotPlacedOntoABody)
+{
+    // The start point puts the robot (radius 1.5) 1.5 deep into a heavy disc.
+    ASSERT_TRUE(scene.LoadScene(folder.Write(
+        "scene.xml", R"(<world width="100" height="100" startX="5" startY="50"><object x="10" y="50" r="5" mass="100"/></world>)")));
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot overlaps the object at (10, 50)\n");
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_EQ(EngineWorld().objects.size(), 1u);
+
+    // Touching it, the robot is placed.
+    scene.ClearErrors();
+    ASSERT_TRUE(scene.LoadScene(folder.Write(
+        "touching.xml", R"(<world width="100" height="100" startX="3.5" startY="50"><object x="10" y="50" r="5" mass="100"/></world>)")));
+    EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
+
+    // Across the wall at x 0 it touches the disc, but the walls would take it
+    // 0.5 inside, 0.5 into the disc.
+    scene.ClearErrors();
+    ASSERT_TRUE(scene.LoadScene(folder.Write(
+        "wall.xml", R"(<world width="100" height="100" startX="1" startY="50"><object x="4.5" y="50" r="2"/></world>)")));
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
+    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot overlaps the object at (4.5, 50)\n");
+}
+
 TEST_F(KorvaleScene, ClearRobotWithoutRobotDoesNothing)
 {
     ASSERT_TRUE(scene.LoadScene(folder.Write("scene.xml", sceneWithStart)));

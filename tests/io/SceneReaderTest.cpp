@@ -213,6 +213,14 @@ std::vector<FaultCase> sceneFaults()
         {"MovableBarThatCouldTurnOutOfTheArena", Target::World,
          sceneWith("<object x='25' y='20' mass='1'><polygone m='4'>-21 -1 21 -1 21 1 -21 1</polygone></object>"),
          {}, worldLine("object at (25, 20) does not fit in the arena")},
+        // Listed as found from left to right, the one earlier in the file first.
+        {"MovableDiscOnAFixedOne", Target::World,
+         sceneWith("<object x='20' y='20' r='3'/><object x='30' y='10' r='2'/><object x='24' y='20' r='2' mass='1'/>"),
+         {}, worldLine("objects at (20, 20) and (24, 20) overlap")},
+        {"MovableSquaresOverlappingAtAnAngle", Target::World,
+         sceneWith("<object x='10' y='10' angle='45' mass='1'><polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone></object>"
+                   "<object x='14.5' y='10' angle='45' mass='1'><polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone></object>"),
+         {}, worldLine("objects at (10, 10) and (14.5, 10) overlap")},
     };
     // Every attribute of an obstacle, given twice.
     for (const char* attribute : {"x", "y", "r", "height", "color", "angle", "mass", "staticFrictionThreshold",
@@ -365,6 +373,24 @@ TEST(SceneFile, StartPositionOnlyInsideTheArenaAndWithBothCoordinates)
         EXPECT_TRUE(io.IsOk()) << c.attributes;
         EXPECT_EQ(world.GetStartPointCount(), c.expectedCount) << c.attributes;
     }
+}
+
+TEST(SceneFile, BodiesWrittenAsTouchingAndOverlappingFixedBodiesLoad)
+{
+    // Squares turned by 30 degrees side by side, the second one's position
+    // rounded to four decimals (4 cos 30 = 3.4641016...); a disc resting on a
+    // fixed square; and two fixed bars crossing, which never push each other.
+    const std::string square = "<polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone>";
+    const std::string xml = sceneWith(
+        "<object x='10' y='10' angle='30' mass='1'>" + square + "</object>"
+        "<object x='13.4641' y='12' angle='30' mass='1'>" + square + "</object>"
+        "<object x='30' y='10'>" + square + "</object><object x='30' y='13' r='1' mass='1'/>"
+        "<object x='20' y='30'><polygone m='4'>-8 -1 8 -1 8 1 -8 1</polygone></object>"
+        "<object x='20' y='30'><polygone m='4'>-1 -8 1 -8 1 8 -1 8</polygone></object>");
+    ReadingWorld world;
+    const CFenIOStruct io = readScene(world, xml);
+    EXPECT_TRUE(io.IsOk()) << io.GetErrorText();
+    EXPECT_EQ(world.GetObjectCount(), 6u);
 }
 
 TEST(SceneFile, FailedPolygonLeavesTheTargetAsItWas)

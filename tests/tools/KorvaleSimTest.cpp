@@ -260,6 +260,33 @@ TEST_F(KorvaleSim, FrameTimesAtBothEndsOfTheWorldsStepsAreTakenAsGiven)
     }
 }
 
+TEST_F(KorvaleSim, ARobotAtTopSpeedStaysInsideTheWallsAtTheStepSizesTheReadmeGives)
+{
+    // Forward with both turns drives both wheels at twice robotSpeed, up to
+    // 5 % more with the noise: 2.1 x 8 units a second for Robot.xml (r 3),
+    // straight into the wall of an empty arena, again and again.
+    const std::string scene = folder.Write("empty.xml", R"(<world width="100" height="100" startX="50" startY="50"/>)");
+    const std::string keys = folder.Write("keys.txt", "0 Up down\n0 Left down\n0 Right down\n");
+    const auto framesOutside = [&](const char* dt) {
+        const std::string trace = folder.File(std::string("run") + dt + ".csv");
+        const Result result = folder.Run({"--scene", scene, "--robot", Example("Robot.xml"), "--keys", keys, "--dt", dt,
+                                          "--steps", "2000", "--trace", trace, "--quiet"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        const Trace t = Trace::Read(trace);
+        EXPECT_EQ(t.rows.size(), 2000u);
+        int outside = 0;
+        for (std::size_t i = 0; i < t.rows.size(); ++i) {
+            const double x = t.Value(i, "x"), y = t.Value(i, "y");
+            outside += !(x >= 0 && x <= 100 && y >= 0 && y <= 100);
+        }
+        return outside;
+    };
+    // Below r / (2.1 x robotSpeed) = 0.1786 s the centre never leaves.
+    EXPECT_EQ(framesOutside("0.178"), 0);
+    // Beyond it, a frame can end with the centre past the wall.
+    EXPECT_GT(framesOutside("0.25"), 0);
+}
+
 TEST_F(KorvaleSim, SecondsAreRoundedToWholeFrames)
 {
     const std::string trace = folder.File("t.csv");
