@@ -31,12 +31,17 @@ void Robot::interactWithObject(World& world, PhysicalObject& other, double dt, b
 
 void Robot::interactWithWalls(World& world)
 {
+    // By decreasing reach: once one reaches no wall, the rest reach none.
     for (LocalInteraction* interaction : localInteractions) {
         const double r = interaction->r;
         if (r < pos.x && r < pos.y && world.width - pos.x > r && world.height - pos.y > r)
-            return;
+            break;
         interaction->wallsStep(world);
     }
+    // The body meets the walls whatever its sensors reach: a sensor shorter
+    // than the body must not let the body sink into a wall, and through it.
+    // Where every sensor reaches beyond the body, the body reaches no wall
+    // whenever the loop stops early, so this changes nothing there.
     PhysicalObject::interactWithWalls(world);
 }
 

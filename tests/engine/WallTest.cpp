@@ -89,26 +89,30 @@ TEST(Walls, WithoutWallsABodyLeavesTheArena)
     EXPECT_LE(ball.pos.x, 19 + 10 * 0.1 + 1e-12);
 }
 
-TEST(Walls, RobotWhoseSmallestReachIsInsideSkipsItsOwnWallContact)
+TEST(Walls, ARobotsBodyMeetsTheWallsWhateverItsSensorsReach)
 {
+    // Sensors are asked about the walls by decreasing reach until one reaches
+    // none; the body meets the walls in any case, even when its shortest
+    // sensor does not reach out of it (it would sink into the wall).
+    struct Sensor : LocalInteraction {
+        int wallSteps = 0;
+        void wallsStep(World&) override { ++wallSteps; }
+    };
     Scene scene(20, 10);
     auto robot = std::make_unique<Robot>();
     robot->pos = Point{2, 5};
     robot->r = 3;
     robot->mass = 1;
     Robot& ref = scene.add(std::move(robot));
-    LocalInteraction near;
-    near.r = 1;
-    ref.addLocalInteraction(&near);
+    Sensor far;
+    far.r = 10;
+    Sensor inside;
+    inside.r = 1;
+    ref.addLocalInteraction(&inside);
+    ref.addLocalInteraction(&far);
 
-    scene.world.collideWithWalls(ref); // the plain contact would push it out
-    EXPECT_EQ(ref.pos, Point(3, 5));
-
-    ref.pos = Point{2, 5};
-    scene.step(0.1);
-    EXPECT_EQ(ref.pos, Point(2, 5));
-
-    ref.localInteractions.clear();
     scene.step(0.1);
     EXPECT_EQ(ref.pos, Point(3, 5));
+    EXPECT_EQ(far.wallSteps, 1);
+    EXPECT_EQ(inside.wallSteps, 0);
 }
