@@ -97,37 +97,61 @@ void DrawFrame(IGraphicsDevice& device, CViewport& viewport, Tarn::CFenWorld& wo
     device.EndScene();
 }
 
-void BM_FrameOpenGL(benchmark::State& state)
+// The OpenGL device on an offscreen context, with the world view's vertex
+// buffer and viewport on it as the window has them after a device reset.
+struct OffscreenView {
+    OffscreenView(std::unique_ptr<CEGLOffscreenContext> openContext, std::unique_ptr<CGLDevice> openDevice)
+        : context(std::move(openContext)), device(std::move(openDevice))
+    {
+        vertexBuffer.OnCreateDevice(device.get());
+        viewport.OnCreateDevice(device.get());
+        vertexBuffer.OnResetDevice();
+        device->SetRenderState(RenderState::CullMode, CullNone);
+    }
+    ~OffscreenView()
+    {
+        vertexBuffer.OnLostDevice();
+        vertexBuffer.OnDestroyDevice();
+    }
+    OffscreenView(const OffscreenView&) = delete;
+    OffscreenView& operator=(const OffscreenView&) = delete;
+
+    std::unique_ptr<CEGLOffscreenContext> context;
+    std::unique_ptr<CGLDevice> device;
+    CVertexBuffer vertexBuffer;
+    CViewport viewport;
+};
+
+// Null, with the benchmark marked skipped, where there is no OpenGL.
+std::unique_ptr<OffscreenView> OpenOffscreenView(benchmark::State& state)
 {
     auto context = CEGLOffscreenContext::Create(Width, Height);
     if (context == nullptr) {
         state.SkipWithError("no offscreen OpenGL context");
-        return;
+        return nullptr;
     }
     auto device = CGLDevice::Create(Width, Height);
     if (device == nullptr) {
         state.SkipWithError("the OpenGL device did not build");
+        return nullptr;
+    }
+    return std::make_unique<OffscreenView>(std::move(context), std::move(device));
+}
+
+void BM_FrameOpenGL(benchmark::State& state)
+{
+    const auto view = OpenOffscreenView(state);
+    if (view == nullptr)
         return;
+    view->viewport.SetRect(10, 55, Width - 180, Height - 90);
+    view->viewport.FitWorld(100, 100);
+    TestSupport::TestWorld<TestSupport::NoReaders, Tarn::CFenGraphicsFactory> world(&view->vertexBuffer);
+    Populate(world, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        DrawFrame(*view->device, view->viewport, world);
+        // Count the rasterising, not only the queueing.
+        glFinish();
     }
-    CVertexBuffer vertexBuffer;
-    CViewport viewport;
-    vertexBuffer.OnCreateDevice(device.get());
-    viewport.OnCreateDevice(device.get());
-    vertexBuffer.OnResetDevice();
-    device->SetRenderState(RenderState::CullMode, CullNone);
-    viewport.SetRect(10, 55, Width - 180, Height - 90);
-    viewport.FitWorld(100, 100);
-    {
-        TestSupport::TestWorld<TestSupport::NoReaders, Tarn::CFenGraphicsFactory> world(&vertexBuffer);
-        Populate(world, static_cast<int>(state.range(0)));
-        for (auto _ : state) {
-            DrawFrame(*device, viewport, world);
-            // Count the rasterising, not only the queueing.
-            glFinish();
-        }
-    }
-    vertexBuffer.OnLostDevice();
-    vertexBuffer.OnDestroyDevice();
 }
 BENCHMARK(BM_FrameOpenGL)->Arg(1000)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -158,48 +182,32 @@ BENCHMARK(BM_FrameRecording)->Arg(1000)->Unit(benchmark::kMillisecond);
 // the application's, through the scene controller.
 void BM_FrameCrowdedExample(benchmark::State& state)
 {
-    auto context = CEGLOffscreenContext::Create(Width, Height);
-    if (context == nullptr) {
-        state.SkipWithError("no offscreen OpenGL context");
+    const auto view = OpenOffscreenView(state);
+    if (view == nullptr)
+        return;
+    Korvale::CKeyboard keyboard;
+    Korvale::CKorvaleScene scene(&view->vertexBuffer, &keyboard);
+    const std::string examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";
+    if (!scene.LoadScene(examples + "Crowded10000.xml") || !scene.LoadRobot(examples + "Robot.xml")) {
+        state.SkipWithError("the example did not load");
         return;
     }
-    auto device = CGLDevice::Create(Width, Height);
-    if (device == nullptr) {
-        state.SkipWithError("the OpenGL device did not build");
-        return;
+    const Fen::World& world = scene.GetWorld()->GetFenWorld();
+    CViewport& viewport = view->viewport;
+    viewport.SetRect(10, 55, Width - 180, Height - 90);
+    viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
+    scene.Step(1.0f / 60);
+    for (auto _ : state) {
+        view->device->Clear(ClearTarget | ClearZBuffer, 0x002D32AAu, 1.0f, 0);
+        view->device->BeginScene();
+        viewport.Begin();
+        viewport.Clear(0x000000AAu);
+        scene.Draw();
+        viewport.End();
+        view->device->EndScene();
+        glFinish();
     }
-    CVertexBuffer vertexBuffer;
-    CViewport viewport;
-    vertexBuffer.OnCreateDevice(device.get());
-    viewport.OnCreateDevice(device.get());
-    vertexBuffer.OnResetDevice();
-    device->SetRenderState(RenderState::CullMode, CullNone);
-    {
-        Korvale::CKeyboard keyboard;
-        Korvale::CKorvaleScene scene(&vertexBuffer, &keyboard);
-        const std::string examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";
-        if (!scene.LoadScene(examples + "Crowded10000.xml") || !scene.LoadRobot(examples + "Robot.xml")) {
-            state.SkipWithError("the example did not load");
-            return;
-        }
-        const Fen::World& world = scene.GetWorld()->GetFenWorld();
-        viewport.SetRect(10, 55, Width - 180, Height - 90);
-        viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
-        scene.Step(1.0f / 60);
-        for (auto _ : state) {
-            device->Clear(ClearTarget | ClearZBuffer, 0x002D32AAu, 1.0f, 0);
-            device->BeginScene();
-            viewport.Begin();
-            viewport.Clear(0x000000AAu);
-            scene.Draw();
-            viewport.End();
-            device->EndScene();
-            glFinish();
-        }
-        state.counters["bodies"] = static_cast<double>(world.objects.size());
-    }
-    vertexBuffer.OnLostDevice();
-    vertexBuffer.OnDestroyDevice();
+    state.counters["bodies"] = static_cast<double>(world.objects.size());
 }
 BENCHMARK(BM_FrameCrowdedExample)->Unit(benchmark::kMillisecond)->UseRealTime();
 
