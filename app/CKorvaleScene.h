@@ -16,6 +16,7 @@ class CFenWorld;
 class CKeyboardRemoteControl;
 class CLog;
 class CNeuralNetworkRemoteControl;
+class CTakeOverRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
 } // namespace Tarn
@@ -56,6 +57,9 @@ public:
     virtual bool LoadNetwork(std::string fileName);
 
     virtual bool StartLog(std::string fileName);
+    // A log of the corrections only: the lines written while a person holds
+    // an arrow key and so drives in place of the network.
+    bool StartCorrectionsLog(std::string fileName);
     virtual bool IsLogging() const;
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
@@ -69,6 +73,8 @@ public:
     virtual bool SetNeuralNetworkControl();
     virtual bool IsKeyboardControl() const;
     virtual bool IsNeuralNetworkControl() const;
+    // The network drives, and a person holds an arrow key: the keys drive.
+    bool IsTakenOver() const;
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;
@@ -83,7 +89,7 @@ public:
 
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
-    Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
+    Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const;
 
 private:
     // The robot is about to be deleted: a log that records it must let go
@@ -105,7 +111,8 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
-    std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
+    // The network's control: while an arrow key is held, the keys drive.
+    std::unique_ptr<Tarn::CTakeOverRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
 };

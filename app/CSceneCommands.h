@@ -19,6 +19,8 @@ public:
     bool LoadRobot(const std::string& fileName);
     bool LoadNetwork(const std::string& fileName);
     bool StartLog(const std::string& fileName);
+    // A log that keeps only the lines where a person took over from the network.
+    bool StartCorrectionsLog(const std::string& fileName);
     bool StopLog();
     // The two radio buttons of the control group; the buttons stay as the
     // user set them, also when the switch failed.
@@ -31,6 +33,8 @@ public:
     bool CheckSceneErrors();
 
 private:
+    bool StartLog(const std::string& fileName, bool corrections);
+
     CKorvaleScene& scene;
     ISceneCommandHost& host;
 };

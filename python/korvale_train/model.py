@@ -14,6 +14,8 @@ from sklearn.model_selection import train_test_split
 from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
+from korvale_train.demonstrations import balanced_rows
+
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
 OUTPUT_FUNCTIONS = ("logsig", "purelin")
@@ -38,6 +40,8 @@ class TrainOptions:
     seed: int = 0
     epochs: int = 200  # most epochs trained
     learning_rate: float = 0.01  # the optimiser's initial step
+    balance: float = 0.0  # rarer command combinations repeated up to this share of the commonest; 0: off
+    noise: float = 0.0  # deviation of the noise added to the normalised readings in every epoch; 0: none
 
 
 @dataclass
@@ -102,16 +106,18 @@ def train(readings, commands, options, progress=None):
     """Fits the network; progress(epoch, loss) is called after every epoch."""
     check_options(options, readings.shape[1])
     train_rows, holdout_rows = split_rows(len(readings), options.holdout, options.seed)
-    x, y = readings[train_rows], commands[train_rows]
-
-    scaler = fit_scaler(x)
-    x = scaler.transform(x)
+    # The deviations describe the lines as demonstrated; the repeats only
+    # weigh the rare ones more in the loss.
+    scaler = fit_scaler(readings[train_rows])
+    rows = train_rows[balanced_rows(commands[train_rows], options.balance)]
+    x, y = scaler.transform(readings[rows]), commands[rows]
     pca = None
     if options.pca:
-        if options.pca > len(x):
-            raise TrainingError(f"--pca {options.pca} needs at least {options.pca} training lines, not {len(x)}")
-        pca = PCA(n_components=options.pca, svd_solver="full").fit(x)
-        x = pca.transform(x)
+        if options.pca > len(train_rows):
+            raise TrainingError(
+                f"--pca {options.pca} needs at least {options.pca} training lines, not {len(train_rows)}")
+        pca = PCA(n_components=options.pca, svd_solver="full").fit(scaler.transform(readings[train_rows]))
+    epoch_inputs = _epoch_inputs(x, scaler, pca, options)
 
     # One generator for initial weights and every epoch's shuffle: the same
     # seed gives the same network.
@@ -130,7 +136,7 @@ def train(readings, commands, options, progress=None):
     losses, best, stale, converged = [], np.inf, 0, False
     for epoch in range(1, options.epochs + 1):
         try:
-            mlp.partial_fit(x, y, **first)
+            mlp.partial_fit(epoch_inputs(), y, **first)
         except ValueError as error:  # weights that are no longer finite
             raise TrainingError(f"training failed in epoch {epoch}: {error}") from None
         first = {}
@@ -145,6 +151,19 @@ def train(readings, commands, options, progress=None):
 
     network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
     return Training(network, losses, converged, train_rows, holdout_rows)
+
+
+def _epoch_inputs(x, scaler, pca, options):
+    """What each epoch trains on: the normalised (and projected) readings,
+    with fresh noise every epoch when asked for, from a generator of the seed's own."""
+    project = pca.transform if pca is not None else (lambda values: values)
+    if options.noise <= 0:
+        fixed = project(x)
+        return lambda: fixed
+    # Readings that never change are 0 in the network file: no noise there.
+    noisy = np.isfinite(scaler.scale_)
+    generator = np.random.RandomState([options.seed, 1])
+    return lambda: project(x + generator.normal(0.0, options.noise, x.shape) * noisy)
 
 
 def check_options(options, sensors):
@@ -162,3 +181,7 @@ def check_options(options, sensors):
         raise TrainingError("the learning rate must be greater than 0")
     if options.epochs < 1:
         raise TrainingError("training needs at least one epoch")
+    if not options.balance >= 0:
+        raise TrainingError("the balance share must not be negative")
+    if not options.noise >= 0:
+        raise TrainingError("the input noise must not be negative")

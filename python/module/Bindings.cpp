@@ -136,14 +136,16 @@ PYBIND11_MODULE(_korvale, m)
              "Holds the arrow keys for the keyboard control from the next frame on.")
         .def(
             "start_log",
-            [](Simulation& simulation, const std::filesystem::path& path) {
+            [](Simulation& simulation, const std::filesystem::path& path, bool corrections) {
                 const std::string name = path.string();
                 if (name.empty())
                     throw py::value_error("Please enter the name of the log");
                 py::gil_scoped_release release;
-                simulation.StartLog(name);
+                simulation.StartLog(name, corrections);
             },
-            py::arg("path"))
+            py::arg("path"), py::arg("corrections") = false,
+            "The panel's Start Log; with corrections=True only the lines where set_keys took over from the "
+            "network are kept.")
         .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
         .def(
             "render",

@@ -250,12 +250,12 @@ void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
         parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
 }
 
-void Simulation::StartLog(const std::string& fileName)
+void Simulation::StartLog(const std::string& fileName, bool corrections)
 {
     const std::lock_guard lock(mutex);
     if (fileName.empty())
         throw std::invalid_argument("Please enter the name of the log");
-    if (!parts->commands.StartLog(fileName))
+    if (!(corrections ? parts->commands.StartCorrectionsLog(fileName) : parts->commands.StartLog(fileName)))
         ThrowShownError();
 }
 

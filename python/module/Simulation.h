@@ -68,8 +68,10 @@ public:
     // The arrow keys the keyboard control reads from the next frame on.
     void SetKeys(bool forward, bool backward, bool left, bool right);
 
-    // The panel's Start Log and Stop Log; CommandError with the status line's text.
-    void StartLog(const std::string& fileName);
+    // The panel's Start Log and Stop Log; CommandError with the status line's
+    // text. A corrections log keeps only the lines where the keys took over
+    // from the network.
+    void StartLog(const std::string& fileName, bool corrections = false);
     void StopLog();
 
     // The world view of the whole arena as korvale-sim --snapshot draws it,

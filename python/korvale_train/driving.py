@@ -1,0 +1,131 @@
+"""Students judged by driving: the korvale module runs them in scenes.
+
+Held-out agreement does not tell whether a student drives: one that gives
+its teacher's commands on 98 % of the lines may still stop at the first
+obstacle, in a state its teacher never showed. So candidates are let loose
+in scenes for a while, over a few seeds, and measured by what korvale
+reports of every run: the distance travelled, the share of time stuck and
+the cells of the arena visited.
+"""
+
+from dataclasses import dataclass
+from pathlib import Path
+
+import numpy as np
+
+from korvale_train.netfile import network_parts
+
+try:
+    import korvale
+except ImportError:  # training alone needs no simulation
+    korvale = None
+
+FRAMES_PER_SECOND = 60
+# A log writes a line once more than 0.1 s has passed: every 7th frame of 1/60 s.
+FRAMES_PER_LOG_LINE = 7
+
+
+class DrivingError(Exception):
+    """A scene, robot or teacher that korvale cannot load; str() is one line."""
+
+
+@dataclass(frozen=True)
+class Course:
+    """Where students drive and for how long: every scene, once per seed."""
+
+    robot: str
+    scenes: tuple
+    seconds: float = 60.0
+    seeds: tuple = (0, 1, 2)
+    threads: object = None  # the driving's worker threads; None: one per core
+
+    def names(self):
+        return [Path(scene).name for scene in self.scenes]
+
+
+@dataclass
+class Driving:
+    """What each network did in each scene on each seed: arrays of
+    networks x scenes x seeds."""
+
+    distance: np.ndarray
+    stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before
+    coverage: np.ndarray  # distinct cells of the robot's diameter visited
+
+    def score(self):
+        """Per network: the distance it drove while not stuck, on average
+        over scenes and seeds. A student that gets stuck half the time
+        counts half its distance."""
+        return (self.distance * (1.0 - self.stuck)).mean(axis=(1, 2))
+
+    def row(self, network):
+        """Per scene: mean distance, mean stuck share and mean coverage over the seeds."""
+        return [
+            (d, s, c)
+            for d, s, c in zip(
+                self.distance[network].mean(axis=1), self.stuck[network].mean(axis=1),
+                self.coverage[network].mean(axis=1))
+        ]
+
+
+def _module():
+    if korvale is None:
+        raise DrivingError("driving needs the korvale module of the build (scripts/build.sh makes it)")
+    return korvale
+
+
+def as_korvale(trained):
+    """The trained model as korvale computes its network file."""
+    _module()
+    mean, std, projection, layers = network_parts(trained)
+    functions, weights, biases = zip(*layers)
+    return korvale.Network(list(weights), list(biases), list(functions), mean=mean, std=std, pca=projection)
+
+
+def drive(networks, course):
+    """Every network through every scene of the course, once per seed."""
+    _module()
+    try:
+        result = korvale.evaluate(list(networks), [str(scene) for scene in course.scenes], str(course.robot),
+                                  course.seconds, list(course.seeds), threads=course.threads)
+    except korvale.LoadError as error:
+        raise DrivingError(_one_line(error)) from None
+    metrics = result.metrics
+    return Driving(np.asarray(metrics["distance"]), np.asarray(metrics["stuck"]), np.asarray(metrics["coverage"]))
+
+
+def load_teacher(path):
+    _module()
+    try:
+        return korvale.Network.load(str(path))
+    except (korvale.LoadError, OSError) as error:
+        raise DrivingError(f"{path}: {_one_line(error)}") from None
+
+
+def readings_met(network, course):
+    """The readings the network met driving the course, one row per log line
+    it would have written: every scene, once per seed."""
+    frames = int(round(course.seconds * FRAMES_PER_SECOND))
+    met = []
+    for scene in course.scenes:
+        for seed in course.seeds:
+            try:
+                simulation = korvale.Simulation(str(scene), robot=str(course.robot), seed=seed)
+            except korvale.LoadError as error:
+                raise DrivingError(_one_line(error)) from None
+            simulation.set_network(network)
+            rows = simulation.trace(frames)
+            sensors = slice(4, rows.shape[1] - 4)  # after time, x, y, angle; before the four commands
+            met.append(rows[FRAMES_PER_LOG_LINE - 1::FRAMES_PER_LOG_LINE, sensors])
+    return np.concatenate(met)
+
+
+def commands_of(network, readings):
+    """The commands a network gives for each row of readings: each output
+    strictly above 0.5, as the robot's control reads them."""
+    return (np.asarray(network.evaluate(readings)) > 0.5).astype(np.float64)
+
+
+def _one_line(error):
+    """A load's report, one fault a line, as one line."""
+    return "; ".join(line for line in str(error).splitlines() if line.strip()) or type(error).__name__
