@@ -72,12 +72,14 @@ def main():
     parser.add_argument("--runs", type=int, default=3, help="simulation seeds per scene (default 3)")
     parser.add_argument("--build", type=Path, default=SOURCE / "build")
     parser.add_argument("--jobs", type=int, default=os.cpu_count(), help="trainings at once (default: one per core)")
+    parser.add_argument("--keep", type=Path, metavar="FOLDER", help="keep the logs and students in this new folder")
     args = parser.parse_args()
     sys.path.insert(0, str(args.build / "python"))
     import korvale
 
     with tempfile.TemporaryDirectory(prefix="korvale-students-") as name:
-        folder = Path(name)
+        folder = Path(name) if args.keep is None else args.keep
+        folder.mkdir(exist_ok=True)
         logs = teacher_logs(args.build, folder)
         jobs = [(kind, seed) for seed in range(args.seeds) for kind in KINDS]
         with ThreadPoolExecutor(args.jobs) as pool:

@@ -239,7 +239,8 @@ def run(args, out, err, progress):
         teacher = load_teacher(args.teacher)
         selection = lesson.dagger(demonstrations, selection, teacher, dagger_course, args.dagger, args.runs)
     student = selection.student
-    lesson.warn_if_standing(student, demonstrations, err)
+    if not args.quiet:
+        lesson.warn_if_standing(student, demonstrations, err)
 
     try:
         text = network_text(student.network)

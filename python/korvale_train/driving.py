@@ -110,7 +110,7 @@ def readings_met(network, course):
     for scene in course.scenes:
         for seed in course.seeds:
             try:
-                simulation = korvale.Simulation(str(scene), robot=str(course.robot), seed=seed)
+                simulation = korvale.Simulation(str(scene), robot=str(course.robot), control="network", seed=seed)
             except korvale.LoadError as error:
                 raise DrivingError(_one_line(error)) from None
             simulation.set_network(network)
