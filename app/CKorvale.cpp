@@ -7,6 +7,7 @@
 #include "model/IFenWorld.h"
 #include "render/WorldView.h"
 
+#include <chrono>
 #include <iomanip>
 #include <locale>
 #include <sstream>
@@ -17,7 +18,10 @@ namespace {
 constexpr float CameraStep = 20.0f;
 }
 
-CKorvale::CKorvale() : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard)
+CKorvale::CKorvale()
+    : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard), clock([] {
+          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+      })
 {
     msgSubject.Attach(&keyboard);
     msgSubject.Attach(&positioningSystem);
@@ -29,7 +33,26 @@ void CKorvale::Update(double time, float elapsed)
 {
     statusBar.SetTime(static_cast<float>(time));
     ShowPosition();
+    AdvanceWorld(elapsed);
+}
+
+void CKorvale::AdvanceWorld(float elapsed)
+{
+    if (run.IsAsFastAsPossible() && !run.IsPaused()) {
+        const double end = clock() + frameBudget;
+        do
+            WorldFrame(elapsed);
+        while (clock() < end);
+        return;
+    }
+    for (int frames = run.TakeFrames(); frames > 0; --frames)
+        WorldFrame(elapsed);
+}
+
+void CKorvale::WorldFrame(float elapsed)
+{
     scene.AdvanceFrame(elapsed);
+    ++worldFrames;
 }
 
 std::string CKorvale::FormatPosition(float x, float y)

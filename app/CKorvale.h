@@ -4,10 +4,12 @@
 #include "app/CKorvaleScene.h"
 #include "app/CMsgSubject.h"
 #include "app/CPositioningSystem.h"
+#include "app/CRunControl.h"
 #include "app/CStatusBar.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
+#include <functional>
 #include <string>
 
 namespace Korvale {
@@ -24,8 +26,19 @@ public:
     CKorvale& operator=(const CKorvale&) = delete;
     virtual ~CKorvale() = default;
 
-    // The status clock, the hover position, the simulation step, the log.
+    // The status clock, the hover position, then the world frames of this
+    // window frame (the simulation step and the log each).
     void Update(double time, float elapsed);
+    // As many world frames of `elapsed` each as the run control gives; as
+    // fast as possible: as many as fit in the frame budget, at least one.
+    void AdvanceWorld(float elapsed);
+    // The wall time a window frame may spend on world frames at full speed.
+    void SetFrameBudget(double seconds) { frameBudget = seconds; }
+    double FrameBudget() const { return frameBudget; }
+    // Seconds of wall time from any fixed point; tests hand in their own.
+    void SetClock(std::function<double()> newClock) { clock = std::move(newClock); }
+    // World frames advanced since the start.
+    long WorldFrames() const { return worldFrames; }
     // The hover position on the status line for 0.1 s at priority 1.
     void ShowPosition();
     // E zooms in (towards twice the zoom), else Q out (towards half).
@@ -52,6 +65,14 @@ public:
     CStatusBar statusBar;
     CPositioningSystem positioningSystem;
     CKorvaleScene scene;
+    CRunControl run;
+
+private:
+    void WorldFrame(float elapsed);
+
+    std::function<double()> clock;
+    double frameBudget = 0.010;
+    long worldFrames = 0;
 };
 
 } // namespace Korvale

@@ -66,6 +66,8 @@ void CKorvaleScene::ClearScene()
     ReleaseRobotFromLog();
     world->Reset(100, 100);
     robot = nullptr;
+    sceneFile.clear();
+    robotFile.clear();
 }
 
 void CKorvaleScene::ClearRobot()
@@ -75,21 +77,28 @@ void CKorvaleScene::ClearRobot()
     ReleaseRobotFromLog();
     world->RemoveRobot(robot);
     robot = nullptr;
+    robotFile.clear();
 }
 
-void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+void CKorvaleScene::ClearNetwork()
+{
+    networkControl->reset();
+    networkFile.clear();
+}
 
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
     }
     ClearScene();
     world->Read(io);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        sceneFile = std::move(fileName);
         return true;
+    }
     ClearScene(); // a half-read scene is never kept
     ReportLines(io.GetErrorText());
     return false;
@@ -97,7 +106,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
@@ -120,6 +129,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
             ReportError("Error in CKorvaleScene: robot overlaps the object at " + where);
             return false;
         }
+        robotFile = std::move(fileName);
         return true;
     }
     ClearRobot();
@@ -154,7 +164,7 @@ const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
@@ -162,8 +172,10 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        networkFile = std::move(fileName);
         return true;
+    }
     ReportLines(io.GetErrorText()); // the reader has left the network empty
     return false;
 }

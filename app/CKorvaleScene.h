@@ -81,6 +81,13 @@ public:
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
 
+    // The files the current world, robot and network were read from; empty
+    // for an empty world, no robot or an empty network (cleared, or a read
+    // that failed). Reset loads them again.
+    const std::string& SceneFile() const { return sceneFile; }
+    const std::string& RobotFile() const { return robotFile; }
+    const std::string& NetworkFile() const { return networkFile; }
+
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
     Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
@@ -108,6 +115,9 @@ private:
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    std::string sceneFile;
+    std::string robotFile;
+    std::string networkFile;
 };
 
 } // namespace Korvale

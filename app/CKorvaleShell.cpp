@@ -6,11 +6,14 @@
 #include "app/KorvalePanels.h"
 #include "app/Screenshot.h"
 #include "base/WindowMessages.h"
+#include "engine/Random.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"
 #include "render/ReadPicture.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace Korvale {
@@ -18,11 +21,16 @@ namespace Korvale {
 namespace {
 constexpr std::uint32_t BackgroundColor = 0x002D32AA;
 constexpr std::uint32_t OutlineColor = 0xFF00007F;
+
+double WallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 }
 
 CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     : framework(framework), app(app), settingsDialog(framework), commandHost(app, userPanel, framework.Flags().automation),
-      commands(app.scene, commandHost)
+      commands(app.scene, commandHost), startNoise(Fen::randomState())
 {
     Host::Callbacks callbacks;
     callbacks.deviceCreated = [this] { return OnCreateDevice(); };
@@ -47,6 +55,8 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     userPanel.SetSize(170, 240);
     BuildUserPanel(userPanel);
     app.ResetZoom();
+    runBar.SetEventHandler(onEvent);
+    BuildRunBar(runBar);
 }
 
 CKorvaleShell::~CKorvaleShell()
@@ -93,6 +103,9 @@ Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
     const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
     userPanel.SetLocation(userPlace.x, userPlace.y);
     userPanel.SetSize(userPlace.width, userPlace.height);
+    const KorvaleLayout::Place runPlace = KorvaleLayout::RunBar(buffer.width, buffer.height);
+    runBar.SetLocation(runPlace.x, runPlace.y);
+    runBar.SetSize(runPlace.width, runPlace.height);
     return Tarn::DeviceOk;
 }
 
@@ -109,6 +122,9 @@ void CKorvaleShell::OnDestroyDevice()
 
 void CKorvaleShell::OnFrameMove(double time, float elapsed)
 {
+    // At full speed the world gets what drawing leaves of the frame.
+    const double period = framework.FramePeriod();
+    app.SetFrameBudget(std::clamp(period - renderTime - 0.002, 0.001, period));
     app.Update(time, elapsed);
     // A fault of the frame (the log could not write) goes to the status line.
     commands.CheckSceneErrors();
@@ -122,6 +138,7 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
 
 void CKorvaleShell::OnFrameRender(double, float elapsed)
 {
+    renderStart = WallSeconds();
     if (settingsDialog.IsActive()) {
         settingsDialog.OnRender(elapsed);
         return;
@@ -146,6 +163,7 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
 
     devicePanel.OnRender(elapsed);
     userPanel.OnRender(elapsed);
+    runBar.OnRender(elapsed);
     device->EndScene();
 }
 
@@ -156,6 +174,8 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
     if (devicePanel.MsgProc(message, wParam, lParam))
         return true;
     if (userPanel.MsgProc(message, wParam, lParam))
+        return true;
+    if (runBar.MsgProc(message, wParam, lParam))
         return true;
     app.msgSubject.Notify(window, message, wParam, lParam);
     return false;
@@ -168,10 +188,74 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
     // The picture is taken once the frame is drawn whole.
     if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;
+    if (!down)
+        return;
+    switch (key) {
+    case 'P':
+        TogglePause();
+        break;
+    case 'N':
+        Step();
+        break;
+    case 'R':
+        Reset();
+        break;
+    case Tarn::VirtualKey::Equals: // the "+" key of the main block
+    case Tarn::VirtualKey::Add:
+        ChangeSpeed(true);
+        break;
+    case Tarn::VirtualKey::Minus:
+    case Tarn::VirtualKey::Subtract:
+        ChangeSpeed(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CKorvaleShell::TogglePause()
+{
+    app.run.SetPaused(!app.run.IsPaused());
+    ShowRunState(app.run.IsPaused() ? "Paused" : "Running");
+}
+
+void CKorvaleShell::Step()
+{
+    // While paused the status line keeps saying so.
+    ShowRunState(app.run.RequestStep() ? "" : "Steps are taken while paused: press P first");
+}
+
+void CKorvaleShell::ChangeSpeed(bool faster)
+{
+    if (faster)
+        app.run.Faster();
+    else
+        app.run.Slower();
+    ShowRunState(app.run.IsAsFastAsPossible() ? "As fast as possible" : "Speed " + app.run.SpeedText());
+}
+
+void CKorvaleShell::Reset()
+{
+    // The same noise as at the start, so that the run repeats.
+    Fen::setRandomState(startNoise);
+    // Its own texts ("Reset", or the faults) go to the status line.
+    commands.Reset(userPanel.IsChecked(PanelId::NeuralNetwork));
+    ShowRunState({});
+}
+
+void CKorvaleShell::ShowRunState(const std::string& message)
+{
+    Korvale::ShowRunState(runBar, app.run.IsPaused(), app.run.IsAsFastAsPossible() ? "max" : app.run.SpeedText().c_str());
+    app.statusBar.SetDefaultText(Host::Utf8ToUtf16(app.run.StateText()));
+    if (!message.empty())
+        commandHost.ShowInfo(message);
+    commandHost.Note("run", "window frame " + std::to_string(framework.FrameCount()) + ", world frame "
+                                + std::to_string(app.WorldFrames()));
 }
 
 void CKorvaleShell::OnFrameDrawn()
 {
+    renderTime = WallSeconds() - renderStart;
     if (!screenshotRequested || !device)
         return;
     screenshotRequested = false;
@@ -225,6 +309,21 @@ void CKorvaleShell::OnPanelEvent(int id)
         break;
     case PanelId::StopLog:
         commands.StopLog();
+        break;
+    case PanelId::Reset:
+        Reset();
+        break;
+    case PanelId::Pause:
+        TogglePause();
+        break;
+    case PanelId::Step:
+        Step();
+        break;
+    case PanelId::Slower:
+        ChangeSpeed(false);
+        break;
+    case PanelId::Faster:
+        ChangeSpeed(true);
         break;
     default:
         break;

@@ -43,20 +43,38 @@ public:
 
     Host::Dialog& GetDevicePanel() { return devicePanel; }
     Host::Dialog& GetUserPanel() { return userPanel; }
+    Host::Dialog& GetRunBar() { return runBar; }
     bool IsHelpShown() const { return helpShown; }
 
+    // The run commands of the keys and the run bar.
+    void TogglePause();
+    void Step();
+    void ChangeSpeed(bool faster);
+    void Reset();
+
 private:
+    // The run bar and the status line's resting text follow the run state;
+    // under automation a line tells the window and world frames so far.
+    void ShowRunState(const std::string& message);
+
     Host::Framework& framework;
     CKorvale& app;
     Host::SettingsDialog settingsDialog;
     Host::Dialog devicePanel{"device panel"};
     Host::Dialog userPanel{"user panel"};
+    Host::Dialog runBar{"run bar"};
     Host::LineManager lineManager;
     CPanelCommandHost commandHost;
     CSceneCommands commands;
     std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
     bool screenshotRequested = false;
+    // Reset starts the noise where the program started it.
+    std::uint32_t startNoise = 0;
+    // How long drawing took last frame: what is left of the frame's time
+    // goes to world frames at full speed.
+    double renderStart = 0.0;
+    double renderTime = 0.0;
 };
 
 } // namespace Korvale

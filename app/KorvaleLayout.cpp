@@ -24,6 +24,11 @@ Place UserPanel(int width, int height)
     return {width - 170, height - 400, 170, 240};
 }
 
+Place RunBar(int width, int height)
+{
+    return {width - 170 - 290, height - 33, 290, 30};
+}
+
 int SliderValueFromZoom(float zoom)
 {
     const float x = std::clamp((zoom - 0.01f) / 0.04f, 0.0f, 1.0f);

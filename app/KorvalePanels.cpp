@@ -15,6 +15,8 @@ void BuildDevicePanel(Host::Dialog& panel)
 
 void BuildUserPanel(Host::Dialog& panel)
 {
+    // The tabs sit above the first row of every page.
+    panel.AddPage(PanelPage::Main, "Main", {8, 4, 160, 26});
     panel.AddStatic(PanelId::FileNameLabel, "File Name:", {35, 34, 125, 22});
     panel.AddEditBox(PanelId::FileName, "Default.xml", {35, 58, 125, 32});
     panel.AddButton(PanelId::LoadScene, "Load Scene", {35, 102, 125, 22});
@@ -30,6 +32,22 @@ void BuildUserPanel(Host::Dialog& panel)
     panel.AddButton(PanelId::StopLog, "Stop Log", {35, 342, 125, 22});
     panel.SetRadioButtonChecked(PanelId::Keyboard);
     panel.SetRadioButtonChecked(PanelId::NoTarget);
+}
+
+void BuildRunBar(Host::Dialog& panel)
+{
+    panel.AddButton(PanelId::Reset, "Reset", {0, 4, 52, 22});
+    panel.AddButton(PanelId::Pause, "Pause", {56, 4, 60, 22});
+    panel.AddButton(PanelId::Step, "Step", {120, 4, 44, 22});
+    panel.AddButton(PanelId::Slower, "-", {168, 4, 22, 22});
+    panel.AddStatic(PanelId::Speed, "×1", {196, 4, 56, 22});
+    panel.AddButton(PanelId::Faster, "+", {256, 4, 22, 22});
+}
+
+void ShowRunState(Host::Dialog& runBar, bool paused, const char* speed)
+{
+    runBar.SetText(PanelId::Pause, paused ? "Resume" : "Pause");
+    runBar.SetText(PanelId::Speed, speed);
 }
 
 } // namespace Korvale

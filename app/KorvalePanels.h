@@ -24,6 +24,19 @@ inline constexpr int Zoom = 55;
 inline constexpr int ResetZoom = 60;
 inline constexpr int StartLog = 65;
 inline constexpr int StopLog = 70;
+// The run bar under the world view.
+inline constexpr int Reset = 80;
+inline constexpr int Pause = 81;
+inline constexpr int Step = 82;
+inline constexpr int Slower = 83;
+inline constexpr int Speed = 84;
+inline constexpr int Faster = 85;
+}
+
+// Pages of the user panel, each a tab. Another page (its widgets placed
+// from y = 34 on, like the main page's) goes after the last one here.
+namespace PanelPage {
+inline constexpr int Main = 100;
 }
 
 // Radio-button groups of the user panel.
@@ -35,5 +48,9 @@ inline constexpr int Control = 2;
 // Adds every widget, in order, then checks "Keyboard" and "No Target".
 void BuildDevicePanel(Host::Dialog& panel);
 void BuildUserPanel(Host::Dialog& panel);
+// Reset, Pause, Step, slower, the speed, faster: one row.
+void BuildRunBar(Host::Dialog& panel);
+// The run bar's labels for the run state: "Pause" or "Resume", the speed.
+void ShowRunState(Host::Dialog& runBar, bool paused, const char* speed);
 
 } // namespace Korvale

@@ -34,6 +34,8 @@ struct Control {
     int value = 0;
     // The edit box holds the keyboard (as of the last frame drawn).
     bool focused = false;
+    // The dialog's page the widget shows on; 0: every page.
+    int page = 0;
 };
 
 }

@@ -25,6 +25,7 @@ void Dialog::SetSize(int newWidth, int newHeight)
 
 Control& Dialog::Add(Control control)
 {
+    control.page = currentPage;
     controls.push_back(std::move(control));
     return controls.back();
 }
@@ -60,6 +61,25 @@ void Dialog::AddSlider(int id, ControlRect rect, int minimum, int maximum, int v
          .minimum = minimum,
          .maximum = std::max(minimum, maximum),
          .value = std::clamp(value, minimum, std::max(minimum, maximum))});
+}
+
+void Dialog::AddPage(int id, std::string title, ControlRect tabs)
+{
+    if (pages.empty()) {
+        pageTabs = tabs;
+        selectedPage = id;
+    }
+    pages.push_back({id, std::move(title)});
+    currentPage = id;
+}
+
+void Dialog::SelectPage(int id)
+{
+    for (const Page& page : pages)
+        if (page.id == id) {
+            selectedPage = id;
+            pageRequested = true;
+        }
 }
 
 Control* Dialog::GetControl(int id)
@@ -116,14 +136,17 @@ void Dialog::SetText(int id, std::string text)
 
 bool Dialog::OverControl(int px, int py) const
 {
+    if (pages.size() > 1 && pageTabs.Contains(px - x, py - y))
+        return true;
     return std::any_of(controls.begin(), controls.end(),
-                       [&](const Control& c) { return c.rect.Contains(px - x, py - y); });
+                       [&](const Control& c) { return IsShown(c) && c.rect.Contains(px - x, py - y); });
 }
 
 bool Dialog::EditBoxFocused() const
 {
-    return std::any_of(controls.begin(), controls.end(),
-                       [](const Control& c) { return c.kind == ControlKind::EditBox && c.focused; });
+    return std::any_of(controls.begin(), controls.end(), [this](const Control& c) {
+        return IsShown(c) && c.kind == ControlKind::EditBox && c.focused;
+    });
 }
 
 bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -253,6 +276,32 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
     ImGui::PopID();
 }
 
+void Dialog::RenderPageTabs(std::vector<std::pair<DialogEvent, int>>& events)
+{
+    // One page needs no tabs.
+    if (pages.size() < 2)
+        return;
+    ImGui::SetCursorPos(ImVec2(static_cast<float>(pageTabs.x), static_cast<float>(pageTabs.y)));
+    ImGui::PushItemWidth(static_cast<float>(pageTabs.width));
+    if (ImGui::BeginTabBar("##pages", ImGuiTabBarFlags_FittingPolicyResizeDown)) {
+        for (const Page& page : pages) {
+            const ImGuiTabItemFlags flags =
+                pageRequested && page.id == selectedPage ? ImGuiTabItemFlags_SetSelected : ImGuiTabItemFlags_None;
+            if (ImGui::BeginTabItem(page.title.c_str(), nullptr, flags)) {
+                // The user's choice counts once the program's request is shown.
+                if (!pageRequested && page.id != selectedPage) {
+                    selectedPage = page.id;
+                    events.emplace_back(DialogEvent::PageChanged, page.id);
+                }
+                ImGui::EndTabItem();
+            }
+        }
+        ImGui::EndTabBar();
+    }
+    ImGui::PopItemWidth();
+    pageRequested = false;
+}
+
 void Dialog::OnRender(float)
 {
     // Widgets may reach past the dialog's nominal size; the window grows to
@@ -273,8 +322,13 @@ void Dialog::OnRender(float)
     std::vector<std::pair<DialogEvent, int>> events;
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
     if (ImGui::Begin(name.c_str(), nullptr, flags)) {
-        for (Control& control : controls)
-            RenderControl(control, events);
+        RenderPageTabs(events);
+        for (Control& control : controls) {
+            if (IsShown(control))
+                RenderControl(control, events);
+            else
+                control.focused = false;
+        }
     }
     ImGui::End();
     ImGui::PopStyleVar();

@@ -9,7 +9,7 @@
 namespace Host {
 
 // Event kinds a dialog reports with the control's id.
-enum class DialogEvent { ButtonClicked, RadioButtonChanged, SliderValueChanged, EditBoxChanged };
+enum class DialogEvent { ButtonClicked, RadioButtonChanged, SliderValueChanged, EditBoxChanged, PageChanged };
 
 // A panel of widgets at a fixed place of the window, drawn with Dear ImGui.
 // Widgets are addressed by id; every user action on one calls the dialog's
@@ -34,6 +34,16 @@ public:
     void AddEditBox(int id, std::string text, ControlRect rect);
     void AddRadioButton(int id, int group, std::string text, ControlRect rect, bool checked = false);
     void AddSlider(int id, ControlRect rect, int minimum = 0, int maximum = 100, int value = 50);
+
+    // Pages: a row of tabs in `tabs` (set once, with the first page), one per
+    // page from two pages on, and the widgets of the page whose tab is selected. Widgets added
+    // after AddPage belong to that page; those added before any page show on
+    // every page. The first page starts selected. A page the user selects is
+    // reported as PageChanged with the page's id.
+    void AddPage(int id, std::string title, ControlRect tabs = {});
+    void SelectPage(int id);
+    int SelectedPage() const { return selectedPage; }
+    bool IsShown(const Control& control) const { return control.page == 0 || control.page == selectedPage; }
 
     Control* GetControl(int id);
     const Control* GetControl(int id) const;
@@ -63,6 +73,7 @@ public:
 private:
     Control& Add(Control control);
     bool OverControl(int px, int py) const;
+    void RenderPageTabs(std::vector<std::pair<DialogEvent, int>>& events);
     bool EditBoxFocused() const;
     void Send(DialogEvent event, int id);
     void RenderControl(Control& control, std::vector<std::pair<DialogEvent, int>>& events);
@@ -73,6 +84,15 @@ private:
     int width = 0;
     int height = 0;
     std::vector<Control> controls;
+    struct Page {
+        int id = 0;
+        std::string title;
+    };
+    std::vector<Page> pages;
+    ControlRect pageTabs;
+    int selectedPage = 0;
+    int currentPage = 0;      // the page new widgets join
+    bool pageRequested = false; // the program selected a page: the tabs follow
     EventHandler eventHandler;
     bool mouseCaptured = false;
 };

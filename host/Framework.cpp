@@ -435,6 +435,15 @@ void Framework::ApplyPendingChanges()
     }
 }
 
+double Framework::FramePeriod() const
+{
+    SDL_DisplayMode mode{};
+    int refresh = 60;
+    if (window && SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+        refresh = mode.refresh_rate;
+    return 1.0 / refresh;
+}
+
 void Framework::Pace(double frameStart)
 {
     // Some drivers accept a swap interval and still return at once (Xvfb,
@@ -442,11 +451,7 @@ void Framework::Pace(double frameStart)
     // display's refresh rate, which costs nothing where the swap waits.
     if (!settings.vsync)
         return;
-    SDL_DisplayMode mode{};
-    int refresh = 60;
-    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
-        refresh = mode.refresh_rate;
-    const double period = 1.0 / refresh;
+    const double period = FramePeriod();
     const double now = (SDL_GetPerformanceCounter() - clockStart) / clockFrequency;
     const double rest = frameStart + period - now;
     if (rest > 0.0)

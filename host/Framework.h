@@ -89,6 +89,9 @@ public:
     ImFont* OverlayFont() const { return overlayFont; }
     SDL_Window* Window() const { return window; }
     long FrameCount() const { return frameCount; }
+    // The display's refresh period (1/60 s when it does not say), the time
+    // one frame has with vertical sync.
+    double FramePeriod() const;
 
 private:
     bool CreateDevice();

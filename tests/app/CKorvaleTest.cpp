@@ -1,12 +1,14 @@
 #include "app/CKorvale.h"
 #include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
+#include "engine/Random.h"
 #include "model/CFenNeuralRobot.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 using namespace Korvale;
 using namespace Tarn;
@@ -162,4 +164,49 @@ TEST_F(CKorvaleTest, UpdateStepsTheWorldAndTheRunningLog)
         app.Update(i / 60.0, 1.0f / 60);
     const Fen::Point after = app.scene.GetRobot()->GetPhysicalObject().pos;
     EXPECT_GT(after.x - start.x, 1.0);
+}
+
+TEST_F(CKorvaleTest, AsFastAsPossibleFillsTheFrameBudgetWithWholeWorldFrames)
+{
+    double now = 0.0;
+    app.SetClock([&now] { return now += 0.004; }); // each look at the clock: 4 ms later
+    while (app.run.Faster()) {
+    }
+    app.SetFrameBudget(0.010);
+    app.AdvanceWorld(1.0f / 60); // frames end at 8 and 12 ms, within; at 16, past
+    EXPECT_EQ(app.WorldFrames(), 3);
+    app.SetFrameBudget(0.0);
+    app.AdvanceWorld(1.0f / 60);
+    EXPECT_EQ(app.WorldFrames(), 4) << "at least one world frame a window frame";
+    app.run.SetPaused(true);
+    app.AdvanceWorld(1.0f / 60);
+    EXPECT_EQ(app.WorldFrames(), 4);
+}
+
+TEST_F(CKorvaleTest, ASpeedAdvancesTheRobotByThatManyFramesOfTheSameTime)
+{
+    // Keyboard control drives forward; both runs start from the same noise.
+    const auto drive = [&](int windowFrames, bool fast) {
+        CKorvale run;
+        run.scene.LoadScene(Examples + "OpenArena.xml");
+        run.scene.LoadRobot(Examples + "Robot.xml");
+        run.scene.SetKeyboardControl();
+        run.msgSubject.Notify(nullptr, WindowMessage::KeyDown, VirtualKey::Up, 0);
+        if (fast) {
+            run.run.Faster();
+            run.run.Faster();
+        }
+        for (int i = 0; i < windowFrames; ++i)
+            run.Update(i / 60.0, 1.0f / 60);
+        const Fen::Point pos = run.scene.GetRobot()->GetPhysicalObject().pos;
+        return std::pair{run.WorldFrames(), pos};
+    };
+    const std::uint32_t noise = Fen::randomState();
+    const auto [normalFrames, normal] = drive(40, false);
+    Fen::setRandomState(noise);
+    const auto [fastFrames, fast] = drive(10, true);
+    EXPECT_EQ(normalFrames, 40);
+    EXPECT_EQ(fastFrames, 40);
+    EXPECT_EQ(fast.x, normal.x);
+    EXPECT_EQ(fast.y, normal.y);
 }
