@@ -8,6 +8,7 @@
 #include "render/WorldView.h"
 
 #include <chrono>
+#include <cmath>
 #include <iomanip>
 #include <locale>
 #include <sstream>
@@ -25,6 +26,7 @@ CKorvale::CKorvale()
 {
     msgSubject.Attach(&keyboard);
     msgSubject.Attach(&positioningSystem);
+    msgSubject.Attach(&mouseWheel);
     deviceSubject.Attach(&vertexBuffer);
     deviceSubject.Attach(&viewport);
 }
@@ -53,6 +55,7 @@ void CKorvale::WorldFrame(float elapsed)
 {
     scene.AdvanceFrame(elapsed);
     ++worldFrames;
+    sensorHistory.Record(ReadSensors(scene));
 }
 
 std::string CKorvale::FormatPosition(float x, float y)
@@ -67,7 +70,8 @@ void CKorvale::ShowPosition()
 {
     if (!positioningSystem.moveValid)
         return;
-    statusBar.ShowMessage(FormatPosition(positioningSystem.moveWorld.x, positioningSystem.moveWorld.y), 0.1f, 1);
+    statusBar.ShowMessage("World x, y: " + FormatPosition(positioningSystem.moveWorld.x, positioningSystem.moveWorld.y),
+                          0.1f, 1);
 }
 
 void CKorvale::UpdateZoom(float elapsed)
@@ -76,6 +80,8 @@ void CKorvale::UpdateZoom(float elapsed)
         viewport.ZoomTo(viewport.GetZoom() * 2, elapsed);
     else if (keyboard.IsKeyDown(Tarn::VirtualKey::Q))
         viewport.ZoomTo(viewport.GetZoom() / 2, elapsed);
+    if (const int notches = mouseWheel.TakeNotches(); notches != 0)
+        viewport.SetZoom(viewport.GetZoom() * std::pow(1.25f, static_cast<float>(notches)));
 }
 
 void CKorvale::MoveCamera(float elapsed)

@@ -2,9 +2,11 @@
 #include "app/CD3DDeviceSubject.h"
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
+#include "app/CMouseWheel.h"
 #include "app/CMsgSubject.h"
 #include "app/CPositioningSystem.h"
 #include "app/CRunControl.h"
+#include "app/SensorReadout.h"
 #include "app/CStatusBar.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
@@ -19,7 +21,7 @@ namespace Korvale {
 // work of advancing the simulation and steering the camera.
 class CKorvale {
 public:
-    // Attaches the keyboard, then the mouse tracker, to the message subject,
+    // Attaches the keyboard, the mouse tracker, then the wheel, to the message subject,
     // and the drawing context, then the viewport, to the device subject.
     CKorvale();
     CKorvale(const CKorvale&) = delete;
@@ -39,9 +41,12 @@ public:
     void SetClock(std::function<double()> newClock) { clock = std::move(newClock); }
     // World frames advanced since the start.
     long WorldFrames() const { return worldFrames; }
-    // The hover position on the status line for 0.1 s at priority 1.
+    // The hover position on the status line for 0.1 s at priority 1, after
+    // the label "World x, y: ".
     void ShowPosition();
-    // E zooms in (towards twice the zoom), else Q out (towards half).
+    // E zooms in (towards twice the zoom), else Q out (towards half); each
+    // notch of the wheel over the world view, away from the user, zooms in
+    // by a quarter at once, towards the user out.
     void UpdateZoom(float elapsed);
     // W/S and D/A aim the centre 20 world units up/down, right/left; the
     // first of each pair wins.
@@ -64,8 +69,11 @@ public:
     Tarn::CViewport viewport;
     CStatusBar statusBar;
     CPositioningSystem positioningSystem;
+    CMouseWheel mouseWheel{&viewport};
     CKorvaleScene scene;
     CRunControl run;
+    // What the robot sensed and decided over the last world frames.
+    CSensorHistory sensorHistory;
 
 private:
     void WorldFrame(float elapsed);

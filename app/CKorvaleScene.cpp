@@ -216,6 +216,10 @@ bool CKorvaleScene::StopLog()
     return true;
 }
 
+double CKorvaleScene::LogSeconds() const { return log->RecordedTime(); }
+
+long CKorvaleScene::LogLines() const { return log->RecordCount(); }
+
 bool CKorvaleScene::SetKeyboardControl()
 {
     if (robot == nullptr)

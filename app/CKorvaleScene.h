@@ -60,6 +60,9 @@ public:
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
     virtual bool StopLog();
+    // The running log's simulated time and lines so far.
+    double LogSeconds() const;
+    long LogLines() const;
 
     // Without a robot both return false and change nothing. The network
     // control takes over only when its network fits the robot's sensors;

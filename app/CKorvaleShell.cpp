@@ -5,6 +5,7 @@
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
 #include "app/Screenshot.h"
+#include "app/SensorPanel.h"
 #include "base/WindowMessages.h"
 #include "engine/Random.h"
 #include "host/TextConversion.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 
 namespace Korvale {
@@ -45,18 +47,28 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     callbacks.frameMove = [this](double time, float elapsed) { OnFrameMove(time, elapsed); };
     callbacks.frameDrawn = [this] { OnFrameDrawn(); };
     callbacks.notice = [this](const std::string& text) { commandHost.ShowInfo(text); };
+    callbacks.filesDropped = [this](const std::vector<std::string>& files) { fileDrop.Load(files); };
     framework.SetCallbacks(std::move(callbacks));
 
     const auto onEvent = [this](Host::DialogEvent, int id, Host::Dialog&) { OnPanelEvent(id); };
     devicePanel.SetEventHandler(onEvent);
     devicePanel.SetSize(170, 170);
     BuildDevicePanel(devicePanel);
-    userPanel.SetEventHandler(onEvent);
+    userPanel.SetEventHandler([this](Host::DialogEvent event, int id, Host::Dialog&) {
+        if (id == PanelId::FileList)
+            OnFileListEvent(event);
+        else if (event == Host::DialogEvent::PageChanged && id == PanelPage::Files)
+            RefreshFileList();
+        else
+            OnPanelEvent(id);
+    });
     userPanel.SetSize(170, 240);
     BuildUserPanel(userPanel);
+    RefreshFileList();
     app.ResetZoom();
     runBar.SetEventHandler(onEvent);
     BuildRunBar(runBar);
+    SensorPanel::Build(sensorPanel);
 }
 
 CKorvaleShell::~CKorvaleShell()
@@ -106,6 +118,9 @@ Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
     const KorvaleLayout::Place runPlace = KorvaleLayout::RunBar(buffer.width, buffer.height);
     runBar.SetLocation(runPlace.x, runPlace.y);
     runBar.SetSize(runPlace.width, runPlace.height);
+    const KorvaleLayout::Place sensorPlace = KorvaleLayout::SensorPanel(buffer.width, buffer.height);
+    sensorPanel.SetLocation(sensorPlace.x, sensorPlace.y);
+    sensorPanel.SetSize(sensorPlace.width, sensorPlace.height);
     return Tarn::DeviceOk;
 }
 
@@ -134,6 +149,69 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
         app.MoveCamera(elapsed);
     else if (userPanel.IsChecked(PanelId::RobotTarget))
         app.FollowRobot(elapsed);
+    // Files come and go (a new log): the list shown follows every 2 s.
+    if (userPanel.SelectedPage() == PanelPage::Files && std::abs(time - fileListTime) >= 2.0) {
+        fileListTime = time;
+        RefreshFileList();
+    }
+}
+
+void CKorvaleShell::RefreshFileList()
+{
+    const int selected = userPanel.GetControl(PanelId::FileList)->value;
+    const auto& before = fileList.Entries();
+    const std::string selectedName =
+        selected >= 0 && static_cast<std::size_t>(selected) < before.size() ? before[selected].name : "";
+    fileList.Refresh();
+    std::vector<Host::ListItem> rows;
+    int keep = -1;
+    for (const CFileList::Entry& entry : fileList.Entries()) {
+        if (!selectedName.empty() && entry.name == selectedName)
+            keep = static_cast<int>(rows.size());
+        rows.push_back({entry.name, entry.kind == FileKind::Folder ? "" : FileKindName(entry.kind)});
+    }
+    const std::string folder = fileList.Folder().filename().string();
+    ShowFileList(userPanel, folder.empty() ? fileList.Folder().string() : folder, std::move(rows));
+    userPanel.GetControl(PanelId::FileList)->value = keep;
+}
+
+void CKorvaleShell::OnFileListEvent(Host::DialogEvent event)
+{
+    const int row = userPanel.GetControl(PanelId::FileList)->value;
+    if (row < 0 || static_cast<std::size_t>(row) >= fileList.Entries().size())
+        return;
+    const std::size_t index = static_cast<std::size_t>(row);
+    const bool folder = fileList.Entries()[index].kind == FileKind::Folder;
+    // Folders open on a double-click, as in a file dialog: a single click
+    // that opened one would let the second click of a double-click land on
+    // a file of the new folder and load it.
+    if (event == Host::DialogEvent::ListItemSelected) {
+        if (!folder)
+            userPanel.SetText(PanelId::FileName, fileList.BoxName(index));
+        return;
+    }
+    if (event != Host::DialogEvent::ListItemActivated)
+        return;
+    if (folder) {
+        fileList.Enter(index);
+        userPanel.GetControl(PanelId::FileList)->value = -1;
+        RefreshFileList();
+        return;
+    }
+    const std::string name = fileList.BoxName(index);
+    switch (fileList.Entries()[index].kind) {
+    case FileKind::Scene:
+        commands.LoadScene(name);
+        break;
+    case FileKind::Robot:
+        commands.LoadRobot(name);
+        break;
+    case FileKind::Network:
+        commands.LoadNetwork(name);
+        break;
+    default:
+        break; // a log: its name is in the box, for korvale-train
+    }
 }
 
 void CKorvaleShell::OnFrameRender(double, float elapsed)
@@ -156,6 +234,8 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     overlay.deviceStats = framework.DeviceStatsText();
     overlay.status = Host::Utf16ToUtf8(app.statusBar.GetText());
     overlay.logging = app.scene.IsLogging();
+    overlay.logSeconds = app.scene.LogSeconds();
+    overlay.logLines = app.scene.LogLines();
     overlay.helpShown = helpShown;
     overlay.backBufferHeight = framework.GetBackBuffer().height;
     Host::TextHelper text(framework.OverlayFont(), OverlayLineHeight);
@@ -164,6 +244,10 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     devicePanel.OnRender(elapsed);
     userPanel.OnRender(elapsed);
     runBar.OnRender(elapsed);
+    if (sensorsShown) {
+        SensorPanel::Show(sensorPanel, ReadSensors(app.scene), app.sensorHistory);
+        sensorPanel.OnRender(elapsed);
+    }
     device->EndScene();
 }
 
@@ -177,6 +261,8 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
         return true;
     if (runBar.MsgProc(message, wParam, lParam))
         return true;
+    if (sensorsShown && sensorPanel.MsgProc(message, wParam, lParam))
+        return true;
     app.msgSubject.Notify(window, message, wParam, lParam);
     return false;
 }
@@ -185,6 +271,8 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
 {
     if (down && key == Tarn::VirtualKey::F1)
         helpShown = !helpShown;
+    if (down && key == Tarn::VirtualKey::F4)
+        sensorsShown = !sensorsShown;
     // The picture is taken once the frame is drawn whole.
     if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;
@@ -238,6 +326,7 @@ void CKorvaleShell::Reset()
 {
     // The same noise as at the start, so that the run repeats.
     Fen::setRandomState(startNoise);
+    app.sensorHistory.Clear();
     // Its own texts ("Reset", or the faults) go to the status line.
     commands.Reset(userPanel.IsChecked(PanelId::NeuralNetwork));
     ShowRunState({});

@@ -9,7 +9,15 @@
 namespace Host {
 
 // Event kinds a dialog reports with the control's id.
-enum class DialogEvent { ButtonClicked, RadioButtonChanged, SliderValueChanged, EditBoxChanged, PageChanged };
+enum class DialogEvent {
+    ButtonClicked,
+    RadioButtonChanged,
+    SliderValueChanged,
+    EditBoxChanged,
+    PageChanged,
+    ListItemSelected,  // a click on a row (the control's value is the row)
+    ListItemActivated, // a double-click on a row, after its ListItemSelected
+};
 
 // A panel of widgets at a fixed place of the window, drawn with Dear ImGui.
 // Widgets are addressed by id; every user action on one calls the dialog's
@@ -34,6 +42,17 @@ public:
     void AddEditBox(int id, std::string text, ControlRect rect);
     void AddRadioButton(int id, int group, std::string text, ControlRect rect, bool checked = false);
     void AddSlider(int id, ControlRect rect, int minimum = 0, int maximum = 100, int value = 50);
+    // Rows that scroll inside the rectangle; `kindWidth` pixels on the left
+    // of each row hold its kind.
+    void AddListBox(int id, ControlRect rect, int kindWidth = 0);
+    // New rows; no row is selected afterwards.
+    void SetListItems(int id, std::vector<ListItem> items);
+    // A plot (Dear ImGui's histogram and line plots); its data is set anew
+    // every frame it shows something that changes.
+    void AddPlot(int id, ControlRect rect);
+    void SetPlot(int id, PlotData data);
+    // Draws a background behind the widgets: for a panel over the world view.
+    void SetBackground(bool on) { background = on; }
 
     // Pages: a row of tabs in `tabs` (set once, with the first page), one per
     // page from two pages on, and the widgets of the page whose tab is selected. Widgets added
@@ -69,6 +88,8 @@ public:
     // Lets the user's click on a widget act as Dear ImGui would: for tests of
     // the event logic without a frame.
     void Click(int id);
+    // The same for a click, or a double-click, on a list box's row.
+    void ClickListItem(int id, int row, bool doubleClick = false);
 
 private:
     Control& Add(Control control);
@@ -93,6 +114,7 @@ private:
     int selectedPage = 0;
     int currentPage = 0;      // the page new widgets join
     bool pageRequested = false; // the program selected a page: the tabs follow
+    bool background = false;
     EventHandler eventHandler;
     bool mouseCaptured = false;
 };

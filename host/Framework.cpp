@@ -300,6 +300,29 @@ void Framework::HandleMouse(std::uint32_t message, int x, int y, std::uint32_t b
     Dispatch(message, MouseButtons(buttons, modifiers), Tarn::PackPointParam(x, y));
 }
 
+void Framework::HandleDrop(std::uint32_t type, char* file)
+{
+    if (file) {
+        if (type == SDL_DROPFILE)
+            droppedFiles.emplace_back(file);
+        SDL_free(file);
+    }
+    // A drop comes as begin, its files, complete; a desktop that sends no
+    // begin gets each file on its own.
+    if (type == SDL_DROPBEGIN) {
+        dropping = true;
+        droppedFiles.clear();
+        return;
+    }
+    if ((type == SDL_DROPFILE && dropping) || type == SDL_DROPTEXT)
+        return;
+    dropping = false;
+    std::vector<std::string> files = std::move(droppedFiles);
+    droppedFiles.clear();
+    if (!files.empty() && callbacks.filesDropped)
+        callbacks.filesDropped(files);
+}
+
 void Framework::PumpEvents()
 {
     SDL_Event event;
@@ -332,6 +355,20 @@ void Framework::PumpEvents()
                             SDL_GetModState());
             break;
         }
+        case SDL_MOUSEWHEEL: {
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            Dispatch(Tarn::WindowMessage::MouseWheel, Tarn::PackWheelParam(notches), Tarn::PackPointParam(x, y));
+            break;
+        }
+        case SDL_DROPBEGIN:
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+        case SDL_DROPCOMPLETE:
+            HandleDrop(event.type, event.drop.file);
+            break;
         default:
             break;
         }

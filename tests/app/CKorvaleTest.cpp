@@ -144,11 +144,11 @@ TEST_F(CKorvaleTest, HoverShowsOnTheStatusLineForAFrame)
 {
     app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 240);
     app.Update(1.0, 1.0f / 60);
-    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    EXPECT_EQ(app.statusBar.GetText(), u"World x, y:    50 50");
     // The pointer leaves the world view: the text lasts its 0.1 s.
     app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 600);
     app.Update(1.05, 1.0f / 60);
-    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    EXPECT_EQ(app.statusBar.GetText(), u"World x, y:    50 50");
     app.Update(1.2, 1.0f / 60);
     EXPECT_EQ(app.statusBar.GetText(), u"Ready");
 }
