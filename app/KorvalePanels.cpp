@@ -18,7 +18,7 @@ void BuildUserPanel(Host::Dialog& panel)
     // The file-name box shows on every page, under the pages' tabs.
     panel.AddStatic(PanelId::FileNameLabel, "File Name:", {35, 34, 125, 22});
     panel.AddEditBox(PanelId::FileName, "Default.xml", {35, 58, 125, 32});
-    panel.AddPage(PanelPage::Main, "Main", {8, 4, 160, 26});
+    panel.AddPage(PanelPage::Main, "Main", {8, 6, 160, 22});
     panel.AddButton(PanelId::LoadScene, "Load Scene", {35, 102, 125, 22});
     panel.AddButton(PanelId::LoadRobot, "Load Robot", {35, 126, 125, 22});
     panel.AddButton(PanelId::LoadNetwork, "Load Network", {35, 150, 125, 22});

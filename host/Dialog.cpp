@@ -101,10 +101,8 @@ void Dialog::AddPage(int id, std::string title, ControlRect tabs)
 void Dialog::SelectPage(int id)
 {
     for (const Page& page : pages)
-        if (page.id == id) {
+        if (page.id == id)
             selectedPage = id;
-            pageRequested = true;
-        }
 }
 
 Control* Dialog::GetControl(int id)
@@ -406,25 +404,31 @@ void Dialog::RenderPageTabs(std::vector<std::pair<DialogEvent, int>>& events)
     // One page needs no tabs.
     if (pages.size() < 2)
         return;
-    ImGui::SetCursorPos(ImVec2(static_cast<float>(pageTabs.x), static_cast<float>(pageTabs.y)));
-    ImGui::PushItemWidth(static_cast<float>(pageTabs.width));
-    if (ImGui::BeginTabBar("##pages", ImGuiTabBarFlags_FittingPolicyResizeDown)) {
-        for (const Page& page : pages) {
-            const ImGuiTabItemFlags flags =
-                pageRequested && page.id == selectedPage ? ImGuiTabItemFlags_SetSelected : ImGuiTabItemFlags_None;
-            if (ImGui::BeginTabItem(page.title.c_str(), nullptr, flags)) {
-                // The user's choice counts once the program's request is shown.
-                if (!pageRequested && page.id != selectedPage) {
-                    selectedPage = page.id;
-                    events.emplace_back(DialogEvent::PageChanged, page.id);
-                }
-                ImGui::EndTabItem();
-            }
+    // Buttons in the colours of tabs: a click selects the page at once, as a
+    // button's click does, and the program's choice shows the same way.
+    const float width = static_cast<float>(pageTabs.width) / static_cast<float>(pages.size()) - 2.0f;
+    float left = static_cast<float>(pageTabs.x);
+    for (const Page& page : pages) {
+        const bool selected = page.id == selectedPage;
+        ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetColorU32(selected ? ImGuiCol_TabActive : ImGuiCol_Tab));
+        ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImGui::GetColorU32(ImGuiCol_TabHovered));
+        ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImGui::GetColorU32(ImGuiCol_TabActive));
+        ImGui::SetCursorPos(ImVec2(left, static_cast<float>(pageTabs.y)));
+        ImGui::PushID(page.id);
+        if (ImGui::Button(page.title.c_str(), ImVec2(width, static_cast<float>(pageTabs.height))) && !selected) {
+            selectedPage = page.id;
+            events.emplace_back(DialogEvent::PageChanged, page.id);
         }
-        ImGui::EndTabBar();
+        ImGui::PopID();
+        ImGui::PopStyleColor(3);
+        left += width + 2.0f;
     }
-    ImGui::PopItemWidth();
-    pageRequested = false;
+    // The line under the tabs.
+    const ImVec2 origin = ImGui::GetWindowPos();
+    const float y = origin.y + static_cast<float>(pageTabs.y + pageTabs.height);
+    ImGui::GetWindowDrawList()->AddLine(ImVec2(origin.x + static_cast<float>(pageTabs.x), y),
+                                        ImVec2(origin.x + static_cast<float>(pageTabs.x + pageTabs.width), y),
+                                        ImGui::GetColorU32(ImGuiCol_TabActive), 2.0f);
 }
 
 void Dialog::OnRender(float)

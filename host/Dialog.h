@@ -113,7 +113,6 @@ private:
     ControlRect pageTabs;
     int selectedPage = 0;
     int currentPage = 0;      // the page new widgets join
-    bool pageRequested = false; // the program selected a page: the tabs follow
     bool background = false;
     EventHandler eventHandler;
     bool mouseCaptured = false;
