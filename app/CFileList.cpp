@@ -6,10 +6,7 @@ namespace Korvale {
 
 namespace fs = std::filesystem;
 
-CFileList::CFileList(fs::path working) : workingFolder(working.lexically_normal()), folder(workingFolder)
-{
-    Refresh();
-}
+CFileList::CFileList(fs::path working) : workingFolder(working.lexically_normal()), folder(workingFolder) { Refresh(); }
 
 void CFileList::Refresh()
 {

@@ -20,9 +20,8 @@ constexpr float CameraStep = 20.0f;
 }
 
 CKorvale::CKorvale()
-    : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard), clock([] {
-          return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-      })
+    : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard),
+      clock([] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); })
 {
     msgSubject.Attach(&keyboard);
     msgSubject.Attach(&positioningSystem);

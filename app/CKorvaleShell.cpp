@@ -31,8 +31,9 @@ double WallSeconds()
 }
 
 CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
-    : framework(framework), app(app), settingsDialog(framework), commandHost(app, userPanel, framework.Flags().automation),
-      commands(app.scene, commandHost), startNoise(Fen::randomState())
+    : framework(framework), app(app), settingsDialog(framework),
+      commandHost(app, userPanel, framework.Flags().automation), commands(app.scene, commandHost),
+      startNoise(Fen::randomState())
 {
     Host::Callbacks callbacks;
     callbacks.deviceCreated = [this] { return OnCreateDevice(); };
@@ -200,17 +201,10 @@ void CKorvaleShell::OnFileListEvent(Host::DialogEvent event)
     }
     const std::string name = fileList.BoxName(index);
     switch (fileList.Entries()[index].kind) {
-    case FileKind::Scene:
-        commands.LoadScene(name);
-        break;
-    case FileKind::Robot:
-        commands.LoadRobot(name);
-        break;
-    case FileKind::Network:
-        commands.LoadNetwork(name);
-        break;
-    default:
-        break; // a log: its name is in the box, for korvale-train
+    case FileKind::Scene: commands.LoadScene(name); break;
+    case FileKind::Robot: commands.LoadRobot(name); break;
+    case FileKind::Network: commands.LoadNetwork(name); break;
+    default: break; // a log: its name is in the box, for korvale-train
     }
 }
 
@@ -279,25 +273,14 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
     if (!down)
         return;
     switch (key) {
-    case 'P':
-        TogglePause();
-        break;
-    case 'N':
-        Step();
-        break;
-    case 'R':
-        Reset();
-        break;
+    case 'P': TogglePause(); break;
+    case 'N': Step(); break;
+    case 'R': Reset(); break;
     case Tarn::VirtualKey::Equals: // the "+" key of the main block
-    case Tarn::VirtualKey::Add:
-        ChangeSpeed(true);
-        break;
+    case Tarn::VirtualKey::Add: ChangeSpeed(true); break;
     case Tarn::VirtualKey::Minus:
-    case Tarn::VirtualKey::Subtract:
-        ChangeSpeed(false);
-        break;
-    default:
-        break;
+    case Tarn::VirtualKey::Subtract: ChangeSpeed(false); break;
+    default: break;
     }
 }
 
@@ -334,12 +317,14 @@ void CKorvaleShell::Reset()
 
 void CKorvaleShell::ShowRunState(const std::string& message)
 {
-    Korvale::ShowRunState(runBar, app.run.IsPaused(), app.run.IsAsFastAsPossible() ? "max" : app.run.SpeedText().c_str());
+    Korvale::ShowRunState(runBar, app.run.IsPaused(),
+                          app.run.IsAsFastAsPossible() ? "max" : app.run.SpeedText().c_str());
     app.statusBar.SetDefaultText(Host::Utf8ToUtf16(app.run.StateText()));
     if (!message.empty())
         commandHost.ShowInfo(message);
-    commandHost.Note("run", "window frame " + std::to_string(framework.FrameCount()) + ", world frame "
-                                + std::to_string(app.WorldFrames()));
+    commandHost.Note("run",
+                     "window frame " + std::to_string(framework.FrameCount()) + ", world frame "
+                         + std::to_string(app.WorldFrames()));
 }
 
 void CKorvaleShell::OnFrameDrawn()
@@ -399,21 +384,11 @@ void CKorvaleShell::OnPanelEvent(int id)
     case PanelId::StopLog:
         commands.StopLog();
         break;
-    case PanelId::Reset:
-        Reset();
-        break;
-    case PanelId::Pause:
-        TogglePause();
-        break;
-    case PanelId::Step:
-        Step();
-        break;
-    case PanelId::Slower:
-        ChangeSpeed(false);
-        break;
-    case PanelId::Faster:
-        ChangeSpeed(true);
-        break;
+    case PanelId::Reset: Reset(); break;
+    case PanelId::Pause: TogglePause(); break;
+    case PanelId::Step: Step(); break;
+    case PanelId::Slower: ChangeSpeed(false); break;
+    case PanelId::Faster: ChangeSpeed(true); break;
     default:
         break;
     }

@@ -45,10 +45,7 @@ bool CRunControl::Slower()
     return true;
 }
 
-std::string CRunControl::SpeedText() const
-{
-    return Texts[static_cast<std::size_t>(level)];
-}
+std::string CRunControl::SpeedText() const { return Texts[static_cast<std::size_t>(level)]; }
 
 std::string CRunControl::StateText() const
 {

@@ -34,14 +34,10 @@ FileKind KindOfFile(const std::filesystem::path& path)
     if (!std::filesystem::is_regular_file(status))
         return FileKind::Other;
     switch (Tarn::ReadModelFileKind(path.string())) {
-    case Tarn::ModelFileKind::Scene:
-        return FileKind::Scene;
-    case Tarn::ModelFileKind::Robot:
-        return FileKind::Robot;
-    case Tarn::ModelFileKind::Network:
-        return FileKind::Network;
-    case Tarn::ModelFileKind::None:
-        break;
+    case Tarn::ModelFileKind::Scene: return FileKind::Scene;
+    case Tarn::ModelFileKind::Robot: return FileKind::Robot;
+    case Tarn::ModelFileKind::Network: return FileKind::Network;
+    case Tarn::ModelFileKind::None: break;
     }
     return IsLog(path) ? FileKind::Log : FileKind::Other;
 }
@@ -49,18 +45,12 @@ FileKind KindOfFile(const std::filesystem::path& path)
 const char* FileKindName(FileKind kind)
 {
     switch (kind) {
-    case FileKind::Folder:
-        return "folder";
-    case FileKind::Scene:
-        return "scene";
-    case FileKind::Robot:
-        return "robot";
-    case FileKind::Network:
-        return "network";
-    case FileKind::Log:
-        return "log";
-    case FileKind::Other:
-        break;
+    case FileKind::Folder: return "folder";
+    case FileKind::Scene: return "scene";
+    case FileKind::Robot: return "robot";
+    case FileKind::Network: return "network";
+    case FileKind::Log: return "log";
+    case FileKind::Other: break;
     }
     return "";
 }

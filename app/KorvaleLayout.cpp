@@ -26,10 +26,7 @@ Place UserPanel(int width, int height)
     return {width - 170, height - 400, 170, 240};
 }
 
-Place RunBar(int width, int height)
-{
-    return {width - 170 - 290, height - 33, 290, 30};
-}
+Place RunBar(int width, int height) { return {width - 170 - 290, height - 33, 290, 30}; }
 
 Place SensorPanel(int width, int height)
 {

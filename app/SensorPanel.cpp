@@ -35,10 +35,7 @@ const std::vector<std::uint32_t> CommandColors{0xFF50DC50, 0xFF5050F0, 0xFF40E0F
 constexpr std::array<std::uint32_t, 8> SensorColors{0xFFFF8080, 0xFF80FF80, 0xFF8080FF, 0xFF80FFFF,
                                                     0xFFFF80FF, 0xFFFFFF80, 0xFFC0C0C0, 0xFF4080FF};
 
-std::vector<float> AsFloats(const std::vector<double>& values)
-{
-    return {values.begin(), values.end()};
-}
+std::vector<float> AsFloats(const std::vector<double>& values) { return {values.begin(), values.end()}; }
 
 }
 
@@ -73,9 +70,10 @@ void Show(Host::Dialog& panel, const SensorReadout& now, const CSensorHistory& h
     panel.SetPlot(InfraredLines, std::move(infraredLines));
 
     panel.SetText(InfraredTitle, now.hasRobot ? "Infrared readings (F4 to hide)" : "No robot (F4 to hide)");
-    panel.SetText(OutputTitle, now.outputs.empty() ? "No network"
-                               : now.networkDriving ? "Network outputs"
-                                                    : "Network (not driving)");
+    panel.SetText(OutputTitle,
+                  now.outputs.empty()      ? "No network"
+                      : now.networkDriving ? "Network outputs"
+                                           : "Network (not driving)");
     Host::PlotData outputs{.bars = true, .minimum = 0.0f, .maximum = 1.0f, .hasMarker = true, .marker = Threshold};
     outputs.series.push_back(AsFloats(now.outputs));
     outputs.labels = now.outputs.size() == 4 ? CommandLabels : std::vector<std::string>{};

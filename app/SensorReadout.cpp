@@ -63,12 +63,14 @@ std::vector<float> Series(const std::deque<SensorReadout>& samples, Pick pick)
 
 std::vector<float> CSensorHistory::Infrared(std::size_t sensor) const
 {
-    return Series(samples, [sensor](const SensorReadout& s) { return sensor < s.infrared.size() ? s.infrared[sensor] : 0.0; });
+    return Series(samples,
+                  [sensor](const SensorReadout& s) { return sensor < s.infrared.size() ? s.infrared[sensor] : 0.0; });
 }
 
 std::vector<float> CSensorHistory::Output(std::size_t index) const
 {
-    return Series(samples, [index](const SensorReadout& s) { return index < s.outputs.size() ? s.outputs[index] : 0.0; });
+    return Series(samples,
+                  [index](const SensorReadout& s) { return index < s.outputs.size() ? s.outputs[index] : 0.0; });
 }
 
 std::vector<float> CSensorHistory::Command(std::size_t index) const

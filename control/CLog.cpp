@@ -56,8 +56,7 @@ bool IsLogRecord(std::string_view line)
             continue;
         }
         // A reading after a command, or one not as %g writes it.
-        if (commands != 0 || field.size() < 8
-            || field.find_first_not_of("0123456789.e+-") != std::string_view::npos)
+        if (commands != 0 || field.size() < 8 || field.find_first_not_of("0123456789.e+-") != std::string_view::npos)
             return false;
     }
     return commands == 4 && fields >= 4;

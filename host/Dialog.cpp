@@ -77,10 +77,7 @@ void Dialog::SetListItems(int id, std::vector<ListItem> items)
     }
 }
 
-void Dialog::AddPlot(int id, ControlRect rect)
-{
-    Add({.id = id, .kind = ControlKind::Plot, .text = {}, .rect = rect});
-}
+void Dialog::AddPlot(int id, ControlRect rect) { Add({.id = id, .kind = ControlKind::Plot, .text = {}, .rect = rect}); }
 
 void Dialog::SetPlot(int id, PlotData data)
 {
@@ -167,9 +164,8 @@ bool Dialog::OverControl(int px, int py) const
 
 bool Dialog::EditBoxFocused() const
 {
-    return std::any_of(controls.begin(), controls.end(), [this](const Control& c) {
-        return IsShown(c) && c.kind == ControlKind::EditBox && c.focused;
-    });
+    return std::any_of(controls.begin(), controls.end(),
+                       [this](const Control& c) { return IsShown(c) && c.kind == ControlKind::EditBox && c.focused; });
 }
 
 bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -251,8 +247,7 @@ void Dialog::Click(int id)
 void Dialog::ClickListItem(int id, int row, bool doubleClick)
 {
     Control* control = GetControl(id);
-    if (!control || control->kind != ControlKind::ListBox || row < 0
-        || row >= static_cast<int>(control->items.size()))
+    if (!control || control->kind != ControlKind::ListBox || row < 0 || row >= static_cast<int>(control->items.size()))
         return;
     control->value = row;
     Send(DialogEvent::ListItemSelected, id);
@@ -310,8 +305,9 @@ void RenderPlot(const PlotData& plot, const ControlRect& r)
         for (std::size_t i = 0; i < plot.labels.size(); ++i) {
             const char* label = plot.labels[i].c_str();
             const float width = ImGui::CalcTextSize(label).x;
-            draw->AddText(ImVec2(origin.x + step * (static_cast<float>(i) + 0.5f) - width * 0.5f, origin.y + size.y + 1),
-                          ImGui::GetColorU32(ImGuiCol_Text), label);
+            draw->AddText(
+                ImVec2(origin.x + step * (static_cast<float>(i) + 0.5f) - width * 0.5f, origin.y + size.y + 1),
+                ImGui::GetColorU32(ImGuiCol_Text), label);
         }
     }
 }
@@ -368,9 +364,7 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
         ImGui::PopStyleVar();
         break;
     }
-    case ControlKind::Plot:
-        RenderPlot(control.plot, r);
-        break;
+    case ControlKind::Plot: RenderPlot(control.plot, r); break;
     case ControlKind::ListBox:
         ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
         if (ImGui::BeginListBox("##list", size)) {

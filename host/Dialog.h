@@ -15,7 +15,7 @@ enum class DialogEvent {
     SliderValueChanged,
     EditBoxChanged,
     PageChanged,
-    ListItemSelected,  // a click on a row (the control's value is the row)
+    ListItemSelected, // a click on a row (the control's value is the row)
     ListItemActivated, // a double-click on a row, after its ListItemSelected
 };
 
@@ -112,7 +112,7 @@ private:
     std::vector<Page> pages;
     ControlRect pageTabs;
     int selectedPage = 0;
-    int currentPage = 0;      // the page new widgets join
+    int currentPage = 0; // the page new widgets join
     bool background = false;
     EventHandler eventHandler;
     bool mouseCaptured = false;

@@ -366,9 +366,7 @@ void Framework::PumpEvents()
         case SDL_DROPBEGIN:
         case SDL_DROPFILE:
         case SDL_DROPTEXT:
-        case SDL_DROPCOMPLETE:
-            HandleDrop(event.type, event.drop.file);
-            break;
+        case SDL_DROPCOMPLETE: HandleDrop(event.type, event.drop.file); break;
         default:
             break;
         }

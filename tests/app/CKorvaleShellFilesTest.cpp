@@ -113,7 +113,8 @@ TEST_F(FilesPage, TheListFollowsNewFilesAndKeepsTheSelectedRow)
     shell->OnFrameMove(1.0, 0.0f);
     EXPECT_EQ(Rows().size(), 5u) << "read again every 2 s";
     shell->OnFrameMove(2.5, 0.0f);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"../", "nets/", "log another.log", "scene arena.xml",
-                                                 "robot bot.xml", "log run.log"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"../", "nets/", "log another.log", "scene arena.xml", "robot bot.xml",
+                                        "log run.log"}));
     EXPECT_EQ(user().GetControl(PanelId::FileList)->value, Row("run.log"));
 }

@@ -28,8 +28,8 @@ TEST(CRunControl, SpeedsRunFromAnEighthToSixteenThenAsFastAsPossibleAndStopAtBot
     std::vector<std::string> texts{run.SpeedText()};
     while (run.Faster())
         texts.push_back(run.SpeedText());
-    EXPECT_EQ(texts, (std::vector<std::string>{"×1/8", "×1/4", "×1/2", "×1", "×2", "×4", "×8", "×16",
-                                               "as fast as possible"}));
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"×1/8", "×1/4", "×1/2", "×1", "×2", "×4", "×8", "×16", "as fast as possible"}));
     EXPECT_TRUE(run.IsAsFastAsPossible());
     EXPECT_EQ(run.TakeFrames(), 0) << "the caller fills the frame's budget";
 }

@@ -89,7 +89,7 @@ TEST(KorvaleOverlay, HelpNamesEveryKeyOfTheKeyTable)
     std::string help;
     for (const std::string& line : HelpLines())
         help += line + "\n";
-    for (const char* key : {"Arrows", "W,S,A,D", "Q,E", "ESC", "Mouse wheel", "P:", "N:", "+, -", "R:", "F1", "F2", "F3",
-                            "F4", "F12", "Alt+Enter", "Load", "Start Log", "korvale-train"})
+    for (const char* key : {"Arrows", "W,S,A,D", "Q,E", "ESC", "Mouse wheel", "P:", "N:", "+, -", "R:", "F1", "F2",
+                            "F3", "F4", "F12", "Alt+Enter", "Load", "Start Log", "korvale-train"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }
