@@ -110,18 +110,15 @@ Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
                          static_cast<std::uint32_t>(view.right - view.left),
                          static_cast<std::uint32_t>(view.bottom - view.top));
 
-    const KorvaleLayout::Place devicePlace = KorvaleLayout::DevicePanel(buffer.width, buffer.height);
-    devicePanel.SetLocation(devicePlace.x, devicePlace.y);
-    devicePanel.SetSize(devicePlace.width, devicePlace.height);
-    const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
-    userPanel.SetLocation(userPlace.x, userPlace.y);
-    userPanel.SetSize(userPlace.width, userPlace.height);
-    const KorvaleLayout::Place runPlace = KorvaleLayout::RunBar(buffer.width, buffer.height);
-    runBar.SetLocation(runPlace.x, runPlace.y);
-    runBar.SetSize(runPlace.width, runPlace.height);
-    const KorvaleLayout::Place sensorPlace = KorvaleLayout::SensorPanel(buffer.width, buffer.height);
-    sensorPanel.SetLocation(sensorPlace.x, sensorPlace.y);
-    sensorPanel.SetSize(sensorPlace.width, sensorPlace.height);
+    const auto place = [&buffer](Host::Dialog& panel, KorvaleLayout::Place (*where)(int, int)) {
+        const KorvaleLayout::Place at = where(buffer.width, buffer.height);
+        panel.SetLocation(at.x, at.y);
+        panel.SetSize(at.width, at.height);
+    };
+    place(devicePanel, KorvaleLayout::DevicePanel);
+    place(userPanel, KorvaleLayout::UserPanel);
+    place(runBar, KorvaleLayout::RunBar);
+    place(sensorPanel, KorvaleLayout::SensorPanel);
     return Tarn::DeviceOk;
 }
 

@@ -120,9 +120,7 @@ def main():
         if picture.count(SENSOR_PANEL, dark) > 5000:
             fail("the panel stays after F4 hid it")
 
-        session.press("Escape")
-        if session.process.wait(timeout=10) != 0:
-            fail("exit status")
+        session.quit("the panels")
     finally:
         if session.alive():
             session.process.kill()

@@ -142,9 +142,7 @@ def main():
         command(session, "p", lines)
         if not moves_on(session, back):
             fail("the network does not drive after Reset: the selected control was lost")
-        session.press("Escape")
-        if session.process.wait(timeout=10) != 0:
-            fail("exit status")
+        session.quit("the run commands")
     finally:
         if session.alive():
             session.process.kill()

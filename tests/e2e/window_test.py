@@ -129,6 +129,12 @@ class Session:
         run("xdotool", "type", "--delay", "30", text)
         time.sleep(0.3)
 
+    def quit(self, what):
+        """ESC, and the program ends with status 0."""
+        self.press("Escape")
+        if self.process.wait(timeout=10) != 0:
+            fail("exit status after " + what)
+
     def screenshot(self):
         self.shots += 1
         path = os.path.join(self.tmp, "shot%d.png" % self.shots)
