@@ -98,19 +98,29 @@ std::string WriteInput(std::string_view input)
 
 bool Finite(const Fen::Vector& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
-// How near the body's outline comes to its centre: the radius of a disc, the
-// distance to the nearest edge line of a polygon (0 when the centre lies
-// outside it). The walls leave the centre at least that far inside.
-double InnerReach(const Fen::PhysicalObject& body)
+// How far the walls keep the body's centre inside at least: the least
+// extent of its outline from the centre in any direction. A disc's radius;
+// for a polygon around its centre, the distance to its nearest edge line; for
+// a polygon beside its centre, minus its distance from the centre, which the
+// walls may then leave beyond them.
+double LeastReach(const Fen::PhysicalObject& body)
 {
     if (!body.hasBoundingSurface)
         return body.r;
-    double reach = std::numeric_limits<double>::infinity();
+    double inside = std::numeric_limits<double>::infinity();
+    double distance = std::numeric_limits<double>::infinity();
     const Fen::Polygone& v = body.boundingSurface;
-    for (std::size_t i = 0; i < v.size(); ++i)
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const Fen::Point& a = v[i];
+        const Fen::Point& b = v[i + 1 == v.size() ? 0 : i + 1];
         if (const Fen::Vector n = Fen::inwardNormal(v, i); !(n == Fen::Vector{}))
-            reach = std::min(reach, -n.dot(v[i]));
-    return std::max(reach, 0.0);
+            inside = std::min(inside, -n.dot(a));
+        // The centre's distance from the edge a-b.
+        const Fen::Vector e = b - a;
+        const double t = e.norm2() > 0 ? std::clamp(-a.dot(e) / e.norm2(), 0.0, 1.0) : 0;
+        distance = std::min(distance, (a + e * t).norm());
+    }
+    return inside >= 0 ? inside : -distance;
 }
 
 // How far one frame can take the robot: its top speed is 2.1 x robotSpeed
@@ -141,7 +151,7 @@ std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, d
     if (robot != nullptr && world.useWalls) {
         const Fen::Point& p = robot->pos;
         const double rounding = 1e-9 * std::max({1.0, world.width, world.height});
-        const double least = InnerReach(*robot) - TopTravel(*robot, step) - rounding;
+        const double least = LeastReach(*robot) - TopTravel(*robot, step) - rounding;
         if (!(std::min({p.x, p.y, world.width - p.x, world.height - p.y}) >= least)) {
             std::ostringstream size;
             size << " in an arena of " << world.width << " by " << world.height << ", where its centre stays " << least

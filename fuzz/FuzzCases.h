@@ -21,10 +21,10 @@ bool HarnessFromName(std::string_view name, Harness& harness);
 //   "Error in ..." line each and no empty line;
 // - no body's position, angle or speed becomes NaN or infinite;
 // - the robot ends every frame no farther past a wall than one frame's drive
-//   takes it: its centre stays its inner reach (a disc's radius, a polygon's
-//   nearest edge line) less its top travel in a frame inside every wall,
-//   whatever the scene holds (bodies that overlap, bodies beyond a wall, a
-//   start point on a body).
+//   takes it: its centre stays its least reach (a disc's radius, the
+//   distance to a polygon's nearest edge line) less its top travel in a
+//   frame inside every wall, whatever the scene holds (bodies that overlap,
+//   bodies beyond a wall, a start point on a body).
 struct CaseResult {
     std::string fault; // empty when every invariant held
     bool ran = false; // every file loaded, and the frames ran
