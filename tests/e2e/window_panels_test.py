@@ -34,11 +34,13 @@ def orange(colour):  # Dear ImGui's histogram bars
 def hold_click(session, x, y, double=False):
     run("xdotool", "mousemove", "--window", session.window, str(x), str(y))
     time.sleep(0.2)
+    # Each press and release a few frames long, the two presses of a
+    # double-click well within Dear ImGui's 0.3 s.
     for _ in range(2 if double else 1):
         run("xdotool", "mousedown", "1")
-        time.sleep(0.06)
+        time.sleep(0.07)
         run("xdotool", "mouseup", "1")
-        time.sleep(0.06)
+        time.sleep(0.07)
     time.sleep(0.3)
 
 
@@ -49,6 +51,43 @@ def tab(session, name):
 def row(session, index, double=False):
     """A row of the Files page's list, "../" being row 0."""
     hold_click(session, USER_PANEL[0] + 90, USER_PANEL[1] + 125 + 17 * index, double)
+
+
+def rows_shown(session):
+    """How many of the list's first rows show text."""
+    _, picture = session.screenshot()
+    x = USER_PANEL[0] + 60
+    count = 0
+    for index in range(8):
+        y = USER_PANEL[1] + 125 + 17 * index
+        if picture.count((x, y - 6, x + 90, y + 6), white) > 3:
+            count += 1
+    return count
+
+
+def open_folder(session, index, rows):
+    """Double-clicks a folder's row until the list shows `rows` rows."""
+    for _ in range(3):
+        row(session, index, double=True)
+        time.sleep(0.3)
+        if rows_shown(session) == rows:
+            return
+    fail("the folder of row %d did not open" % index)
+
+
+def load_row(session, index, kind):
+    """Double-clicks a row until its load says so: on a busy machine one
+    frame may take both clicks, which then count as one."""
+    line = "info: %s was loaded successfully" % kind
+    before = session.output().count(line)
+    for _ in range(3):
+        row(session, index, double=True)
+        end = time.time() + 2
+        while time.time() < end:
+            if session.output().count(line) > before:
+                return
+            time.sleep(0.1)
+    fail("row %d did not load as a %s:\n%s" % (index, kind, session.output()))
 
 
 def main():
@@ -80,24 +119,18 @@ def main():
 
         log("the Files page: a double-click loads, a click names the file")
         tab(session, "Files")
-        row(session, 3, double=True)  # ../, more/, DriveForward.xml, OpenArena.xml, Robot.xml
-        session.expect_output("info: Scene was loaded successfully")
+        load_row(session, 3, "Scene")  # ../, more/, DriveForward.xml, OpenArena.xml, Robot.xml
         row(session, 4)
         tab(session, "Main")
         session.button(126)  # Load Robot, with the name the click put into the box
         session.expect_output("info: Robot was loaded successfully")
         tab(session, "Files")
-        row(session, 1, double=True)  # into more/
-        row(session, 1, double=True)  # more/Rooms.xml
-        if session.output().count("info: Scene was loaded successfully") != 2:
-            fail("Rooms.xml in the folder more/ did not load:\n" + session.output())
-        row(session, 0, double=True)  # back out
-        row(session, 3, double=True)
-        row(session, 4, double=True)
-        row(session, 2, double=True)
-        session.expect_output("info: Neural network was loaded successfully")
-        if session.output().count("info: Robot was loaded successfully") != 2:
-            fail("the robot did not load again after the way through more/:\n" + session.output())
+        open_folder(session, 1, 2)  # more/: ../ and Rooms.xml
+        load_row(session, 1, "Scene")
+        open_folder(session, 0, 5)
+        load_row(session, 3, "Scene")
+        load_row(session, 4, "Robot")
+        load_row(session, 2, "Neural network")
         tab(session, "Main")
         session.button(198)  # Neural Network
         time.sleep(0.5)
