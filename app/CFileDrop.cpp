@@ -3,6 +3,7 @@
 #include "app/CSceneCommands.h"
 #include "app/FileKind.h"
 #include "app/ISceneCommandHost.h"
+#include "base/FileFault.h"
 
 #include <array>
 
@@ -29,7 +30,7 @@ void CFileDrop::Load(const std::vector<std::string>& files)
     std::string unknown;
     for (std::size_t i = 0; i < files.size(); ++i)
         if (kinds[i] != FileKind::Scene && kinds[i] != FileKind::Robot && kinds[i] != FileKind::Network)
-            unknown += "Error in CFileDrop: " + files[i] + " is not a scene, robot or network file\n";
+            unknown += Tarn::FileFaultLine("Dropped", files[i], "not a scene, robot or network file") + "\n";
     if (!unknown.empty())
         host.ShowError(unknown);
 }

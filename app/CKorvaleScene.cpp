@@ -6,9 +6,11 @@
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
+#include "base/FileFault.h"
 #include "engine/World.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
+#include "io/ModelFileFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
@@ -89,7 +91,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
         return false;
     }
     ClearScene();
@@ -99,7 +101,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
         return true;
     }
     ClearScene(); // a half-read scene is never kept
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
     return false;
 }
 
@@ -107,7 +109,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -117,6 +119,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     if (io.IsOk() && !RobotFitsInArena()) {
         ClearRobot();
         ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        ReportError(Tarn::FileFaultLine("Robot", fileName, "the robot does not fit in the arena of this scene"));
         return false;
     }
     if (io.IsOk()) {
@@ -126,8 +129,14 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
         return true;
     }
     ClearRobot();
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
     return false;
+}
+
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+{
+    ReportLines(io.GetErrorText());
+    ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
 }
 
 bool CKorvaleScene::RobotFitsInArena() const
@@ -141,7 +150,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
         return false;
     }
     ClearNetwork();
@@ -151,7 +160,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
         networkFile = std::move(fileName);
         return true;
     }
-    ReportLines(io.GetErrorText()); // the reader has left the network empty
+    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
     return false;
 }
 
@@ -159,8 +168,10 @@ bool CKorvaleScene::StartLog(std::string fileName)
 {
     if (robot == nullptr) {
         ReportError("Error in CKorvaleScene: robot is not loaded");
+        ReportError(Tarn::FileFaultLine("Log", fileName, "there is no robot to record"));
         return false;
     }
+    logName = fileName;
     log->Create(std::move(fileName));
     log->AttachRobot(&robot->GetPhysicalObject());
     log->Start();
@@ -168,6 +179,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
         return true;
     ReportLines(log->GetErrorText());
     ReportError("Error in CKorvaleScene: unable to start log");
+    ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
     log->Close();
     return false;
 }
@@ -181,6 +193,7 @@ void CKorvaleScene::WriteLog(float elapsed)
     // says why at once, through the scene's report.
     if (!log->IsOk()) {
         ReportLines(log->GetErrorText());
+        ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
         log->ClearErrors();
     }
 }

@@ -4,9 +4,11 @@
 
 #include "base/CReportError.h"
 #include "io/CFenIOFactory.h"
+#include "io/ModelFileFault.h"
 #include "render/CFenGraphicsFactory.h"
 
 namespace Tarn {
+class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
 class CKeyboardRemoteControl;
@@ -98,6 +100,8 @@ private:
     // Takes over the lines of another report (a model file's, the log's),
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
+    // A failed load's report, then the line that names its file.
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
@@ -108,6 +112,7 @@ private:
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
+    std::string logName; // as the last Start Log named it
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "base/FileFault.h"
 #include "control/CLogFile.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -68,6 +69,13 @@ CLog::CLog(FileOpener openFile_) : openFile(std::move(openFile_)) {}
 
 CLog::~CLog() = default;
 
+void CLog::Fault(std::string message, std::string words)
+{
+    ReportError(std::move(message));
+    if (problem.empty())
+        problem = std::move(words);
+}
+
 bool CLog::Create(std::string fileName)
 {
     created = false;
@@ -79,9 +87,11 @@ bool CLog::Create(std::string fileName)
     created = file != nullptr;
     if (!created) {
         if (error == EEXIST)
-            ReportError("Error in CLog: log file already exists");
+            Fault("Error in CLog: log file already exists", "already exists");
         else
-            ReportError("Error in CLog: unable to create log file");
+            Fault("Error in CLog: unable to create log file",
+                  "cannot be created ("
+                      + (error == ENOENT ? std::string("its folder does not exist") : SystemErrorWords(error)) + ")");
     }
     return created;
 }
@@ -105,15 +115,15 @@ bool CLog::AttachRobot(Fen::NeuralRobot* robot_)
 bool CLog::IsReady()
 {
     if (robot == nullptr) {
-        ReportError("Error in CLog: log is not attached to a robot");
+        Fault("Error in CLog: log is not attached to a robot", "there is no robot to record");
         return false;
     }
     if (robot->remoteControl == nullptr) {
-        ReportError("Error in CLog: remote control is not attached to a robot");
+        Fault("Error in CLog: remote control is not attached to a robot", "the robot has no control to record");
         return false;
     }
     if (!created) {
-        ReportError("Error in CLog: log file is not created yet");
+        Fault("Error in CLog: log file is not created yet", "is not created yet");
         return false;
     }
     return true;
@@ -170,7 +180,10 @@ void CLog::WriteRecord()
     }
     // Disk full or similar: the records written so far stay whole; the
     // file is given up so nothing half-written follows them.
-    ReportError("Error in CLog: unable to write log file");
+    const int error = file->LastError();
+    Fault("Error in CLog: unable to write log file",
+          "could not be written" + (error != 0 ? " (" + SystemErrorWords(error) + ")" : std::string{})
+              + "; it keeps every complete record");
     running = false;
     created = false;
     file.reset();

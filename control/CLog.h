@@ -39,7 +39,11 @@ public:
 
     bool IsOk() const override { return report.IsOk(); }
     void ReportError(std::string message) override { report.ReportError(std::move(message)); }
-    void ClearErrors() override { report.ClearErrors(); }
+    void ClearErrors() override
+    {
+        report.ClearErrors();
+        problem.clear();
+    }
     std::string GetErrorText() const override { return report.GetErrorText(); }
 
     // Opens a new log file; an existing file is reported and left untouched.
@@ -62,11 +66,18 @@ public:
     // Since the last Start: the frame time gathered and the lines written.
     double RecordedTime() const { return recordedTime; }
     long RecordCount() const { return recordCount; }
+    // The first fault reported since the report was cleared, in words about
+    // the file, for the line that names it: "already exists", "could not be written (no space left on
+    // device); it keeps every complete record".
+    const std::string& GetProblem() const { return problem; }
 
 private:
     void WriteRecord();
 
+    void Fault(std::string message, std::string words);
+
     CReportError report;
+    std::string problem;
     bool created = false;
     bool running = false;
     std::unique_ptr<ILogFile> file;

@@ -142,7 +142,10 @@ TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
     ASSERT_TRUE(app.scene.IsLogging());
     app.scene.GetRobot()->GetPhysicalObject().detachRemoteControl();
     shell.OnFrameMove(1.0, 0.2f);
-    EXPECT_EQ(app.statusBar.GetText(), u"Error in CLog: remote control is not attached to a robot\n");
+    const std::string expected = "Error in CLog: remote control is not attached to a robot\n"
+                                 "Log file '"
+        + log + "': the robot has no control to record\n";
+    EXPECT_EQ(app.statusBar.GetText(), std::u16string(expected.begin(), expected.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_TRUE(app.scene.IsOk()) << "shown once";
     std::remove(log.c_str());

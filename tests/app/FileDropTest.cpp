@@ -75,7 +75,6 @@ TEST(FileDrop, ASceneAndARobotDroppedTogetherLoadSceneFirstWhateverTheirOrder)
     const Fen::Point& pos = app.scene.GetRobot()->GetPhysicalObject().pos;
     EXPECT_NEAR(pos.x, start.x, 1.0);
     EXPECT_NEAR(pos.y, start.y, 1.0);
-    EXPECT_EQ(app.statusBar.GetText(),
-              u"Error in CFileDrop: " + std::u16string(notes.begin(), notes.end())
-                  + u" is not a scene, robot or network file\n");
+    EXPECT_EQ(app.statusBar.GetText(), u"Dropped file '" + std::u16string(notes.begin(), notes.end())
+                                           + u"': not a scene, robot or network file\n");
 }
