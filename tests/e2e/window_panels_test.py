@@ -44,8 +44,20 @@ def hold_click(session, x, y, double=False):
     time.sleep(0.3)
 
 
+def files_page_shown(session):
+    """The Files page's "Folder:" label, left of where the Main page's
+    buttons begin."""
+    _, picture = session.screenshot()
+    return picture.count((USER_PANEL[0] + 6, USER_PANEL[1] + 96, USER_PANEL[0] + 32, USER_PANEL[1] + 114), white) > 5
+
+
 def tab(session, name):
-    hold_click(session, USER_PANEL[0] + {"Main": 45, "Files": 125}[name], USER_PANEL[1] + 17)
+    """Selects a page, again if a slow frame lost the click."""
+    for _ in range(3):
+        hold_click(session, USER_PANEL[0] + {"Main": 45, "Files": 125}[name], USER_PANEL[1] + 17)
+        if files_page_shown(session) == (name == "Files"):
+            return
+    fail("the %s page did not show" % name)
 
 
 def row(session, index, double=False):
