@@ -404,7 +404,7 @@ void Dialog::RenderPageTabs(std::vector<std::pair<DialogEvent, int>>& events)
     float left = static_cast<float>(pageTabs.x);
     for (const Page& page : pages) {
         const bool selected = page.id == selectedPage;
-        ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetColorU32(selected ? ImGuiCol_TabActive : ImGuiCol_Tab));
+        ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetColorU32(selected ? ImGuiCol_TabActive : ImGuiCol_TabUnfocused));
         ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImGui::GetColorU32(ImGuiCol_TabHovered));
         ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImGui::GetColorU32(ImGuiCol_TabActive));
         ImGui::SetCursorPos(ImVec2(left, static_cast<float>(pageTabs.y)));
