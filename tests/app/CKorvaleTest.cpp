@@ -1,5 +1,6 @@
 #include "app/CKorvale.h"
 #include "base/WindowMessages.h"
+#include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "model/CFenNeuralRobot.h"
@@ -8,6 +9,7 @@
 
 #include <cmath>
 #include <string>
+#include <array>
 #include <utility>
 
 using namespace Korvale;
@@ -209,4 +211,54 @@ TEST_F(CKorvaleTest, ASpeedAdvancesTheRobotByThatManyFramesOfTheSameTime)
     EXPECT_EQ(fastFrames, 40);
     EXPECT_EQ(fast.x, normal.x);
     EXPECT_EQ(fast.y, normal.y);
+}
+
+TEST_F(CKorvaleTest, EachWheelNotchOverTheWorldViewZoomsByAQuarter)
+{
+    const float start = app.viewport.GetZoom();
+    const auto wheel = [&](int notches, int x, int y) {
+        app.msgSubject.Notify(nullptr, WindowMessage::MouseWheel, PackWheelParam(notches), PackPointParam(x, y));
+    };
+    wheel(2, 200, 200);
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f * 1.25f);
+    wheel(-1, 200, 200);
+    wheel(1, 600, 200); // over the panels: not the world's
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f);
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f) << "each notch once";
+}
+
+TEST_F(CKorvaleTest, TheSensorHistoryHoldsTheReadingsOutputsAndCommandsOfTheLastFrames)
+{
+    app.scene.LoadScene(Examples + "Crowded.xml");
+    app.scene.LoadRobot(Examples + "Robot.xml");
+    app.scene.LoadNetwork(Examples + "AvoidObstacles.xml");
+    app.scene.SetKeyboardControl();
+    Hold(VirtualKey::Up);
+    app.Update(0.0, 1.0f / 60);
+    SensorReadout keyboard = ReadSensors(app.scene);
+    ASSERT_EQ(keyboard.infrared.size(), 8u);
+    EXPECT_FALSE(keyboard.networkDriving);
+    EXPECT_EQ(keyboard.outputs.size(), 4u) << "what the network would give";
+    EXPECT_EQ(keyboard.commands, (std::array<bool, 4>{true, false, false, false}));
+
+    ASSERT_TRUE(app.scene.SetNeuralNetworkControl());
+    for (std::size_t i = 0; i < CSensorHistory::Length + 20; ++i)
+        app.Update(0.0, 1.0f / 60);
+    const SensorReadout driving = ReadSensors(app.scene);
+    EXPECT_TRUE(driving.networkDriving);
+    const auto& outputs = app.scene.GetNeuralNetworkControl().outputs;
+    ASSERT_EQ(driving.outputs.size(), 4u);
+    EXPECT_EQ(driving.outputs[0], outputs[0]) << "the outputs that drove the last step";
+    EXPECT_EQ(driving.commands[0], outputs[0] > 0.5);
+    EXPECT_EQ(app.sensorHistory.Samples().size(), CSensorHistory::Length);
+    EXPECT_EQ(app.sensorHistory.Infrared(3).back(), static_cast<float>(driving.infrared[3]));
+    EXPECT_EQ(app.sensorHistory.Command(0).back(), driving.commands[0] ? 1.0f : 0.0f);
+
+    app.scene.ClearRobot();
+    app.Update(0.0, 1.0f / 60);
+    EXPECT_EQ(app.sensorHistory.Samples().size(), 1u) << "another robot starts the history anew";
+    EXPECT_FALSE(ReadSensors(app.scene).hasRobot);
 }
