@@ -109,6 +109,9 @@ int Framework::Init(const std::vector<std::string>& arguments, const std::string
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // The desktop's usual double-click time (Dear ImGui's own 0.3 s is short
+    // for many hands, and for a window that draws few frames a second).
+    io.MouseDoubleClickTime = 0.5f;
     ImGui::StyleColorsDark();
     LoadFonts();
 

@@ -35,12 +35,12 @@ def hold_click(session, x, y, double=False):
     run("xdotool", "mousemove", "--window", session.window, str(x), str(y))
     time.sleep(0.2)
     # Each press and release a few frames long, the two presses of a
-    # double-click well within Dear ImGui's 0.3 s.
+    # double-click 0.25 s apart, within the window's 0.5 s.
     for _ in range(2 if double else 1):
         run("xdotool", "mousedown", "1")
-        time.sleep(0.07)
+        time.sleep(0.1)
         run("xdotool", "mouseup", "1")
-        time.sleep(0.07)
+        time.sleep(0.15)
     time.sleep(0.3)
 
 
