@@ -7,10 +7,11 @@
 #include "control/CTakeOverRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
+#include "base/FileFault.h"
 #include "engine/World.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
-#include "io/ReportFault.h"
+#include "io/ModelFileFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
@@ -67,6 +68,8 @@ void CKorvaleScene::ClearScene()
     ReleaseRobotFromLog();
     world->Reset(100, 100);
     robot = nullptr;
+    sceneFile.clear();
+    robotFile.clear();
 }
 
 void CKorvaleScene::ClearRobot()
@@ -76,31 +79,38 @@ void CKorvaleScene::ClearRobot()
     ReleaseRobotFromLog();
     world->RemoveRobot(robot);
     robot = nullptr;
+    robotFile.clear();
 }
 
-void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+void CKorvaleScene::ClearNetwork()
+{
+    networkControl->reset();
+    networkFile.clear();
+}
 
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
         return false;
     }
     ClearScene();
     world->Read(io);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        sceneFile = std::move(fileName);
         return true;
+    }
     ClearScene(); // a half-read scene is never kept
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
     return false;
 }
 
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -110,22 +120,24 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     if (io.IsOk() && !RobotFitsInArena()) {
         ClearRobot();
         ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        ReportError(Tarn::FileFaultLine("Robot", fileName, "the robot does not fit in the arena of this scene"));
         return false;
     }
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
-        if (const Fen::PhysicalObject* body = BodyUnderRobot()) {
-            const std::string where = Tarn::PointText(body->pos.x, body->pos.y);
-            ClearRobot();
-            ReportError("Error in CKorvaleScene: robot overlaps the object at " + where);
-            return false;
-        }
+        robotFile = std::move(fileName);
         return true;
     }
     ClearRobot();
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
     return false;
+}
+
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+{
+    ReportLines(io.GetErrorText());
+    ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
 }
 
 bool CKorvaleScene::RobotFitsInArena() const
@@ -135,37 +147,21 @@ bool CKorvaleScene::RobotFitsInArena() const
     return Fen::fitsInArena(robot->GetPhysicalObject(), arena.width, arena.height, true);
 }
 
-const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
-{
-    // Placed onto a body, the robot would be thrown off it in one jump, as
-    // far as they overlap, and through a wall if one is that near. Placed
-    // across a wall, it is first taken inside by the walls, in one jump too,
-    // and must not land on a body there either.
-    Fen::World& arena = world->GetFenWorld();
-    const Fen::PhysicalObject& placed = robot->GetPhysicalObject();
-    Fen::PhysicalObject inside = placed;
-    inside.computeAbsBoundingSurface();
-    arena.collideWithWalls(inside);
-    for (const Fen::PhysicalObject* body : arena.objects)
-        if (body != &placed
-            && (Fen::overlapBeyondTouching(placed, *body) || Fen::overlapBeyondTouching(inside, *body)))
-            return body;
-    return nullptr;
-}
-
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
         return false;
     }
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        networkFile = std::move(fileName);
         return true;
-    ReportLines(io.GetErrorText()); // the reader has left the network empty
+    }
+    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
     return false;
 }
 
@@ -173,8 +169,10 @@ bool CKorvaleScene::StartLog(std::string fileName)
 {
     if (robot == nullptr) {
         ReportError("Error in CKorvaleScene: robot is not loaded");
+        ReportError(Tarn::FileFaultLine("Log", fileName, "there is no robot to record"));
         return false;
     }
+    logName = fileName;
     log->Create(std::move(fileName));
     log->AttachRobot(&robot->GetPhysicalObject());
     log->Start();
@@ -182,6 +180,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
         return true;
     ReportLines(log->GetErrorText());
     ReportError("Error in CKorvaleScene: unable to start log");
+    ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
     log->Close();
     return false;
 }
@@ -203,6 +202,7 @@ void CKorvaleScene::WriteLog(float elapsed)
     // says why at once, through the scene's report.
     if (!log->IsOk()) {
         ReportLines(log->GetErrorText());
+        ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
         log->ClearErrors();
     }
 }
@@ -212,6 +212,10 @@ bool CKorvaleScene::StopLog()
     log->Close();
     return true;
 }
+
+double CKorvaleScene::LogSeconds() const { return log->RecordedTime(); }
+
+long CKorvaleScene::LogLines() const { return log->RecordCount(); }
 
 bool CKorvaleScene::SetKeyboardControl()
 {

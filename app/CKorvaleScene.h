@@ -4,13 +4,11 @@
 
 #include "base/CReportError.h"
 #include "io/CFenIOFactory.h"
+#include "io/ModelFileFault.h"
 #include "render/CFenGraphicsFactory.h"
 
-namespace Fen {
-class PhysicalObject;
-}
-
 namespace Tarn {
+class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
 class CKeyboardRemoteControl;
@@ -64,6 +62,9 @@ public:
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
     virtual bool StopLog();
+    // The running log's simulated time and lines so far.
+    double LogSeconds() const;
+    long LogLines() const;
 
     // Without a robot both return false and change nothing. The network
     // control takes over only when its network fits the robot's sensors;
@@ -87,6 +88,13 @@ public:
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
 
+    // The files the current world, robot and network were read from; empty
+    // for an empty world, no robot or an empty network (cleared, or a read
+    // that failed). Reset loads them again.
+    const std::string& SceneFile() const { return sceneFile; }
+    const std::string& RobotFile() const { return robotFile; }
+    const std::string& NetworkFile() const { return networkFile; }
+
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
     Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const;
@@ -98,10 +106,10 @@ private:
     // Takes over the lines of another report (a model file's, the log's),
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
+    // A failed load's report, then the line that names its file.
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
-    // A body that the placed robot overlaps beyond touching, if any.
-    const Fen::PhysicalObject* BodyUnderRobot() const;
 
     Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;
@@ -110,11 +118,15 @@ private:
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
+    std::string logName; // as the last Start Log named it
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     // The network's control: while an arrow key is held, the keys drive.
     std::unique_ptr<Tarn::CTakeOverRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    std::string sceneFile;
+    std::string robotFile;
+    std::string networkFile;
 };
 
 } // namespace Korvale
