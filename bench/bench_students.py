@@ -31,7 +31,7 @@ import numpy as np
 
 SOURCE = Path(__file__).resolve().parents[1]
 EXAMPLES = SOURCE / "examples"
-TAUGHT = ("Crowded.xml", "Rooms.xml")
+TAUGHT = ("Crowded.xml", "Crowded1000.xml")
 SCENES = ("Default.xml", "OpenArena.xml", "Rooms.xml", "Crowded.xml", "Crowded1000.xml")
 TEACHER = EXAMPLES / "AvoidObstacles.xml"
 ROBOT = EXAMPLES / "Robot.xml"

@@ -230,13 +230,13 @@ def run(args, out, err, progress):
     lesson = Lesson(candidate_options(options, seeds, sweeps), course or dagger_course, list(sweeps), out, progress)
 
     demonstrations = read_logs(args.logs)
+    teacher = load_teacher(args.teacher, demonstrations.sensor_count) if args.dagger else None
     lesson.read(args.logs, demonstrations)
     if not args.keep_idle:
         demonstrations = lesson.settle_idle(demonstrations)
 
     selection = lesson.fit(demonstrations)
     if args.dagger:
-        teacher = load_teacher(args.teacher)
         selection = lesson.dagger(demonstrations, selection, teacher, dagger_course, args.dagger, args.runs)
     student = selection.student
     if not args.quiet:

@@ -49,14 +49,15 @@ class Driving:
     networks x scenes x seeds."""
 
     distance: np.ndarray
-    stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before
+    stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before;
+    # NaN for drives shorter than 5 s
     coverage: np.ndarray  # distinct cells of the robot's diameter visited
 
     def score(self):
         """Per network: the distance it drove while not stuck, on average
         over scenes and seeds. A student that gets stuck half the time
         counts half its distance."""
-        return (self.distance * (1.0 - self.stuck)).mean(axis=(1, 2))
+        return (self.distance * (1.0 - np.nan_to_num(self.stuck))).mean(axis=(1, 2))
 
     def row(self, network):
         """Per scene: mean distance, mean stuck share and mean coverage over the seeds."""
@@ -94,12 +95,19 @@ def drive(networks, course):
     return Driving(np.asarray(metrics["distance"]), np.asarray(metrics["stuck"]), np.asarray(metrics["coverage"]))
 
 
-def load_teacher(path):
+def load_teacher(path, readings):
+    """The teacher network, which must take one input per reading of the logs
+    and give the four commands."""
     _module()
     try:
-        return korvale.Network.load(str(path))
+        teacher = korvale.Network.load(str(path))
     except (korvale.LoadError, OSError) as error:
-        raise DrivingError(f"{path}: {_one_line(error)}") from None
+        raise DrivingError(_one_line(error)) from None
+    if teacher.inputs != readings:
+        raise DrivingError(f"{path} takes {teacher.inputs} inputs, but the logs have {readings} readings per line")
+    if teacher.outputs != 4:
+        raise DrivingError(f"{path} gives {teacher.outputs} outputs, not the 4 commands")
+    return teacher
 
 
 def readings_met(network, course):

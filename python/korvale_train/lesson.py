@@ -13,6 +13,9 @@ from korvale_train.selection import choose, teach
 # Standing still on this share of the lines where the demonstration moved is
 # worth a warning: the student will stop somewhere its teacher drove on.
 STANDING_WARNING = 0.05
+# A DAgger round's student is kept over the one before unless it drives this
+# much worse.
+ROUND_TOLERANCE = 0.02
 
 
 class Lesson:
@@ -94,11 +97,16 @@ class Lesson:
                                       demonstrations.commands[rows] > 0.5, student.checked))
 
     def dagger(self, demonstrations, selection, teacher, course, rounds, runs):
-        """The DAgger rounds after the first student; returns the last round's selection."""
+        """The DAgger rounds after the first student; returns the selection of
+        the round whose student drives best, a later round winning unless an
+        earlier one drives clearly better: a later student has met more."""
+        kept, kept_round = selection, 0
         for step in dagger.rounds(demonstrations, selection, teacher, course, rounds, runs, self._fit_round,
                                   lambda student: as_korvale(student.network)):
-            selection = step.selection
-        return selection
+            if _score(step.selection) >= (1 - ROUND_TOLERANCE) * _score(kept):
+                kept, kept_round = step.selection, step.number
+        self.out.write(f"\nkept the student of round {kept_round}\n")
+        return kept
 
     def _fit_round(self, lines, step):
         silent = f" (it gave no command on {step.silent} more, left out)" if step.silent else ""
@@ -112,6 +120,10 @@ class Lesson:
             err.write(f"korvale-train: warning: the network stands still on {100 * share:.0f} % "
                       f"of the lines where you drove\n")
             err.flush()
+
+
+def _score(selection):
+    return float(selection.driving.score()[selection.chosen])
 
 
 def _shape(sensors, options):

@@ -11,7 +11,7 @@ def count(number, thing):
 
 
 def percent(share):
-    return f"{100 * share:.1f} %"
+    return f"{100 * share:.1f} %" if np.isfinite(share) else "-"
 
 
 def accuracy_table(predicted, wanted, label):

@@ -33,11 +33,13 @@ class Student:
 
 def candidate_options(options: TrainOptions, seeds: int, sweeps: dict) -> list:
     """Every combination of the swept values (a name of TrainOptions -> values),
-    each with `seeds` seeds counted up from options.seed."""
+    each with `seeds` seeds: seed N gives seeds N*K to N*K+K-1 for K seeds,
+    so that no two seeds share a candidate and one seed is N itself. A kept
+    candidate of seed S is made again by --seed S alone."""
     names = list(sweeps)
     combinations = itertools.product(*(sweeps[name] for name in names)) if names else [()]
     return [
-        replace(options, seed=options.seed + k, **dict(zip(names, values)))
+        replace(options, seed=options.seed * seeds + k, **dict(zip(names, values)))
         for values in combinations
         for k in range(seeds)
     ]
