@@ -28,6 +28,7 @@ def test_held_keys_drive_in_place_of_the_network_and_only_their_lines_are_logged
     simulation.stop_log()
 
     lines = log.read_text().splitlines()
-    # One second of keys at a line every 7 frames of 1/60 s.
-    assert 8 <= len(lines) <= 9, lines
+    # One second of keys: a line every 6 frames of 1/60 s (as single
+    # precision, six of them pass 0.1 s).
+    assert len(lines) == 10, lines
     assert all(line.split()[-4:] == ["0.0", "0.0", "1.0", "0.0"] for line in lines)
