@@ -92,6 +92,10 @@ class Lesson:
             if len(selection.students) == 1:
                 self.out.write(course_line(self.course) + "\n")
             self.out.write(driving_table(self.course, selection.driving, selection.chosen))
+        if training.threshold < 0.5:
+            self.out.write(f"forward, left and right turn on above {training.threshold:.2f}, not 0.5: so the "
+                           f"student stands still on at most {percent(student.options.standing)} of the lines "
+                           "where the demonstration moved\n")
         rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
         self.out.write(accuracy_table(student.network.commands(demonstrations.readings[rows]),
                                       demonstrations.commands[rows] > 0.5, student.checked))

@@ -14,7 +14,7 @@ from sklearn.model_selection import train_test_split
 from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
-from korvale_train.demonstrations import balanced_rows
+from korvale_train.demonstrations import balanced_rows, moving
 
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
@@ -42,6 +42,7 @@ class TrainOptions:
     learning_rate: float = 0.01  # the optimiser's initial step
     balance: float = 0.0  # rarer command combinations repeated up to this share of the commonest; 0: off
     noise: float = 0.0  # deviation of the noise added to the normalised readings in every epoch; 0: none
+    standing: float = 0.01  # most share of the moving training lines the student may stand still on; 1: any
 
 
 @dataclass
@@ -75,6 +76,7 @@ class Training:
     converged: bool  # stopped because the loss no longer fell
     train_rows: np.ndarray  # indices of the lines trained on
     holdout_rows: np.ndarray  # indices of the lines kept out
+    threshold: float = 0.5  # forward, left and right turn on above this output (see keep_moving)
 
 
 class TrainingError(Exception):
@@ -150,7 +152,37 @@ def train(readings, commands, options, progress=None):
             break
 
     network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
-    return Training(network, losses, converged, train_rows, holdout_rows)
+    threshold = keep_moving(network, readings[train_rows], commands[train_rows], options.standing)
+    return Training(network, losses, converged, train_rows, holdout_rows, threshold)
+
+
+# The outputs that move the robot on: forward, left and right. Reversing is
+# left as learnt: a student that backs off where it is unsure rocks to and fro.
+MOVING_OUTPUTS = (0, 2, 3)
+THRESHOLDS = (0.5, 0.45, 0.4, 0.35, 0.3, 0.25)
+
+
+def keep_moving(network, readings, commands, standing):
+    """Where the demonstration mixes commands for like readings (forward
+    here, a turn there), each output on its own stays below 0.5 and the
+    student stands still; and a student that stands still stays where it
+    stopped. So forward, left and right are turned on from a lower
+    threshold, the highest of THRESHOLDS at which the student stands still
+    on at most `standing` of the lines where the demonstration moved. The
+    threshold is folded into the outputs' biases (the file still compares
+    with 0.5); returns it."""
+    drove = moving(commands)
+    if not drove.any() or standing >= 1:
+        return 0.5
+    rows = readings[drove]
+    biases = network.mlp.intercepts_[-1]
+    learnt = biases.copy()
+    for threshold in THRESHOLDS:
+        shift = -np.log(threshold / (1 - threshold)) if network.output_fcn == "logsig" else 0.5 - threshold
+        biases[list(MOVING_OUTPUTS)] = learnt[list(MOVING_OUTPUTS)] + shift
+        if np.mean(~moving(network.commands(rows))) <= standing:
+            break
+    return threshold
 
 
 def _epoch_inputs(x, scaler, pca, options):
@@ -185,3 +217,5 @@ def check_options(options, sensors):
         raise TrainingError("the balance share must not be negative")
     if not options.noise >= 0:
         raise TrainingError("the input noise must not be negative")
+    if not 0 <= options.standing <= 1:
+        raise TrainingError("the standing share lies between 0 and 1")
