@@ -1,5 +1,8 @@
 #include "app/CKorvaleScene.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "app/CKeyboard.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
@@ -138,6 +141,7 @@ bool CKorvaleScene::RobotFitsInArena() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
+    warning.clear();
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
         ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
@@ -146,11 +150,20 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        // The control reads four outputs or none: a network with another
+        // count loads, but never changes the robot's commands.
+        if (const std::int32_t outputs = networkControl->network.outputDimensions; outputs != 4)
+            warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
+                + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+                  "robot at rest stays at rest";
         return true;
+    }
     ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
     return false;
 }
+
+std::string CKorvaleScene::TakeWarning() { return std::exchange(warning, {}); }
 
 bool CKorvaleScene::StartLog(std::string fileName)
 {

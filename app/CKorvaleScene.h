@@ -52,6 +52,9 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
+    // The warning of the last load that succeeded with one (a network whose
+    // output count is not 4), emptied as it is taken.
+    std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
@@ -103,6 +106,7 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::string logName; // as the last Start Log named it
+    std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;

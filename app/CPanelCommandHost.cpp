@@ -25,6 +25,13 @@ void CPanelCommandHost::ShowInfo(const std::string& text)
         Echo("info", text);
 }
 
+void CPanelCommandHost::ShowWarning(const std::string& text)
+{
+    app.statusBar.ShowError(text);
+    if (echo)
+        Echo("warning", text);
+}
+
 void CPanelCommandHost::ShowError(const std::string& text)
 {
     app.statusBar.ShowError(text);

@@ -62,6 +62,8 @@ bool CSceneCommands::LoadNetwork(const std::string& fileName)
         ok = CheckSceneErrors();
         if (ok)
             host.ShowInfo("Neural network was loaded successfully");
+        if (const std::string warning = scene.TakeWarning(); ok && !warning.empty())
+            host.ShowWarning(warning);
     }
     scene.SetKeyboardControl();
     host.CheckKeyboardButton();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "Interrupt.h"
 #include "Simulation.h"
 
 namespace py = pybind11;
@@ -14,14 +15,21 @@ using Korvale::Python::Simulation;
 
 namespace {
 
-// Any 64-bit whole number, signed or not; a negative one counts modulo 2^64.
+// Any 64-bit whole number, signed or not, of any integer type (numpy's
+// too, as step() takes them); a negative one counts modulo 2^64.
 std::optional<std::uint64_t> SeedFrom(const py::object& seed)
 {
     if (seed.is_none())
         return std::nullopt;
-    if (!py::isinstance<py::int_>(seed) || py::isinstance<py::bool_>(seed))
+    // Truth values count as no number here, numpy's as Python's.
+    const bool truth =
+        py::isinstance<py::bool_>(seed) || py::isinstance(seed, py::module_::import("numpy").attr("bool_"));
+    PyObject* whole = truth ? nullptr : PyNumber_Index(seed.ptr());
+    if (whole == nullptr) {
+        PyErr_Clear();
         throw py::type_error("seed must be a whole number or None");
-    const py::int_ value = seed;
+    }
+    const auto value = py::reinterpret_steal<py::int_>(whole);
     if (value < py::int_(0)) {
         if (value < py::int_(py::reinterpret_steal<py::object>(PyLong_FromLongLong(INT64_MIN))))
             throw py::value_error("seed must lie in the 64-bit range");
@@ -30,6 +38,11 @@ std::optional<std::uint64_t> SeedFrom(const py::object& seed)
     if (value > py::int_(py::reinterpret_steal<py::object>(PyLong_FromUnsignedLongLong(UINT64_MAX))))
         throw py::value_error("seed must lie in the 64-bit range");
     return value.cast<std::uint64_t>();
+}
+
+std::string Unprefixed(const std::string& text, const std::string& prefix)
+{
+    return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
 }
 
 std::string FileName(const std::optional<std::filesystem::path>& path)
@@ -80,9 +93,18 @@ PYBIND11_MODULE(_korvale, m)
                  }
                  options.seed = SeedFrom(seed);
                  options.dt = dt;
-                 // Loading reads files: let other threads run meanwhile.
-                 py::gil_scoped_release release;
-                 return std::make_unique<Simulation>(options);
+                 options.interruptCheck = Korvale::Python::CheckPythonSignals;
+                 std::unique_ptr<Simulation> simulation;
+                 {
+                     // Loading reads files: let other threads run meanwhile.
+                     py::gil_scoped_release release;
+                     simulation = std::make_unique<Simulation>(options);
+                 }
+                 // Python's warning says "UserWarning" before the text.
+                 for (const std::string& warning : simulation->TakeWarnings())
+                     if (PyErr_WarnEx(PyExc_UserWarning, Unprefixed(warning, "Warning: ").c_str(), 1) != 0)
+                         throw py::error_already_set(); // warnings made errors
+                 return simulation;
              }),
              py::arg("scene"), py::arg("robot") = py::none(), py::arg("network") = py::none(),
              py::arg("control") = py::none(), py::arg("seed") = py::none(), py::arg("dt") = 1.0 / 60.0)
