@@ -70,6 +70,8 @@ void CKorvaleScene::ClearScene()
     ReleaseRobotFromLog();
     world->Reset(100, 100);
     robot = nullptr;
+    sceneFile.clear();
+    robotFile.clear();
 }
 
 void CKorvaleScene::ClearRobot()
@@ -79,9 +81,14 @@ void CKorvaleScene::ClearRobot()
     ReleaseRobotFromLog();
     world->RemoveRobot(robot);
     robot = nullptr;
+    robotFile.clear();
 }
 
-void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+void CKorvaleScene::ClearNetwork()
+{
+    networkControl->reset();
+    networkFile.clear();
+}
 
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
@@ -92,8 +99,10 @@ bool CKorvaleScene::LoadScene(std::string fileName)
     }
     ClearScene();
     world->Read(io);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        sceneFile = std::move(fileName);
         return true;
+    }
     ClearScene(); // a half-read scene is never kept
     ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
     return false;
@@ -119,6 +128,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
+        robotFile = std::move(fileName);
         return true;
     }
     ClearRobot();
@@ -157,6 +167,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
             warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
                 + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
                   "robot at rest stays at rest";
+        networkFile = std::move(fileName);
         return true;
     }
     ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
@@ -204,6 +215,10 @@ bool CKorvaleScene::StopLog()
     log->Close();
     return true;
 }
+
+double CKorvaleScene::LogSeconds() const { return log->RecordedTime(); }
+
+long CKorvaleScene::LogLines() const { return log->RecordCount(); }
 
 bool CKorvaleScene::SetKeyboardControl()
 {

@@ -61,6 +61,9 @@ public:
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
     virtual bool StopLog();
+    // The running log's simulated time and lines so far.
+    double LogSeconds() const;
+    long LogLines() const;
 
     // Without a robot both return false and change nothing. The network
     // control takes over only when its network fits the robot's sensors;
@@ -81,6 +84,13 @@ public:
     // every other caller: Step by the frame's elapsed time as the host gives
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
+
+    // The files the current world, robot and network were read from; empty
+    // for an empty world, no robot or an empty network (cleared, or a read
+    // that failed). Reset loads them again.
+    const std::string& SceneFile() const { return sceneFile; }
+    const std::string& RobotFile() const { return robotFile; }
+    const std::string& NetworkFile() const { return networkFile; }
 
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
@@ -111,6 +121,9 @@ private:
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    std::string sceneFile;
+    std::string robotFile;
+    std::string networkFile;
 };
 
 } // namespace Korvale

@@ -105,4 +105,32 @@ bool CSceneCommands::SelectNeuralNetwork()
     return CheckSceneErrors();
 }
 
+bool CSceneCommands::Reset(bool networkSelected)
+{
+    // Copies: each load below clears the names it replaces.
+    const std::string sceneFile = scene.SceneFile();
+    const std::string robotFile = scene.RobotFile();
+    const std::string networkFile = scene.NetworkFile();
+    const bool wasLogging = scene.IsLogging();
+    scene.StopLog(); // every line written so far is in the file
+    if (sceneFile.empty())
+        scene.ClearScene();
+    else
+        scene.LoadScene(sceneFile);
+    if (!robotFile.empty())
+        scene.LoadRobot(robotFile);
+    if (networkFile.empty())
+        scene.ClearNetwork();
+    else
+        scene.LoadNetwork(networkFile);
+    if (networkSelected)
+        scene.SetNeuralNetworkControl();
+    else
+        scene.SetKeyboardControl();
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo(wasLogging ? "Reset; the log was closed" : "Reset");
+    return ok;
+}
+
 } // namespace Korvale

@@ -25,6 +25,12 @@ public:
     bool SelectKeyboard();
     bool SelectNeuralNetwork();
 
+    // Loads the scene, robot and network again from the files they came from
+    // (what was empty stays empty), after closing a running log, and selects
+    // the network again when `networkSelected`, else the keyboard. Shows
+    // "Reset" or the faults; the camera and the radio buttons stay.
+    bool Reset(bool networkSelected);
+
     // True when the scene is ok; otherwise shows its whole error text, clears
     // the scene's and the log's reports (so each fault is shown once) and
     // returns false.

@@ -41,6 +41,28 @@ std::unique_ptr<ILogFile> OpenNewFile(const std::string& fileName, int& error)
 
 } // namespace
 
+bool IsLogRecord(std::string_view line)
+{
+    std::size_t fields = 0;
+    std::size_t commands = 0; // trailing "1.0"/"0.0" fields
+    while (!line.empty()) {
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos || blank == 0)
+            return false;
+        const std::string_view field = line.substr(0, blank);
+        line.remove_prefix(blank + 1);
+        ++fields;
+        if (field == "1.0" || field == "0.0") {
+            ++commands;
+            continue;
+        }
+        // A reading after a command, or one not as %g writes it.
+        if (commands != 0 || field.size() < 8 || field.find_first_not_of("0123456789.e+-") != std::string_view::npos)
+            return false;
+    }
+    return commands == 4 && fields >= 4;
+}
+
 CLog::CLog() : CLog(OpenNewFile) {}
 
 CLog::CLog(FileOpener openFile_) : openFile(std::move(openFile_)) {}
@@ -109,6 +131,8 @@ bool CLog::IsReady()
 
 bool CLog::Start()
 {
+    recordedTime = 0.0;
+    recordCount = 0;
     running = IsReady();
     return running;
 }
@@ -128,8 +152,10 @@ void CLog::Write(double dt)
         return;
     }
     // A NaN frame time would stick in elapsed and silence the log for good.
-    if (!std::isnan(dt))
+    if (!std::isnan(dt)) {
         elapsed += dt;
+        recordedTime += dt;
+    }
     if (!(elapsed > interval))
         return;
     elapsed = 0; // the excess is dropped, not carried over
@@ -148,8 +174,10 @@ void CLog::WriteRecord()
     AppendCommand(line, control.isRight());
     line += '\n';
 
-    if (file->Append(line))
+    if (file->Append(line)) {
+        ++recordCount;
         return;
+    }
     // Disk full or similar: the records written so far stay whole; the
     // file is given up so nothing half-written follows them.
     const int error = file->LastError();

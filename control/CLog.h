@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "control/ILogFile.h"
 #include "base/CReportError.h"
@@ -11,6 +12,11 @@ class NeuralRobot;
 }
 
 namespace Tarn {
+
+// A line as the log writes it (without its line end): readings of at least
+// eight characters, then four commands "1.0" or "0.0", each followed by a
+// blank. Tells a log from other text files.
+bool IsLogRecord(std::string_view line);
 
 // Records a run: about ten times a second one line with every infrared
 // reading of the robot and the four commands of its control, the same data
@@ -57,6 +63,9 @@ public:
     virtual bool IsReady();
 
     bool IsCreated() const { return created; }
+    // Since the last Start: the frame time gathered and the lines written.
+    double RecordedTime() const { return recordedTime; }
+    long RecordCount() const { return recordCount; }
     // The first fault reported since the report was cleared, in words about
     // the file, for the line that names it: "already exists", "could not be written (no space left on
     // device); it keeps every complete record".
@@ -74,6 +83,8 @@ private:
     std::unique_ptr<ILogFile> file;
     Fen::NeuralRobot* robot = nullptr; // not owned
     double elapsed = 0.0;
+    double recordedTime = 0.0;
+    long recordCount = 0;
     FileOpener openFile;
 };
 

@@ -346,3 +346,30 @@ TEST(KorvaleSceneFrame, AFrameStepsByTheHostsTimeThenHandsTheSameTimeToARunningL
 }
 
 } // namespace
+
+TEST_F(KorvaleScene, RemembersTheFilesOfWhatIsLoadedAndForgetsWhatIsCleared)
+{
+    const std::string sceneFile = folder.Write("scene.xml", sceneWithStart);
+    const std::string robotFile = folder.Write("robot.xml", robotTwoSensors);
+    const std::string networkFile = folder.Write("network.xml", networkTwoInputs);
+    ASSERT_TRUE(scene.LoadScene(sceneFile));
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadNetwork(networkFile));
+    EXPECT_EQ(scene.SceneFile(), sceneFile);
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_EQ(scene.NetworkFile(), networkFile);
+
+    // A file that cannot be opened changes nothing; one that fails to read
+    // leaves nothing of its kind.
+    EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
+    EXPECT_EQ(scene.NetworkFile(), "");
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("badrobot.xml", robotBadCamera)));
+    EXPECT_EQ(scene.RobotFile(), "");
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadScene(sceneFile)); // a scene deletes the robot
+    EXPECT_EQ(scene.RobotFile(), "");
+    EXPECT_FALSE(scene.LoadScene(folder.Write("badscene.xml", sceneBadThirdObject)));
+    EXPECT_EQ(scene.SceneFile(), "");
+}

@@ -229,3 +229,26 @@ TEST_F(SceneCommands, StartLogOnAnExistingFileShowsEveryLine)
 }
 
 } // namespace
+
+TEST_F(SceneCommands, ResetLoadsWhatWasLoadedQuietlyAndLeavesTheCameraAndButtons)
+{
+    LoadSceneAndRobot();
+    ASSERT_TRUE(commands.LoadNetwork(folder.Write("network.xml", networkTwoInputs)));
+    host.Take();
+    scene.GetRobot()->GetPhysicalObject().pos = {20, 20};
+    EXPECT_TRUE(commands.Reset(true));
+    EXPECT_EQ(host.Take(), (Calls{"info: Reset"}));
+    EXPECT_EQ(scene.GetRobot()->GetPhysicalObject().pos.x, 150) << "back at the start position";
+    EXPECT_TRUE(scene.IsNeuralNetworkControl());
+    EXPECT_TRUE(commands.Reset(false));
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    host.Take();
+
+    // A file that went bad since is reported, and nothing of its kind stays.
+    folder.Write("robot.xml", robotBadCamera);
+    EXPECT_FALSE(commands.Reset(false));
+    const Calls calls = host.Take();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("error: Error in ", 0), 0u);
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+}
