@@ -94,7 +94,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
         return false;
     }
     ClearScene();
@@ -104,7 +104,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
         return true;
     }
     ClearScene(); // a half-read scene is never kept
-    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
     return false;
 }
 
@@ -112,7 +112,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -132,11 +132,11 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
         return true;
     }
     ClearRobot();
-    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
     return false;
 }
 
-void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName)
 {
     ReportLines(io.GetErrorText());
     ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
@@ -154,7 +154,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
     warning.clear();
     Tarn::CFenIOStruct io(fileName);
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;
     }
     ClearNetwork();
@@ -170,7 +170,7 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
         networkFile = std::move(fileName);
         return true;
     }
-    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
+    ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName); // the reader has left the network empty
     return false;
 }
 

@@ -104,7 +104,7 @@ private:
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
     // A failed load's report, then the line that names its file.
-    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
