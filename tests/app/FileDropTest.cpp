@@ -71,7 +71,7 @@ TEST(FileDrop, ASceneAndARobotDroppedTogetherLoadSceneFirstWhateverTheirOrder)
 {
     TestSupport::TempFolder folder;
     const std::string notes = folder.Write("notes.txt", "nothing to load");
-    const DriverMemoryKept driverMemory;
+    [[maybe_unused]] const DriverMemoryKept driverMemory;
     ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
     Host::Framework framework;
     ASSERT_EQ(framework.Init({"-quitafterframe:2", "-constantframetime", "-nostats"}, "korvale"), 0);
