@@ -1,12 +1,14 @@
 #include "app/CKorvaleScene.h"
 
 #include "app/CKeyboard.h"
+#include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
 #include "engine/World.h"
+#include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/ReportFault.h"
@@ -82,6 +84,11 @@ void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
+    return LoadScene(io);
+}
+
+bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io)
+{
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
@@ -98,6 +105,11 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
+    return LoadRobot(io);
+}
+
+bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io)
+{
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
@@ -155,6 +167,11 @@ const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
     Tarn::CFenIOStruct io(std::move(fileName));
+    return LoadNetwork(io);
+}
+
+bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io)
+{
     if (!io.IsOk()) {
         ReportLines(io.GetErrorText());
         return false;
@@ -225,6 +242,41 @@ bool CKorvaleScene::SetNeuralNetworkControl()
     SetKeyboardControl();
     ReportError("Inconsistent neural network");
     return false;
+}
+
+bool CKorvaleScene::AttachNeuralNetworkControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(networkControl.get());
+    networkControlActive = true;
+    return true;
+}
+
+void CKorvaleScene::SetNetwork(const Tarn::CFeedForward& network) { networkControl->network = network; }
+
+void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
+{
+    Fen::archiveWorldState(archive, world->GetFenWorld());
+    archive.Fixed(robot != nullptr, "the robots");
+    bool networkDrives = networkControlActive;
+    archive.Value(networkDrives);
+    if (archive.Loading() && robot != nullptr) {
+        if (networkDrives)
+            AttachNeuralNetworkControl();
+        else
+            SetKeyboardControl();
+    }
+    Tarn::CNeuralNetworkRemoteControl::Commands& commands = networkControl->commands;
+    archive.Value(commands.forward);
+    archive.Value(commands.backward);
+    archive.Value(commands.left);
+    archive.Value(commands.right);
+    archive.Fixed(keyboard != nullptr, "the keyboards");
+    if (keyboard != nullptr)
+        for (bool& key : keyboard->Keys())
+            archive.Value(key);
+    archive.Value(log->GatheredTime());
 }
 
 bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }

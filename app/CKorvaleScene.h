@@ -11,6 +11,12 @@ class PhysicalObject;
 }
 
 namespace Tarn {
+class StateArchive;
+}
+
+namespace Tarn {
+class CFeedForward;
+class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
 class CKeyboardRemoteControl;
@@ -54,6 +60,10 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
+    // The same from a document already opened (a file's text held in memory).
+    bool LoadScene(Tarn::CFenIOStruct& io);
+    bool LoadRobot(Tarn::CFenIOStruct& io);
+    bool LoadNetwork(Tarn::CFenIOStruct& io);
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
@@ -69,6 +79,18 @@ public:
     virtual bool SetNeuralNetworkControl();
     virtual bool IsKeyboardControl() const;
     virtual bool IsNeuralNetworkControl() const;
+    // The network control drives whatever its network: one that does not fit
+    // the robot gives no commands, so the robot stands until it gets one that
+    // does. For scripts that hand over networks as they go. False without robot.
+    bool AttachNeuralNetworkControl();
+    // The network control's network becomes a copy of this one; the control
+    // that drives stays, so a driving network is replaced from the next frame.
+    void SetNetwork(const Tarn::CFeedForward& network);
+
+    // Everything of the scene that changes as it runs (the world, the
+    // selected control and its last commands, the held keys, the log's
+    // gathered time), saved, checked or loaded in one order; see StateArchive.
+    void ArchiveState(Tarn::StateArchive& archive);
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace Korvale {
 
@@ -18,6 +19,10 @@ public:
     bool LoadScene(const std::string& fileName);
     bool LoadRobot(const std::string& fileName);
     bool LoadNetwork(const std::string& fileName);
+    // The same for a file's text held in memory (never empty: nothing is cleared).
+    bool LoadSceneText(std::string_view text);
+    bool LoadRobotText(std::string_view text);
+    bool LoadNetworkText(std::string_view text);
     bool StartLog(const std::string& fileName);
     bool StopLog();
     // The two radio buttons of the control group; the buttons stay as the
@@ -31,6 +36,11 @@ public:
     bool CheckSceneErrors();
 
 private:
+    // What follows a load, whatever it was loaded from.
+    bool SceneLoaded();
+    bool RobotLoaded();
+    bool NetworkLoaded();
+
     CKorvaleScene& scene;
     ISceneCommandHost& host;
 };

@@ -53,6 +53,9 @@ public:
     virtual bool IsReady();
 
     bool IsCreated() const { return created; }
+    // The time gathered towards the next record; it carries over to the
+    // next log, so a snapshot of the run keeps it.
+    double& GatheredTime() { return elapsed; }
 
 private:
     void WriteRecord();
