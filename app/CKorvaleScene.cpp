@@ -11,7 +11,6 @@
 #include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
-#include "io/ReportFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
@@ -126,12 +125,6 @@ bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io)
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
-        if (const Fen::PhysicalObject* body = BodyUnderRobot()) {
-            const std::string where = Tarn::PointText(body->pos.x, body->pos.y);
-            ClearRobot();
-            ReportError("Error in CKorvaleScene: robot overlaps the object at " + where);
-            return false;
-        }
         return true;
     }
     ClearRobot();
@@ -144,24 +137,6 @@ bool CKorvaleScene::RobotFitsInArena() const
     // The robot turns, so it must fit in every orientation.
     const Fen::World& arena = world->GetFenWorld();
     return Fen::fitsInArena(robot->GetPhysicalObject(), arena.width, arena.height, true);
-}
-
-const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
-{
-    // Placed onto a body, the robot would be thrown off it in one jump, as
-    // far as they overlap, and through a wall if one is that near. Placed
-    // across a wall, it is first taken inside by the walls, in one jump too,
-    // and must not land on a body there either.
-    Fen::World& arena = world->GetFenWorld();
-    const Fen::PhysicalObject& placed = robot->GetPhysicalObject();
-    Fen::PhysicalObject inside = placed;
-    inside.computeAbsBoundingSurface();
-    arena.collideWithWalls(inside);
-    for (const Fen::PhysicalObject* body : arena.objects)
-        if (body != &placed
-            && (Fen::overlapBeyondTouching(placed, *body) || Fen::overlapBeyondTouching(inside, *body)))
-            return body;
-    return nullptr;
 }
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)

@@ -6,10 +6,6 @@
 #include "io/CFenIOFactory.h"
 #include "render/CFenGraphicsFactory.h"
 
-namespace Fen {
-class PhysicalObject;
-}
-
 namespace Tarn {
 class StateArchive;
 }
@@ -116,8 +112,6 @@ private:
     void ReportLines(std::string text);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
-    // A body that the placed robot overlaps beyond touching, if any.
-    const Fen::PhysicalObject* BodyUnderRobot() const;
 
     Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;

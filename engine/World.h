@@ -47,6 +47,11 @@ public:
     // Whether it found a contact (and resolved it).
     bool collideObjects(PhysicalObject& first, PhysicalObject& second);
     void collideWithWalls(PhysicalObject& object);
+    // Drops the part of the body's collision shift that would take its
+    // outline past a wall, or farther past one than it already is: a body
+    // thrown out of a deep overlap must not carry it through the wall. Called
+    // after the body's wall contact; a shift that stays inside is untouched.
+    void holdShiftAtWalls(PhysicalObject& object) const;
 
     // How the last step went: whether the broad phase took it, and how many
     // interactWithObject calls it made (the all-pairs loop makes n(n-1)).
