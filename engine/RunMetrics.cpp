@@ -167,6 +167,29 @@ void RunMetrics::updatePlaces(const World& world, const NeuralRobot& robot)
     placesKnown = true;
 }
 
+bool RunMetrics::contact(World& world, const PhysicalObject& a, const PhysicalObject& b, PhysicalObject& copyA,
+                         PhysicalObject& copyB)
+{
+    // The contact test's own first comparison, before any copying.
+    const Vector d = a.pos - b.pos;
+    const double sum = a.r + b.r;
+    if (d.x * d.x + d.y * d.y > sum * sum)
+        return false;
+    copyShape(a, copyA);
+    copyShape(b, copyB);
+    return world.collideObjects(copyA, copyB);
+}
+
+const PhysicalObject* RunMetrics::bodyTouched(World& world, const PhysicalObject& body, const PhysicalObject* self)
+{
+    PhysicalObject copyA;
+    PhysicalObject copyB;
+    for (const PhysicalObject* other : world.objects)
+        if (other != self && other != &body && contact(world, body, *other, copyA, copyB))
+            return other;
+    return nullptr;
+}
+
 bool RunMetrics::touches(World& world, const NeuralRobot& robot)
 {
     copyShape(robot, robotCopy);
@@ -190,16 +213,7 @@ bool RunMetrics::touches(World& world, const NeuralRobot& robot)
                         });
     for (const std::uint32_t i : near) {
         const PhysicalObject* body = world.objects[i];
-        if (body == &robot)
-            continue;
-        // The contact test's own first comparison, before any copying.
-        const Vector d = robot.pos - body->pos;
-        const double sum = robot.r + body->r;
-        if (d.x * d.x + d.y * d.y > sum * sum)
-            continue;
-        copyShape(robot, robotCopy);
-        copyShape(*body, bodyCopy);
-        if (world.collideObjects(robotCopy, bodyCopy))
+        if (body != &robot && contact(world, robot, *body, robotCopy, bodyCopy))
             return true;
     }
     return false;

@@ -71,6 +71,11 @@ public:
 
     // The avoid value of the robot as it stands after a frame.
     static double avoidValue(const NeuralRobot& robot);
+    // Whether a body as it stands touches a wall, and which body of the
+    // world it touches (the first in the list, none if none), leaving out
+    // `self`: the contact frames' tests, one body at a time.
+    static bool touchesWall(const World& world, const PhysicalObject& body);
+    static const PhysicalObject* bodyTouched(World& world, const PhysicalObject& body, const PhysicalObject* self);
 
     void archive(Tarn::StateArchive& archive);
 
@@ -90,12 +95,14 @@ private:
     Cell cellOf(const Point& p) const;
     // Whether the robot touches a wall or a body as it stands (see above).
     bool touches(World& world, const NeuralRobot& robot);
-    static bool touchesWall(const World& world, const PhysicalObject& body);
+    // Whether the two touch, by the world's contact test on copies.
+    static bool contact(World& world, const PhysicalObject& a, const PhysicalObject& b, PhysicalObject& copyA,
+                        PhysicalObject& copyB);
     // Brings the grid of the bodies' places up to date after a step.
     void updatePlaces(const World& world, const NeuralRobot& robot);
     void place(const World& world, std::uint32_t body);
     // A copy of a body's shape and place, for contact tests that must not move it.
-    void copyShape(const PhysicalObject& from, PhysicalObject& to);
+    static void copyShape(const PhysicalObject& from, PhysicalObject& to);
 
     std::int64_t frameCount = 0;
     double path = 0;

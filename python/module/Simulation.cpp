@@ -19,7 +19,6 @@
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "engine/RemoteControl.h"
-#include "engine/ShapeChecks.h"
 #include "engine/World.h"
 #include "io/CXmlNode.h"
 #include "io/NetworkFileText.h"
@@ -503,18 +502,18 @@ std::string Simulation::PlaceFaultLocked(double x, double y, double angle) const
         return "there is no robot to place";
     if (!(std::isfinite(x) && std::isfinite(y) && std::isfinite(angle)))
         return "the robot's pose must be finite numbers";
+    // Free where a frame ending there would count no contact.
     Fen::PhysicalObject probe = *robot;
     probe.pos = Fen::Point{x, y};
     probe.angle = angle;
     probe.forgetAbsBoundingSurface();
     probe.computeAbsBoundingSurface();
-    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
-    if (!Fen::liesInArena(probe, world.width, world.height))
-        return "the robot at " + Tarn::PointText(x, y) + " does not lie inside the arena";
-    for (const Fen::PhysicalObject* body : world.objects)
-        if (body != robot && Fen::overlapBeyondTouching(probe, *body))
-            return "the robot at " + Tarn::PointText(x, y) + " overlaps the object at "
-                + Tarn::PointText(body->pos.x, body->pos.y);
+    Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    if (Fen::RunMetrics::touchesWall(world, probe))
+        return "the robot at " + Tarn::PointText(x, y) + " does not lie inside the walls";
+    if (const Fen::PhysicalObject* body = Fen::RunMetrics::bodyTouched(world, probe, robot))
+        return "the robot at " + Tarn::PointText(x, y) + " touches the object at "
+            + Tarn::PointText(body->pos.x, body->pos.y);
     return {};
 }
 
