@@ -7,10 +7,12 @@
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
+#include "base/FileFault.h"
 #include "engine/World.h"
 #include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
+#include "io/ModelFileFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
@@ -67,6 +69,8 @@ void CKorvaleScene::ClearScene()
     ReleaseRobotFromLog();
     world->Reset(100, 100);
     robot = nullptr;
+    sceneFile.clear();
+    robotFile.clear();
 }
 
 void CKorvaleScene::ClearRobot()
@@ -76,41 +80,48 @@ void CKorvaleScene::ClearRobot()
     ReleaseRobotFromLog();
     world->RemoveRobot(robot);
     robot = nullptr;
+    robotFile.clear();
 }
 
-void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+void CKorvaleScene::ClearNetwork()
+{
+    networkControl->reset();
+    networkFile.clear();
+}
 
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
-    return LoadScene(io);
+    Tarn::CFenIOStruct io(fileName);
+    return LoadScene(io, std::move(fileName));
 }
 
-bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io)
+bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
         return false;
     }
     ClearScene();
     world->Read(io);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        sceneFile = std::move(fileName);
         return true;
+    }
     ClearScene(); // a half-read scene is never kept
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
     return false;
 }
 
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
-    return LoadRobot(io);
+    Tarn::CFenIOStruct io(fileName);
+    return LoadRobot(io, std::move(fileName));
 }
 
-bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io)
+bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -120,16 +131,24 @@ bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io)
     if (io.IsOk() && !RobotFitsInArena()) {
         ClearRobot();
         ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        ReportError(Tarn::FileFaultLine("Robot", fileName, "the robot does not fit in the arena of this scene"));
         return false;
     }
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
+        robotFile = std::move(fileName);
         return true;
     }
     ClearRobot();
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
     return false;
+}
+
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+{
+    ReportLines(io.GetErrorText());
+    ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
 }
 
 bool CKorvaleScene::RobotFitsInArena() const
@@ -141,22 +160,24 @@ bool CKorvaleScene::RobotFitsInArena() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
-    return LoadNetwork(io);
+    Tarn::CFenIOStruct io(fileName);
+    return LoadNetwork(io, std::move(fileName));
 }
 
-bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io)
+bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
         return false;
     }
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        networkFile = std::move(fileName);
         return true;
-    ReportLines(io.GetErrorText()); // the reader has left the network empty
+    }
+    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
     return false;
 }
 
@@ -164,8 +185,10 @@ bool CKorvaleScene::StartLog(std::string fileName)
 {
     if (robot == nullptr) {
         ReportError("Error in CKorvaleScene: robot is not loaded");
+        ReportError(Tarn::FileFaultLine("Log", fileName, "there is no robot to record"));
         return false;
     }
+    logName = fileName;
     log->Create(std::move(fileName));
     log->AttachRobot(&robot->GetPhysicalObject());
     log->Start();
@@ -173,6 +196,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
         return true;
     ReportLines(log->GetErrorText());
     ReportError("Error in CKorvaleScene: unable to start log");
+    ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
     log->Close();
     return false;
 }
@@ -186,6 +210,7 @@ void CKorvaleScene::WriteLog(float elapsed)
     // says why at once, through the scene's report.
     if (!log->IsOk()) {
         ReportLines(log->GetErrorText());
+        ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
         log->ClearErrors();
     }
 }
@@ -195,6 +220,10 @@ bool CKorvaleScene::StopLog()
     log->Close();
     return true;
 }
+
+double CKorvaleScene::LogSeconds() const { return log->RecordedTime(); }
+
+long CKorvaleScene::LogLines() const { return log->RecordCount(); }
 
 bool CKorvaleScene::SetKeyboardControl()
 {
@@ -247,6 +276,9 @@ void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
     archive.Value(commands.backward);
     archive.Value(commands.left);
     archive.Value(commands.right);
+    Tarn::CVector& outputs = networkControl->outputs;
+    archive.Sequence(outputs.data);
+    outputs.m = static_cast<std::int32_t>(outputs.data.size());
     archive.Fixed(keyboard != nullptr, "the keyboards");
     if (keyboard != nullptr)
         for (bool& key : keyboard->Keys())

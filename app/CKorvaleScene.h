@@ -4,11 +4,8 @@
 
 #include "base/CReportError.h"
 #include "io/CFenIOFactory.h"
+#include "io/ModelFileFault.h"
 #include "render/CFenGraphicsFactory.h"
-
-namespace Tarn {
-class StateArchive;
-}
 
 namespace Tarn {
 class CFeedForward;
@@ -20,6 +17,7 @@ class CLog;
 class CNeuralNetworkRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
+class StateArchive;
 } // namespace Tarn
 
 namespace Korvale {
@@ -56,16 +54,20 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
-    // The same from a document already opened (a file's text held in memory).
-    bool LoadScene(Tarn::CFenIOStruct& io);
-    bool LoadRobot(Tarn::CFenIOStruct& io);
-    bool LoadNetwork(Tarn::CFenIOStruct& io);
+    // The same from a document already opened (a file's text held in
+    // memory); the faults name fileName.
+    bool LoadScene(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadRobot(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName);
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
     virtual bool StopLog();
+    // The running log's simulated time and lines so far.
+    double LogSeconds() const;
+    long LogLines() const;
 
     // Without a robot both return false and change nothing. The network
     // control takes over only when its network fits the robot's sensors;
@@ -99,6 +101,13 @@ public:
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
 
+    // The files the current world, robot and network were read from; empty
+    // for an empty world, no robot or an empty network (cleared, or a read
+    // that failed). Reset loads them again.
+    const std::string& SceneFile() const { return sceneFile; }
+    const std::string& RobotFile() const { return robotFile; }
+    const std::string& NetworkFile() const { return networkFile; }
+
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
     Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
@@ -110,6 +119,8 @@ private:
     // Takes over the lines of another report (a model file's, the log's),
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
+    // A failed load's report, then the line that names its file.
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
@@ -120,10 +131,14 @@ private:
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
+    std::string logName; // as the last Start Log named it
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    std::string sceneFile;
+    std::string robotFile;
+    std::string networkFile;
 };
 
 } // namespace Korvale

@@ -25,6 +25,8 @@ public:
     void ResetZoom() override;
     void CheckKeyboardButton() override;
     void CheckNoTargetButton() override;
+    // Under automation only: "KIND: TEXT" on standard output, for a script.
+    void Note(const std::string& kind, const std::string& text);
 
 private:
     CKorvale& app;

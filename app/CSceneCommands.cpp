@@ -31,10 +31,10 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
     return true;
 }
 
-bool CSceneCommands::LoadSceneText(std::string_view text)
+bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
 {
     Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
-    scene.LoadScene(io);
+    scene.LoadScene(io, fileName);
     return SceneLoaded();
 }
 
@@ -61,10 +61,10 @@ bool CSceneCommands::LoadRobot(const std::string& fileName)
     return true;
 }
 
-bool CSceneCommands::LoadRobotText(std::string_view text)
+bool CSceneCommands::LoadRobotText(const std::string& fileName, std::string_view text)
 {
     Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
-    scene.LoadRobot(io);
+    scene.LoadRobot(io, fileName);
     return RobotLoaded();
 }
 
@@ -91,10 +91,10 @@ bool CSceneCommands::LoadNetwork(const std::string& fileName)
     return true;
 }
 
-bool CSceneCommands::LoadNetworkText(std::string_view text)
+bool CSceneCommands::LoadNetworkText(const std::string& fileName, std::string_view text)
 {
     Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
-    scene.LoadNetwork(io);
+    scene.LoadNetwork(io, fileName);
     return NetworkLoaded();
 }
 
@@ -141,6 +141,34 @@ bool CSceneCommands::SelectNeuralNetwork()
 {
     scene.SetNeuralNetworkControl();
     return CheckSceneErrors();
+}
+
+bool CSceneCommands::Reset(bool networkSelected)
+{
+    // Copies: each load below clears the names it replaces.
+    const std::string sceneFile = scene.SceneFile();
+    const std::string robotFile = scene.RobotFile();
+    const std::string networkFile = scene.NetworkFile();
+    const bool wasLogging = scene.IsLogging();
+    scene.StopLog(); // every line written so far is in the file
+    if (sceneFile.empty())
+        scene.ClearScene();
+    else
+        scene.LoadScene(sceneFile);
+    if (!robotFile.empty())
+        scene.LoadRobot(robotFile);
+    if (networkFile.empty())
+        scene.ClearNetwork();
+    else
+        scene.LoadNetwork(networkFile);
+    if (networkSelected)
+        scene.SetNeuralNetworkControl();
+    else
+        scene.SetKeyboardControl();
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo(wasLogging ? "Reset; the log was closed" : "Reset");
+    return ok;
 }
 
 } // namespace Korvale

@@ -19,16 +19,23 @@ public:
     bool LoadScene(const std::string& fileName);
     bool LoadRobot(const std::string& fileName);
     bool LoadNetwork(const std::string& fileName);
-    // The same for a file's text held in memory (never empty: nothing is cleared).
-    bool LoadSceneText(std::string_view text);
-    bool LoadRobotText(std::string_view text);
-    bool LoadNetworkText(std::string_view text);
+    // The same for a file's text, read already; the faults name fileName
+    // (nothing is cleared).
+    bool LoadSceneText(const std::string& fileName, std::string_view text);
+    bool LoadRobotText(const std::string& fileName, std::string_view text);
+    bool LoadNetworkText(const std::string& fileName, std::string_view text);
     bool StartLog(const std::string& fileName);
     bool StopLog();
     // The two radio buttons of the control group; the buttons stay as the
     // user set them, also when the switch failed.
     bool SelectKeyboard();
     bool SelectNeuralNetwork();
+
+    // Loads the scene, robot and network again from the files they came from
+    // (what was empty stays empty), after closing a running log, and selects
+    // the network again when `networkSelected`, else the keyboard. Shows
+    // "Reset" or the faults; the camera and the radio buttons stay.
+    bool Reset(bool networkSelected);
 
     // True when the scene is ok; otherwise shows its whole error text, clears
     // the scene's and the log's reports (so each fault is shown once) and

@@ -82,7 +82,7 @@ public:
     void Sequence(std::vector<T>& fields)
     {
         std::uint64_t size = fields.size();
-        Value(size);
+        Local(size); // read also when only checking: it says how much to pass over
         if (mode == Mode::Save) {
             for (T& field : fields)
                 Value(field);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 #include <system_error>
+#include <vector>
 #include <unistd.h>
 
 #include "app/CKeyboard.h"
@@ -39,8 +40,10 @@ public:
     void CheckKeyboardButton() override {}
     void CheckNoTargetButton() override {}
 
-    // Empty when the text that a command showed fits its result.
-    std::string Judge(const char* command, bool ok)
+    // Empty when the text that a command showed fits its result. A failed
+    // load shows its faults, then the line that names its file:
+    // "KIND file 'FILE': WHAT", with something said after the colon.
+    std::string Judge(const char* command, bool ok, const char* kind = nullptr, const std::string& file = {})
     {
         std::string text;
         text.swap(shown);
@@ -48,13 +51,22 @@ public:
             return text.empty() ? std::string{} : std::string(command) + " succeeded and showed: " + text;
         if (text.empty())
             return std::string(command) + " failed without a message";
-        std::istringstream lines(text);
-        for (std::string line; std::getline(lines, line);) {
+        if (text.back() != '\n')
+            return std::string(command) + " showed a text without its last line feed:\n" + text;
+        std::vector<std::string> lines;
+        std::istringstream stream(text);
+        for (std::string line; std::getline(stream, line);)
+            lines.push_back(line);
+        if (kind != nullptr) {
+            const std::string named = std::string(kind) + " file '" + file + "': ";
+            if (lines.size() < 2 || lines.back().rfind(named, 0) != 0 || lines.back().size() == named.size())
+                return std::string(command) + " did not end with the line that names the file:\n" + text;
+            lines.pop_back();
+        }
+        for (const std::string& line : lines) {
             if (line.rfind("Error in C", 0) != 0 && line != "Inconsistent neural network")
                 return std::string(command) + " showed a line that is not a fault: '" + line + "' in:\n" + text;
         }
-        if (text.back() != '\n')
-            return std::string(command) + " showed a text without its last line feed:\n" + text;
         return {};
     }
 
@@ -194,18 +206,18 @@ CaseResult RunCase(Harness harness, std::string_view input, const std::string& e
     CSceneCommands commands(scene, host);
 
     bool ok = commands.LoadScene(scenePath);
-    if (std::string fault = host.Judge("Load Scene", ok); !fault.empty())
+    if (std::string fault = host.Judge("Load Scene", ok, "Scene", scenePath); !fault.empty())
         return {fault};
     if (!ok)
         return {};
     ok = commands.LoadRobot(robotPath);
-    if (std::string fault = host.Judge("Load Robot", ok); !fault.empty())
+    if (std::string fault = host.Judge("Load Robot", ok, "Robot", robotPath); !fault.empty())
         return {fault};
     if (!ok)
         return {};
     if (harness != Harness::Robot) {
         ok = commands.LoadNetwork(networkPath);
-        if (std::string fault = host.Judge("Load Network", ok); !fault.empty())
+        if (std::string fault = host.Judge("Load Network", ok, "Network", networkPath); !fault.empty())
             return {fault};
         if (!ok)
             return {};

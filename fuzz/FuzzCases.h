@@ -18,7 +18,8 @@ bool HarnessFromName(std::string_view name, Harness& harness);
 // commands, and runs 300 frames of 1/60 s. Tells the first broken invariant
 // in words, or nothing when all held, and whether the files loaded and ran:
 // - a load succeeds with nothing reported, or fails with its messages, one
-//   "Error in ..." line each and no empty line;
+//   "Error in ..." line each and no empty line, and then the line that names
+//   the file ("Scene file 'FILE': what is wrong");
 // - no body's position, angle or speed becomes NaN or infinite;
 // - the robot ends every frame no farther past a wall than one frame's drive
 //   takes it: its centre stays its least reach (a disc's radius, the

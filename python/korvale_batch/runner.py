@@ -15,8 +15,9 @@ from . import task
 
 
 def read_contents(sweep):
-    """Every named file's bytes, read once; None for a file that cannot be read
-    (its run then fails on the worker with the program's own message)."""
+    """Every named file's bytes, read once; task.Unreadable for a file that
+    cannot be read (its run then fails on the worker with the program's own
+    message, and this reason in the line that names the file)."""
     contents = {}
     for run in sweep.runs:
         for name in (run.scene, run.robot, run.network):
@@ -24,8 +25,8 @@ def read_contents(sweep):
                 try:
                     with open(sweep.path(name), "rb") as file:
                         contents[name] = file.read()
-                except OSError:
-                    contents[name] = None
+                except OSError as error:
+                    contents[name] = task.Unreadable(task.file_error_words(error))
     return contents
 
 

@@ -2,10 +2,13 @@
 
 Workers need not share a file system with the client: the task carries the
 model files' contents, the worker writes them into a private folder and loads
-them from there through the normal path. Model-file messages name no file, so
-a row's error text is exactly what korvale-sim prints for that combination.
+them from there through the normal path. A row's error text is exactly what
+korvale-sim prints for that combination: the last line, which names the file,
+names it as the sweep does, not as the worker's copy.
 """
 
+import dataclasses
+import errno
 import os
 import tempfile
 import time
@@ -25,6 +28,39 @@ COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck", 
            "avoid", "x", "y", "angle", "wall_time", "error"]
 
 
+KINDS = {"scene": "Scene", "robot": "Robot", "network": "Network"}
+
+
+@dataclasses.dataclass(frozen=True)
+class Unreadable:
+    """A model file the client could not read, and why, in the load error's words."""
+
+    reason: str
+
+
+def file_error_words(error):
+    """An OSError in the words of the line that names a file, as korvale-sim gives them."""
+    special = {errno.ENOENT: "no such file", errno.EISDIR: "is a folder",
+               errno.ENOTDIR: "a part of its path is not a folder"}
+    if error.errno in special:
+        return special[error.errno]
+    text = os.strerror(error.errno) if error.errno else str(error)
+    return text[:1].lower() + text[1:]
+
+
+def named_as_in_sweep(text, run, paths, contents):
+    """The load error with its last line naming the file as the sweep does
+    (and, for a file the client could not read, saying why)."""
+    *chain, last = text.split("\n")
+    for kind, word in KINDS.items():
+        copy = f"{word} file '{paths[kind]}': "
+        if last.startswith(copy):
+            reason = contents[kind].reason if isinstance(contents[kind], Unreadable) else last[len(copy):]
+            last = f"{word} file '{getattr(run, kind)}': {reason}"
+            break
+    return "\n".join(chain + [last])
+
+
 def row(run, **values):
     """A result row: the run's files and seed, then the given values."""
     result = dict.fromkeys(COLUMNS)
@@ -37,7 +73,7 @@ def _write(folder, kind, name, content):
     """The model file's copy in the worker's folder; none when the client could not read it."""
     path = os.path.join(folder, kind, os.path.basename(name) or kind)
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    if content is not None:
+    if isinstance(content, bytes):
         with open(path, "wb") as file:
             file.write(content)
     return path
@@ -61,8 +97,9 @@ def round_frames(seconds, dt):
 
 def run(run, contents):
     """Executes one run; contents maps 'scene', 'robot', 'network' to the
-    files' bytes (None for a file the client could not read). Returns its row;
-    a failed load gives the status line's text in the error column."""
+    files' bytes (Unreadable, or None, for a file the client could not read).
+    Returns its row; a failed load gives the status line's text in the error
+    column."""
     began = time.perf_counter()
     with tempfile.TemporaryDirectory(prefix="korvale-run-") as folder:
         paths = {kind: _write(folder, kind, getattr(run, kind), contents[kind])
@@ -71,6 +108,7 @@ def run(run, contents):
             simulation = korvale.Simulation(paths["scene"], robot=paths["robot"], network=paths["network"],
                                             seed=run.seed, dt=run.dt)
         except korvale.LoadError as error:
-            return row(run, wall_time=time.perf_counter() - began, error=str(error))
+            return row(run, wall_time=time.perf_counter() - began,
+                       error=named_as_in_sweep(str(error), run, paths, contents))
         values = measure(simulation, run)
     return row(run, wall_time=time.perf_counter() - began, error="", **values)

@@ -110,18 +110,18 @@ Simulation::Simulation(const Options& options)
 void Simulation::Load(const Options& options)
 {
     CSceneCommands& commands = parts->commands;
-    const auto load = [&](const ModelFile& file, auto fromText, auto fromFile, std::string& kept) {
-        const bool ok = file.text ? (commands.*fromText)(*file.text) : (commands.*fromFile)(file.path);
+    const auto load = [&](const ModelFile& file, auto fromText, auto fromFile, ModelFile& kept) {
+        const bool ok = file.text ? (commands.*fromText)(file.path, *file.text) : (commands.*fromFile)(file.path);
         if (!ok)
             ThrowShownError();
-        kept = file.text.value_or(std::string{});
+        kept = file;
     };
     load(options.scene, &CSceneCommands::LoadSceneText, &CSceneCommands::LoadScene, texts.scene);
     if (options.robot.Given())
         load(options.robot, &CSceneCommands::LoadRobotText, &CSceneCommands::LoadRobot, texts.robot);
-    std::string networkText;
+    ModelFile network;
     if (options.network.Given())
-        load(options.network, &CSceneCommands::LoadNetworkText, &CSceneCommands::LoadNetwork, networkText);
+        load(options.network, &CSceneCommands::LoadNetworkText, &CSceneCommands::LoadNetwork, network);
     else if (options.networkObject)
         parts->scene.SetNetwork(*options.networkObject);
     if (!options.robot.Given())
@@ -421,7 +421,7 @@ Simulation::Contents Simulation::GetContents() const
     Contents contents = texts;
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     if (network.numLayers != 0)
-        contents.network = Tarn::NetworkFileText(network);
+        contents.network = ModelFile::Text(Tarn::NetworkFileText(network));
     return contents;
 }
 

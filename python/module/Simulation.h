@@ -39,7 +39,7 @@ struct ModelFile {
     // Reads the file as the window's loader would accept it; a file it would
     // refuse keeps no text, so that loading it by name gives its message.
     static ModelFile Read(std::string path);
-    static ModelFile Text(std::string text) { return {"", std::move(text)}; }
+    static ModelFile Text(std::string text, std::string path = {}) { return {std::move(path), std::move(text)}; }
     bool Given() const { return !path.empty() || text.has_value(); }
 };
 
@@ -134,12 +134,12 @@ public:
     // Loads a state of a simulation of the same files and frame time; a
     // StateMismatch (std::invalid_argument) leaves this one as it was.
     void SetState(std::string_view state);
-    // The texts this simulation was loaded from (empty for none), and its
-    // network as a network file's text (empty while the network is empty).
+    // The files this simulation was loaded from (not given for none), and
+    // its network as a network file's text (none while the network is empty).
     struct Contents {
-        std::string scene;
-        std::string robot;
-        std::string network;
+        ModelFile scene;
+        ModelFile robot;
+        ModelFile network;
     };
     Contents GetContents() const;
 

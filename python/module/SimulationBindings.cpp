@@ -21,20 +21,32 @@ std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>&
     throw py::value_error("control is \"keyboard\" or \"network\", not \"" + *control + "\"");
 }
 
-py::object OptionalBytes(const std::string& text) { return text.empty() ? py::none() : py::object(py::bytes(text)); }
+// A model file as pickling keeps it: (name, text), or None.
+py::object Kept(const ModelFile& file)
+{
+    if (!file.text)
+        return py::none();
+    return py::make_tuple(file.path, py::bytes(*file.text));
+}
+
+ModelFile FromKept(const py::handle& kept)
+{
+    const auto pair = kept.cast<py::tuple>();
+    return ModelFile::Text(pair[1].cast<std::string>(), pair[0].cast<std::string>());
+}
 
 // A simulation made again from what pickling kept: the files' texts, the
 // network, the frame time and the state.
 std::unique_ptr<Simulation> Restore(const py::tuple& kept)
 {
-    if (kept.size() != 5)
+    if (kept.size() != 5 || kept[0].is_none())
         throw py::value_error("not a pickled korvale.Simulation");
     Simulation::Options options;
-    options.scene = ModelFile::Text(kept[0].cast<std::string>());
+    options.scene = FromKept(kept[0]);
     if (!kept[1].is_none())
-        options.robot = ModelFile::Text(kept[1].cast<std::string>());
+        options.robot = FromKept(kept[1]);
     if (!kept[2].is_none())
-        options.network = ModelFile::Text(kept[2].cast<std::string>());
+        options.network = FromKept(kept[2]);
     // The state selects the control; keyboard loads whatever the network.
     if (options.robot.Given())
         options.control = Simulation::Control::Keyboard;
@@ -190,11 +202,10 @@ void BindSimulation(py::module_& m)
         .def(py::pickle(
             [](const Simulation& simulation) {
                 const Simulation::Contents contents = simulation.GetContents();
-                if (contents.scene.empty())
-                    throw py::type_error("this simulation's scene was not read as text and cannot be pickled");
-                return py::make_tuple(py::bytes(contents.scene), OptionalBytes(contents.robot),
-                                      OptionalBytes(contents.network), simulation.FrameTime(),
-                                      py::bytes(simulation.GetState()));
+                if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
+                    throw py::type_error("this simulation's files were not read as text and cannot be pickled");
+                return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
+                                      simulation.FrameTime(), py::bytes(simulation.GetState()));
             },
             [](const py::tuple& kept) { return Restore(kept); }));
 }

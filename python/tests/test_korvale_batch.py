@@ -9,8 +9,8 @@ import pytest
 
 import korvale
 from conftest import example, korvale_sim, sim_trace
-from korvale_batch import cli, report, sweep, task
-from korvale_batch.sweep import Run, SweepError
+from korvale_batch import cli, report, runner, sweep, task
+from korvale_batch.sweep import Run, Sweep, SweepError
 
 GOOD = """
 scenes = ["Default.xml", "Rooms.xml"]
@@ -63,13 +63,10 @@ class TestSweepFile:
 
 
 def contents(run):
-    def read(name):
-        try:
-            with open(name, "rb") as file:
-                return file.read()
-        except OSError:
-            return None
-    return {kind: read(getattr(run, kind)) for kind in ("scene", "robot", "network")}
+    """What the client sends a worker for the run, as runner.read_contents reads it."""
+    sweep = Sweep([run], ".")
+    files = runner.read_contents(sweep)
+    return {kind: files[getattr(run, kind)] for kind in ("scene", "robot", "network")}
 
 
 def stuck_share(trace, start, back):
@@ -112,7 +109,9 @@ class TestOneRun:
         bad = os.path.join(folder, "bad.xml")
         with open(bad, "w", encoding="utf-8") as file:
             file.write('<world width="100"><object x="1"/></world>')
-        for scene in (bad, os.path.join(folder, "missing.xml")):
+        os.mkdir(os.path.join(folder, "scenes"))
+        # The worker loads its own copies; the last line names each file as the sweep does.
+        for scene in (bad, os.path.join(folder, "missing.xml"), os.path.join(folder, "scenes")):
             run = Run(scene, example("Robot.xml"), example("DriveForward.xml"), 1, 1.0, 1 / 60)
             row = task.run(run, contents(run))
             expected = korvale_sim("--scene", scene, "--robot", run.robot, "--steps", 1).err

@@ -102,7 +102,8 @@ class TestEvaluate:
     @pytest.mark.parametrize("arguments, error, text", [
         (dict(reward="speed"), ValueError, 'reward is "avoid", "distance" or "coverage"'),
         (dict(networks=[example("Robot.xml")]), korvale.LoadError, "CFeedForwardReader"),
-        (dict(scenes=[example("Missing.xml")]), korvale.LoadError, "^Error in CFenIOStruct: cannot open the file$"),
+        (dict(scenes=[example("Missing.xml")]), korvale.LoadError,
+         "^Error in CFenIOStruct: cannot open the file\nScene file '.*Missing.xml': no such file$"),
         (dict(seeds=[1.5]), TypeError, "seed must be a whole number"),
         (dict(threads=0), ValueError, "threads must be from 1"),
         (dict(seconds=-1), ValueError, "seconds must be a number of at least 0"),

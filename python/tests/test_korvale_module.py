@@ -183,7 +183,8 @@ class TestFailedCommands:
                                          network=self.write(folder, "n.xml", SEVEN_INPUT_NETWORK)),
         }[case]
         expected = {
-            "missing scene": "Error in CFenIOStruct: cannot open the file",
+            "missing scene": "Error in CFenIOStruct: cannot open the file\n"
+                             f"Scene file '{os.path.join(folder, 'missing.xml')}': no such file",
             "bad robot": None,
             "inconsistent network": "Inconsistent neural network",
         }[case]
@@ -218,7 +219,8 @@ class TestFailedCommands:
             simulation.start_log(log)
         assert str(raised.value) == ("Error in CLog: log file already exists\n"
                                      "Error in CLog: log file is not created yet\n"
-                                     "Error in CKorvaleScene: unable to start log")
+                                     "Error in CKorvaleScene: unable to start log\n"
+                                     f"Log file '{log}': already exists")
         # A log that reaches the file-size limit stops the frames with its line.
         limited = os.path.join(folder, "limited.log")
         script = ("import resource, sys, korvale\n"
@@ -232,10 +234,13 @@ class TestFailedCommands:
         ran = subprocess.run([sys.executable, "-c", script, example("Default.xml"), ROBOT,
                               example("AvoidObstacles.xml"), limited],
                              capture_output=True, text=True, check=True, env=os.environ)
-        assert ran.stdout == "True Error in CLog: unable to write log file\n", ran.stderr
+        assert ran.stdout == ("True Error in CLog: unable to write log file\n"
+                              f"Log file '{limited}': could not be written (file too large); "
+                              "it keeps every complete record\n"), ran.stderr
         with pytest.raises(ValueError, match="Please enter the name of the log"):
             simulation.start_log("")
-        with pytest.raises(korvale.LoadError, match="^Error in CKorvaleScene: robot is not loaded$"):
+        with pytest.raises(korvale.LoadError, match="^Error in CKorvaleScene: robot is not loaded\nLog file '.*none.log': "
+                                                    "there is no robot to record$"):
             korvale.Simulation(example("Default.xml")).start_log(os.path.join(folder, "none.log"))
         simulation.stop_log()  # stopping without a log is no fault
 

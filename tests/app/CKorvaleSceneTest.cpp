@@ -38,6 +38,12 @@ protected:
 
 constexpr const char* cannotOpen = "Error in CFenIOStruct: cannot open the file\n";
 
+// The line that ends a failed command's report and names its file.
+std::string FileLine(const std::string& kind, const std::string& path, const std::string& words)
+{
+    return kind + " file '" + path + "': " + words + "\n";
+}
+
 TEST_F(KorvaleScene, StartsEmptyWithTheKeyboardSelectedAndNothingReported)
 {
     EXPECT_TRUE(scene.IsOk());
@@ -82,8 +88,8 @@ TEST_F(KorvaleScene, SceneThatCannotBeOpenedKeepsWorldAndRobot)
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
 
     EXPECT_FALSE(scene.LoadScene(folder.File("missing.xml")));
-    // The document's lines, one fault a line.
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    // The document's lines, one fault a line, then the file's.
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Scene", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetRobot(), robot);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
     EXPECT_EQ(EngineWorld().width, 200);
@@ -95,9 +101,12 @@ TEST_F(KorvaleScene, SceneWithABadThirdObjectLeavesAnEmptyDefaultWorldAndNoRobot
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
 
     EXPECT_FALSE(scene.LoadScene(folder.Write("bad.xml", sceneBadThirdObject)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
-                                    "Error in CFenPhysicalObjectIO: unable to read object\n"
-                                    "Error in CFenWorldIO: unable to read object\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
+              "Error in CFenPhysicalObjectIO: unable to read object\n"
+              "Error in CFenWorldIO: unable to read object\n"
+                  + FileLine("Scene", folder.File("bad.xml"),
+                             "the object lacks a part it needs (a required attribute or element)"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
@@ -161,7 +170,7 @@ TEST_F(KorvaleScene, RobotThatCannotBeOpenedStays)
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
     EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Robot", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetRobot(), robot);
 }
 
@@ -169,9 +178,12 @@ TEST_F(KorvaleScene, RobotWithAReadErrorLeavesNoRobot)
 {
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     EXPECT_FALSE(scene.LoadRobot(folder.Write("bad.xml", robotBadCamera)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFenCircularCamReader: incomplete definition of camera\n"
-                                    "Error in CFenNeuralRobotIO: unable to read camera\n"
-                                    "Error in CFenNeuralRobotIO: unable to read sensors\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFenCircularCamReader: incomplete definition of camera\n"
+              "Error in CFenNeuralRobotIO: unable to read camera\n"
+              "Error in CFenNeuralRobotIO: unable to read sensors\n"
+                  + FileLine("Robot", folder.File("bad.xml"),
+                             "the camera lacks a part it needs (a required attribute or element)"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
     EXPECT_TRUE(EngineWorld().objects.empty());
@@ -182,7 +194,9 @@ TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
     ASSERT_TRUE(scene.LoadScene(folder.Write("narrow.xml", R"(<world width="100" height="2.9" startX="50" startY="1"/>)")));
     // A diameter of 3 in an arena 2.9 high: the walls could never hold it.
     EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot does not fit in the arena\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CKorvaleScene: robot does not fit in the arena\n"
+                  + FileLine("Robot", folder.File("robot.xml"), "the robot does not fit in the arena of this scene"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_TRUE(EngineWorld().objects.empty());
 
@@ -261,8 +275,11 @@ TEST_F(KorvaleScene, NetworkWithAReadErrorIsLeftEmpty)
 {
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFeedForwardReader: unable to read network\n"
-                                    "Error in CFeedForwardReader: inconsistent network\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFeedForwardReader: unable to read network\n"
+              "Error in CFeedForwardReader: inconsistent network\n"
+                  + FileLine("Network", folder.File("bad.xml"),
+                             "the sizes of its inputs, layers, weights and biases do not fit together"));
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.numLayers, 0);
 }
@@ -271,7 +288,7 @@ TEST_F(KorvaleScene, NetworkThatCannotBeOpenedStays)
 {
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Network", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 2);
 }
 
@@ -329,3 +346,30 @@ TEST(KorvaleSceneFrame, AFrameStepsByTheHostsTimeThenHandsTheSameTimeToARunningL
 }
 
 } // namespace
+
+TEST_F(KorvaleScene, RemembersTheFilesOfWhatIsLoadedAndForgetsWhatIsCleared)
+{
+    const std::string sceneFile = folder.Write("scene.xml", sceneWithStart);
+    const std::string robotFile = folder.Write("robot.xml", robotTwoSensors);
+    const std::string networkFile = folder.Write("network.xml", networkTwoInputs);
+    ASSERT_TRUE(scene.LoadScene(sceneFile));
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadNetwork(networkFile));
+    EXPECT_EQ(scene.SceneFile(), sceneFile);
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_EQ(scene.NetworkFile(), networkFile);
+
+    // A file that cannot be opened changes nothing; one that fails to read
+    // leaves nothing of its kind.
+    EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
+    EXPECT_EQ(scene.NetworkFile(), "");
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("badrobot.xml", robotBadCamera)));
+    EXPECT_EQ(scene.RobotFile(), "");
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadScene(sceneFile)); // a scene deletes the robot
+    EXPECT_EQ(scene.RobotFile(), "");
+    EXPECT_FALSE(scene.LoadScene(folder.Write("badscene.xml", sceneBadThirdObject)));
+    EXPECT_EQ(scene.SceneFile(), "");
+}

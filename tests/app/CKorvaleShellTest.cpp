@@ -59,7 +59,7 @@ std::vector<int> Ids(const Host::Dialog& dialog)
 TEST_F(CKorvaleShellTest, PanelsHoldEveryWidgetInOrder)
 {
     EXPECT_EQ(Ids(shell.GetDevicePanel()), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70}));
+    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70, 91, 90}));
     EXPECT_EQ(shell.GetDevicePanel().GetText(3), "Change device (F2)");
     EXPECT_EQ(shell.GetDevicePanel().GetControl(3)->hotKey, VirtualKey::F2);
     EXPECT_EQ(shell.GetDevicePanel().GetControl(2)->hotKey, 0);
@@ -142,7 +142,10 @@ TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
     ASSERT_TRUE(app.scene.IsLogging());
     app.scene.GetRobot()->GetPhysicalObject().detachRemoteControl();
     shell.OnFrameMove(1.0, 0.2f);
-    EXPECT_EQ(app.statusBar.GetText(), u"Error in CLog: remote control is not attached to a robot\n");
+    const std::string expected = "Error in CLog: remote control is not attached to a robot\n"
+                                 "Log file '"
+        + log + "': the robot has no control to record\n";
+    EXPECT_EQ(app.statusBar.GetText(), std::u16string(expected.begin(), expected.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_TRUE(app.scene.IsOk()) << "shown once";
     std::remove(log.c_str());

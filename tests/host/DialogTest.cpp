@@ -144,3 +144,41 @@ TEST_F(DialogTest, EditBoxKeepsItsText)
     EXPECT_EQ(dialog.GetText(15), "examples/Open.xml");
     EXPECT_EQ(dialog.GetText(999), "");
 }
+
+TEST(DialogPages, OnlyTheSelectedPagesWidgetsAndThoseOfEveryPageTakeTheMouse)
+{
+    Dialog dialog{"pages"};
+    std::vector<int> clicked;
+    dialog.SetEventHandler([&](DialogEvent, int id, Dialog&) { clicked.push_back(id); });
+    dialog.AddButton(1, "Everywhere", {0, 0, 50, 20});
+    dialog.AddPage(100, "Main", {0, 30, 100, 20});
+    dialog.AddButton(2, "Main's", {0, 60, 50, 20});
+    dialog.AddEditBox(3, "name", {0, 90, 50, 20});
+    dialog.AddPage(101, "Files");
+    dialog.AddButton(4, "Files'", {0, 60, 50, 20});
+    EXPECT_EQ(dialog.SelectedPage(), 100);
+    EXPECT_EQ(dialog.GetControl(2)->page, 100);
+    EXPECT_EQ(dialog.GetControl(4)->page, 101);
+    EXPECT_TRUE(dialog.IsShown(*dialog.GetControl(1)));
+    EXPECT_FALSE(dialog.IsShown(*dialog.GetControl(4)));
+
+    const auto press = [&](int x, int y) {
+        const bool taken = dialog.MsgProc(WindowMessage::LeftButtonDown, 0, PackPointParam(x, y));
+        dialog.MsgProc(WindowMessage::LeftButtonUp, 0, PackPointParam(x, y));
+        return taken;
+    };
+    EXPECT_TRUE(press(10, 35)) << "the tabs";
+    EXPECT_TRUE(press(10, 95));
+    dialog.SelectPage(101);
+    EXPECT_EQ(dialog.SelectedPage(), 101);
+    EXPECT_TRUE(press(10, 65)) << "the Files page's button";
+    EXPECT_FALSE(press(10, 95)) << "the Main page's edit box is hidden";
+    EXPECT_TRUE(press(10, 5));
+
+    // A hidden edit box that held the keyboard no longer takes keys.
+    dialog.GetControl(3)->focused = true;
+    EXPECT_FALSE(dialog.MsgProc(WindowMessage::KeyDown, 'W', PackKeyParam(true, false, false)));
+    dialog.SelectPage(999); // no such page: nothing changes
+    EXPECT_EQ(dialog.SelectedPage(), 101);
+    EXPECT_TRUE(clicked.empty());
+}
