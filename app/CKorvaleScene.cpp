@@ -1,5 +1,8 @@
 #include "app/CKorvaleScene.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "app/CKeyboard.h"
 #include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
@@ -98,7 +101,7 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
         return false;
     }
     ClearScene();
@@ -108,7 +111,7 @@ bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
         return true;
     }
     ClearScene(); // a half-read scene is never kept
-    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
     return false;
 }
 
@@ -121,7 +124,7 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
 bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -141,11 +144,11 @@ bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
         return true;
     }
     ClearRobot();
-    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
     return false;
 }
 
-void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName)
 {
     ReportLines(io.GetErrorText());
     ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
@@ -160,6 +163,7 @@ bool CKorvaleScene::RobotFitsInArena() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
+    warning.clear();
     Tarn::CFenIOStruct io(fileName);
     return LoadNetwork(io, std::move(fileName));
 }
@@ -167,19 +171,27 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
 bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
 {
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;
     }
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
     if (io.IsOk()) {
+        // The control reads four outputs or none: a network with another
+        // count loads, but never changes the robot's commands.
+        if (const std::int32_t outputs = networkControl->network.outputDimensions; outputs != 4)
+            warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
+                + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+                  "robot at rest stays at rest";
         networkFile = std::move(fileName);
         return true;
     }
-    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
+    ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName); // the reader has left the network empty
     return false;
 }
+
+std::string CKorvaleScene::TakeWarning() { return std::exchange(warning, {}); }
 
 bool CKorvaleScene::StartLog(std::string fileName)
 {

@@ -59,6 +59,9 @@ public:
     bool LoadScene(Tarn::CFenIOStruct& io, std::string fileName);
     bool LoadRobot(Tarn::CFenIOStruct& io, std::string fileName);
     bool LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName);
+    // The warning of the last load that succeeded with one (a network whose
+    // output count is not 4), emptied as it is taken.
+    std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
@@ -120,7 +123,7 @@ private:
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
     // A failed load's report, then the line that names its file.
-    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
@@ -132,6 +135,7 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::string logName; // as the last Start Log named it
+    std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;

@@ -103,6 +103,8 @@ bool CSceneCommands::NetworkLoaded()
     const bool ok = CheckSceneErrors();
     if (ok)
         host.ShowInfo("Neural network was loaded successfully");
+    if (const std::string warning = scene.TakeWarning(); ok && !warning.empty())
+        host.ShowWarning(warning);
     scene.SetKeyboardControl();
     host.CheckKeyboardButton();
     return ok;

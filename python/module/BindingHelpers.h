@@ -30,6 +30,8 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
     return array;
 }
 
+// Each warning of a load as a Python UserWarning (an error where warnings are).
+void RaiseWarnings(const std::vector<std::string>& warnings);
 // A file name from a str or a path-like object.
 std::string PathText(const py::handle& path);
 // The Network a Python object is (its shared network), or none.

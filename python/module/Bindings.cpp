@@ -5,13 +5,21 @@
 
 namespace Korvale::Python {
 
+// Any 64-bit whole number, signed or not, of any integer type (numpy's
+// too, as step() takes them); a negative one counts modulo 2^64.
 std::optional<std::uint64_t> SeedFrom(const py::object& seed)
 {
     if (seed.is_none())
         return std::nullopt;
-    if (!py::isinstance<py::int_>(seed) || py::isinstance<py::bool_>(seed))
+    // Truth values count as no number here, numpy's as Python's.
+    const bool truth =
+        py::isinstance<py::bool_>(seed) || py::isinstance(seed, py::module_::import("numpy").attr("bool_"));
+    PyObject* whole = truth ? nullptr : PyNumber_Index(seed.ptr());
+    if (whole == nullptr) {
+        PyErr_Clear();
         throw py::type_error("seed must be a whole number or None");
-    const py::int_ value = seed;
+    }
+    const auto value = py::reinterpret_steal<py::int_>(whole);
     if (value < py::int_(0)) {
         if (value < py::int_(py::reinterpret_steal<py::object>(PyLong_FromLongLong(INT64_MIN))))
             throw py::value_error("seed must lie in the 64-bit range");
@@ -20,6 +28,17 @@ std::optional<std::uint64_t> SeedFrom(const py::object& seed)
     if (value > py::int_(py::reinterpret_steal<py::object>(PyLong_FromUnsignedLongLong(UINT64_MAX))))
         throw py::value_error("seed must lie in the 64-bit range");
     return value.cast<std::uint64_t>();
+}
+
+void RaiseWarnings(const std::vector<std::string>& warnings)
+{
+    for (const std::string& warning : warnings) {
+        // Python's warning says "UserWarning" before the text.
+        const std::string prefix = "Warning: ";
+        const std::string text = warning.rfind(prefix, 0) == 0 ? warning.substr(prefix.size()) : warning;
+        if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0)
+            throw py::error_already_set(); // warnings made errors
+    }
 }
 
 py::array_t<double> Array(const std::vector<double>& values)

@@ -5,6 +5,7 @@
 #include "Evaluation.h"
 #include "Interruption.h"
 #include "WorkerPool.h"
+#include "model/CFenWorld.h"
 
 namespace Korvale::Python {
 
@@ -66,18 +67,18 @@ void BindEvaluation(py::module_& m)
                     throw py::type_error("seeds must be whole numbers, not None");
                 job.seeds.push_back(*value);
             }
+            if (!Tarn::CFenWorld::TakesFrameTime(dt))
+                throw py::value_error(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
             job.dt = dt;
-            if (!(std::isfinite(dt) && dt > 0))
-                throw py::value_error("dt must be a number greater than 0");
             job.frames = FramesIn(seconds, dt);
             WorkerPool pool(ThreadsFrom(threads));
-            Interruption interruption;
+            Interruption interruption(CheckPythonSignals);
             std::vector<Metrics> runs;
             {
                 py::gil_scoped_release release;
                 runs = Evaluate(job, pool, interruption);
             }
-            interruption.RaiseIfInterrupted();
+            interruption.RethrowIfInterrupted();
             const std::size_t n = job.networks.size(), s = job.scenes.size(), k = job.seeds.size();
             py::dict metrics;
             metrics["distance"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.distance; });

@@ -1,30 +1,34 @@
 #pragma once
 #include <atomic>
-#include <chrono>
+#include <exception>
+#include <utility>
+
+#include "Interrupt.h"
 
 namespace Korvale::Python {
 
-// Ctrl-C during a call that runs without the interpreter lock: the calling
-// thread looks for signals every few hundredths of a second, and once a
-// handler has raised (KeyboardInterrupt), every worker stops at its next
-// frame and the call ends with that exception.
+// Ctrl-C during a call whose work runs on several threads without the
+// interpreter lock: the calling thread polls the interrupt check between its
+// frames and while it waits for the others; once the check throws (a
+// KeyboardInterrupt), every thread stops at its next frame and the call ends
+// with that exception.
 class Interruption {
 public:
+    explicit Interruption(InterruptPoll::Check check_) : check(std::move(check_)), poll(check) {}
+
     // Whether to stop; cheap enough for every frame, on any thread.
     bool Stopped() const { return stop.load(std::memory_order_relaxed); }
-    // On the calling thread only, without the interpreter lock: runs the
-    // signal handlers if it is time to. Returns Stopped().
+    // On the calling thread only: runs the check when its time has come.
+    // Returns Stopped().
     bool Poll();
-    // Back under the interpreter lock: throws the exception a handler
-    // raised, if one did.
-    void RaiseIfInterrupted() const;
+    // Once the work has ended: throws what the check threw, if it did.
+    void RethrowIfInterrupted() const;
 
 private:
-    static constexpr std::chrono::milliseconds interval{20};
-
+    InterruptPoll::Check check; // the poll refers to it
+    InterruptPoll poll;
     std::atomic<bool> stop{false};
-    bool raised = false;
-    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    std::exception_ptr interrupted;
 };
 
 } // namespace Korvale::Python

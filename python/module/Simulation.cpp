@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
+
+#include "Interrupt.h"
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
@@ -45,11 +48,13 @@ public:
         const std::size_t end = text.find_last_not_of('\n');
         shown = end == std::string::npos ? std::string{} : text.substr(0, end + 1);
     }
+    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
     void ResetZoom() override {}
     void CheckKeyboardButton() override {}
     void CheckNoTargetButton() override {}
 
     std::string shown;
+    std::vector<std::string> warnings;
 };
 
 } // namespace
@@ -91,12 +96,14 @@ ModelFile ModelFile::Read(std::string path)
 Simulation::Simulation(const Options& options)
     : noise(options.seed ? Fen::seedState(*options.seed) : 0u), dt(options.dt),
       // The host hands the frame's elapsed time over in single precision.
-      elapsed(static_cast<float>(options.dt)), parts(std::make_unique<Parts>())
+      elapsed(static_cast<float>(options.dt)), interruptCheck(options.interruptCheck), parts(std::make_unique<Parts>())
 {
     if (!options.scene.Given())
         throw std::invalid_argument("the scene needs a file name");
-    if (!(std::isfinite(options.dt) && options.dt > 0))
-        throw std::invalid_argument("dt must be a number greater than 0");
+    // As korvale-sim refuses its --dt: the world would clamp the step, and
+    // time would no longer tell what the world did.
+    if (!Tarn::CFenWorld::TakesFrameTime(options.dt))
+        throw std::invalid_argument(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
     if (options.control && !options.robot.Given())
         throw std::invalid_argument("a control needs a robot");
 
@@ -170,14 +177,23 @@ void Simulation::Frame()
         ThrowShownError();
 }
 
+std::vector<std::string> Simulation::TakeWarnings()
+{
+    const std::lock_guard lock(mutex);
+    return std::exchange(parts->host.warnings, {});
+}
+
 void Simulation::Step(std::int64_t count)
 {
     if (count < 0)
         throw std::invalid_argument("the number of frames must not be negative");
     const std::lock_guard lock(mutex);
     const Fen::NoiseScope scope(noise);
-    for (std::int64_t i = 0; i < count; ++i)
+    InterruptPoll poll(interruptCheck);
+    for (std::int64_t i = 0; i < count; ++i) {
+        poll();
         Frame();
+    }
 }
 
 std::size_t Simulation::TraceColumns() const
@@ -210,7 +226,9 @@ void Simulation::Trace(std::int64_t count, double* rows)
         throw std::invalid_argument("a trace needs a robot");
     const std::size_t columns = 4 + robot->irSensors.size() + 4;
     const Fen::NoiseScope scope(noise);
+    InterruptPoll poll(interruptCheck);
     for (std::int64_t i = 0; i < count; ++i) {
+        poll();
         Frame();
         TraceRow(rows + static_cast<std::size_t>(i) * columns);
     }

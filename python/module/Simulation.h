@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -75,6 +76,9 @@ public:
         std::optional<Control> control; // default: the network when one is given
         std::optional<std::uint64_t> seed;
         double dt = 1.0 / 60.0;
+        // Run a few times a second during Step and Trace, between frames; it
+        // throws to interrupt them (see InterruptPoll).
+        std::function<void()> interruptCheck;
     };
 
     // Loads as korvale-sim does. Throws CommandError when a load or the
@@ -84,8 +88,13 @@ public:
     Simulation(const Simulation&) = delete;
     Simulation& operator=(const Simulation&) = delete;
 
+    // The warnings of the loads so far (a network whose outputs the control
+    // cannot read), emptied as they are taken.
+    std::vector<std::string> TakeWarnings();
+
     // Advances `frames` frames: the step, then the log record. Throws
-    // CommandError when the log stops on a fault.
+    // CommandError when the log stops on a fault, and whatever the interrupt
+    // check throws, which leaves the simulation after a whole frame.
     void Step(std::int64_t frames);
     // Runs `frames` frames and writes one row per frame into rows, which
     // holds frames * TraceColumns() values: the columns of korvale-sim's trace.
@@ -163,7 +172,7 @@ public:
     static void CheckPictureSize(int width, int height);
 
     // For the environments, which step many frames under one lock.
-    std::unique_lock<std::mutex> Lock() const { return std::unique_lock(mutex); }
+    std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex); }
     // One frame with these keys held, under Lock(); the noise is this
     // simulation's own for the frame.
     void FrameLocked();
@@ -189,11 +198,14 @@ private:
     void Archive(Tarn::StateArchive& archive);
     void CheckFits(const Tarn::CFeedForward& network) const;
 
-    mutable std::mutex mutex;
+    // Recursive: a Python signal handler, run by the interrupt check between
+    // two frames of a call, may use the same simulation.
+    mutable std::recursive_mutex mutex;
     std::uint32_t noise = 0;
     double dt;
     float elapsed;
     std::int64_t frames = 0;
+    std::function<void()> interruptCheck;
     Contents texts;
     Fen::RunMetrics metrics;
     std::unique_ptr<Parts> parts;

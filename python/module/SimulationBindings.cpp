@@ -2,6 +2,7 @@
 #include <pybind11/stl.h>
 
 #include "BindingHelpers.h"
+#include "Interrupt.h"
 #include "Simulation.h"
 
 namespace Korvale::Python {
@@ -51,6 +52,7 @@ std::unique_ptr<Simulation> Restore(const py::tuple& kept)
     if (options.robot.Given())
         options.control = Simulation::Control::Keyboard;
     options.dt = kept[3].cast<double>();
+    options.interruptCheck = CheckPythonSignals;
     const std::string state = kept[4].cast<std::string>();
     py::gil_scoped_release release;
     auto simulation = std::make_unique<Simulation>(options);
@@ -76,9 +78,15 @@ void BindSimulation(py::module_& m)
                  options.control = ControlFrom(control);
                  options.seed = SeedFrom(seed);
                  options.dt = dt;
-                 // Loading reads files: let other threads run meanwhile.
-                 py::gil_scoped_release release;
-                 return std::make_unique<Simulation>(options);
+                 options.interruptCheck = CheckPythonSignals;
+                 std::unique_ptr<Simulation> simulation;
+                 {
+                     // Loading reads files: let other threads run meanwhile.
+                     py::gil_scoped_release release;
+                     simulation = std::make_unique<Simulation>(options);
+                 }
+                 RaiseWarnings(simulation->TakeWarnings());
+                 return simulation;
              }),
              py::arg("scene"), py::arg("robot") = py::none(), py::arg("network") = py::none(),
              py::arg("control") = py::none(), py::arg("seed") = py::none(), py::arg("dt") = 1.0 / 60.0)
