@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/CKeyboard.h"
+#include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
@@ -11,6 +12,7 @@
 #include "engine/ShapeChecks.h"
 #include "base/FileFault.h"
 #include "engine/World.h"
+#include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/ModelFileFault.h"
@@ -93,6 +95,11 @@ void CKorvaleScene::ClearNetwork()
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
+    return LoadScene(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
         ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
         return false;
@@ -111,6 +118,11 @@ bool CKorvaleScene::LoadScene(std::string fileName)
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
+    return LoadRobot(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
         ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
         return false;
@@ -153,6 +165,11 @@ bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
     warning.clear();
     Tarn::CFenIOStruct io(fileName);
+    return LoadNetwork(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
         ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;
@@ -241,6 +258,44 @@ bool CKorvaleScene::SetNeuralNetworkControl()
     SetKeyboardControl();
     ReportError("Inconsistent neural network");
     return false;
+}
+
+bool CKorvaleScene::AttachNeuralNetworkControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(networkControl.get());
+    networkControlActive = true;
+    return true;
+}
+
+void CKorvaleScene::SetNetwork(const Tarn::CFeedForward& network) { networkControl->network = network; }
+
+void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
+{
+    Fen::archiveWorldState(archive, world->GetFenWorld());
+    archive.Fixed(robot != nullptr, "the robots");
+    bool networkDrives = networkControlActive;
+    archive.Value(networkDrives);
+    if (archive.Loading() && robot != nullptr) {
+        if (networkDrives)
+            AttachNeuralNetworkControl();
+        else
+            SetKeyboardControl();
+    }
+    Tarn::CNeuralNetworkRemoteControl::Commands& commands = networkControl->commands;
+    archive.Value(commands.forward);
+    archive.Value(commands.backward);
+    archive.Value(commands.left);
+    archive.Value(commands.right);
+    Tarn::CVector& outputs = networkControl->outputs;
+    archive.Sequence(outputs.data);
+    outputs.m = static_cast<std::int32_t>(outputs.data.size());
+    archive.Fixed(keyboard != nullptr, "the keyboards");
+    if (keyboard != nullptr)
+        for (bool& key : keyboard->Keys())
+            archive.Value(key);
+    archive.Value(log->GatheredTime());
 }
 
 bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }
