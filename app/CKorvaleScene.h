@@ -8,6 +8,7 @@
 #include "render/CFenGraphicsFactory.h"
 
 namespace Tarn {
+class CFeedForward;
 class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
@@ -16,6 +17,7 @@ class CLog;
 class CNeuralNetworkRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
+class StateArchive;
 } // namespace Tarn
 
 namespace Korvale {
@@ -52,6 +54,14 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
+    // The same from a document already opened (a file's text held in
+    // memory); the faults name fileName.
+    bool LoadScene(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadRobot(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName);
+    // The warning of the last load that succeeded with one (a network whose
+    // output count is not 4), emptied as it is taken.
+    std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
@@ -70,6 +80,18 @@ public:
     virtual bool SetNeuralNetworkControl();
     virtual bool IsKeyboardControl() const;
     virtual bool IsNeuralNetworkControl() const;
+    // The network control drives whatever its network: one that does not fit
+    // the robot gives no commands, so the robot stands until it gets one that
+    // does. For scripts that hand over networks as they go. False without robot.
+    bool AttachNeuralNetworkControl();
+    // The network control's network becomes a copy of this one; the control
+    // that drives stays, so a driving network is replaced from the next frame.
+    void SetNetwork(const Tarn::CFeedForward& network);
+
+    // Everything of the scene that changes as it runs (the world, the
+    // selected control and its last commands, the held keys, the log's
+    // gathered time), saved, checked or loaded in one order; see StateArchive.
+    void ArchiveState(Tarn::StateArchive& archive);
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;
@@ -101,7 +123,7 @@ private:
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
     // A failed load's report, then the line that names its file.
-    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
@@ -113,6 +135,7 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::string logName; // as the last Start Log named it
+    std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;

@@ -99,6 +99,9 @@ class TestOneRun:
         assert f"{row['seconds']:.3f}" == simulated
         assert f"{row['distance']:.3f}" == travelled
         assert row["stuck"] == pytest.approx(stuck_share(trace, korvale_start(run), 300), abs=1e-15)
+        alone = korvale.Simulation(run.scene, robot=run.robot, network=run.network, seed=seed)
+        alone.step(len(trace))
+        assert {name: row[name] for name in alone.metrics} == alone.metrics
         assert (row["scene"], row["seed"]) == (run.scene, seed)
         assert row["wall_time"] > 0
 
