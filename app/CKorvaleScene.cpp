@@ -1,6 +1,10 @@
 #include "app/CKorvaleScene.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "app/CKeyboard.h"
+#include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
@@ -9,6 +13,7 @@
 #include "engine/ShapeChecks.h"
 #include "base/FileFault.h"
 #include "engine/World.h"
+#include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/ModelFileFault.h"
@@ -91,8 +96,13 @@ void CKorvaleScene::ClearNetwork()
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
+    return LoadScene(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
         return false;
     }
     ClearScene();
@@ -102,15 +112,20 @@ bool CKorvaleScene::LoadScene(std::string fileName)
         return true;
     }
     ClearScene(); // a half-read scene is never kept
-    ReportLoadFault(io, Tarn::ModelKind::Scene, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
     return false;
 }
 
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
     Tarn::CFenIOStruct io(fileName);
+    return LoadRobot(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -130,11 +145,11 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
         return true;
     }
     ClearRobot();
-    ReportLoadFault(io, Tarn::ModelKind::Robot, fileName);
+    ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
     return false;
 }
 
-void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName)
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName)
 {
     ReportLines(io.GetErrorText());
     ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
@@ -149,21 +164,35 @@ bool CKorvaleScene::RobotFitsInArena() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
+    warning.clear();
     Tarn::CFenIOStruct io(fileName);
+    return LoadNetwork(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLoadFault(io, Tarn::ModelKind::Network, fileName);
+        ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;
     }
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
     if (io.IsOk()) {
+        // The control reads four outputs or none: a network with another
+        // count loads, but never changes the robot's commands.
+        if (const std::int32_t outputs = networkControl->network.outputDimensions; outputs != 4)
+            warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
+                + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+                  "robot at rest stays at rest";
         networkFile = std::move(fileName);
         return true;
     }
-    ReportLoadFault(io, Tarn::ModelKind::Network, fileName); // the reader has left the network empty
+    ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName); // the reader has left the network empty
     return false;
 }
+
+std::string CKorvaleScene::TakeWarning() { return std::exchange(warning, {}); }
 
 bool CKorvaleScene::StartLog(std::string fileName)
 {
@@ -238,6 +267,44 @@ bool CKorvaleScene::SetNeuralNetworkControl()
     SetKeyboardControl();
     ReportError("Inconsistent neural network");
     return false;
+}
+
+bool CKorvaleScene::AttachNeuralNetworkControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(networkControl.get());
+    networkControlActive = true;
+    return true;
+}
+
+void CKorvaleScene::SetNetwork(const Tarn::CFeedForward& network) { networkControl->network = network; }
+
+void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
+{
+    Fen::archiveWorldState(archive, world->GetFenWorld());
+    archive.Fixed(robot != nullptr, "the robots");
+    bool networkDrives = networkControlActive;
+    archive.Value(networkDrives);
+    if (archive.Loading() && robot != nullptr) {
+        if (networkDrives)
+            AttachNeuralNetworkControl();
+        else
+            SetKeyboardControl();
+    }
+    Tarn::CNeuralNetworkRemoteControl::Commands& commands = networkControl->commands;
+    archive.Value(commands.forward);
+    archive.Value(commands.backward);
+    archive.Value(commands.left);
+    archive.Value(commands.right);
+    Tarn::CVector& outputs = networkControl->outputs;
+    archive.Sequence(outputs.data);
+    outputs.m = static_cast<std::int32_t>(outputs.data.size());
+    archive.Fixed(keyboard != nullptr, "the keyboards");
+    if (keyboard != nullptr)
+        for (bool& key : keyboard->Keys())
+            archive.Value(key);
+    archive.Value(log->GatheredTime());
 }
 
 bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }

@@ -8,6 +8,7 @@
 #include "render/CFenGraphicsFactory.h"
 
 namespace Tarn {
+class CFeedForward;
 class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
@@ -17,6 +18,7 @@ class CNeuralNetworkRemoteControl;
 class CTakeOverRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
+class StateArchive;
 } // namespace Tarn
 
 namespace Korvale {
@@ -53,6 +55,14 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
+    // The same from a document already opened (a file's text held in
+    // memory); the faults name fileName.
+    bool LoadScene(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadRobot(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName);
+    // The warning of the last load that succeeded with one (a network whose
+    // output count is not 4), emptied as it is taken.
+    std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
     // A log of the corrections only: the lines written while a person holds
@@ -76,6 +86,18 @@ public:
     virtual bool IsNeuralNetworkControl() const;
     // The network drives, and a person holds an arrow key: the keys drive.
     bool IsTakenOver() const;
+    // The network control drives whatever its network: one that does not fit
+    // the robot gives no commands, so the robot stands until it gets one that
+    // does. For scripts that hand over networks as they go. False without robot.
+    bool AttachNeuralNetworkControl();
+    // The network control's network becomes a copy of this one; the control
+    // that drives stays, so a driving network is replaced from the next frame.
+    void SetNetwork(const Tarn::CFeedForward& network);
+
+    // Everything of the scene that changes as it runs (the world, the
+    // selected control and its last commands, the held keys, the log's
+    // gathered time), saved, checked or loaded in one order; see StateArchive.
+    void ArchiveState(Tarn::StateArchive& archive);
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;
@@ -107,7 +129,7 @@ private:
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
     // A failed load's report, then the line that names its file.
-    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelKind kind, const std::string& fileName);
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
 
@@ -119,6 +141,7 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::string logName; // as the last Start Log named it
+    std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     // The network's control: while an arrow key is held, the keys drive.
     std::unique_ptr<Tarn::CTakeOverRemoteControl> networkControl;

@@ -34,6 +34,13 @@ void CPanelCommandHost::ShowResult(const std::string& text)
         Echo("info", text);
 }
 
+void CPanelCommandHost::ShowWarning(const std::string& text)
+{
+    app.statusBar.ShowError(text);
+    if (echo)
+        Echo("warning", text);
+}
+
 void CPanelCommandHost::ShowError(const std::string& text)
 {
     app.statusBar.ShowMessage(Host::Utf8ToUtf16(text), 5.0f, 3);

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace Korvale {
 
@@ -18,6 +19,11 @@ public:
     bool LoadScene(const std::string& fileName);
     bool LoadRobot(const std::string& fileName);
     bool LoadNetwork(const std::string& fileName);
+    // The same for a file's text, read already; the faults name fileName
+    // (nothing is cleared).
+    bool LoadSceneText(const std::string& fileName, std::string_view text);
+    bool LoadRobotText(const std::string& fileName, std::string_view text);
+    bool LoadNetworkText(const std::string& fileName, std::string_view text);
     bool StartLog(const std::string& fileName);
     // A log that keeps only the lines where a person took over from the network.
     bool StartCorrectionsLog(const std::string& fileName);
@@ -40,6 +46,10 @@ public:
 
 private:
     bool StartLog(const std::string& fileName, bool corrections);
+    // What follows a load, whatever it was loaded from.
+    bool SceneLoaded();
+    bool RobotLoaded();
+    bool NetworkLoaded();
 
     CKorvaleScene& scene;
     ISceneCommandHost& host;

@@ -16,6 +16,10 @@ public:
     // The outcome of a long task (a training), to be read at leisure; an
     // information text unless the host keeps it longer.
     virtual void ShowResult(const std::string& text) { ShowInfo(text); }
+    // A command succeeded, but with a surprise the user should know of (a
+    // network whose outputs the control cannot read): one line, 5 seconds at
+    // priority 3. Hosts that keep no warnings apart show it as information.
+    virtual void ShowWarning(const std::string& text) { ShowInfo(text); }
     // Fits the whole arena into the world view.
     virtual void ResetZoom() = 0;
     // Checks the "Keyboard" radio button of the control group.

@@ -71,6 +71,9 @@ public:
     virtual bool IsReady();
 
     bool IsCreated() const { return created; }
+    // The time gathered towards the next record; it carries over to the
+    // next log, so a snapshot of the run keeps it.
+    double& GatheredTime() { return elapsed; }
     // Since the last Start: the frame time gathered and the lines written.
     double RecordedTime() const { return recordedTime; }
     long RecordCount() const { return recordCount; }

@@ -41,6 +41,19 @@ void World::step(double dt)
     stepAllPairs(dt);
 }
 
+void World::forgetPairCaches() { broadPhase->forget(); }
+
+void World::bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const
+{
+    out.clear();
+    if (broadLastStep) {
+        broadPhase->appendChanged(out);
+        return;
+    }
+    for (std::uint32_t i = 0; i < objects.size(); ++i)
+        out.push_back(i);
+}
+
 void World::stepAllPairs(double dt)
 {
     const std::size_t n = objects.size();

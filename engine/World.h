@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 #include "engine/Color.h"
@@ -55,6 +56,13 @@ public:
     // How the last step went: whether the broad phase took it, and how many
     // interactWithObject calls it made (the all-pairs loop makes n(n-1)).
     bool lastStepUsedBroadPhase() const { return broadLastStep; }
+    // Replaces `out` with the list index of every body the last step may
+    // have moved or changed: all of them unless the broad phase took the
+    // step, which knows the bodies it left as they were.
+    void bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const;
+    // The bodies were set from outside (a restored state): the next step
+    // finds its pairs afresh instead of from what the last step left.
+    void forgetPairCaches();
     std::size_t lastStepVisits() const { return visitsLastStep; }
 
 private:

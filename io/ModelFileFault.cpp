@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "base/FileFault.h"
 #include "io/CFenIOStruct.h"
@@ -10,25 +11,22 @@ namespace Tarn {
 
 namespace {
 
-struct Kind {
-    ModelKind kind;
-    std::string_view word; // as the file line names it
-    std::string_view noun; // as a sentence names it
-    std::string_view root; // the root element of its files
-};
-
-constexpr std::array<Kind, 3> kinds{{
-    {ModelKind::Scene, "Scene", "scene", "world"},
-    {ModelKind::Robot, "Robot", "robot", "neuralrobot"},
-    {ModelKind::Network, "Network", "network", "network"},
-}};
-
-const Kind& Describe(ModelKind kind)
+// The kind as the file line names it, and as a sentence does.
+std::string_view Word(ModelFileKind kind)
 {
-    for (const Kind& k : kinds)
-        if (k.kind == kind)
-            return k;
-    return kinds.front();
+    switch (kind) {
+    case ModelFileKind::Scene: return "Scene";
+    case ModelFileKind::Robot: return "Robot";
+    case ModelFileKind::Network: return "Network";
+    default: return "Model";
+    }
+}
+
+std::string Noun(ModelFileKind kind)
+{
+    std::string noun(Word(kind));
+    noun.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(noun.front())));
+    return noun;
 }
 
 bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
@@ -104,26 +102,23 @@ std::string InnermostFaultWords(const std::string& report)
 
 } // namespace
 
-std::string_view KindWord(ModelKind kind) { return Describe(kind).word; }
+std::string_view KindWord(ModelFileKind kind) { return Word(kind); }
 
-std::string ModelFaultWords(const CFenIOStruct& io, ModelKind kind)
+std::string ModelFaultWords(const CFenIOStruct& io, ModelFileKind kind)
 {
     if (!io.GetFileProblem().empty())
         return io.GetFileProblem();
-    const Kind& expected = Describe(kind);
     const std::string& root = io.GetRootName();
-    if (!root.empty() && root != expected.root) {
-        for (const Kind& other : kinds)
-            if (root == other.root)
-                return "this is a " + std::string(other.noun) + " file (root element \"" + root + "\"), not a "
-                    + std::string(expected.noun);
-        return "this is not a " + std::string(expected.noun) + " file (root element \"" + root + "\", where a "
-            + std::string(expected.noun) + " file has \"" + std::string(expected.root) + "\")";
+    if (!root.empty() && root != RootElementOf(kind)) {
+        if (const ModelFileKind other = ModelFileKindOfRoot(root); other != ModelFileKind::None)
+            return "this is a " + Noun(other) + " file (root element \"" + root + "\"), not a " + Noun(kind);
+        return "this is not a " + Noun(kind) + " file (root element \"" + root + "\", where a " + Noun(kind)
+            + " file has \"" + std::string(RootElementOf(kind)) + "\")";
     }
     return InnermostFaultWords(io.GetErrorText());
 }
 
-std::string ModelFileFaultLine(const CFenIOStruct& io, ModelKind kind, std::string_view fileName)
+std::string ModelFileFaultLine(const CFenIOStruct& io, ModelFileKind kind, std::string_view fileName)
 {
     return FileFaultLine(KindWord(kind), fileName, ModelFaultWords(io, kind));
 }

@@ -2,7 +2,6 @@
 
 #include <pugixml.hpp>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +10,29 @@ namespace Tarn {
 namespace {
 // Far more than a declaration and a root element's start tag take.
 constexpr std::size_t StartSize = 4096;
+
+struct Root {
+    ModelFileKind kind;
+    std::string_view name;
+};
+constexpr Root roots[] = {
+    {ModelFileKind::Scene, "world"}, {ModelFileKind::Robot, "neuralrobot"}, {ModelFileKind::Network, "network"}};
+} // namespace
+
+ModelFileKind ModelFileKindOfRoot(std::string_view name)
+{
+    for (const Root& root : roots)
+        if (root.name == name)
+            return root.kind;
+    return ModelFileKind::None;
+}
+
+std::string_view RootElementOf(ModelFileKind kind)
+{
+    for (const Root& root : roots)
+        if (root.kind == kind)
+            return root.name;
+    return {};
 }
 
 ModelFileKind ModelFileKindOfText(const std::string& start)
@@ -22,13 +44,7 @@ ModelFileKind ModelFileKindOfText(const std::string& start)
     const pugi::xml_node root = document.first_child();
     if (root.type() != pugi::node_element)
         return ModelFileKind::None;
-    if (std::strcmp(root.name(), "world") == 0)
-        return ModelFileKind::Scene;
-    if (std::strcmp(root.name(), "neuralrobot") == 0)
-        return ModelFileKind::Robot;
-    if (std::strcmp(root.name(), "network") == 0)
-        return ModelFileKind::Network;
-    return ModelFileKind::None;
+    return ModelFileKindOfRoot(root.name());
 }
 
 ModelFileKind ReadModelFileKind(const std::string& fileName)

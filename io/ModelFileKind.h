@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace Tarn {
 
@@ -13,5 +14,11 @@ enum class ModelFileKind { None, Scene, Robot, Network };
 // file that cannot be read.
 ModelFileKind ReadModelFileKind(const std::string& fileName);
 ModelFileKind ModelFileKindOfText(const std::string& start);
+
+// The kind whose files have this root element; None for any other name.
+ModelFileKind ModelFileKindOfRoot(std::string_view name);
+// The root element of the kind's files ("world", "neuralrobot", "network");
+// empty for None.
+std::string_view RootElementOf(ModelFileKind kind);
 
 } // namespace Tarn

@@ -108,7 +108,7 @@ int main(int argc, char** argv)
         std::string text = io.GetErrorText();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
-        std::cerr << text << Tarn::ModelFileFaultLine(io, Tarn::ModelKind::Network, arguments[0]) << '\n';
+        std::cerr << text << Tarn::ModelFileFaultLine(io, Tarn::ModelFileKind::Network, arguments[0]) << '\n';
         return 1;
     }
 

@@ -13,21 +13,19 @@ import os
 import tempfile
 import time
 
-import numpy as np
-
 import korvale
 
 from .sweep import round_half_away
 
-# The robot counts as stuck at the end of a frame when it is less than
-# STUCK_DISTANCE units from where it was STUCK_SECONDS earlier.
-STUCK_DISTANCE = 0.5
+# The robot counts as stuck at the end of a frame when it is less than 0.5
+# units from where it was STUCK_SECONDS earlier; runs shorter than that have
+# no stuck share.
 STUCK_SECONDS = 5.0
-# Frames traced at once: bounds the memory a long run needs.
-CHUNK = 6000
 
-COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck",
-           "x", "y", "angle", "wall_time", "error"]
+# The run measures of korvale.Simulation.metrics, computed as the module
+# computes them everywhere (evaluate, the environments' info).
+COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck", "coverage", "contact_frames",
+           "avoid", "x", "y", "angle", "wall_time", "error"]
 
 
 KINDS = {"scene": "Scene", "robot": "Robot", "network": "Network"}
@@ -83,28 +81,13 @@ def _write(folder, kind, name, content):
 
 def measure(simulation, run):
     """Runs the simulation for the run's frames; the row's measured values."""
-    frames = run.frames
-    start = simulation.pose
-    xs, ys = [np.array([start[0]])], [np.array([start[1]])]
-    pose = start
-    done = 0
-    while done < frames:
-        rows = simulation.trace(min(CHUNK, frames - done))
-        xs.append(rows[:, 1])
-        ys.append(rows[:, 2])
-        pose = tuple(float(v) for v in rows[-1, 1:4])
-        done += len(rows)
-    x, y = np.concatenate(xs), np.concatenate(ys)
-    # Frame by frame and added in order, as korvale-sim adds it up.
-    dx, dy = np.diff(x), np.diff(y)
-    steps = np.sqrt(dx * dx + dy * dy)
-    distance = float(np.add.accumulate(steps)[-1]) if frames else 0.0
-    back = round_frames(STUCK_SECONDS, run.dt)
-    stuck = None
-    if frames >= back:
-        ex, ey = x[back:] - x[:-back], y[back:] - y[:-back]
-        stuck = float(np.mean(np.sqrt(ex * ex + ey * ey) < STUCK_DISTANCE))
-    return dict(seconds=simulation.simulated, distance=distance, stuck=stuck, x=pose[0], y=pose[1], angle=pose[2])
+    simulation.step(run.frames)
+    metrics = simulation.metrics
+    stuck = metrics["stuck"] if run.frames >= round_frames(STUCK_SECONDS, run.dt) else None
+    x, y, angle = simulation.pose
+    return dict(seconds=simulation.simulated, distance=metrics["distance"], stuck=stuck,
+                coverage=metrics["coverage"], contact_frames=metrics["contact_frames"], avoid=metrics["avoid"],
+                x=x, y=y, angle=angle)
 
 
 def round_frames(seconds, dt):

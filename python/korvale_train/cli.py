@@ -11,7 +11,7 @@ from threadpoolctl import threadpool_limits
 
 from korvale_train.driving import Course, DrivingError, load_teacher
 from korvale_train.lesson import Lesson
-from korvale_train.logs import LogError, read_logs
+from korvale_train.logs import LogError, read_logs, readings_per_line
 from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions
 from korvale_train.netfile import network_text, write_file
 from korvale_train.plot import loss_svg
@@ -164,6 +164,7 @@ def parse_arguments(arguments):
     parser.add_argument("--progress-lines", action="store_true",
                         help="report progress as whole lines on standard error, for a program that shows them")
     args = parser.parse_args(arguments)
+    check_option_values(args, parser)
     check_combination(args, parser)
     return args
 
@@ -181,6 +182,22 @@ def check_combination(args, parser):
         parser.error("--candidates needs --validate SCENE... (or --dagger) to choose among them by driving")
     if any(len(getattr(args, name) or ()) > 1 for name in SWEPT) and not args.validate and not dagger:
         parser.error("options given several times need --validate SCENE... to choose among them by driving")
+
+
+def check_option_values(args, parser):
+    """Values the trainer cannot use are a wrong command line, found before
+    any log is read (the first line of the first log tells the readings)."""
+    if not 0 <= args.holdout < 1:
+        parser.error(f"argument --holdout: the held-out share must be at least 0 and below 1, not {args.holdout:g}")
+    if args.epochs < 1:
+        parser.error(f"argument --epochs: training needs at least one epoch, not {args.epochs}")
+    if not args.learning_rate > 0:
+        parser.error(f"argument --learning-rate: the learning rate must be greater than 0, not {args.learning_rate:g}")
+    if args.pca < 0:
+        parser.error(f"argument --pca: the number of components must not be negative, not {args.pca}")
+    readings = readings_per_line(args.logs[0])
+    if readings is not None and args.pca > readings:
+        parser.error(f"argument --pca: {args.pca} components, but the logs have {readings} readings per line")
 
 
 def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):

@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
+#include "CKorvaleSceneTestFiles.h"
 
 using namespace Korvale;
 using namespace Tarn;
@@ -128,8 +130,23 @@ TEST_F(CKorvaleShellTest, MissingSceneKeepsTheWorldAndShowsTheError)
     Command(PanelId::LoadScene, Examples + "NoSuchScene.xml");
     const std::u16string status = app.statusBar.GetText();
     EXPECT_EQ(status.rfind(u"Error in ", 0), 0u);
+    // The last line names the file as the box gave it.
+    const std::string line = "\nScene file '" + Examples + "NoSuchScene.xml': no such file\n";
+    EXPECT_EQ(status.substr(status.size() - line.size()), std::u16string(line.begin(), line.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_EQ(app.scene.GetWorld()->GetStartPointCount(), 1u);
+}
+
+TEST_F(CKorvaleShellTest, ANetworkTheControlCannotReadShowsItsWarningOnTheStatusLine)
+{
+    const std::string network = testing::TempDir() + "korvale-shell-net-" + std::to_string(::getpid()) + ".xml";
+    std::ofstream(network) << SceneTestFiles::networkTwoOutputs;
+    Command(PanelId::LoadNetwork, network);
+    std::remove(network.c_str());
+    const std::u16string status = app.statusBar.GetText();
+    EXPECT_EQ(status.rfind(u"Warning: network file '", 0), 0u);
+    EXPECT_NE(status.find(u"has 2 outputs, not 4"), std::u16string::npos);
+    EXPECT_EQ(app.statusBar.GetPriority(), 3);
 }
 
 TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)

@@ -26,6 +26,7 @@ class RecordingHost : public ISceneCommandHost {
 public:
     void ShowInfo(const std::string& text) override { calls.push_back("info: " + text); }
     void ShowError(const std::string& text) override { calls.push_back("error: " + text); }
+    void ShowWarning(const std::string& text) override { calls.push_back("warning: " + text); }
     void ResetZoom() override { calls.push_back("reset zoom"); }
     void CheckKeyboardButton() override { calls.push_back("check Keyboard"); }
     void CheckNoTargetButton() override { calls.push_back("check No Target"); }
@@ -161,6 +162,29 @@ TEST_F(SceneCommands, StartLogWithoutNameAsksForOneAndLeavesTheLogAlone)
     EXPECT_TRUE(commands.StartLog(""));
     EXPECT_EQ(host.Take(), (Calls{"info: Please enter the name of the log"}));
     EXPECT_FALSE(scene.IsLogging());
+}
+
+TEST_F(SceneCommands, ANetworkWhoseOutputsTheControlCannotReadLoadsWithAWarning)
+{
+    LoadSceneAndRobot();
+    const std::string network = folder.Write("two.xml", networkTwoOutputs);
+    EXPECT_TRUE(commands.LoadNetwork(network));
+    EXPECT_EQ(host.Take(),
+              (Calls{"info: Neural network was loaded successfully",
+                     "warning: Warning: network file '" + network
+                         + "' has 2 outputs, not 4 (forward, backward, left, right): it never changes the robot's "
+                           "commands, so a robot at rest stays at rest",
+                     "check Keyboard"}));
+    // It drives nothing: the robot stays where it stands.
+    ASSERT_TRUE(commands.SelectNeuralNetwork());
+    const Fen::Point start = scene.GetRobot()->GetPhysicalObject().pos;
+    for (int frame = 0; frame < 60; ++frame)
+        scene.AdvanceFrame(1.0f / 60.0f);
+    EXPECT_EQ(scene.GetRobot()->GetPhysicalObject().pos, start);
+
+    // Said once: the next load of a readable network is quiet.
+    EXPECT_TRUE(commands.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_EQ(host.Take(), (Calls{"info: Neural network was loaded successfully", "check Keyboard"}));
 }
 
 TEST_F(SceneCommands, StartLogWithoutRobotShowsWhy)

@@ -13,11 +13,11 @@
 
 using namespace TestSupport;
 using Tarn::CFenIOStruct;
-using Tarn::ModelKind;
+using Tarn::ModelFileKind;
 
 namespace {
 
-std::string WordsForFile(const std::string& path, ModelKind kind = ModelKind::Scene)
+std::string WordsForFile(const std::string& path, ModelFileKind kind = ModelFileKind::Scene)
 {
     const CFenIOStruct io(path);
     EXPECT_FALSE(io.IsOk()) << path;
@@ -68,14 +68,14 @@ TEST(ModelFileFault, AFileOfAnotherKindIsNamedByItsRootElement)
 {
     struct Case {
         const char* text;
-        ModelKind kind;
+        ModelFileKind kind;
         std::string words;
     };
     const Case cases[] = {
-        {"<neuralrobot/>", ModelKind::Scene, "this is a robot file (root element \"neuralrobot\"), not a scene"},
-        {"<network/>", ModelKind::Robot, "this is a network file (root element \"network\"), not a robot"},
-        {"<world/>", ModelKind::Network, "this is a scene file (root element \"world\"), not a network"},
-        {"<svg/>", ModelKind::Scene,
+        {"<neuralrobot/>", ModelFileKind::Scene, "this is a robot file (root element \"neuralrobot\"), not a scene"},
+        {"<network/>", ModelFileKind::Robot, "this is a network file (root element \"network\"), not a robot"},
+        {"<world/>", ModelFileKind::Network, "this is a scene file (root element \"world\"), not a network"},
+        {"<svg/>", ModelFileKind::Scene,
          "this is not a scene file (root element \"svg\", where a scene file has \"world\")"},
     };
     for (const Case& c : cases) {
@@ -122,14 +122,14 @@ TEST(ModelFileFault, AFaultInTheContentIsTheInnermostFaultInPlainWords)
         std::string report = c.report;
         for (std::size_t end; (end = report.find('\n')) != std::string::npos; report.erase(0, end + 1))
             io.ReportError(report.substr(0, end));
-        EXPECT_EQ(Tarn::ModelFaultWords(io, ModelKind::Scene), c.words) << c.report;
+        EXPECT_EQ(Tarn::ModelFaultWords(io, ModelFileKind::Scene), c.words) << c.report;
     }
 }
 
 TEST(ModelFileFault, TheLineNamesTheKindAndTheFileAsGiven)
 {
     const CFenIOStruct io("no/such/Nope.xml");
-    EXPECT_EQ(Tarn::ModelFileFaultLine(io, ModelKind::Network, "no/such/Nope.xml"),
+    EXPECT_EQ(Tarn::ModelFileFaultLine(io, ModelFileKind::Network, "no/such/Nope.xml"),
               "Network file 'no/such/Nope.xml': no such file");
 }
 

@@ -153,6 +153,23 @@ TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobot)
     EXPECT_EQ(result.err, "Inconsistent neural network\n");
 }
 
+TEST_F(KorvaleSim, ANetworkTheControlCannotReadWarnsOnceAndTheRunGoesOn)
+{
+    folder.Write("three.xml", R"(<network inputDimensions="8" outputDimensions="3" numLayers="1">
+  <layers><layer index="1" dimensions="3" transferFcn="logsig"/></layers>
+  <weights><inputlayer to="1"><matrix m="3" n="8">
+    0 0 0 0 0 0 0 0  0 0 0 0 0 0 0 0  0 0 0 0 0 0 0 0</matrix></inputlayer></weights>
+  <biases><bias to="1"><vector m="3">5 -5 -5</vector></bias></biases>
+</network>)");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      folder.File("three.xml"), "--steps", "60", "--quiet"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "Warning: network file '" + folder.File("three.xml")
+                  + "' has 3 outputs, not 4 (forward, backward, left, right): it never changes the "
+                    "robot's commands, so a robot at rest stays at rest\n");
+}
+
 TEST_F(KorvaleSim, NetworkControlWithoutNetwork)
 {
     const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--control",
