@@ -86,7 +86,7 @@ std::string CTraining::FreeName(const std::string& prefix, const std::string& su
         std::snprintf(digits, sizeof digits, "%04d", number);
         const std::string name = prefix + digits + suffix;
         std::error_code error;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error)) && !error)
+        if (std::filesystem::symlink_status(name, error).type() == std::filesystem::file_type::not_found)
             return name;
     }
     return {};

@@ -103,7 +103,7 @@ def load_teacher(path, readings):
     try:
         teacher = korvale.Network.load(str(path))
     except (korvale.LoadError, OSError) as error:
-        raise DrivingError(_one_line(error)) from None
+        raise DrivingError(_one_line(error, path)) from None
     if teacher.inputs != readings:
         raise DrivingError(f"{path} takes {teacher.inputs} inputs, but the logs have {readings} readings per line")
     if teacher.outputs != 4:
@@ -135,6 +135,10 @@ def commands_of(network, readings):
     return (np.asarray(network.evaluate(readings)) > 0.5).astype(np.float64)
 
 
-def _one_line(error):
-    """A load's report, one fault a line, as one line."""
-    return "; ".join(line for line in str(error).splitlines() if line.strip()) or type(error).__name__
+def _one_line(error, path=None):
+    """A load's report as one line: its last, which names the file and says
+    what is wrong, or, where no line names it, the file and the first."""
+    lines = [line for line in str(error).splitlines() if line.strip()] or [type(error).__name__]
+    if path is not None and str(path) not in lines[-1]:
+        return f"{path}: {lines[0]}"
+    return lines[-1]

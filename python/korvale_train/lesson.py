@@ -92,10 +92,7 @@ class Lesson:
             if len(selection.students) == 1:
                 self.out.write(course_line(self.course) + "\n")
             self.out.write(driving_table(self.course, selection.driving, selection.chosen))
-        if training.threshold < 0.5:
-            self.out.write(f"forward, left and right turn on above {training.threshold:.2f}, not 0.5: so the "
-                           f"student stands still on at most {percent(student.options.standing)} of the lines "
-                           "where the demonstration moved\n")
+        self.out.write(_keeping_moving(training, student.options))
         rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
         self.out.write(accuracy_table(student.network.commands(demonstrations.readings[rows]),
                                       demonstrations.commands[rows] > 0.5, student.checked))
@@ -130,10 +127,26 @@ def _score(selection):
     return float(selection.driving.score()[selection.chosen])
 
 
+def _keeping_moving(training, options):
+    """What was done so that the student does not stand where its
+    demonstration moved, in words; nothing where nothing was needed."""
+    done = []
+    if training.threshold < 0.5:
+        done.append(f"forward, left and right turn on above {training.threshold:.2f}, not 0.5")
+    if options.moving:
+        done.append("where it gives no command it drives forward")
+    if training.stood < STANDING_WARNING or not done:
+        return ""
+    return (f"the network as learnt gave no command on {percent(training.stood)} of the lines where the "
+            f"demonstration moved: {'; '.join(done)}\n")
+
+
 def _shape(sensors, options):
     parts = [f"{sensors} readings"]
     if options.pca:
         parts.append(f"{options.pca} principal components")
     parts += [f"{size} {options.hidden_fcn}" for size in options.hidden]
     parts.append(f"4 {options.output_fcn} outputs")
+    if options.moving:
+        parts.append("forward where none is on")
     return " -> ".join(parts)

@@ -14,7 +14,8 @@ from sklearn.model_selection import train_test_split
 from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
-from korvale_train.demonstrations import balanced_rows, moving
+from korvale_train.demonstrations import balanced_rows, moving, standing_share
+from korvale_train.moving import logsig, moving_outputs
 
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
@@ -43,6 +44,7 @@ class TrainOptions:
     balance: float = 0.0  # rarer command combinations repeated up to this share of the commonest; 0: off
     noise: float = 0.0  # deviation of the noise added to the normalised readings in every epoch; 0: none
     standing: float = 0.01  # most share of the moving training lines the student may stand still on; 1: any
+    moving: bool = True  # where the outputs give no command at all, drive forward (see moving.py)
 
 
 @dataclass
@@ -54,15 +56,27 @@ class TrainedNetwork:
     mlp: object  # MLPClassifier (logsig outputs) or MLPRegressor (purelin outputs)
     hidden_fcn: str
     output_fcn: str
+    keeps_moving: bool = False  # the outputs pass the layers of moving.py
 
     def outputs(self, readings):
         """The four outputs for each row of readings, as the network file computes them."""
         x = self.scaler.transform(readings)
         if self.pca is not None:
             x = self.pca.transform(x)
+        if self.keeps_moving:
+            return moving_outputs(self._margins(x))
         if isinstance(self.mlp, MLPClassifier):
             return self.mlp.predict_proba(x)
         return self.mlp.predict(x)
+
+    def _margins(self, x):
+        """The last layer's weighted sums, less 0.5 for purelin outputs: each
+        output is on where its margin is above 0."""
+        activation = {"tanh": np.tanh, "logistic": logsig, "identity": lambda v: v}[self.mlp.activation]
+        for weights, bias in zip(self.mlp.coefs_[:-1], self.mlp.intercepts_[:-1]):
+            x = activation(x @ weights + bias)
+        sums = x @ self.mlp.coefs_[-1] + self.mlp.intercepts_[-1]
+        return sums - 0.5 if self.output_fcn == "purelin" else sums
 
     def commands(self, readings):
         """The commands the robot would be given: each output above 0.5."""
@@ -76,7 +90,8 @@ class Training:
     converged: bool  # stopped because the loss no longer fell
     train_rows: np.ndarray  # indices of the lines trained on
     holdout_rows: np.ndarray  # indices of the lines kept out
-    threshold: float = 0.5  # forward, left and right turn on above this output (see keep_moving)
+    threshold: float = 0.5  # forward, left and right turn on above this output (see lower_thresholds)
+    stood: float = 0.0  # share of the moving training lines the network as learnt stood still on
 
 
 class TrainingError(Exception):
@@ -152,8 +167,10 @@ def train(readings, commands, options, progress=None):
             break
 
     network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
-    threshold = keep_moving(network, readings[train_rows], commands[train_rows], options.standing)
-    return Training(network, losses, converged, train_rows, holdout_rows, threshold)
+    stood = standing_share(network.commands(readings[train_rows]), commands[train_rows])
+    threshold = lower_thresholds(network, readings[train_rows], commands[train_rows], options.standing)
+    network.keeps_moving = options.moving
+    return Training(network, losses, converged, train_rows, holdout_rows, threshold, stood)
 
 
 # The outputs that move the robot on: forward, left and right. Reversing is
@@ -162,7 +179,7 @@ MOVING_OUTPUTS = (0, 2, 3)
 THRESHOLDS = (0.5, 0.45, 0.4, 0.35, 0.3, 0.25)
 
 
-def keep_moving(network, readings, commands, standing):
+def lower_thresholds(network, readings, commands, standing):
     """Where the demonstration mixes commands for like readings (forward
     here, a turn there), each output on its own stays below 0.5 and the
     student stands still; and a student that stands still stays where it

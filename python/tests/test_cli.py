@@ -26,7 +26,8 @@ def test_the_report_counts_logs_and_lines_and_gives_each_commands_accuracy(tmp_p
     lines = result.stdout.splitlines()
     assert lines[0] == "read 1200 lines from 2 logs, 8 readings per line"
     assert lines[1].split() == [str(logs[0]), "600", "lines"]
-    assert lines[3] == "trained on 900 lines, 300 held out: 8 readings -> 8 tansig -> 4 logsig outputs"
+    assert lines[3] == ("trained on 900 lines, 300 held out: 8 readings -> 8 tansig -> 4 logsig outputs "
+                        "-> forward where none is on")
     assert re.fullmatch(r"\d+ epochs in \d+\.\d s, final loss \d\.\d{5} \((epoch limit|the loss no longer fell)\)", lines[4])
     assert lines[5].split() == ["held-out", "lines", "accuracy", "on", "in", "the", "log", "on", "by", "the", "network"]
     for line, command in zip(lines[6:10], ("forward", "backward", "left", "right")):

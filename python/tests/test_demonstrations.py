@@ -1,6 +1,8 @@
 """What a demonstration teaches: idle lines settled, rare commands weighted,
 and the warning when a student stands where the demonstration drove."""
 
+import re
+
 import numpy as np
 
 from conftest import TRAIN, demonstration, run, write_log
@@ -63,12 +65,20 @@ def test_a_student_that_stands_where_the_person_drove_is_warned_about_in_words(t
     twice = np.repeat(readings, 2, axis=0)
     halves = np.tile(np.array([F, IDLE], dtype=float), (300, 1))
     log = write_log(tmp_path / "person.log", twice, halves)
-    kept = run(TRAIN, log, "-o", tmp_path / "kept.xml", "--keep-idle", "--epochs", "20")
+    kept = run(TRAIN, log, "-o", tmp_path / "kept.xml", "--keep-idle", "--standing", "1", "--allow-standing",
+               "--epochs", "20")
     assert kept.returncode == 0, kept.stderr
     (warning,) = kept.stderr.splitlines()
     share = int(warning.split("on ")[1].split(" %")[0])
     assert warning == f"korvale-train: warning: the network stands still on {share} % of the lines where you drove"
     assert share >= 5
+    # By default the same student moves on there, and the report says how.
+    moving = run(TRAIN, log, "-o", tmp_path / "moving.xml", "--keep-idle", "--epochs", "20")
+    assert (moving.returncode, moving.stderr) == (0, "")
+    (said,) = [line for line in moving.stdout.splitlines() if line.startswith("the network as learnt")]
+    assert re.fullmatch(r"the network as learnt gave no command on \d+\.\d % of the lines where the demonstration "
+                        r"moved: forward, left and right turn on above 0\.\d\d, not 0\.5; where it gives no "
+                        r"command it drives forward", said), said
     # Settled, the pauses teach driving on: no warning.
     settled = run(TRAIN, log, "-o", tmp_path / "settled.xml", "--epochs", "20")
     assert (settled.returncode, settled.stderr) == (0, "")

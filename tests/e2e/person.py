@@ -5,9 +5,8 @@ The person sees the arena (walls, and every body as the circle around it),
 drives forward while the way ahead is clear, now and then in an arc, turns
 left (or right, where that side is clearly freer) when something comes
 within reach of the robot's
-infrared sensors, and backs away when the robot got too close to turn (and
-once, later on, from the next obstacle anyway). At the start the hand is
-still on its way to the keys.
+infrared sensors, and once backs away from an obstacle. At the start the
+hand is still on its way to the keys.
 """
 
 import math
@@ -17,7 +16,6 @@ KEYS = ("Up", "Down", "Left", "Right")
 IDLE_START = 2.0  # seconds before the first key
 TURN_BELOW = 12.0  # the way ahead is blocked: nearer than this, from the robot's centre
 CLEAR_ABOVE = 16.0  # turning until the way ahead is this clear
-TOO_CLOSE = 6.0  # nearer than this there is no room to turn: back away
 CLEARLY_FREER = 4.0  # the right is this much clearer than the left: turn right, else left
 REVERSE_AT = 35.0  # the one reverse comes at the first obstacle from this time on
 REVERSE_FOR = 1.0
@@ -92,8 +90,8 @@ class Person:
             if time < self.reverse_until:
                 return {"Down"}
             self.reverse_until = None
-        if ahead < TOO_CLOSE or (ahead < TURN_BELOW and not self.reversed and time >= REVERSE_AT):
-            self.reversed = self.reversed or time >= REVERSE_AT
+        if ahead < TURN_BELOW and not self.reversed and time >= REVERSE_AT:
+            self.reversed = True
             self.turning = self.arc_until = None
             self.reverse_until = time + REVERSE_FOR
             return {"Down"}

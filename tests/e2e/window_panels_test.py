@@ -54,7 +54,7 @@ def files_page_shown(session):
 def tab(session, name):
     """Selects a page, again if a slow frame lost the click."""
     for _ in range(3):
-        hold_click(session, USER_PANEL[0] + {"Main": 45, "Files": 125}[name], USER_PANEL[1] + 17)
+        hold_click(session, USER_PANEL[0] + {"Main": 33, "Files": 87}[name], USER_PANEL[1] + 17)
         if files_page_shown(session) == (name == "Files"):
             return
     fail("the %s page did not show" % name)
