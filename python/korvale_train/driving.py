@@ -129,6 +129,21 @@ def readings_met(network, course):
     return np.concatenate(met)
 
 
+def stood_still(positions, frames=5 * FRAMES_PER_SECOND, reach=0.5):
+    """The first frame from which the robot stayed within `reach` of where
+    it was for `frames` frames on end (by default 5 s within 0.5 units), or
+    None. Unlike the run measures' stuck share, which compares each frame
+    with the one 5 s before, a robot that drives off and comes back to the
+    same place 5 s later has not stood still."""
+    positions = np.asarray(positions, dtype=np.float64)
+    if len(positions) <= frames:
+        return None
+    windows = np.lib.stride_tricks.sliding_window_view(positions, frames + 1, axis=0)  # (starts, 2, frames + 1)
+    spread = np.hypot(*(windows - positions[:len(windows), :, None]).transpose(1, 0, 2)).max(axis=1)
+    still = np.flatnonzero(spread < reach)
+    return int(still[0]) if len(still) else None
+
+
 def commands_of(network, readings):
     """The commands a network gives for each row of readings: each output
     strictly above 0.5, as the robot's control reads them."""

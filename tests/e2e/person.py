@@ -76,6 +76,7 @@ class Person:
         self.turning = None
         self.reversed = False
         self.reverse_until = None
+        self.backing = "Left"
         self.driven = 0.0  # seconds of driving forward since the last arc
         self.arcs = 0
         self.arc_until = None
@@ -88,13 +89,15 @@ class Person:
         ahead, left, right = self.arena.view(x, y, angle)
         if self.reverse_until is not None:
             if time < self.reverse_until:
-                return {"Down"}
+                return {"Down", self.backing}
             self.reverse_until = None
         if ahead < TURN_BELOW and not self.reversed and time >= REVERSE_AT:
+            # Backing away, steering the tail towards the freer side.
             self.reversed = True
             self.turning = self.arc_until = None
             self.reverse_until = time + REVERSE_FOR
-            return {"Down"}
+            self.backing = "Right" if left > right else "Left"
+            return {"Down", self.backing}
         if self.turning is not None:
             if ahead < CLEAR_ABOVE:
                 return {self.turning}
