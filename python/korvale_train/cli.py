@@ -26,7 +26,7 @@ USAGE = (
     "korvale-train LOG... -o NETWORK.xml [--hidden N[,N...]] [--hidden-fcn tansig|logsig|purelin]\n"
     "                     [--output-fcn logsig|purelin] [--pca K] [--holdout SHARE] [--seed N]\n"
     "                     [--epochs N] [--learning-rate R] [--balance SHARE] [--noise SD] [--standing SHARE]\n"
-    "                     [--allow-standing] [--keep-idle]\n"
+    "                     [--any-combination] [--keep-idle]\n"
     "                     [--robot ROBOT.xml --validate SCENE... [--candidates K]]\n"
     "                     [--robot ROBOT.xml --teacher TEACHER.xml --dagger ROUNDS --scenes SCENE...]\n"
     "                     [--seconds T] [--runs N] [--threads N] [--plot FILE.svg] [--force] [--quiet]\n"
@@ -139,9 +139,9 @@ def parse_arguments(arguments):
                         help="turn forward, left and right on below an output of 0.5 (down to 0.25) until the "
                         "student stands still on at most this share of the lines where the demonstration moved "
                         f"(default {defaults.standing:g}; 1: leave 0.5)")
-    parser.add_argument("--allow-standing", action="store_true",
-                        help="leave the outputs as learnt where they give no command at all (by default the "
-                        "student drives forward there)")
+    parser.add_argument("--any-combination", action="store_true",
+                        help="threshold each output on its own (by default the student gives, of the combinations "
+                        "of commands in the logs, the one its outputs agree with most)")
     parser.add_argument("--keep-idle", action="store_true",
                         help="keep the lines without any command as they are (by default those before a log's first "
                         "command and after its last are dropped, the others take the command that ended the pause)")
@@ -238,7 +238,7 @@ def training_options(args):
     options = TrainOptions(hidden_fcn=args.hidden_fcn, output_fcn=args.output_fcn, pca=args.pca,
                            holdout=args.holdout, seed=args.seed, epochs=args.epochs,
                            learning_rate=args.learning_rate, standing=args.standing,
-                           moving=not args.allow_standing, **chosen)
+                           demonstrated=not args.any_combination, **chosen)
     return options, sweeps
 
 

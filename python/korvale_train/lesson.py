@@ -133,8 +133,8 @@ def _keeping_moving(training, options):
     done = []
     if training.threshold < 0.5:
         done.append(f"forward, left and right turn on above {training.threshold:.2f}, not 0.5")
-    if options.moving:
-        done.append("where it gives no command it drives forward")
+    if options.demonstrated:
+        done.append("the student gives the demonstrated combination of commands its outputs agree with most")
     if training.stood < STANDING_WARNING or not done:
         return ""
     return (f"the network as learnt gave no command on {percent(training.stood)} of the lines where the "
@@ -147,6 +147,4 @@ def _shape(sensors, options):
         parts.append(f"{options.pca} principal components")
     parts += [f"{size} {options.hidden_fcn}" for size in options.hidden]
     parts.append(f"4 {options.output_fcn} outputs")
-    if options.moving:
-        parts.append("forward where none is on")
     return " -> ".join(parts)

@@ -15,7 +15,7 @@ from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
 from korvale_train.demonstrations import balanced_rows, moving, standing_share
-from korvale_train.moving import logsig, moving_outputs
+from korvale_train.combinations import chosen_outputs, demonstrated, logsig, margins
 
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
@@ -44,7 +44,7 @@ class TrainOptions:
     balance: float = 0.0  # rarer command combinations repeated up to this share of the commonest; 0: off
     noise: float = 0.0  # deviation of the noise added to the normalised readings in every epoch; 0: none
     standing: float = 0.01  # most share of the moving training lines the student may stand still on; 1: any
-    moving: bool = True  # where the outputs give no command at all, drive forward (see moving.py)
+    demonstrated: bool = True  # only combinations of commands the demonstration holds (see combinations.py)
 
 
 @dataclass
@@ -56,15 +56,15 @@ class TrainedNetwork:
     mlp: object  # MLPClassifier (logsig outputs) or MLPRegressor (purelin outputs)
     hidden_fcn: str
     output_fcn: str
-    keeps_moving: bool = False  # the outputs pass the layers of moving.py
+    combinations: object = None  # the combinations it may give (see combinations.py); None: any
 
     def outputs(self, readings):
         """The four outputs for each row of readings, as the network file computes them."""
         x = self.scaler.transform(readings)
         if self.pca is not None:
             x = self.pca.transform(x)
-        if self.keeps_moving:
-            return moving_outputs(self._margins(x))
+        if self.combinations is not None:
+            return chosen_outputs(self._margins(x), self.combinations)
         if isinstance(self.mlp, MLPClassifier):
             return self.mlp.predict_proba(x)
         return self.mlp.predict(x)
@@ -75,8 +75,7 @@ class TrainedNetwork:
         activation = {"tanh": np.tanh, "logistic": logsig, "identity": lambda v: v}[self.mlp.activation]
         for weights, bias in zip(self.mlp.coefs_[:-1], self.mlp.intercepts_[:-1]):
             x = activation(x @ weights + bias)
-        sums = x @ self.mlp.coefs_[-1] + self.mlp.intercepts_[-1]
-        return sums - 0.5 if self.output_fcn == "purelin" else sums
+        return margins(self.output_fcn, x @ self.mlp.coefs_[-1] + self.mlp.intercepts_[-1])
 
     def commands(self, readings):
         """The commands the robot would be given: each output above 0.5."""
@@ -169,7 +168,8 @@ def train(readings, commands, options, progress=None):
     network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
     stood = standing_share(network.commands(readings[train_rows]), commands[train_rows])
     threshold = lower_thresholds(network, readings[train_rows], commands[train_rows], options.standing)
-    network.keeps_moving = options.moving
+    if options.demonstrated:
+        network.combinations = demonstrated(commands[train_rows])
     return Training(network, losses, converged, train_rows, holdout_rows, threshold, stood)
 
 

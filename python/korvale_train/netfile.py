@@ -14,7 +14,7 @@ from pathlib import Path
 
 import numpy as np
 
-from korvale_train.moving import moving_layers
+from korvale_train.combinations import choice_layers
 
 
 def network_parts(network):
@@ -32,7 +32,8 @@ def network_parts(network):
         biases[0] = biases[0] - (pca.mean_ @ projection.T) @ mlp.coefs_[0]
     functions = [network.hidden_fcn] * (len(weights) - 1) + [network.output_fcn]
     layers = list(zip(functions, weights, biases))
-    return mean, std, projection, moving_layers(layers) if getattr(network, "keeps_moving", False) else layers
+    combinations = getattr(network, "combinations", None)
+    return mean, std, projection, layers if combinations is None else choice_layers(layers, combinations)
 
 
 def network_text(network):

@@ -26,8 +26,7 @@ def test_the_report_counts_logs_and_lines_and_gives_each_commands_accuracy(tmp_p
     lines = result.stdout.splitlines()
     assert lines[0] == "read 1200 lines from 2 logs, 8 readings per line"
     assert lines[1].split() == [str(logs[0]), "600", "lines"]
-    assert lines[3] == ("trained on 900 lines, 300 held out: 8 readings -> 8 tansig -> 4 logsig outputs "
-                        "-> forward where none is on")
+    assert lines[3] == "trained on 900 lines, 300 held out: 8 readings -> 8 tansig -> 4 logsig outputs"
     assert re.fullmatch(r"\d+ epochs in \d+\.\d s, final loss \d\.\d{5} \((epoch limit|the loss no longer fell)\)", lines[4])
     assert lines[5].split() == ["held-out", "lines", "accuracy", "on", "in", "the", "log", "on", "by", "the", "network"]
     for line, command in zip(lines[6:10], ("forward", "backward", "left", "right")):
@@ -96,4 +95,6 @@ def test_a_terminal_sees_one_progress_line_rewritten_every_epoch(tmp_path, logs)
     assert status == 0
     progress = err.getvalue().split("\r")
     assert [re.sub(r"loss \d\.\d{5}", "loss L", p) for p in progress[1:4]] == [f"epoch {e}/3  loss L" for e in (1, 2, 3)]
-    assert progress[-1] == "\033[K"  # the line is cleared before the report goes on
+    # The line is cleared before anything else is said (a short training may draw a warning).
+    cleared, _, after = progress[-1].partition("\033[K")
+    assert cleared == "" and all(line.startswith("korvale-train: warning: ") for line in after.splitlines())
