@@ -78,4 +78,4 @@ def from_bytes(data, identity):
         best_generation=header["best_generation"],
         evaluations=header["evaluations"],
         elapsed=header["elapsed"],
-        rows=[list(row) for row in rows.reshape(len(rows), -1)])
+        rows=[list(row) for row in rows] if rows.ndim == 2 else [])

@@ -72,9 +72,10 @@ def parse_arguments(arguments):
     return options
 
 
-def main(arguments=None, out=sys.stdout, err=sys.stderr):
+def main(arguments=None, out=None, err=None):
     """Runs the tool; returns the exit status: 0 done, 1 a file or the run
     failed, 2 a wrong command line or configuration, 130 stopped by Ctrl-C."""
+    out, err = out or sys.stdout, err or sys.stderr
     try:
         options = parse_arguments(sys.argv[1:] if arguments is None else arguments)
     except UsageError as error:
@@ -134,23 +135,24 @@ def run(options, config, out, err):
     evolution = Evolution(shape.dimension, config.sigma, config.seed, config.population)
 
     stop = StopRequest(err)
-    with connect(options.scheduler, options.workers) as client:
+    with contextlib.ExitStack() as stack:
+        client = stack.enter_context(connect(options.scheduler, options.workers))
         threads = sum(client.nthreads().values())
         chunks = options.chunks or 2 * max(threads, 1)
         evolution.toolbox.register("evaluate", DaskEvaluator(client, evaluation, chunks))
+        stack.enter_context(stop.installed())  # before the first line: Ctrl-C from then on stops gently
         _say(out, f"{shape.describe()}: {shape.dimension} weights, {evolution.population_size} individuals per "
                   f"generation, each run in {len(config.scenes)} scene{_s(config.scenes)} with "
                   f"{len(config.seeds)} seed{_s(config.seeds)} for {config.seconds:g} s; "
                   f"{threads} worker thread{_s(range(threads))}")
         if state is not None:
             _say(out, f"resuming after generation {state.generation}")
-        report = Progress(out, config.generations)
-        with stop.installed():
-            try:
-                state = evolve(config, evolution, shape, outputs, identity, state, report, stop.requested)
-            except KeyboardInterrupt:
-                err.write(f"korvale-evolve: interrupted; {outputs.checkpoint} holds the last whole generation\n")
-                return 130
+        try:
+            state = evolve(config, evolution, shape, outputs, identity, state, Progress(out, config.generations),
+                           stop.requested)
+        except KeyboardInterrupt:
+            err.write(f"korvale-evolve: interrupted; {outputs.checkpoint} holds the last whole generation\n")
+            return 130
     _say(out, f"best fitness {state.best_fitness:.6g} (generation {state.best_generation}) in {outputs.network}; "
               f"statistics in {outputs.csv}, plot in {outputs.plot}")
     if state.generation < config.generations:

@@ -93,8 +93,9 @@ class LocalEvaluator:
 class DaskEvaluator:
     """Evaluates on a Dask cluster: one task per chunk of the population.
 
-    on_chunk(done, total), when given, is called as chunks come back (tests
-    use it to lose a worker in the middle of a generation). A worker lost
+    on_chunk(done, total), when given, is called once the chunks are
+    submitted (done 0) and as each comes back (tests use it to lose a worker
+    in the middle of a generation). A worker lost
     during a generation takes its tasks with it: the scheduler runs them
     again on the others."""
 
@@ -107,6 +108,8 @@ class DaskEvaluator:
         futures = {self.client.submit(evaluate_chunk, self.evaluation, genomes[a:b], pure=False): index
                    for index, (a, b) in enumerate(bounds)}
         parts = [None] * len(bounds)
+        if self.on_chunk is not None:
+            self.on_chunk(0, len(bounds))
         for done, future in enumerate(as_completed(futures), start=1):
             parts[futures[future]] = future.result()
             if self.on_chunk is not None:
