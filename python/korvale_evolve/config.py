@@ -3,6 +3,7 @@
     scenes = ["Default.xml", "Rooms.xml"]   # the arenas fitness is measured in
     robot = "Robot.xml"
     fitness = "avoid"          # "avoid" (default), "distance" or "coverage"
+    penalise_stuck = true      # each run's fitness times (1 - its stuck share)
     seconds = 30               # simulated seconds of each run
     seeds = 2                  # noise seeds per evaluation: a count (1..N) or a list
     generations = 100
@@ -63,6 +64,7 @@ class Config:
     sigma: float
     seed: int
     fitness: str = "avoid"
+    penalise_stuck: bool = True
     seeds: tuple = (1,)
     population: int | None = None
     dt: float = 1 / 60
@@ -85,8 +87,8 @@ class Config:
         return json.loads(json.dumps(values))
 
 
-KEYS = ("scenes", "robot", "fitness", "seconds", "seeds", "generations", "population", "sigma", "seed", "dt",
-        "network")
+KEYS = ("scenes", "robot", "fitness", "penalise_stuck", "seconds", "seeds", "generations", "population", "sigma",
+        "seed", "dt", "network")
 NETWORK_KEYS = ("hidden", "hidden_fcn", "output_fcn", "input_scale")
 
 
@@ -188,6 +190,9 @@ def parse(text, folder="."):
     _unknown(table, KEYS)
     scenes, robot = _scenes(table), _robot(table)
     fitness = _choice(table, "fitness", FITNESSES, "avoid")
+    penalise_stuck = table.get("penalise_stuck", True)
+    if not isinstance(penalise_stuck, bool):
+        raise ConfigError("penalise_stuck", "must be true or false")
     seconds = _positive(table, "seconds")
     seeds = _seeds(table)
     generations = _count(table, "generations", 1)
@@ -211,9 +216,9 @@ def parse(text, folder="."):
     names = {path(name): name for name in scenes + [robot]}
     if len(set(map(path, scenes))) != len(scenes):
         raise ConfigError("scenes", "names a scene twice")
-    return Config(scenes=tuple(map(path, scenes)), robot=path(robot), fitness=fitness, seconds=seconds, seeds=seeds,
-                  generations=generations, population=population, sigma=sigma, seed=seed, dt=dt, network=network,
-                  names=names)
+    return Config(scenes=tuple(map(path, scenes)), robot=path(robot), fitness=fitness, penalise_stuck=penalise_stuck,
+                  seconds=seconds, seeds=seeds, generations=generations, population=population, sigma=sigma,
+                  seed=seed, dt=dt, network=network, names=names)
 
 
 def load(path):

@@ -38,20 +38,22 @@ class Evaluation:
     seconds: float
     seeds: tuple
     fitness: str
+    penalise_stuck: bool
     dt: float
 
     @classmethod
     def of(cls, config, shape):
         contents = read_files([*config.scenes, config.robot])
         return cls(shape, tuple(config.scenes), config.robot, contents, config.seconds, tuple(config.seeds),
-                   config.fitness, config.dt)
+                   config.fitness, config.penalise_stuck, config.dt)
 
 
 def evaluate_chunk(evaluation, genomes):
     """Runs each genome (rows of an array of shape (n, dimension)) in every
     scene with every noise seed, on one thread. Returns a dict of float64
     arrays of shape (n,): "fitness" and each of METRICS, the means over the
-    scenes and seeds."""
+    scenes and seeds. A run's fitness is the reward's, times 1 - stuck with
+    penalise_stuck."""
     genomes = np.asarray(genomes, dtype=np.float64)
     with tempfile.TemporaryDirectory(prefix="korvale-evolve-") as folder:
         scenes = [write_model_file(folder, f"scene{index}", name, evaluation.contents[name])
@@ -60,7 +62,11 @@ def evaluate_chunk(evaluation, genomes):
         networks = [evaluation.shape.network(genome) for genome in genomes]
         result = korvale.evaluate(networks, scenes, robot, evaluation.seconds, list(evaluation.seeds),
                                   reward=evaluation.fitness, dt=evaluation.dt, threads=1)
-    values = {"fitness": result.fitness}
+    fitness = result.fitness
+    if evaluation.penalise_stuck:
+        # Standing, spinning or rocking in place earns nothing, however the reward sees it.
+        fitness = fitness * (1.0 - result.metrics["stuck"])
+    values = {"fitness": fitness}
     values.update((name, result.metrics[name]) for name in METRICS)
     # Each genome's mean over its own runs alone, whatever else shares the chunk.
     return {name: np.array([np.mean(runs) for runs in array.reshape(len(genomes), -1)], dtype=np.float64)

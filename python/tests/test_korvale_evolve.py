@@ -34,15 +34,17 @@ class TestConfigFile:
         assert config.scenes == ("/models/Default.xml", "/models/Rooms.xml")
         assert config.robot == "/models/Robot.xml"
         assert (config.fitness, config.seeds, config.population, config.dt) == ("avoid", (1,), None, 1 / 60)
+        assert config.penalise_stuck
         assert (config.generations, config.sigma, config.seed, config.frames) == (3, 0.5, 7, 240)
         assert config.network == configs.NetworkConfig(hidden=(4,), hidden_fcn="tansig", output_fcn="logsig",
                                                        input_scale=1000.0)
         assert config.identity()["scenes"] == ["Default.xml", "Rooms.xml"]  # as written: a run may move
 
     def test_every_key_given(self):
-        config = configs.parse(GOOD + 'fitness = "coverage"\nseeds = [5, -2]\npopulation = 6\ndt = 0.05\n'
+        config = configs.parse(GOOD + 'fitness = "coverage"\npenalise_stuck = false\nseeds = [5, -2]\npopulation = 6\ndt = 0.05\n'
                                '[network]\nhidden = []\noutput_fcn = "purelin"\ninput_scale = 500\n')
         assert (config.fitness, config.seeds, config.population, config.dt) == ("coverage", (5, -2), 6, 0.05)
+        assert not config.penalise_stuck
         assert config.network == configs.NetworkConfig(hidden=(), hidden_fcn="tansig", output_fcn="purelin",
                                                        input_scale=500.0)
         assert configs.parse(GOOD + "seeds = 3\n").seeds == (1, 2, 3)
@@ -53,6 +55,7 @@ class TestConfigFile:
         ('scenes = ["a.xml", "./a.xml"]', "scenes", "names a scene twice"),
         ('robot = ["Robot.xml"]', "robot", "must name the robot file"),
         ('fitness = "speed"', "fitness", "must be one of avoid, distance, coverage"),
+        ('penalise_stuck = 1', "penalise_stuck", "must be true or false"),
         ('seconds = 0', "seconds", "must be a number greater than 0"),
         ('seconds = 0.001', "seconds", "gives 0 frames"),
         ('seconds = "30"', "seconds", "must be a number greater than 0"),
