@@ -13,9 +13,9 @@ import korvale
 from korvale_batch import runner
 
 from . import checkpoint, config as configs
-from .evaluation import DaskEvaluator, Evaluation
+from .evaluation import DaskEvaluator, Evaluation, EvaluationError
 from .genome import NetworkShape
-from .loop import EvaluationError, evolve
+from .loop import evolve
 from .outputs import Outputs, OutputError
 from .strategy import Evolution
 

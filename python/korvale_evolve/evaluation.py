@@ -21,6 +21,10 @@ from korvale_batch.task import write_model_file
 
 from .genome import NetworkShape
 
+class EvaluationError(Exception):
+    """An evaluation gave no usable fitness; the message says why."""
+
+
 # What each individual's result holds, averaged over its runs: the fitness
 # and the run metrics, in this order in the statistics file.
 METRICS = ("distance", "coverage", "contact_frames", "stuck")
@@ -116,8 +120,12 @@ class DaskEvaluator:
         parts = [None] * len(bounds)
         if self.on_chunk is not None:
             self.on_chunk(0, len(bounds))
-        for done, future in enumerate(as_completed(futures), start=1):
-            parts[futures[future]] = future.result()
-            if self.on_chunk is not None:
-                self.on_chunk(done, len(bounds))
+        try:
+            for done, future in enumerate(as_completed(futures), start=1):
+                parts[futures[future]] = future.result()
+                if self.on_chunk is not None:
+                    self.on_chunk(done, len(bounds))
+        except Exception as error:  # a task that raised, or that killed every worker it ran on
+            self.client.cancel(list(futures))
+            raise EvaluationError(f"an evaluation task failed: {type(error).__name__}: {error}") from None
         return join(parts)

@@ -5,11 +5,7 @@ import time
 import numpy as np
 
 from .checkpoint import RunState
-from .evaluation import METRICS
-
-
-class EvaluationError(Exception):
-    """An evaluation gave no usable fitness."""
+from .evaluation import METRICS, EvaluationError
 
 
 def evolve(config, evolution, shape, outputs, identity, state=None, report=None, should_stop=None):
