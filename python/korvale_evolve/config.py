@@ -3,7 +3,8 @@
     scenes = ["Default.xml", "Rooms.xml"]   # the arenas fitness is measured in
     robot = "Robot.xml"
     fitness = "avoid"          # "avoid" (default), "distance" or "coverage"
-    penalise_stuck = true      # each run's fitness times (1 - its stuck share)
+    stuck_penalty = 1          # each run's fitness times max(0, 1 - this x its stuck share)
+    contact_penalty = 0        # ... and times max(0, 1 - this x its share of frames in contact)
     seconds = 30               # simulated seconds of each run
     seeds = 2                  # noise seeds per evaluation: a count (1..N) or a list
     generations = 100
@@ -64,7 +65,8 @@ class Config:
     sigma: float
     seed: int
     fitness: str = "avoid"
-    penalise_stuck: bool = True
+    stuck_penalty: float = 1.0
+    contact_penalty: float = 0.0
     seeds: tuple = (1,)
     population: int | None = None
     dt: float = 1 / 60
@@ -87,8 +89,8 @@ class Config:
         return json.loads(json.dumps(values))
 
 
-KEYS = ("scenes", "robot", "fitness", "penalise_stuck", "seconds", "seeds", "generations", "population", "sigma",
-        "seed", "dt", "network")
+KEYS = ("scenes", "robot", "fitness", "stuck_penalty", "contact_penalty", "seconds", "seeds", "generations",
+        "population", "sigma", "seed", "dt", "network")
 NETWORK_KEYS = ("hidden", "hidden_fcn", "output_fcn", "input_scale")
 
 
@@ -106,6 +108,13 @@ def _positive(table, key, default=None, prefix=""):
         raise ConfigError(prefix + key, "is required")
     if not _real(value) or value <= 0:
         raise ConfigError(prefix + key, "must be a number greater than 0")
+    return float(value)
+
+
+def _weight(table, key, default):
+    value = table.get(key, default)
+    if not _real(value) or value < 0:
+        raise ConfigError(key, "must be a number of at least 0")
     return float(value)
 
 
@@ -190,9 +199,8 @@ def parse(text, folder="."):
     _unknown(table, KEYS)
     scenes, robot = _scenes(table), _robot(table)
     fitness = _choice(table, "fitness", FITNESSES, "avoid")
-    penalise_stuck = table.get("penalise_stuck", True)
-    if not isinstance(penalise_stuck, bool):
-        raise ConfigError("penalise_stuck", "must be true or false")
+    stuck_penalty, contact_penalty = (_weight(table, key, default)
+                                      for key, default in (("stuck_penalty", 1.0), ("contact_penalty", 0.0)))
     seconds = _positive(table, "seconds")
     seeds = _seeds(table)
     generations = _count(table, "generations", 1)
@@ -206,8 +214,10 @@ def parse(text, folder="."):
     if not DT_RANGE[0] <= dt <= DT_RANGE[1]:
         raise ConfigError("dt", "must be from 0.001 to 1 second, the steps the world takes")
     frames = round_half_away(seconds / dt)
-    if frames < 1 or frames >= 9e15:
-        raise ConfigError("seconds", f"gives {frames} frames of {dt} s; a run needs 1 frame at least")
+    if frames < 1:
+        raise ConfigError("seconds", f"gives 0 frames of {dt!r} s; a run needs 1 at least")
+    if frames >= 9e15:
+        raise ConfigError("seconds", f"gives too many frames of {dt!r} s")
     network = _network(table)
 
     def path(name):
@@ -216,9 +226,9 @@ def parse(text, folder="."):
     names = {path(name): name for name in scenes + [robot]}
     if len(set(map(path, scenes))) != len(scenes):
         raise ConfigError("scenes", "names a scene twice")
-    return Config(scenes=tuple(map(path, scenes)), robot=path(robot), fitness=fitness, penalise_stuck=penalise_stuck,
-                  seconds=seconds, seeds=seeds, generations=generations, population=population, sigma=sigma,
-                  seed=seed, dt=dt, network=network, names=names)
+    return Config(scenes=tuple(map(path, scenes)), robot=path(robot), fitness=fitness, stuck_penalty=stuck_penalty,
+                  contact_penalty=contact_penalty, seconds=seconds, seeds=seeds, generations=generations,
+                  population=population, sigma=sigma, seed=seed, dt=dt, network=network, names=names)
 
 
 def load(path):

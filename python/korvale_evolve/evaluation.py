@@ -42,22 +42,25 @@ class Evaluation:
     seconds: float
     seeds: tuple
     fitness: str
-    penalise_stuck: bool
+    stuck_penalty: float
+    contact_penalty: float
     dt: float
+    frames: int  # of each run
 
     @classmethod
     def of(cls, config, shape):
         contents = read_files([*config.scenes, config.robot])
         return cls(shape, tuple(config.scenes), config.robot, contents, config.seconds, tuple(config.seeds),
-                   config.fitness, config.penalise_stuck, config.dt)
+                   config.fitness, config.stuck_penalty, config.contact_penalty, config.dt, config.frames)
 
 
 def evaluate_chunk(evaluation, genomes):
     """Runs each genome (rows of an array of shape (n, dimension)) in every
     scene with every noise seed, on one thread. Returns a dict of float64
     arrays of shape (n,): "fitness" and each of METRICS, the means over the
-    scenes and seeds. A run's fitness is the reward's, times 1 - stuck with
-    penalise_stuck."""
+    scenes and seeds. A run's fitness is the reward's, times
+    max(0, 1 - stuck_penalty x its stuck share) and
+    max(0, 1 - contact_penalty x its share of frames in contact)."""
     genomes = np.asarray(genomes, dtype=np.float64)
     with tempfile.TemporaryDirectory(prefix="korvale-evolve-") as folder:
         scenes = [write_model_file(folder, f"scene{index}", name, evaluation.contents[name])
@@ -66,10 +69,11 @@ def evaluate_chunk(evaluation, genomes):
         networks = [evaluation.shape.network(genome) for genome in genomes]
         result = korvale.evaluate(networks, scenes, robot, evaluation.seconds, list(evaluation.seeds),
                                   reward=evaluation.fitness, dt=evaluation.dt, threads=1)
-    fitness = result.fitness
-    if evaluation.penalise_stuck:
-        # Standing, spinning or rocking in place earns nothing, however the reward sees it.
-        fitness = fitness * (1.0 - result.metrics["stuck"])
+    # Standing, spinning or rocking in place, and pushing against what the
+    # sensors do not see, earn little however the reward sees them.
+    stuck, contact = result.metrics["stuck"], result.metrics["contact_frames"] / evaluation.frames
+    fitness = (result.fitness * np.maximum(0.0, 1.0 - evaluation.stuck_penalty * stuck)
+               * np.maximum(0.0, 1.0 - evaluation.contact_penalty * contact))
     values = {"fitness": fitness}
     values.update((name, result.metrics[name]) for name in METRICS)
     # Each genome's mean over its own runs alone, whatever else shares the chunk.

@@ -2,6 +2,7 @@
 layout, the strategy under its seed, checkpoints and the output files."""
 
 import csv
+import dataclasses
 import os
 import re
 from pathlib import Path
@@ -14,6 +15,7 @@ from conftest import example
 from korvale_evolve import checkpoint, cli, config as configs, outputs as outs
 from korvale_evolve.checkpoint import CheckpointError, RunState
 from korvale_evolve.config import ConfigError
+from korvale_evolve.evaluation import Evaluation, evaluate_chunk
 from korvale_evolve.genome import NetworkShape
 from korvale_evolve.loop import evolve
 from korvale_evolve.strategy import Evolution, default_population
@@ -34,17 +36,18 @@ class TestConfigFile:
         assert config.scenes == ("/models/Default.xml", "/models/Rooms.xml")
         assert config.robot == "/models/Robot.xml"
         assert (config.fitness, config.seeds, config.population, config.dt) == ("avoid", (1,), None, 1 / 60)
-        assert config.penalise_stuck
+        assert (config.stuck_penalty, config.contact_penalty) == (1.0, 0.0)
         assert (config.generations, config.sigma, config.seed, config.frames) == (3, 0.5, 7, 240)
         assert config.network == configs.NetworkConfig(hidden=(4,), hidden_fcn="tansig", output_fcn="logsig",
                                                        input_scale=1000.0)
         assert config.identity()["scenes"] == ["Default.xml", "Rooms.xml"]  # as written: a run may move
 
     def test_every_key_given(self):
-        config = configs.parse(GOOD + 'fitness = "coverage"\npenalise_stuck = false\nseeds = [5, -2]\npopulation = 6\ndt = 0.05\n'
+        config = configs.parse(GOOD + 'fitness = "coverage"\nstuck_penalty = 0\ncontact_penalty = 2.5\n'
+                               'seeds = [5, -2]\npopulation = 6\ndt = 0.05\n'
                                '[network]\nhidden = []\noutput_fcn = "purelin"\ninput_scale = 500\n')
         assert (config.fitness, config.seeds, config.population, config.dt) == ("coverage", (5, -2), 6, 0.05)
-        assert not config.penalise_stuck
+        assert (config.stuck_penalty, config.contact_penalty) == (0.0, 2.5)
         assert config.network == configs.NetworkConfig(hidden=(), hidden_fcn="tansig", output_fcn="purelin",
                                                        input_scale=500.0)
         assert configs.parse(GOOD + "seeds = 3\n").seeds == (1, 2, 3)
@@ -55,9 +58,11 @@ class TestConfigFile:
         ('scenes = ["a.xml", "./a.xml"]', "scenes", "names a scene twice"),
         ('robot = ["Robot.xml"]', "robot", "must name the robot file"),
         ('fitness = "speed"', "fitness", "must be one of avoid, distance, coverage"),
-        ('penalise_stuck = 1', "penalise_stuck", "must be true or false"),
+        ('stuck_penalty = -1', "stuck_penalty", "must be a number of at least 0"),
+        ('contact_penalty = inf', "contact_penalty", "must be a number of at least 0"),
         ('seconds = 0', "seconds", "must be a number greater than 0"),
         ('seconds = 0.001', "seconds", "gives 0 frames"),
+        ('seconds = 1e300', "seconds", "gives too many frames"),
         ('seconds = "30"', "seconds", "must be a number greater than 0"),
         ('seeds = 0', "seeds", "must count at least 1 noise seed"),
         ('seeds = [1, 1]', "seeds", "names a seed twice"),
@@ -137,6 +142,34 @@ class TestGenome:
         shape = NetworkShape.of(8, configs.NetworkConfig(hidden=(), output_fcn="purelin"))
         assert (shape.sizes, shape.transfer, shape.dimension) == ((8, 4), ("purelin",), 36)
         assert shape.describe() == "8 readings -> 4 purelin outputs"
+
+
+class TestEvaluation:
+    SHAPE = NetworkShape((8, 4), ("logsig",), 1000.0)
+
+    def evaluation(self, **changes):
+        config = configs.parse(f'scenes = ["{example("Default.xml")}"]\nrobot = "{example("Robot.xml")}"\n'
+                               'seconds = 20\nseeds = 2\ngenerations = 1\nsigma = 1\n')
+        return dataclasses.replace(Evaluation.of(config, self.SHAPE), **changes)
+
+    def test_a_genome_scores_the_same_in_any_chunk_and_the_penalties_cost_a_stuck_robot(self):
+        forward = np.concatenate([np.zeros(32), [10.0, -10.0, -10.0, -10.0]])  # forward, whatever it reads
+        searching = np.concatenate([np.full(32, 0.5), [10.0, -10.0, -10.0, 0.0]])
+        together = evaluate_chunk(self.evaluation(), np.array([searching, forward]))
+        alone = evaluate_chunk(self.evaluation(), np.array([forward]))
+        for name, values in alone.items():
+            assert values[0] == together[name][1], name
+
+        # Straight into the arena's wall, then pushing against it, now and then stuck.
+        assert alone["stuck"][0] > 0.05 and alone["contact_frames"][0] > 600
+
+        def fitness(**penalties):
+            return evaluate_chunk(self.evaluation(**penalties), np.array([forward]))["fitness"][0]
+
+        plain = fitness(stuck_penalty=0.0)
+        assert plain > alone["fitness"][0] > fitness(stuck_penalty=10.0) > 0
+        assert 0 < fitness(stuck_penalty=0.0, contact_penalty=1.0) < plain
+        assert fitness(stuck_penalty=0.0, contact_penalty=2.0) == 0  # in contact for more than half the run
 
 
 def sphere(target):
