@@ -19,6 +19,8 @@ public:
     std::intptr_t OnMsg(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
     bool IsKeyDown(unsigned code) const override { return code < keys.size() && keys[code]; }
+    // The whole table, for snapshots of a run: held keys drive the next frames.
+    std::array<bool, 256>& Keys() { return keys; }
 
 private:
     std::array<bool, 256> keys{};

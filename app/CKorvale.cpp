@@ -7,6 +7,8 @@
 #include "model/IFenWorld.h"
 #include "render/WorldView.h"
 
+#include <chrono>
+#include <cmath>
 #include <iomanip>
 #include <locale>
 #include <sstream>
@@ -17,10 +19,13 @@ namespace {
 constexpr float CameraStep = 20.0f;
 }
 
-CKorvale::CKorvale() : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard)
+CKorvale::CKorvale()
+    : positioningSystem(&viewport), scene(&vertexBuffer, &keyboard),
+      clock([] { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); })
 {
     msgSubject.Attach(&keyboard);
     msgSubject.Attach(&positioningSystem);
+    msgSubject.Attach(&mouseWheel);
     deviceSubject.Attach(&vertexBuffer);
     deviceSubject.Attach(&viewport);
 }
@@ -29,7 +34,27 @@ void CKorvale::Update(double time, float elapsed)
 {
     statusBar.SetTime(static_cast<float>(time));
     ShowPosition();
+    AdvanceWorld(elapsed);
+}
+
+void CKorvale::AdvanceWorld(float elapsed)
+{
+    if (run.IsAsFastAsPossible() && !run.IsPaused()) {
+        const double end = clock() + frameBudget;
+        do
+            WorldFrame(elapsed);
+        while (clock() < end);
+        return;
+    }
+    for (int frames = run.TakeFrames(); frames > 0; --frames)
+        WorldFrame(elapsed);
+}
+
+void CKorvale::WorldFrame(float elapsed)
+{
     scene.AdvanceFrame(elapsed);
+    ++worldFrames;
+    sensorHistory.Record(ReadSensors(scene));
 }
 
 std::string CKorvale::FormatPosition(float x, float y)
@@ -44,7 +69,8 @@ void CKorvale::ShowPosition()
 {
     if (!positioningSystem.moveValid)
         return;
-    statusBar.ShowMessage(FormatPosition(positioningSystem.moveWorld.x, positioningSystem.moveWorld.y), 0.1f, 1);
+    statusBar.ShowMessage("World x, y: " + FormatPosition(positioningSystem.moveWorld.x, positioningSystem.moveWorld.y),
+                          0.1f, 1);
 }
 
 void CKorvale::UpdateZoom(float elapsed)
@@ -53,6 +79,8 @@ void CKorvale::UpdateZoom(float elapsed)
         viewport.ZoomTo(viewport.GetZoom() * 2, elapsed);
     else if (keyboard.IsKeyDown(Tarn::VirtualKey::Q))
         viewport.ZoomTo(viewport.GetZoom() / 2, elapsed);
+    if (const int notches = mouseWheel.TakeNotches(); notches != 0)
+        viewport.SetZoom(viewport.GetZoom() * std::pow(1.25f, static_cast<float>(notches)));
 }
 
 void CKorvale::MoveCamera(float elapsed)

@@ -2,12 +2,16 @@
 #include "app/CD3DDeviceSubject.h"
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
+#include "app/CMouseWheel.h"
 #include "app/CMsgSubject.h"
 #include "app/CPositioningSystem.h"
+#include "app/CRunControl.h"
+#include "app/SensorReadout.h"
 #include "app/CStatusBar.h"
 #include "render/CVertexBuffer.h"
 #include "render/CViewport.h"
 
+#include <functional>
 #include <string>
 
 namespace Korvale {
@@ -17,18 +21,32 @@ namespace Korvale {
 // work of advancing the simulation and steering the camera.
 class CKorvale {
 public:
-    // Attaches the keyboard, then the mouse tracker, to the message subject,
+    // Attaches the keyboard, the mouse tracker, then the wheel, to the message subject,
     // and the drawing context, then the viewport, to the device subject.
     CKorvale();
     CKorvale(const CKorvale&) = delete;
     CKorvale& operator=(const CKorvale&) = delete;
     virtual ~CKorvale() = default;
 
-    // The status clock, the hover position, the simulation step, the log.
+    // The status clock, the hover position, then the world frames of this
+    // window frame (the simulation step and the log each).
     void Update(double time, float elapsed);
-    // The hover position on the status line for 0.1 s at priority 1.
+    // As many world frames of `elapsed` each as the run control gives; as
+    // fast as possible: as many as fit in the frame budget, at least one.
+    void AdvanceWorld(float elapsed);
+    // The wall time a window frame may spend on world frames at full speed.
+    void SetFrameBudget(double seconds) { frameBudget = seconds; }
+    double FrameBudget() const { return frameBudget; }
+    // Seconds of wall time from any fixed point; tests hand in their own.
+    void SetClock(std::function<double()> newClock) { clock = std::move(newClock); }
+    // World frames advanced since the start.
+    long WorldFrames() const { return worldFrames; }
+    // The hover position on the status line for 0.1 s at priority 1, after
+    // the label "World x, y: ".
     void ShowPosition();
-    // E zooms in (towards twice the zoom), else Q out (towards half).
+    // E zooms in (towards twice the zoom), else Q out (towards half); each
+    // notch of the wheel over the world view, away from the user, zooms in
+    // by a quarter at once, towards the user out.
     void UpdateZoom(float elapsed);
     // W/S and D/A aim the centre 20 world units up/down, right/left; the
     // first of each pair wins.
@@ -51,7 +69,18 @@ public:
     Tarn::CViewport viewport;
     CStatusBar statusBar;
     CPositioningSystem positioningSystem;
+    CMouseWheel mouseWheel{&viewport};
     CKorvaleScene scene;
+    CRunControl run;
+    // What the robot sensed and decided over the last world frames.
+    CSensorHistory sensorHistory;
+
+private:
+    void WorldFrame(float elapsed);
+
+    std::function<double()> clock;
+    double frameBudget = 0.010;
+    long worldFrames = 0;
 };
 
 } // namespace Korvale

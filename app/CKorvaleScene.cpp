@@ -1,15 +1,21 @@
 #include "app/CKorvaleScene.h"
 
+#include <cstdint>
+#include <utility>
+
 #include "app/CKeyboard.h"
+#include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
+#include "base/FileFault.h"
 #include "engine/World.h"
+#include "engine/WorldState.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
-#include "io/ReportFault.h"
+#include "io/ModelFileFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
 
@@ -66,6 +72,8 @@ void CKorvaleScene::ClearScene()
     ReleaseRobotFromLog();
     world->Reset(100, 100);
     robot = nullptr;
+    sceneFile.clear();
+    robotFile.clear();
 }
 
 void CKorvaleScene::ClearRobot()
@@ -75,31 +83,48 @@ void CKorvaleScene::ClearRobot()
     ReleaseRobotFromLog();
     world->RemoveRobot(robot);
     robot = nullptr;
+    robotFile.clear();
 }
 
-void CKorvaleScene::ClearNetwork() { networkControl->reset(); }
+void CKorvaleScene::ClearNetwork()
+{
+    networkControl->reset();
+    networkFile.clear();
+}
 
 bool CKorvaleScene::LoadScene(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
+    return LoadScene(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
         return false;
     }
     ClearScene();
     world->Read(io);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        sceneFile = std::move(fileName);
         return true;
+    }
     ClearScene(); // a half-read scene is never kept
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelFileKind::Scene, fileName);
     return false;
 }
 
 bool CKorvaleScene::LoadRobot(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    Tarn::CFenIOStruct io(fileName);
+    return LoadRobot(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
         return false;
     }
     ClearRobot();
@@ -109,22 +134,24 @@ bool CKorvaleScene::LoadRobot(std::string fileName)
     if (io.IsOk() && !RobotFitsInArena()) {
         ClearRobot();
         ReportError("Error in CKorvaleScene: robot does not fit in the arena");
+        ReportError(Tarn::FileFaultLine("Robot", fileName, "the robot does not fit in the arena of this scene"));
         return false;
     }
     if (io.IsOk()) {
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
-        if (const Fen::PhysicalObject* body = BodyUnderRobot()) {
-            const std::string where = Tarn::PointText(body->pos.x, body->pos.y);
-            ClearRobot();
-            ReportError("Error in CKorvaleScene: robot overlaps the object at " + where);
-            return false;
-        }
+        robotFile = std::move(fileName);
         return true;
     }
     ClearRobot();
-    ReportLines(io.GetErrorText());
+    ReportLoadFault(io, Tarn::ModelFileKind::Robot, fileName);
     return false;
+}
+
+void CKorvaleScene::ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName)
+{
+    ReportLines(io.GetErrorText());
+    ReportError(Tarn::ModelFileFaultLine(io, kind, fileName));
 }
 
 bool CKorvaleScene::RobotFitsInArena() const
@@ -134,46 +161,46 @@ bool CKorvaleScene::RobotFitsInArena() const
     return Fen::fitsInArena(robot->GetPhysicalObject(), arena.width, arena.height, true);
 }
 
-const Fen::PhysicalObject* CKorvaleScene::BodyUnderRobot() const
-{
-    // Placed onto a body, the robot would be thrown off it in one jump, as
-    // far as they overlap, and through a wall if one is that near. Placed
-    // across a wall, it is first taken inside by the walls, in one jump too,
-    // and must not land on a body there either.
-    Fen::World& arena = world->GetFenWorld();
-    const Fen::PhysicalObject& placed = robot->GetPhysicalObject();
-    Fen::PhysicalObject inside = placed;
-    inside.computeAbsBoundingSurface();
-    arena.collideWithWalls(inside);
-    for (const Fen::PhysicalObject* body : arena.objects)
-        if (body != &placed
-            && (Fen::overlapBeyondTouching(placed, *body) || Fen::overlapBeyondTouching(inside, *body)))
-            return body;
-    return nullptr;
-}
-
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
-    Tarn::CFenIOStruct io(std::move(fileName));
+    warning.clear();
+    Tarn::CFenIOStruct io(fileName);
+    return LoadNetwork(io, std::move(fileName));
+}
+
+bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
+{
     if (!io.IsOk()) {
-        ReportLines(io.GetErrorText());
+        ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;
     }
     ClearNetwork();
     Tarn::CFeedForwardReader reader;
     reader.Read(io, networkControl->network);
-    if (io.IsOk())
+    if (io.IsOk()) {
+        // The control reads four outputs or none: a network with another
+        // count loads, but never changes the robot's commands.
+        if (const std::int32_t outputs = networkControl->network.outputDimensions; outputs != 4)
+            warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
+                + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+                  "robot at rest stays at rest";
+        networkFile = std::move(fileName);
         return true;
-    ReportLines(io.GetErrorText()); // the reader has left the network empty
+    }
+    ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName); // the reader has left the network empty
     return false;
 }
+
+std::string CKorvaleScene::TakeWarning() { return std::exchange(warning, {}); }
 
 bool CKorvaleScene::StartLog(std::string fileName)
 {
     if (robot == nullptr) {
         ReportError("Error in CKorvaleScene: robot is not loaded");
+        ReportError(Tarn::FileFaultLine("Log", fileName, "there is no robot to record"));
         return false;
     }
+    logName = fileName;
     log->Create(std::move(fileName));
     log->AttachRobot(&robot->GetPhysicalObject());
     log->Start();
@@ -181,6 +208,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
         return true;
     ReportLines(log->GetErrorText());
     ReportError("Error in CKorvaleScene: unable to start log");
+    ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
     log->Close();
     return false;
 }
@@ -194,6 +222,7 @@ void CKorvaleScene::WriteLog(float elapsed)
     // says why at once, through the scene's report.
     if (!log->IsOk()) {
         ReportLines(log->GetErrorText());
+        ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
         log->ClearErrors();
     }
 }
@@ -203,6 +232,10 @@ bool CKorvaleScene::StopLog()
     log->Close();
     return true;
 }
+
+double CKorvaleScene::LogSeconds() const { return log->RecordedTime(); }
+
+long CKorvaleScene::LogLines() const { return log->RecordCount(); }
 
 bool CKorvaleScene::SetKeyboardControl()
 {
@@ -225,6 +258,44 @@ bool CKorvaleScene::SetNeuralNetworkControl()
     SetKeyboardControl();
     ReportError("Inconsistent neural network");
     return false;
+}
+
+bool CKorvaleScene::AttachNeuralNetworkControl()
+{
+    if (robot == nullptr)
+        return false;
+    robot->GetPhysicalObject().setRemoteControl(networkControl.get());
+    networkControlActive = true;
+    return true;
+}
+
+void CKorvaleScene::SetNetwork(const Tarn::CFeedForward& network) { networkControl->network = network; }
+
+void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
+{
+    Fen::archiveWorldState(archive, world->GetFenWorld());
+    archive.Fixed(robot != nullptr, "the robots");
+    bool networkDrives = networkControlActive;
+    archive.Value(networkDrives);
+    if (archive.Loading() && robot != nullptr) {
+        if (networkDrives)
+            AttachNeuralNetworkControl();
+        else
+            SetKeyboardControl();
+    }
+    Tarn::CNeuralNetworkRemoteControl::Commands& commands = networkControl->commands;
+    archive.Value(commands.forward);
+    archive.Value(commands.backward);
+    archive.Value(commands.left);
+    archive.Value(commands.right);
+    Tarn::CVector& outputs = networkControl->outputs;
+    archive.Sequence(outputs.data);
+    outputs.m = static_cast<std::int32_t>(outputs.data.size());
+    archive.Fixed(keyboard != nullptr, "the keyboards");
+    if (keyboard != nullptr)
+        for (bool& key : keyboard->Keys())
+            archive.Value(key);
+    archive.Value(log->GatheredTime());
 }
 
 bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }

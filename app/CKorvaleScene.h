@@ -4,13 +4,12 @@
 
 #include "base/CReportError.h"
 #include "io/CFenIOFactory.h"
+#include "io/ModelFileFault.h"
 #include "render/CFenGraphicsFactory.h"
 
-namespace Fen {
-class PhysicalObject;
-}
-
 namespace Tarn {
+class CFeedForward;
+class CFenIOStruct;
 class CFenNeuralRobot;
 class CFenWorld;
 class CKeyboardRemoteControl;
@@ -18,6 +17,7 @@ class CLog;
 class CNeuralNetworkRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
+class StateArchive;
 } // namespace Tarn
 
 namespace Korvale {
@@ -54,12 +54,23 @@ public:
     virtual bool LoadScene(std::string fileName);
     virtual bool LoadRobot(std::string fileName);
     virtual bool LoadNetwork(std::string fileName);
+    // The same from a document already opened (a file's text held in
+    // memory); the faults name fileName.
+    bool LoadScene(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadRobot(Tarn::CFenIOStruct& io, std::string fileName);
+    bool LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName);
+    // The warning of the last load that succeeded with one (a network whose
+    // output count is not 4), emptied as it is taken.
+    std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
     virtual bool IsLogging() const;
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
     virtual bool StopLog();
+    // The running log's simulated time and lines so far.
+    double LogSeconds() const;
+    long LogLines() const;
 
     // Without a robot both return false and change nothing. The network
     // control takes over only when its network fits the robot's sensors;
@@ -69,6 +80,18 @@ public:
     virtual bool SetNeuralNetworkControl();
     virtual bool IsKeyboardControl() const;
     virtual bool IsNeuralNetworkControl() const;
+    // The network control drives whatever its network: one that does not fit
+    // the robot gives no commands, so the robot stands until it gets one that
+    // does. For scripts that hand over networks as they go. False without robot.
+    bool AttachNeuralNetworkControl();
+    // The network control's network becomes a copy of this one; the control
+    // that drives stays, so a driving network is replaced from the next frame.
+    void SetNetwork(const Tarn::CFeedForward& network);
+
+    // Everything of the scene that changes as it runs (the world, the
+    // selected control and its last commands, the held keys, the log's
+    // gathered time), saved, checked or loaded in one order; see StateArchive.
+    void ArchiveState(Tarn::StateArchive& archive);
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;
@@ -81,6 +104,13 @@ public:
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
 
+    // The files the current world, robot and network were read from; empty
+    // for an empty world, no robot or an empty network (cleared, or a read
+    // that failed). Reset loads them again.
+    const std::string& SceneFile() const { return sceneFile; }
+    const std::string& RobotFile() const { return robotFile; }
+    const std::string& NetworkFile() const { return networkFile; }
+
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
     Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
@@ -92,10 +122,10 @@ private:
     // Takes over the lines of another report (a model file's, the log's),
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
+    // A failed load's report, then the line that names its file.
+    void ReportLoadFault(const Tarn::CFenIOStruct& io, Tarn::ModelFileKind kind, const std::string& fileName);
     // The walls can hold the loaded robot in every orientation.
     bool RobotFitsInArena() const;
-    // A body that the placed robot overlaps beyond touching, if any.
-    const Fen::PhysicalObject* BodyUnderRobot() const;
 
     Tarn::CVertexBuffer* vertexBuffer = nullptr;
     CKeyboard* keyboard = nullptr;
@@ -104,10 +134,15 @@ private:
     Tarn::CReportError report;
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
+    std::string logName; // as the last Start Log named it
+    std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    std::string sceneFile;
+    std::string robotFile;
+    std::string networkFile;
 };
 
 } // namespace Korvale

@@ -5,12 +5,17 @@
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
 #include "app/Screenshot.h"
+#include "app/SensorPanel.h"
 #include "base/WindowMessages.h"
+#include "engine/Random.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"
 #include "render/ReadPicture.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 
 namespace Korvale {
@@ -18,11 +23,17 @@ namespace Korvale {
 namespace {
 constexpr std::uint32_t BackgroundColor = 0x002D32AA;
 constexpr std::uint32_t OutlineColor = 0xFF00007F;
+
+double WallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 }
 
 CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
-    : framework(framework), app(app), settingsDialog(framework), commandHost(app, userPanel, framework.Flags().automation),
-      commands(app.scene, commandHost)
+    : framework(framework), app(app), settingsDialog(framework),
+      commandHost(app, userPanel, framework.Flags().automation), commands(app.scene, commandHost),
+      startNoise(Fen::randomState())
 {
     Host::Callbacks callbacks;
     callbacks.deviceCreated = [this] { return OnCreateDevice(); };
@@ -37,16 +48,28 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     callbacks.frameMove = [this](double time, float elapsed) { OnFrameMove(time, elapsed); };
     callbacks.frameDrawn = [this] { OnFrameDrawn(); };
     callbacks.notice = [this](const std::string& text) { commandHost.ShowInfo(text); };
+    callbacks.filesDropped = [this](const std::vector<std::string>& files) { fileDrop.Load(files); };
     framework.SetCallbacks(std::move(callbacks));
 
     const auto onEvent = [this](Host::DialogEvent, int id, Host::Dialog&) { OnPanelEvent(id); };
     devicePanel.SetEventHandler(onEvent);
     devicePanel.SetSize(170, 170);
     BuildDevicePanel(devicePanel);
-    userPanel.SetEventHandler(onEvent);
+    userPanel.SetEventHandler([this](Host::DialogEvent event, int id, Host::Dialog&) {
+        if (id == PanelId::FileList)
+            OnFileListEvent(event);
+        else if (event == Host::DialogEvent::PageChanged && id == PanelPage::Files)
+            RefreshFileList();
+        else
+            OnPanelEvent(id);
+    });
     userPanel.SetSize(170, 240);
     BuildUserPanel(userPanel);
+    RefreshFileList();
     app.ResetZoom();
+    runBar.SetEventHandler(onEvent);
+    BuildRunBar(runBar);
+    SensorPanel::Build(sensorPanel);
 }
 
 CKorvaleShell::~CKorvaleShell()
@@ -87,12 +110,15 @@ Tarn::DeviceResult CKorvaleShell::OnResetDevice(const Host::BackBuffer& buffer)
                          static_cast<std::uint32_t>(view.right - view.left),
                          static_cast<std::uint32_t>(view.bottom - view.top));
 
-    const KorvaleLayout::Place devicePlace = KorvaleLayout::DevicePanel(buffer.width, buffer.height);
-    devicePanel.SetLocation(devicePlace.x, devicePlace.y);
-    devicePanel.SetSize(devicePlace.width, devicePlace.height);
-    const KorvaleLayout::Place userPlace = KorvaleLayout::UserPanel(buffer.width, buffer.height);
-    userPanel.SetLocation(userPlace.x, userPlace.y);
-    userPanel.SetSize(userPlace.width, userPlace.height);
+    const auto place = [&buffer](Host::Dialog& panel, KorvaleLayout::Place (*where)(int, int)) {
+        const KorvaleLayout::Place at = where(buffer.width, buffer.height);
+        panel.SetLocation(at.x, at.y);
+        panel.SetSize(at.width, at.height);
+    };
+    place(devicePanel, KorvaleLayout::DevicePanel);
+    place(userPanel, KorvaleLayout::UserPanel);
+    place(runBar, KorvaleLayout::RunBar);
+    place(sensorPanel, KorvaleLayout::SensorPanel);
     return Tarn::DeviceOk;
 }
 
@@ -109,6 +135,9 @@ void CKorvaleShell::OnDestroyDevice()
 
 void CKorvaleShell::OnFrameMove(double time, float elapsed)
 {
+    // At full speed the world gets what drawing leaves of the frame.
+    const double period = framework.FramePeriod();
+    app.SetFrameBudget(std::clamp(period - renderTime - 0.002, 0.001, period));
     app.Update(time, elapsed);
     // A fault of the frame (the log could not write) goes to the status line.
     commands.CheckSceneErrors();
@@ -118,10 +147,67 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
         app.MoveCamera(elapsed);
     else if (userPanel.IsChecked(PanelId::RobotTarget))
         app.FollowRobot(elapsed);
+    // Files come and go (a new log): the list shown follows every 2 s.
+    if (userPanel.SelectedPage() == PanelPage::Files && std::abs(time - fileListTime) >= 2.0) {
+        fileListTime = time;
+        RefreshFileList();
+    }
+}
+
+void CKorvaleShell::RefreshFileList()
+{
+    const int selected = userPanel.GetControl(PanelId::FileList)->value;
+    const auto& before = fileList.Entries();
+    const std::string selectedName =
+        selected >= 0 && static_cast<std::size_t>(selected) < before.size() ? before[selected].name : "";
+    fileList.Refresh();
+    std::vector<Host::ListItem> rows;
+    int keep = -1;
+    for (const CFileList::Entry& entry : fileList.Entries()) {
+        if (!selectedName.empty() && entry.name == selectedName)
+            keep = static_cast<int>(rows.size());
+        rows.push_back({entry.name, entry.kind == FileKind::Folder ? "" : FileKindName(entry.kind)});
+    }
+    const std::string folder = fileList.Folder().filename().string();
+    ShowFileList(userPanel, folder.empty() ? fileList.Folder().string() : folder, std::move(rows));
+    userPanel.GetControl(PanelId::FileList)->value = keep;
+}
+
+void CKorvaleShell::OnFileListEvent(Host::DialogEvent event)
+{
+    const int row = userPanel.GetControl(PanelId::FileList)->value;
+    if (row < 0 || static_cast<std::size_t>(row) >= fileList.Entries().size())
+        return;
+    const std::size_t index = static_cast<std::size_t>(row);
+    const bool folder = fileList.Entries()[index].kind == FileKind::Folder;
+    // Folders open on a double-click, as in a file dialog: a single click
+    // that opened one would let the second click of a double-click land on
+    // a file of the new folder and load it.
+    if (event == Host::DialogEvent::ListItemSelected) {
+        if (!folder)
+            userPanel.SetText(PanelId::FileName, fileList.BoxName(index));
+        return;
+    }
+    if (event != Host::DialogEvent::ListItemActivated)
+        return;
+    if (folder) {
+        fileList.Enter(index);
+        userPanel.GetControl(PanelId::FileList)->value = -1;
+        RefreshFileList();
+        return;
+    }
+    const std::string name = fileList.BoxName(index);
+    switch (fileList.Entries()[index].kind) {
+    case FileKind::Scene: commands.LoadScene(name); break;
+    case FileKind::Robot: commands.LoadRobot(name); break;
+    case FileKind::Network: commands.LoadNetwork(name); break;
+    default: break; // a log: its name is in the box, for korvale-train
+    }
 }
 
 void CKorvaleShell::OnFrameRender(double, float elapsed)
 {
+    renderStart = WallSeconds();
     if (settingsDialog.IsActive()) {
         settingsDialog.OnRender(elapsed);
         return;
@@ -139,6 +225,8 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     overlay.deviceStats = framework.DeviceStatsText();
     overlay.status = Host::Utf16ToUtf8(app.statusBar.GetText());
     overlay.logging = app.scene.IsLogging();
+    overlay.logSeconds = app.scene.LogSeconds();
+    overlay.logLines = app.scene.LogLines();
     overlay.helpShown = helpShown;
     overlay.backBufferHeight = framework.GetBackBuffer().height;
     Host::TextHelper text(framework.OverlayFont(), OverlayLineHeight);
@@ -146,6 +234,11 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
 
     devicePanel.OnRender(elapsed);
     userPanel.OnRender(elapsed);
+    runBar.OnRender(elapsed);
+    if (sensorsShown) {
+        SensorPanel::Show(sensorPanel, ReadSensors(app.scene), app.sensorHistory);
+        sensorPanel.OnRender(elapsed);
+    }
     device->EndScene();
 }
 
@@ -157,6 +250,10 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
         return true;
     if (userPanel.MsgProc(message, wParam, lParam))
         return true;
+    if (runBar.MsgProc(message, wParam, lParam))
+        return true;
+    if (sensorsShown && sensorPanel.MsgProc(message, wParam, lParam))
+        return true;
     app.msgSubject.Notify(window, message, wParam, lParam);
     return false;
 }
@@ -165,13 +262,71 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
 {
     if (down && key == Tarn::VirtualKey::F1)
         helpShown = !helpShown;
+    if (down && key == Tarn::VirtualKey::F4)
+        sensorsShown = !sensorsShown;
     // The picture is taken once the frame is drawn whole.
     if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;
+    if (!down)
+        return;
+    switch (key) {
+    case 'P': TogglePause(); break;
+    case 'N': Step(); break;
+    case 'R': Reset(); break;
+    case Tarn::VirtualKey::Equals: // the "+" key of the main block
+    case Tarn::VirtualKey::Add: ChangeSpeed(true); break;
+    case Tarn::VirtualKey::Minus:
+    case Tarn::VirtualKey::Subtract: ChangeSpeed(false); break;
+    default: break;
+    }
+}
+
+void CKorvaleShell::TogglePause()
+{
+    app.run.SetPaused(!app.run.IsPaused());
+    ShowRunState(app.run.IsPaused() ? "Paused" : "Running");
+}
+
+void CKorvaleShell::Step()
+{
+    // While paused the status line keeps saying so.
+    ShowRunState(app.run.RequestStep() ? "" : "Steps are taken while paused: press P first");
+}
+
+void CKorvaleShell::ChangeSpeed(bool faster)
+{
+    if (faster)
+        app.run.Faster();
+    else
+        app.run.Slower();
+    ShowRunState(app.run.IsAsFastAsPossible() ? "As fast as possible" : "Speed " + app.run.SpeedText());
+}
+
+void CKorvaleShell::Reset()
+{
+    // The same noise as at the start, so that the run repeats.
+    Fen::setRandomState(startNoise);
+    app.sensorHistory.Clear();
+    // Its own texts ("Reset", or the faults) go to the status line.
+    commands.Reset(userPanel.IsChecked(PanelId::NeuralNetwork));
+    ShowRunState({});
+}
+
+void CKorvaleShell::ShowRunState(const std::string& message)
+{
+    Korvale::ShowRunState(runBar, app.run.IsPaused(),
+                          app.run.IsAsFastAsPossible() ? "max" : app.run.SpeedText().c_str());
+    app.statusBar.SetDefaultText(Host::Utf8ToUtf16(app.run.StateText()));
+    if (!message.empty())
+        commandHost.ShowInfo(message);
+    commandHost.Note("run",
+                     "window frame " + std::to_string(framework.FrameCount()) + ", world frame "
+                         + std::to_string(app.WorldFrames()));
 }
 
 void CKorvaleShell::OnFrameDrawn()
 {
+    renderTime = WallSeconds() - renderStart;
     if (!screenshotRequested || !device)
         return;
     screenshotRequested = false;
@@ -226,6 +381,11 @@ void CKorvaleShell::OnPanelEvent(int id)
     case PanelId::StopLog:
         commands.StopLog();
         break;
+    case PanelId::Reset: Reset(); break;
+    case PanelId::Pause: TogglePause(); break;
+    case PanelId::Step: Step(); break;
+    case PanelId::Slower: ChangeSpeed(false); break;
+    case PanelId::Faster: ChangeSpeed(true); break;
     default:
         break;
     }

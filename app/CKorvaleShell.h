@@ -1,4 +1,6 @@
 #pragma once
+#include "app/CFileDrop.h"
+#include "app/CFileList.h"
 #include "app/CPanelCommandHost.h"
 #include "app/CSceneCommands.h"
 #include "host/Dialog.h"
@@ -43,20 +45,53 @@ public:
 
     Host::Dialog& GetDevicePanel() { return devicePanel; }
     Host::Dialog& GetUserPanel() { return userPanel; }
+    Host::Dialog& GetRunBar() { return runBar; }
     bool IsHelpShown() const { return helpShown; }
+    bool AreSensorsShown() const { return sensorsShown; }
+    Host::Dialog& GetSensorPanel() { return sensorPanel; }
+
+    // The run commands of the keys and the run bar.
+    void TogglePause();
+    void Step();
+    void ChangeSpeed(bool faster);
+    void Reset();
+
+    // The Files page: a click puts a file's name into the box; a double-click
+    // loads the file with its kind's command, or opens the folder.
+    void OnFileListEvent(Host::DialogEvent event);
+    CFileList& GetFileList() { return fileList; }
 
 private:
+    // Reads the list's folder again and shows it, keeping the selected row.
+    void RefreshFileList();
+
+    // The run bar and the status line's resting text follow the run state;
+    // under automation a line tells the window and world frames so far.
+    void ShowRunState(const std::string& message);
+
     Host::Framework& framework;
     CKorvale& app;
     Host::SettingsDialog settingsDialog;
     Host::Dialog devicePanel{"device panel"};
     Host::Dialog userPanel{"user panel"};
+    Host::Dialog runBar{"run bar"};
+    Host::Dialog sensorPanel{"sensor panel"};
     Host::LineManager lineManager;
     CPanelCommandHost commandHost;
     CSceneCommands commands;
+    CFileDrop fileDrop{commands, commandHost};
+    CFileList fileList;
+    double fileListTime = 0.0;
     std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
+    bool sensorsShown = false;
     bool screenshotRequested = false;
+    // Reset starts the noise where the program started it.
+    std::uint32_t startNoise = 0;
+    // How long drawing took last frame: what is left of the frame's time
+    // goes to world frames at full speed.
+    double renderStart = 0.0;
+    double renderTime = 0.0;
 };
 
 } // namespace Korvale

@@ -3,6 +3,7 @@
 #include "app/CKorvale.h"
 #include "app/KorvalePanels.h"
 #include "host/Dialog.h"
+#include "host/TextConversion.h"
 
 #include <cstdio>
 
@@ -20,14 +21,22 @@ void Echo(const char* kind, const std::string& text)
 
 void CPanelCommandHost::ShowInfo(const std::string& text)
 {
-    app.statusBar.ShowInfo(text);
+    // Texts are UTF-8, as everything the window shows ("Speed ×4").
+    app.statusBar.ShowMessage(Host::Utf8ToUtf16(text), 2.0f, 2);
     if (echo)
         Echo("info", text);
 }
 
-void CPanelCommandHost::ShowError(const std::string& text)
+void CPanelCommandHost::ShowWarning(const std::string& text)
 {
     app.statusBar.ShowError(text);
+    if (echo)
+        Echo("warning", text);
+}
+
+void CPanelCommandHost::ShowError(const std::string& text)
+{
+    app.statusBar.ShowMessage(Host::Utf8ToUtf16(text), 5.0f, 3);
     if (echo) {
         // One line per fault, as the status line shows them.
         std::string::size_type start = 0;
@@ -39,6 +48,12 @@ void CPanelCommandHost::ShowError(const std::string& text)
             start = end == std::string::npos ? text.size() : end + 1;
         }
     }
+}
+
+void CPanelCommandHost::Note(const std::string& kind, const std::string& text)
+{
+    if (echo)
+        Echo(kind.c_str(), text);
 }
 
 void CPanelCommandHost::ResetZoom()

@@ -22,9 +22,13 @@ public:
 
     void ShowInfo(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    // On the status line as an error is, though the command succeeded.
+    void ShowWarning(const std::string& text) override;
     void ResetZoom() override;
     void CheckKeyboardButton() override;
     void CheckNoTargetButton() override;
+    // Under automation only: "KIND: TEXT" on standard output, for a script.
+    void Note(const std::string& kind, const std::string& text);
 
 private:
     CKorvale& app;

@@ -2,6 +2,7 @@
 
 #include "app/CKorvaleScene.h"
 #include "app/ISceneCommandHost.h"
+#include "io/CFenIOStruct.h"
 
 namespace Korvale {
 
@@ -18,16 +19,30 @@ bool CSceneCommands::CheckSceneErrors()
 
 bool CSceneCommands::LoadScene(const std::string& fileName)
 {
-    bool ok = true;
-    if (fileName.empty()) {
-        scene.ClearScene();
-        host.ShowInfo("Scene was cleared successfully");
-    } else {
+    if (!fileName.empty()) {
         scene.LoadScene(fileName);
-        ok = CheckSceneErrors();
-        if (ok)
-            host.ShowInfo("Scene was loaded successfully");
+        return SceneLoaded();
     }
+    scene.ClearScene();
+    host.ShowInfo("Scene was cleared successfully");
+    host.ResetZoom();
+    host.CheckNoTargetButton();
+    host.CheckKeyboardButton();
+    return true;
+}
+
+bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
+{
+    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    scene.LoadScene(io, fileName);
+    return SceneLoaded();
+}
+
+bool CSceneCommands::SceneLoaded()
+{
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo("Scene was loaded successfully");
     host.ResetZoom();
     host.CheckNoTargetButton();
     host.CheckKeyboardButton();
@@ -36,33 +51,60 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
 
 bool CSceneCommands::LoadRobot(const std::string& fileName)
 {
-    bool ok = true;
-    if (fileName.empty()) {
-        scene.ClearRobot();
-        host.ShowInfo("Robot was cleared successfully");
-    } else {
+    if (!fileName.empty()) {
         scene.LoadRobot(fileName);
-        scene.SetKeyboardControl();
-        ok = CheckSceneErrors();
-        if (ok)
-            host.ShowInfo("Robot was loaded successfully");
+        return RobotLoaded();
     }
+    scene.ClearRobot();
+    host.ShowInfo("Robot was cleared successfully");
+    host.CheckKeyboardButton();
+    return true;
+}
+
+bool CSceneCommands::LoadRobotText(const std::string& fileName, std::string_view text)
+{
+    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    scene.LoadRobot(io, fileName);
+    return RobotLoaded();
+}
+
+bool CSceneCommands::RobotLoaded()
+{
+    scene.SetKeyboardControl();
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo("Robot was loaded successfully");
     host.CheckKeyboardButton();
     return ok;
 }
 
 bool CSceneCommands::LoadNetwork(const std::string& fileName)
 {
-    bool ok = true;
-    if (fileName.empty()) {
-        scene.ClearNetwork();
-        host.ShowInfo("Neural network was cleared successfully");
-    } else {
+    if (!fileName.empty()) {
         scene.LoadNetwork(fileName);
-        ok = CheckSceneErrors();
-        if (ok)
-            host.ShowInfo("Neural network was loaded successfully");
+        return NetworkLoaded();
     }
+    scene.ClearNetwork();
+    host.ShowInfo("Neural network was cleared successfully");
+    scene.SetKeyboardControl();
+    host.CheckKeyboardButton();
+    return true;
+}
+
+bool CSceneCommands::LoadNetworkText(const std::string& fileName, std::string_view text)
+{
+    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    scene.LoadNetwork(io, fileName);
+    return NetworkLoaded();
+}
+
+bool CSceneCommands::NetworkLoaded()
+{
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo("Neural network was loaded successfully");
+    if (const std::string warning = scene.TakeWarning(); ok && !warning.empty())
+        host.ShowWarning(warning);
     scene.SetKeyboardControl();
     host.CheckKeyboardButton();
     return ok;
@@ -101,6 +143,34 @@ bool CSceneCommands::SelectNeuralNetwork()
 {
     scene.SetNeuralNetworkControl();
     return CheckSceneErrors();
+}
+
+bool CSceneCommands::Reset(bool networkSelected)
+{
+    // Copies: each load below clears the names it replaces.
+    const std::string sceneFile = scene.SceneFile();
+    const std::string robotFile = scene.RobotFile();
+    const std::string networkFile = scene.NetworkFile();
+    const bool wasLogging = scene.IsLogging();
+    scene.StopLog(); // every line written so far is in the file
+    if (sceneFile.empty())
+        scene.ClearScene();
+    else
+        scene.LoadScene(sceneFile);
+    if (!robotFile.empty())
+        scene.LoadRobot(robotFile);
+    if (networkFile.empty())
+        scene.ClearNetwork();
+    else
+        scene.LoadNetwork(networkFile);
+    if (networkSelected)
+        scene.SetNeuralNetworkControl();
+    else
+        scene.SetKeyboardControl();
+    const bool ok = CheckSceneErrors();
+    if (ok)
+        host.ShowInfo(wasLogging ? "Reset; the log was closed" : "Reset");
+    return ok;
 }
 
 } // namespace Korvale

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace Korvale {
 
@@ -18,6 +19,11 @@ public:
     bool LoadScene(const std::string& fileName);
     bool LoadRobot(const std::string& fileName);
     bool LoadNetwork(const std::string& fileName);
+    // The same for a file's text, read already; the faults name fileName
+    // (nothing is cleared).
+    bool LoadSceneText(const std::string& fileName, std::string_view text);
+    bool LoadRobotText(const std::string& fileName, std::string_view text);
+    bool LoadNetworkText(const std::string& fileName, std::string_view text);
     bool StartLog(const std::string& fileName);
     bool StopLog();
     // The two radio buttons of the control group; the buttons stay as the
@@ -25,12 +31,23 @@ public:
     bool SelectKeyboard();
     bool SelectNeuralNetwork();
 
+    // Loads the scene, robot and network again from the files they came from
+    // (what was empty stays empty), after closing a running log, and selects
+    // the network again when `networkSelected`, else the keyboard. Shows
+    // "Reset" or the faults; the camera and the radio buttons stay.
+    bool Reset(bool networkSelected);
+
     // True when the scene is ok; otherwise shows its whole error text, clears
     // the scene's and the log's reports (so each fault is shown once) and
     // returns false.
     bool CheckSceneErrors();
 
 private:
+    // What follows a load, whatever it was loaded from.
+    bool SceneLoaded();
+    bool RobotLoaded();
+    bool NetworkLoaded();
+
     CKorvaleScene& scene;
     ISceneCommandHost& host;
 };

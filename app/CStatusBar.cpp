@@ -37,6 +37,13 @@ void CStatusBar::ShowError(const std::string& message)
     ShowMessage(message, 5.0f, 3);
 }
 
+void CStatusBar::SetDefaultText(const std::u16string& newText)
+{
+    if (priority == 0)
+        text = newText;
+    defaultText = newText;
+}
+
 std::u16string CStatusBar::GetText()
 {
     if (expiry < time) {

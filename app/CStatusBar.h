@@ -21,6 +21,8 @@ public:
     void ShowInfo(const std::string& text);
     // 5 seconds at priority 3.
     void ShowError(const std::string& text);
+    // What shows when no message is current ("Ready" at the start).
+    void SetDefaultText(const std::u16string& text);
     // Drops an expired message first.
     std::u16string GetText();
 

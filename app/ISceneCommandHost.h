@@ -13,6 +13,10 @@ public:
     virtual void ShowInfo(const std::string& text) = 0;
     // The scene's accumulated error text, one fault a line: 5 seconds at priority 3.
     virtual void ShowError(const std::string& text) = 0;
+    // A command succeeded, but with a surprise the user should know of (a
+    // network whose outputs the control cannot read): one line, 5 seconds at
+    // priority 3. Hosts that keep no warnings apart show it as information.
+    virtual void ShowWarning(const std::string& text) { ShowInfo(text); }
     // Fits the whole arena into the world view.
     virtual void ResetZoom() = 0;
     // Checks the "Keyboard" radio button of the control group.

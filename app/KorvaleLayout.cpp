@@ -1,5 +1,7 @@
 #include "app/KorvaleLayout.h"
 
+#include "app/SensorPanel.h"
+
 #include <algorithm>
 
 namespace Korvale {
@@ -22,6 +24,14 @@ Place DevicePanel(int width, int)
 Place UserPanel(int width, int height)
 {
     return {width - 170, height - 400, 170, 240};
+}
+
+Place RunBar(int width, int height) { return {width - 170 - 290, height - 33, 290, 30}; }
+
+Place SensorPanel(int width, int height)
+{
+    const Rect view = WorldView(width, height);
+    return {std::max(0, view.right - SensorPanel::Width - 6), view.top + 6, SensorPanel::Width, SensorPanel::Height};
 }
 
 int SliderValueFromZoom(float zoom)

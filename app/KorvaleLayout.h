@@ -25,6 +25,10 @@ struct Place {
 Rect WorldView(int backBufferWidth, int backBufferHeight);
 Place DevicePanel(int backBufferWidth, int backBufferHeight);
 Place UserPanel(int backBufferWidth, int backBufferHeight);
+// Under the world view, ending at its right edge (W - 170).
+Place RunBar(int backBufferWidth, int backBufferHeight);
+// In the top right corner of the world view.
+Place SensorPanel(int backBufferWidth, int backBufferHeight);
 
 // The slider covers zoom 0.01 to 0.05; zooms beyond that rest it at an end.
 int SliderValueFromZoom(float zoom);

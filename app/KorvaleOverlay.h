@@ -9,8 +9,8 @@ class TextHelper;
 namespace Korvale {
 
 // The overlay text of one frame as lines at positions in colours: statistics
-// in yellow, the status line in white, "REC" in red while logging, and the
-// help or the hint to it at the bottom left.
+// in yellow, the status line in white, "REC" with the log's time and lines in
+// red while logging, and the help or the hint to it at the bottom left.
 struct OverlayLine {
     int x = 0;
     int y = 0;
@@ -25,6 +25,8 @@ struct OverlayState {
     std::string deviceStats;
     std::string status;
     bool logging = false;
+    double logSeconds = 0.0; // simulated time the running log has gathered
+    long logLines = 0;
     bool helpShown = false;
     int backBufferHeight = 0;
 };
@@ -32,6 +34,10 @@ struct OverlayState {
 inline constexpr int OverlayLineHeight = 15;
 
 std::vector<OverlayLine> OverlayLines(const OverlayState& state);
+// "REC 1:05  652 lines": the log's simulated minutes and seconds.
+std::string RecordingMark(double seconds, long lines);
+// Every key, then how to load, drive, log and train.
+const std::vector<std::string>& HelpLines();
 void DrawOverlay(Host::TextHelper& text, const std::vector<OverlayLine>& lines);
 
 } // namespace Korvale

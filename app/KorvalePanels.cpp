@@ -15,8 +15,10 @@ void BuildDevicePanel(Host::Dialog& panel)
 
 void BuildUserPanel(Host::Dialog& panel)
 {
+    // The file-name box shows on every page, under the pages' tabs.
     panel.AddStatic(PanelId::FileNameLabel, "File Name:", {35, 34, 125, 22});
     panel.AddEditBox(PanelId::FileName, "Default.xml", {35, 58, 125, 32});
+    panel.AddPage(PanelPage::Main, "Main", {8, 6, 160, 22});
     panel.AddButton(PanelId::LoadScene, "Load Scene", {35, 102, 125, 22});
     panel.AddButton(PanelId::LoadRobot, "Load Robot", {35, 126, 125, 22});
     panel.AddButton(PanelId::LoadNetwork, "Load Network", {35, 150, 125, 22});
@@ -28,8 +30,33 @@ void BuildUserPanel(Host::Dialog& panel)
     panel.AddSlider(PanelId::Zoom, {50, 294, 100, 22}, 0, 100, 50);
     panel.AddButton(PanelId::StartLog, "Start Log", {35, 318, 125, 22});
     panel.AddButton(PanelId::StopLog, "Stop Log", {35, 342, 125, 22});
+    panel.AddPage(PanelPage::Files, "Files");
+    panel.AddStatic(PanelId::FolderName, "", {8, 96, 160, 18});
+    panel.AddListBox(PanelId::FileList, {8, 116, 160, 248}, 52);
     panel.SetRadioButtonChecked(PanelId::Keyboard);
     panel.SetRadioButtonChecked(PanelId::NoTarget);
+}
+
+void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::vector<Host::ListItem> rows)
+{
+    userPanel.SetText(PanelId::FolderName, "Folder: " + folderName);
+    userPanel.SetListItems(PanelId::FileList, std::move(rows));
+}
+
+void BuildRunBar(Host::Dialog& panel)
+{
+    panel.AddButton(PanelId::Reset, "Reset", {0, 4, 52, 22});
+    panel.AddButton(PanelId::Pause, "Pause", {56, 4, 60, 22});
+    panel.AddButton(PanelId::Step, "Step", {120, 4, 44, 22});
+    panel.AddButton(PanelId::Slower, "-", {168, 4, 22, 22});
+    panel.AddStatic(PanelId::Speed, "×1", {196, 4, 56, 22});
+    panel.AddButton(PanelId::Faster, "+", {256, 4, 22, 22});
+}
+
+void ShowRunState(Host::Dialog& runBar, bool paused, const char* speed)
+{
+    runBar.SetText(PanelId::Pause, paused ? "Resume" : "Pause");
+    runBar.SetText(PanelId::Speed, speed);
 }
 
 } // namespace Korvale

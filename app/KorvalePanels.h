@@ -1,5 +1,10 @@
 #pragma once
 
+#include "host/Control.h"
+
+#include <string>
+#include <vector>
+
 namespace Host {
 class Dialog;
 }
@@ -24,6 +29,25 @@ inline constexpr int Zoom = 55;
 inline constexpr int ResetZoom = 60;
 inline constexpr int StartLog = 65;
 inline constexpr int StopLog = 70;
+// The run bar under the world view.
+inline constexpr int Reset = 80;
+inline constexpr int Pause = 81;
+inline constexpr int Step = 82;
+inline constexpr int Slower = 83;
+inline constexpr int Speed = 84;
+inline constexpr int Faster = 85;
+// The Files page.
+inline constexpr int FileList = 90;
+inline constexpr int FolderName = 91;
+}
+
+// Pages of the user panel, each a tab over the file-name box, which every
+// page shows. Another page goes after the last one here, its widgets placed
+// from y = 96 on, under the box, and its commands in a section of
+// CKorvaleShell::OnPanelEvent of their own.
+namespace PanelPage {
+inline constexpr int Main = 100;
+inline constexpr int Files = 101;
 }
 
 // Radio-button groups of the user panel.
@@ -35,5 +59,11 @@ inline constexpr int Control = 2;
 // Adds every widget, in order, then checks "Keyboard" and "No Target".
 void BuildDevicePanel(Host::Dialog& panel);
 void BuildUserPanel(Host::Dialog& panel);
+// The Files page's list of the folder's entries and the folder's name.
+void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::vector<Host::ListItem> rows);
+// Reset, Pause, Step, slower, the speed, faster: one row.
+void BuildRunBar(Host::Dialog& panel);
+// The run bar's labels for the run state: "Pause" or "Resume", the speed.
+void ShowRunState(Host::Dialog& runBar, bool paused, const char* speed);
 
 } // namespace Korvale

@@ -16,6 +16,9 @@ inline constexpr std::uint32_t RightButtonDown = 0x204;
 inline constexpr std::uint32_t RightButtonUp = 0x205;
 inline constexpr std::uint32_t MiddleButtonDown = 0x207;
 inline constexpr std::uint32_t MiddleButtonUp = 0x208;
+// First parameter: the wheel's turn in its high 16 bits, signed, 120 a notch
+// (positive away from the user); second: the pointer, as for the buttons.
+inline constexpr std::uint32_t MouseWheel = 0x20A;
 }
 
 // Virtual-key codes, a key message's first parameter. Letters and digits
@@ -62,6 +65,7 @@ inline constexpr std::uint8_t Divide = 0x6F;
 inline constexpr std::uint8_t F1 = 0x70;
 inline constexpr std::uint8_t F2 = 0x71;
 inline constexpr std::uint8_t F3 = 0x72;
+inline constexpr std::uint8_t F4 = 0x73;
 inline constexpr std::uint8_t F12 = 0x7B;
 inline constexpr std::uint8_t F13 = 0x7C;
 inline constexpr std::uint8_t F24 = 0x87;
@@ -129,6 +133,17 @@ constexpr std::intptr_t PackKeyParam(bool down, bool repeated, bool altHeld)
     if (!down)
         param |= KeyParam::ReleasedBit;
     return param;
+}
+
+// A wheel message's first parameter: the turn in notches.
+constexpr std::uintptr_t PackWheelParam(int notches)
+{
+    return static_cast<std::uintptr_t>(static_cast<std::uint16_t>(notches * 120)) << 16;
+}
+
+constexpr int WheelParamDelta(std::uintptr_t param)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>((param >> 16) & 0xFFFF));
 }
 
 constexpr bool IsRepeatedKeyDown(std::intptr_t keyParam)

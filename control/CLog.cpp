@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "base/FileFault.h"
 #include "control/CLogFile.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -40,11 +41,40 @@ std::unique_ptr<ILogFile> OpenNewFile(const std::string& fileName, int& error)
 
 } // namespace
 
+bool IsLogRecord(std::string_view line)
+{
+    std::size_t fields = 0;
+    std::size_t commands = 0; // trailing "1.0"/"0.0" fields
+    while (!line.empty()) {
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos || blank == 0)
+            return false;
+        const std::string_view field = line.substr(0, blank);
+        line.remove_prefix(blank + 1);
+        ++fields;
+        if (field == "1.0" || field == "0.0") {
+            ++commands;
+            continue;
+        }
+        // A reading after a command, or one not as %g writes it.
+        if (commands != 0 || field.size() < 8 || field.find_first_not_of("0123456789.e+-") != std::string_view::npos)
+            return false;
+    }
+    return commands == 4 && fields >= 4;
+}
+
 CLog::CLog() : CLog(OpenNewFile) {}
 
 CLog::CLog(FileOpener openFile_) : openFile(std::move(openFile_)) {}
 
 CLog::~CLog() = default;
+
+void CLog::Fault(std::string message, std::string words)
+{
+    ReportError(std::move(message));
+    if (problem.empty())
+        problem = std::move(words);
+}
 
 bool CLog::Create(std::string fileName)
 {
@@ -57,9 +87,11 @@ bool CLog::Create(std::string fileName)
     created = file != nullptr;
     if (!created) {
         if (error == EEXIST)
-            ReportError("Error in CLog: log file already exists");
+            Fault("Error in CLog: log file already exists", "already exists");
         else
-            ReportError("Error in CLog: unable to create log file");
+            Fault("Error in CLog: unable to create log file",
+                  "cannot be created ("
+                      + (error == ENOENT ? std::string("its folder does not exist") : SystemErrorWords(error)) + ")");
     }
     return created;
 }
@@ -83,15 +115,15 @@ bool CLog::AttachRobot(Fen::NeuralRobot* robot_)
 bool CLog::IsReady()
 {
     if (robot == nullptr) {
-        ReportError("Error in CLog: log is not attached to a robot");
+        Fault("Error in CLog: log is not attached to a robot", "there is no robot to record");
         return false;
     }
     if (robot->remoteControl == nullptr) {
-        ReportError("Error in CLog: remote control is not attached to a robot");
+        Fault("Error in CLog: remote control is not attached to a robot", "the robot has no control to record");
         return false;
     }
     if (!created) {
-        ReportError("Error in CLog: log file is not created yet");
+        Fault("Error in CLog: log file is not created yet", "is not created yet");
         return false;
     }
     return true;
@@ -99,6 +131,8 @@ bool CLog::IsReady()
 
 bool CLog::Start()
 {
+    recordedTime = 0.0;
+    recordCount = 0;
     running = IsReady();
     return running;
 }
@@ -118,8 +152,10 @@ void CLog::Write(double dt)
         return;
     }
     // A NaN frame time would stick in elapsed and silence the log for good.
-    if (!std::isnan(dt))
+    if (!std::isnan(dt)) {
         elapsed += dt;
+        recordedTime += dt;
+    }
     if (!(elapsed > interval))
         return;
     elapsed = 0; // the excess is dropped, not carried over
@@ -138,11 +174,16 @@ void CLog::WriteRecord()
     AppendCommand(line, control.isRight());
     line += '\n';
 
-    if (file->Append(line))
+    if (file->Append(line)) {
+        ++recordCount;
         return;
+    }
     // Disk full or similar: the records written so far stay whole; the
     // file is given up so nothing half-written follows them.
-    ReportError("Error in CLog: unable to write log file");
+    const int error = file->LastError();
+    Fault("Error in CLog: unable to write log file",
+          "could not be written" + (error != 0 ? " (" + SystemErrorWords(error) + ")" : std::string{})
+              + "; it keeps every complete record");
     running = false;
     created = false;
     file.reset();

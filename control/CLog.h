@@ -2,6 +2,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "control/ILogFile.h"
 #include "base/CReportError.h"
@@ -11,6 +12,11 @@ class NeuralRobot;
 }
 
 namespace Tarn {
+
+// A line as the log writes it (without its line end): readings of at least
+// eight characters, then four commands "1.0" or "0.0", each followed by a
+// blank. Tells a log from other text files.
+bool IsLogRecord(std::string_view line);
 
 // Records a run: about ten times a second one line with every infrared
 // reading of the robot and the four commands of its control, the same data
@@ -33,7 +39,11 @@ public:
 
     bool IsOk() const override { return report.IsOk(); }
     void ReportError(std::string message) override { report.ReportError(std::move(message)); }
-    void ClearErrors() override { report.ClearErrors(); }
+    void ClearErrors() override
+    {
+        report.ClearErrors();
+        problem.clear();
+    }
     std::string GetErrorText() const override { return report.GetErrorText(); }
 
     // Opens a new log file; an existing file is reported and left untouched.
@@ -53,16 +63,31 @@ public:
     virtual bool IsReady();
 
     bool IsCreated() const { return created; }
+    // The time gathered towards the next record; it carries over to the
+    // next log, so a snapshot of the run keeps it.
+    double& GatheredTime() { return elapsed; }
+    // Since the last Start: the frame time gathered and the lines written.
+    double RecordedTime() const { return recordedTime; }
+    long RecordCount() const { return recordCount; }
+    // The first fault reported since the report was cleared, in words about
+    // the file, for the line that names it: "already exists", "could not be written (no space left on
+    // device); it keeps every complete record".
+    const std::string& GetProblem() const { return problem; }
 
 private:
     void WriteRecord();
 
+    void Fault(std::string message, std::string words);
+
     CReportError report;
+    std::string problem;
     bool created = false;
     bool running = false;
     std::unique_ptr<ILogFile> file;
     Fen::NeuralRobot* robot = nullptr; // not owned
     double elapsed = 0.0;
+    double recordedTime = 0.0;
+    long recordCount = 0;
     FileOpener openFile;
 };
 

@@ -33,8 +33,10 @@ bool CLogFile::Append(std::string_view text)
         const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            lastError = n < 0 ? errno : 0;
             break;
+        }
         written += static_cast<std::size_t>(n);
     }
     if (written == text.size()) {

@@ -25,12 +25,14 @@ public:
     // did get written is cut off again, so the file ends after the last
     // whole record.
     bool Append(std::string_view text) override;
+    int LastError() const override { return lastError; }
 
 private:
     explicit CLogFile(int fd) : fd(fd) {}
 
     int fd;
     std::int64_t size = 0; // bytes of whole records written
+    int lastError = 0;
 };
 
 } // namespace Tarn

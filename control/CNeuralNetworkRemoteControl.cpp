@@ -23,6 +23,7 @@ void CNeuralNetworkRemoteControl::update()
 {
     if (!isConsistent()) {
         commands = Commands{};
+        outputs = CVector();
         return;
     }
 
@@ -32,7 +33,8 @@ void CNeuralNetworkRemoteControl::update()
     for (std::size_t i = 0; i < sensorCount; ++i)
         input.data[i] = robot->irSensors[i]->finalValue;
 
-    const CVector y = network.Evaluate(input);
+    outputs = network.Evaluate(input);
+    const CVector& y = outputs;
     if (y.m != 4)
         return; // any other output size leaves the commands as they were
     // Strictly greater: exactly 0.5 is false, and so is NaN.

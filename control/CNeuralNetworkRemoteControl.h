@@ -17,6 +17,7 @@ public:
 
     CFeedForward network; // filled in place by the network reader
     Commands commands;    // the answers of the last update
+    CVector outputs; // the network's outputs at the last update
 
     CNeuralNetworkRemoteControl() = default;
 

@@ -10,6 +10,9 @@ class ILogFile {
 public:
     virtual ~ILogFile() = default;
     virtual bool Append(std::string_view text) = 0;
+    // The system's error number of the last Append that failed; 0 when it
+    // is not known.
+    virtual int LastError() const { return 0; }
 };
 
 } // namespace Tarn

@@ -901,6 +901,15 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
 
 // ---- the bodies' own operations ----------------------------------------------
 
+void BroadPhase::appendChanged(std::vector<std::uint32_t>& out) const
+{
+    // As finishStep tells them: a body at rest that no contact touched had
+    // its operations left out, being their fixed point.
+    for (std::uint32_t i = 0; i < flags.size(); ++i)
+        if ((flags[i] & (resting | touched)) != resting)
+            out.push_back(i);
+}
+
 void BroadPhase::finishStep(World& world, double dt)
 {
     const std::size_t n = spots.size();

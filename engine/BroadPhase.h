@@ -24,6 +24,9 @@ public:
     bool step(World& world, double dt);
     // The world was stepped without this: start afresh next time.
     void forget() { known = false; }
+    // After a step it took: appends the index of every body the step may
+    // have moved or changed; a body left out is as the step found it.
+    void appendChanged(std::vector<std::uint32_t>& out) const;
 
 private:
     // Per body, by its index in the world's list.

@@ -85,6 +85,13 @@ public:
     }
     // Changes whenever absBoundingSurface is computed anew or the polygon set.
     std::uint32_t absBoundingSurfaceVersion() const { return absVersion; }
+    // The numbers were set from outside (a restored state, a copied polygon):
+    // the next computeAbsBoundingSurface works them out anew.
+    void forgetAbsBoundingSurface()
+    {
+        absValid = false;
+        ++absVersion;
+    }
     void applyContactFriction(const Vector& n);
     void collideWithStatic(const Vector& normalX, const Vector& normalY, const Vector& shift);
     void collideWithObject(PhysicalObject& that, const Point& point, const Vector& shift);

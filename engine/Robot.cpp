@@ -41,8 +41,13 @@ void Robot::interactWithWalls(World& world)
     // The body meets the walls whatever its sensors reach: a sensor shorter
     // than the body must not let the body sink into a wall, and through it.
     // Where every sensor reaches beyond the body, the body reaches no wall
-    // whenever the loop stops early, so this changes nothing there.
+    // whenever the loop stops early, so this changes nothing there. A polygon
+    // pushed by a fixed body since the step began meets them as it stands now.
+    computeAbsBoundingSurface();
     PhysicalObject::interactWithWalls(world);
+    // Every contact of the step is in: what the movable bodies push the robot
+    // by may take it up to a wall, not through it.
+    world.holdShiftAtWalls(*this);
 }
 
 void Robot::finalizeInteractions(double dt)

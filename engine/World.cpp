@@ -1,6 +1,7 @@
 #include "engine/World.h"
 
 #include <algorithm>
+#include <cmath>
 #include "engine/BroadPhase.h"
 #include "engine/PhysicalObject.h"
 
@@ -38,6 +39,19 @@ void World::step(double dt)
         return;
     broadPhase->forget();
     stepAllPairs(dt);
+}
+
+void World::forgetPairCaches() { broadPhase->forget(); }
+
+void World::bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const
+{
+    out.clear();
+    if (broadLastStep) {
+        broadPhase->appendChanged(out);
+        return;
+    }
+    for (std::uint32_t i = 0; i < objects.size(); ++i)
+        out.push_back(i);
 }
 
 void World::stepAllPairs(double dt)
@@ -122,6 +136,65 @@ void World::collideWithWalls(PhysicalObject& object)
         }
     }
     object.collideWithStatic(normalX, normalY, shift);
+}
+
+namespace {
+
+// How far the body's outline reaches from its position along each axis, at
+// its angle: a disc's radius, a polygon's extreme vertices.
+struct Reach {
+    double left;
+    double right;
+    double bottom;
+    double top;
+};
+
+Reach outlineReach(const PhysicalObject& object)
+{
+    if (!object.hasBoundingSurface || object.boundingSurface.empty())
+        return {-object.r, object.r, -object.r, object.r};
+    const double c = std::cos(object.angle);
+    const double s = std::sin(object.angle);
+    Reach reach{0, 0, 0, 0};
+    bool first = true;
+    for (const Point& v : object.boundingSurface) {
+        const Vector d = rotate(v, c, s);
+        reach.left = first ? d.x : std::min(reach.left, d.x);
+        reach.right = first ? d.x : std::max(reach.right, d.x);
+        reach.bottom = first ? d.y : std::min(reach.bottom, d.y);
+        reach.top = first ? d.y : std::max(reach.top, d.y);
+        first = false;
+    }
+    return reach;
+}
+
+// The coordinate a shift from `from` to `to` may reach along one axis, the
+// outline reaching `low` and `high` from it, between walls at 0 and `size`:
+// up to a wall, and never farther past one than `from` already was.
+double heldAtWalls(double from, double to, double low, double high, double size)
+{
+    if (to < from && to + low < 0)
+        return std::max(to, std::min(from, -low));
+    if (to > from && to + high > size)
+        return std::min(to, std::max(from, size - high));
+    return to;
+}
+
+} // namespace
+
+void World::holdShiftAtWalls(PhysicalObject& object) const
+{
+    const Point& from = object.pos;
+    const Point to = from + object.collisionShift;
+    const double r = object.r;
+    // The bounding circle strictly inside after the shift: nothing to hold.
+    if (r < to.x && r < to.y && width - to.x > r && height - to.y > r)
+        return;
+    const Reach reach = outlineReach(object);
+    const Point held{heldAtWalls(from.x, to.x, reach.left, reach.right, width),
+                     heldAtWalls(from.y, to.y, reach.bottom, reach.top, height)};
+    if (!(held == to))
+        object.collisionShift = held - from;
 }
 
 } // namespace Fen

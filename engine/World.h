@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 #include "engine/Color.h"
@@ -46,10 +47,22 @@ public:
     // Whether it found a contact (and resolved it).
     bool collideObjects(PhysicalObject& first, PhysicalObject& second);
     void collideWithWalls(PhysicalObject& object);
+    // Drops the part of the body's collision shift that would take its
+    // outline past a wall, or farther past one than it already is: a body
+    // thrown out of a deep overlap must not carry it through the wall. Called
+    // after the body's wall contact; a shift that stays inside is untouched.
+    void holdShiftAtWalls(PhysicalObject& object) const;
 
     // How the last step went: whether the broad phase took it, and how many
     // interactWithObject calls it made (the all-pairs loop makes n(n-1)).
     bool lastStepUsedBroadPhase() const { return broadLastStep; }
+    // Replaces `out` with the list index of every body the last step may
+    // have moved or changed: all of them unless the broad phase took the
+    // step, which knows the bodies it left as they were.
+    void bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const;
+    // The bodies were set from outside (a restored state): the next step
+    // finds its pairs afresh instead of from what the last step left.
+    void forgetPairCaches();
     std::size_t lastStepVisits() const { return visitsLastStep; }
 
 private:

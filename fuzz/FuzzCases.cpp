@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 #include <system_error>
+#include <vector>
 #include <unistd.h>
 
 #include "app/CKeyboard.h"
@@ -39,8 +40,10 @@ public:
     void CheckKeyboardButton() override {}
     void CheckNoTargetButton() override {}
 
-    // Empty when the text that a command showed fits its result.
-    std::string Judge(const char* command, bool ok)
+    // Empty when the text that a command showed fits its result. A failed
+    // load shows its faults, then the line that names its file:
+    // "KIND file 'FILE': WHAT", with something said after the colon.
+    std::string Judge(const char* command, bool ok, const char* kind = nullptr, const std::string& file = {})
     {
         std::string text;
         text.swap(shown);
@@ -48,13 +51,22 @@ public:
             return text.empty() ? std::string{} : std::string(command) + " succeeded and showed: " + text;
         if (text.empty())
             return std::string(command) + " failed without a message";
-        std::istringstream lines(text);
-        for (std::string line; std::getline(lines, line);) {
+        if (text.back() != '\n')
+            return std::string(command) + " showed a text without its last line feed:\n" + text;
+        std::vector<std::string> lines;
+        std::istringstream stream(text);
+        for (std::string line; std::getline(stream, line);)
+            lines.push_back(line);
+        if (kind != nullptr) {
+            const std::string named = std::string(kind) + " file '" + file + "': ";
+            if (lines.size() < 2 || lines.back().rfind(named, 0) != 0 || lines.back().size() == named.size())
+                return std::string(command) + " did not end with the line that names the file:\n" + text;
+            lines.pop_back();
+        }
+        for (const std::string& line : lines) {
             if (line.rfind("Error in C", 0) != 0 && line != "Inconsistent neural network")
                 return std::string(command) + " showed a line that is not a fault: '" + line + "' in:\n" + text;
         }
-        if (text.back() != '\n')
-            return std::string(command) + " showed a text without its last line feed:\n" + text;
         return {};
     }
 
@@ -98,29 +110,34 @@ std::string WriteInput(std::string_view input)
 
 bool Finite(const Fen::Vector& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
-// How near the body's outline comes to its centre: the radius of a disc, the
-// distance to the nearest edge line of a polygon (0 when the centre lies
-// outside it). The walls leave the centre at least that far inside.
-double InnerReach(const Fen::PhysicalObject& body)
+// How far the walls keep the body's centre inside at least: the least
+// extent of its outline from the centre in any direction. A disc's radius;
+// for a polygon around its centre, the distance to its nearest edge line; for
+// a polygon beside its centre, minus its distance from the centre, which the
+// walls may then leave beyond them.
+double LeastReach(const Fen::PhysicalObject& body)
 {
     if (!body.hasBoundingSurface)
         return body.r;
-    double reach = std::numeric_limits<double>::infinity();
+    double inside = std::numeric_limits<double>::infinity();
+    double distance = std::numeric_limits<double>::infinity();
     const Fen::Polygone& v = body.boundingSurface;
-    for (std::size_t i = 0; i < v.size(); ++i)
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        const Fen::Point& a = v[i];
+        const Fen::Point& b = v[i + 1 == v.size() ? 0 : i + 1];
         if (const Fen::Vector n = Fen::inwardNormal(v, i); !(n == Fen::Vector{}))
-            reach = std::min(reach, -n.dot(v[i]));
-    return std::max(reach, 0.0);
+            inside = std::min(inside, -n.dot(a));
+        // The centre's distance from the edge a-b.
+        const Fen::Vector e = b - a;
+        const double t = e.norm2() > 0 ? std::clamp(-a.dot(e) / e.norm2(), 0.0, 1.0) : 0;
+        distance = std::min(distance, (a + e * t).norm());
+    }
+    return inside >= 0 ? inside : -distance;
 }
 
-// The walls keep the robot's centre inside at the end of every frame only
-// while one frame cannot take it farther than its inner reach: its top speed
-// is 2.1 x robotSpeed (forward with both turns, 5 % wheel noise). A faster
-// robot may end a frame past a wall, as the README says of step sizes.
-bool WallsHoldTheRobot(const Fen::NeuralRobot& robot, double step)
-{
-    return 2.1 * std::abs(robot.robotSpeed) * step < InnerReach(robot);
-}
+// How far one frame can take the robot: its top speed is 2.1 x robotSpeed
+// (forward with both turns, 5 % wheel noise).
+double TopTravel(const Fen::NeuralRobot& robot, double step) { return 2.1 * std::abs(robot.robotSpeed) * step; }
 
 std::string Describe(const char* what, const Fen::PhysicalObject& body, std::size_t index, int frame)
 {
@@ -131,19 +148,27 @@ std::string Describe(const char* what, const Fen::PhysicalObject& body, std::siz
     return text.str();
 }
 
-std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, int frame)
+// The walls leave the robot's centre at least its inner reach inside after
+// its wall contact, and no contact takes it farther; then it drives for the
+// frame. So the centre ends every frame at least its inner reach less one
+// frame's top travel inside each wall: inside the arena while the robot
+// cannot pass its own outline in a frame, and never far past a wall.
+std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, double step, int frame)
 {
     for (std::size_t i = 0; i < world.objects.size(); ++i) {
         const Fen::PhysicalObject& body = *world.objects[i];
         if (!Finite(body.pos) || !std::isfinite(body.angle) || !Finite(body.speed) || !std::isfinite(body.angSpeed))
             return Describe("a body is no longer finite", body, i, frame);
     }
-    if (robot != nullptr) {
+    if (robot != nullptr && world.useWalls) {
         const Fen::Point& p = robot->pos;
-        if (!(p.x >= 0 && p.x <= world.width && p.y >= 0 && p.y <= world.height)) {
+        const double rounding = 1e-9 * std::max({1.0, world.width, world.height});
+        const double least = LeastReach(*robot) - TopTravel(*robot, step) - rounding;
+        if (!(std::min({p.x, p.y, world.width - p.x, world.height - p.y}) >= least)) {
             std::ostringstream size;
-            size << " in an arena of " << world.width << " by " << world.height;
-            return Describe("the robot's centre left the arena", *robot, world.objects.size() - 1, frame)
+            size << " in an arena of " << world.width << " by " << world.height << ", where its centre stays " << least
+                 << " inside the walls";
+            return Describe("the robot ended a frame past a wall", *robot, world.objects.size() - 1, frame)
                 + size.str();
         }
     }
@@ -165,7 +190,7 @@ bool HarnessFromName(std::string_view name, Harness& harness)
     return true;
 }
 
-std::string RunCase(Harness harness, std::string_view input, const std::string& examples)
+CaseResult RunCase(Harness harness, std::string_view input, const std::string& examples)
 {
     // Every case starts the noise where a program starts it.
     Fen::setRandomState(0);
@@ -181,30 +206,29 @@ std::string RunCase(Harness harness, std::string_view input, const std::string& 
     CSceneCommands commands(scene, host);
 
     bool ok = commands.LoadScene(scenePath);
-    if (std::string fault = host.Judge("Load Scene", ok); !fault.empty())
-        return fault;
+    if (std::string fault = host.Judge("Load Scene", ok, "Scene", scenePath); !fault.empty())
+        return {fault};
     if (!ok)
         return {};
     ok = commands.LoadRobot(robotPath);
-    if (std::string fault = host.Judge("Load Robot", ok); !fault.empty())
-        return fault;
+    if (std::string fault = host.Judge("Load Robot", ok, "Robot", robotPath); !fault.empty())
+        return {fault};
     if (!ok)
         return {};
     if (harness != Harness::Robot) {
         ok = commands.LoadNetwork(networkPath);
-        if (std::string fault = host.Judge("Load Network", ok); !fault.empty())
-            return fault;
+        if (std::string fault = host.Judge("Load Network", ok, "Network", networkPath); !fault.empty())
+            return {fault};
         if (!ok)
             return {};
         // A network that does not fit the robot leaves the keyboard driving.
         ok = commands.SelectNeuralNetwork();
         if (std::string fault = host.Judge("Neural Network", ok); !fault.empty())
-            return fault;
+            return {fault};
     }
 
     const Fen::NeuralRobot* robot = &scene.GetRobot()->GetPhysicalObject();
     const Fen::World& world = scene.GetWorld()->GetFenWorld();
-    const Fen::NeuralRobot* heldRobot = WallsHoldTheRobot(*robot, static_cast<double>(frameTime)) ? robot : nullptr;
     const auto key = [&keyboard](std::uint8_t code, bool down) {
         keyboard.OnMsg(nullptr, down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp, code, 0);
     };
@@ -217,10 +241,10 @@ std::string RunCase(Harness harness, std::string_view input, const std::string& 
         if (frame == 180 || frame == 240)
             key(Tarn::VirtualKey::Right, frame == 180);
         scene.AdvanceFrame(frameTime);
-        if (std::string fault = CheckWorld(world, heldRobot, frame); !fault.empty())
-            return fault;
+        if (std::string fault = CheckWorld(world, robot, static_cast<double>(frameTime), frame); !fault.empty())
+            return {fault, true};
     }
-    return {};
+    return {{}, true};
 }
 
 } // namespace Korvale::Fuzz

@@ -15,14 +15,21 @@ bool HarnessFromName(std::string_view name, Harness& harness);
 
 // Loads `input` as the harness's file (a scene, a robot or a network), with
 // example files from `examples` for the other two, through the panel
-// commands, and runs 300 frames of 1/60 s. Returns the first broken
-// invariant in words, or an empty text when all held:
+// commands, and runs 300 frames of 1/60 s. Tells the first broken invariant
+// in words, or nothing when all held, and whether the files loaded and ran:
 // - a load succeeds with nothing reported, or fails with its messages, one
-//   "Error in ..." line each and no empty line;
+//   "Error in ..." line each and no empty line, and then the line that names
+//   the file ("Scene file 'FILE': what is wrong");
 // - no body's position, angle or speed becomes NaN or infinite;
-// - the robot's centre stays inside the arena after every frame, as long as
-//   its top speed cannot take it past its own outline in one frame (a
-//   faster robot may end a frame past a wall, as documented).
-std::string RunCase(Harness harness, std::string_view input, const std::string& examples);
+// - the robot ends every frame no farther past a wall than one frame's drive
+//   takes it: its centre stays its least reach (a disc's radius, the
+//   distance to a polygon's nearest edge line) less its top travel in a
+//   frame inside every wall, whatever the scene holds (bodies that overlap,
+//   bodies beyond a wall, a start point on a body).
+struct CaseResult {
+    std::string fault; // empty when every invariant held
+    bool ran = false; // every file loaded, and the frames ran
+};
+CaseResult RunCase(Harness harness, std::string_view input, const std::string& examples);
 
 } // namespace Korvale::Fuzz

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static const Korvale::Fuzz::Harness harness = Harness();
     const std::string fault =
-        Korvale::Fuzz::RunCase(harness, {reinterpret_cast<const char*>(data), size}, KORVALE_EXAMPLES_DIR);
+        Korvale::Fuzz::RunCase(harness, {reinterpret_cast<const char*>(data), size}, KORVALE_EXAMPLES_DIR).fault;
     if (!fault.empty()) {
         std::fprintf(stderr, "korvale fuzz %s: %s\n", KORVALE_FUZZ_HARNESS, fault.c_str());
         std::abort();

@@ -1,9 +1,11 @@
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Host {
 
-enum class ControlKind { Static, Button, EditBox, RadioButton, Slider };
+enum class ControlKind { Static, Button, EditBox, RadioButton, Slider, ListBox, Plot };
 
 // A widget's rectangle in pixels, relative to its dialog.
 struct ControlRect {
@@ -18,9 +20,31 @@ struct ControlRect {
     }
 };
 
+// One row of a list box: a short kind in a column of its own, then the text.
+struct ListItem {
+    std::string text;
+    std::string kind;
+};
+
+// What a plot shows: one bar per value of the first series, or every series
+// as a line over the same range; each series in its colour (0xAABBGGRR, as
+// Dear ImGui takes it), an optional labelled line across at `marker`, and
+// the bars' labels under them.
+struct PlotData {
+    bool bars = false;
+    float minimum = 0.0f;
+    float maximum = 1.0f;
+    std::vector<std::vector<float>> series{};
+    std::vector<std::uint32_t> colors{};
+    std::vector<std::string> labels{};
+    bool hasMarker = false;
+    float marker = 0.0f;
+};
+
 // One widget of a dialog. Which fields matter depends on the kind: the hot
 // key for buttons, group and check for radio buttons, range and value for
-// sliders; text is the label, or the content of an edit box.
+// sliders, rows and selection for list boxes; text is the label, or the
+// content of an edit box.
 struct Control {
     int id = 0;
     ControlKind kind = ControlKind::Static;
@@ -34,6 +58,13 @@ struct Control {
     int value = 0;
     // The edit box holds the keyboard (as of the last frame drawn).
     bool focused = false;
+    // The dialog's page the widget shows on; 0: every page.
+    int page = 0;
+    // A list box's rows and the width of their kind column; its value is
+    // the selected row, -1 for none.
+    std::vector<ListItem> items{};
+    int kindWidth = 0;
+    PlotData plot{};
 };
 
 }

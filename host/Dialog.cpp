@@ -25,6 +25,7 @@ void Dialog::SetSize(int newWidth, int newHeight)
 
 Control& Dialog::Add(Control control)
 {
+    control.page = currentPage;
     controls.push_back(std::move(control));
     return controls.back();
 }
@@ -60,6 +61,45 @@ void Dialog::AddSlider(int id, ControlRect rect, int minimum, int maximum, int v
          .minimum = minimum,
          .maximum = std::max(minimum, maximum),
          .value = std::clamp(value, minimum, std::max(minimum, maximum))});
+}
+
+void Dialog::AddListBox(int id, ControlRect rect, int kindWidth)
+{
+    Control& list = Add({.id = id, .kind = ControlKind::ListBox, .text = {}, .rect = rect, .value = -1});
+    list.kindWidth = kindWidth;
+}
+
+void Dialog::SetListItems(int id, std::vector<ListItem> items)
+{
+    if (Control* control = GetControl(id); control && control->kind == ControlKind::ListBox) {
+        control->items = std::move(items);
+        control->value = -1;
+    }
+}
+
+void Dialog::AddPlot(int id, ControlRect rect) { Add({.id = id, .kind = ControlKind::Plot, .text = {}, .rect = rect}); }
+
+void Dialog::SetPlot(int id, PlotData data)
+{
+    if (Control* control = GetControl(id); control && control->kind == ControlKind::Plot)
+        control->plot = std::move(data);
+}
+
+void Dialog::AddPage(int id, std::string title, ControlRect tabs)
+{
+    if (pages.empty()) {
+        pageTabs = tabs;
+        selectedPage = id;
+    }
+    pages.push_back({id, std::move(title)});
+    currentPage = id;
+}
+
+void Dialog::SelectPage(int id)
+{
+    for (const Page& page : pages)
+        if (page.id == id)
+            selectedPage = id;
 }
 
 Control* Dialog::GetControl(int id)
@@ -116,14 +156,16 @@ void Dialog::SetText(int id, std::string text)
 
 bool Dialog::OverControl(int px, int py) const
 {
+    if (pages.size() > 1 && pageTabs.Contains(px - x, py - y))
+        return true;
     return std::any_of(controls.begin(), controls.end(),
-                       [&](const Control& c) { return c.rect.Contains(px - x, py - y); });
+                       [&](const Control& c) { return IsShown(c) && c.rect.Contains(px - x, py - y); });
 }
 
 bool Dialog::EditBoxFocused() const
 {
     return std::any_of(controls.begin(), controls.end(),
-                       [](const Control& c) { return c.kind == ControlKind::EditBox && c.focused; });
+                       [this](const Control& c) { return IsShown(c) && c.kind == ControlKind::EditBox && c.focused; });
 }
 
 bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)
@@ -165,6 +207,9 @@ bool Dialog::MsgProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t
             return true;
         }
         return OverControl(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam));
+    case Tarn::WindowMessage::MouseWheel:
+        // A list under the pointer scrolls; the world view does not zoom.
+        return OverControl(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam));
     case Tarn::WindowMessage::MouseMove:
         // Hovering over a widget is not taken: the pointer has left the world
         // view, and the mouse tracker must see that so the hover coordinates
@@ -197,6 +242,76 @@ void Dialog::Click(int id)
     default:
         break;
     }
+}
+
+void Dialog::ClickListItem(int id, int row, bool doubleClick)
+{
+    Control* control = GetControl(id);
+    if (!control || control->kind != ControlKind::ListBox || row < 0 || row >= static_cast<int>(control->items.size()))
+        return;
+    control->value = row;
+    Send(DialogEvent::ListItemSelected, id);
+    if (doubleClick)
+        Send(DialogEvent::ListItemActivated, id);
+}
+
+namespace {
+
+// The plot's series over each other in one frame; bars for the first series
+// only. Dear ImGui's plots have one series and one colour each.
+void RenderPlot(const PlotData& plot, const ControlRect& r)
+{
+    const ImVec2 size(static_cast<float>(r.width), static_cast<float>(r.height));
+    ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+    const ImVec2 origin = ImGui::GetCursorScreenPos();
+    const std::size_t shown = plot.bars ? std::min<std::size_t>(plot.series.size(), 1) : plot.series.size();
+    if (shown == 0) {
+        ImGui::PlotLines("##empty", static_cast<const float*>(nullptr), 0, 0, nullptr, plot.minimum, plot.maximum,
+                         size);
+    }
+    for (std::size_t i = 0; i < shown; ++i) {
+        const std::vector<float>& values = plot.series[i];
+        const ImGuiCol colorSlot = plot.bars ? ImGuiCol_PlotHistogram : ImGuiCol_PlotLines;
+        int pushed = 0;
+        if (i < plot.colors.size()) {
+            ImGui::PushStyleColor(colorSlot, plot.colors[i]);
+            ++pushed;
+        }
+        if (i > 0) {
+            ImGui::PushStyleColor(ImGuiCol_FrameBg, IM_COL32(0, 0, 0, 0));
+            ++pushed;
+        }
+        ImGui::SetCursorScreenPos(origin);
+        ImGui::PushID(static_cast<int>(i));
+        if (plot.bars)
+            ImGui::PlotHistogram("##bars", values.data(), static_cast<int>(values.size()), 0, nullptr, plot.minimum,
+                                 plot.maximum, size);
+        else
+            ImGui::PlotLines("##lines", values.data(), static_cast<int>(values.size()), 0, nullptr, plot.minimum,
+                             plot.maximum, size);
+        ImGui::PopID();
+        ImGui::PopStyleColor(pushed);
+    }
+    ImDrawList* draw = ImGui::GetWindowDrawList();
+    const float padding = ImGui::GetStyle().FramePadding.y;
+    if (plot.hasMarker && plot.maximum > plot.minimum) {
+        const float top = origin.y + padding;
+        const float height = size.y - 2 * padding;
+        const float y = top + height * (1.0f - (plot.marker - plot.minimum) / (plot.maximum - plot.minimum));
+        draw->AddLine(ImVec2(origin.x, y), ImVec2(origin.x + size.x, y), IM_COL32(255, 255, 255, 160), 1.0f);
+    }
+    if (plot.bars && !plot.labels.empty()) {
+        const float step = size.x / static_cast<float>(plot.labels.size());
+        for (std::size_t i = 0; i < plot.labels.size(); ++i) {
+            const char* label = plot.labels[i].c_str();
+            const float width = ImGui::CalcTextSize(label).x;
+            draw->AddText(
+                ImVec2(origin.x + step * (static_cast<float>(i) + 0.5f) - width * 0.5f, origin.y + size.y + 1),
+                ImGui::GetColorU32(ImGuiCol_Text), label);
+        }
+    }
+}
+
 }
 
 void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, int>>& events)
@@ -249,8 +364,65 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
         ImGui::PopStyleVar();
         break;
     }
+    case ControlKind::Plot: RenderPlot(control.plot, r); break;
+    case ControlKind::ListBox:
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+        if (ImGui::BeginListBox("##list", size)) {
+            const float kindWidth = static_cast<float>(control.kindWidth);
+            for (int row = 0; row < static_cast<int>(control.items.size()); ++row) {
+                const ListItem& item = control.items[static_cast<std::size_t>(row)];
+                ImGui::PushID(row);
+                const float rowX = ImGui::GetCursorPosX();
+                if (ImGui::Selectable("##row", row == control.value, ImGuiSelectableFlags_AllowDoubleClick)) {
+                    control.value = row;
+                    events.emplace_back(DialogEvent::ListItemSelected, control.id);
+                    if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left))
+                        events.emplace_back(DialogEvent::ListItemActivated, control.id);
+                }
+                // The row's texts over its selectable; the list clips them.
+                ImGui::SameLine(rowX);
+                ImGui::TextDisabled("%s", item.kind.c_str());
+                ImGui::SameLine(rowX + kindWidth);
+                ImGui::TextUnformatted(item.text.c_str());
+                ImGui::PopID();
+            }
+            ImGui::EndListBox();
+        }
+        break;
     }
     ImGui::PopID();
+}
+
+void Dialog::RenderPageTabs(std::vector<std::pair<DialogEvent, int>>& events)
+{
+    // One page needs no tabs.
+    if (pages.size() < 2)
+        return;
+    // Buttons in the colours of tabs: a click selects the page at once, as a
+    // button's click does, and the program's choice shows the same way.
+    const float width = static_cast<float>(pageTabs.width) / static_cast<float>(pages.size()) - 2.0f;
+    float left = static_cast<float>(pageTabs.x);
+    for (const Page& page : pages) {
+        const bool selected = page.id == selectedPage;
+        ImGui::PushStyleColor(ImGuiCol_Button, ImGui::GetColorU32(selected ? ImGuiCol_TabActive : ImGuiCol_TabUnfocused));
+        ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImGui::GetColorU32(ImGuiCol_TabHovered));
+        ImGui::PushStyleColor(ImGuiCol_ButtonActive, ImGui::GetColorU32(ImGuiCol_TabActive));
+        ImGui::SetCursorPos(ImVec2(left, static_cast<float>(pageTabs.y)));
+        ImGui::PushID(page.id);
+        if (ImGui::Button(page.title.c_str(), ImVec2(width, static_cast<float>(pageTabs.height))) && !selected) {
+            selectedPage = page.id;
+            events.emplace_back(DialogEvent::PageChanged, page.id);
+        }
+        ImGui::PopID();
+        ImGui::PopStyleColor(3);
+        left += width + 2.0f;
+    }
+    // The line under the tabs.
+    const ImVec2 origin = ImGui::GetWindowPos();
+    const float y = origin.y + static_cast<float>(pageTabs.y + pageTabs.height);
+    ImGui::GetWindowDrawList()->AddLine(ImVec2(origin.x + static_cast<float>(pageTabs.x), y),
+                                        ImVec2(origin.x + static_cast<float>(pageTabs.x + pageTabs.width), y),
+                                        ImGui::GetColorU32(ImGuiCol_TabActive), 2.0f);
 }
 
 void Dialog::OnRender(float)
@@ -265,16 +437,24 @@ void Dialog::OnRender(float)
     }
     ImGui::SetNextWindowPos(ImVec2(static_cast<float>(x), static_cast<float>(y)));
     // Labels may run past their rectangles; the spare width keeps them whole.
-    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(right + 40), static_cast<float>(bottom)));
+    // A panel with a background is drawn at its size: no spare to show.
+    const int spare = background ? 0 : 40;
+    ImGui::SetNextWindowSize(ImVec2(static_cast<float>(right + spare), static_cast<float>(bottom)));
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove
         | ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoScrollWithMouse | ImGuiWindowFlags_NoCollapse
-        | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBackground | ImGuiWindowFlags_NoFocusOnAppearing;
+        | ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing
+        | (background ? ImGuiWindowFlags_None : ImGuiWindowFlags_NoBackground);
 
     std::vector<std::pair<DialogEvent, int>> events;
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
     if (ImGui::Begin(name.c_str(), nullptr, flags)) {
-        for (Control& control : controls)
-            RenderControl(control, events);
+        RenderPageTabs(events);
+        for (Control& control : controls) {
+            if (IsShown(control))
+                RenderControl(control, events);
+            else
+                control.focused = false;
+        }
     }
     ImGui::End();
     ImGui::PopStyleVar();

@@ -109,6 +109,9 @@ int Framework::Init(const std::vector<std::string>& arguments, const std::string
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // The desktop's usual double-click time (Dear ImGui's own 0.3 s is short
+    // for many hands, and for a window that draws few frames a second).
+    io.MouseDoubleClickTime = 0.5f;
     ImGui::StyleColorsDark();
     LoadFonts();
 
@@ -300,6 +303,29 @@ void Framework::HandleMouse(std::uint32_t message, int x, int y, std::uint32_t b
     Dispatch(message, MouseButtons(buttons, modifiers), Tarn::PackPointParam(x, y));
 }
 
+void Framework::HandleDrop(std::uint32_t type, char* file)
+{
+    if (file) {
+        if (type == SDL_DROPFILE)
+            droppedFiles.emplace_back(file);
+        SDL_free(file);
+    }
+    // A drop comes as begin, its files, complete; a desktop that sends no
+    // begin gets each file on its own.
+    if (type == SDL_DROPBEGIN) {
+        dropping = true;
+        droppedFiles.clear();
+        return;
+    }
+    if ((type == SDL_DROPFILE && dropping) || type == SDL_DROPTEXT)
+        return;
+    dropping = false;
+    std::vector<std::string> files = std::move(droppedFiles);
+    droppedFiles.clear();
+    if (!files.empty() && callbacks.filesDropped)
+        callbacks.filesDropped(files);
+}
+
 void Framework::PumpEvents()
 {
     SDL_Event event;
@@ -332,6 +358,18 @@ void Framework::PumpEvents()
                             SDL_GetModState());
             break;
         }
+        case SDL_MOUSEWHEEL: {
+            int x = 0;
+            int y = 0;
+            SDL_GetMouseState(&x, &y);
+            const int notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            Dispatch(Tarn::WindowMessage::MouseWheel, Tarn::PackWheelParam(notches), Tarn::PackPointParam(x, y));
+            break;
+        }
+        case SDL_DROPBEGIN:
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+        case SDL_DROPCOMPLETE: HandleDrop(event.type, event.drop.file); break;
         default:
             break;
         }
@@ -435,6 +473,15 @@ void Framework::ApplyPendingChanges()
     }
 }
 
+double Framework::FramePeriod() const
+{
+    SDL_DisplayMode mode{};
+    int refresh = 60;
+    if (window && SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
+        refresh = mode.refresh_rate;
+    return 1.0 / refresh;
+}
+
 void Framework::Pace(double frameStart)
 {
     // Some drivers accept a swap interval and still return at once (Xvfb,
@@ -442,11 +489,7 @@ void Framework::Pace(double frameStart)
     // display's refresh rate, which costs nothing where the swap waits.
     if (!settings.vsync)
         return;
-    SDL_DisplayMode mode{};
-    int refresh = 60;
-    if (SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0)
-        refresh = mode.refresh_rate;
-    const double period = 1.0 / refresh;
+    const double period = FramePeriod();
     const double now = (SDL_GetPerformanceCounter() - clockStart) / clockFrequency;
     const double rest = frameStart + period - now;
     if (rest > 0.0)

@@ -45,6 +45,9 @@ struct Callbacks {
     std::function<void(std::uint8_t key, bool down, bool altDown)> keyboard;
     // A line for the user about what the host did or could not do.
     std::function<void(const std::string& text)> notice;
+    // Files dropped onto the window, all of one drop together, in the order
+    // the desktop gave them.
+    std::function<void(const std::vector<std::string>& files)> filesDropped;
 };
 
 // The window, its OpenGL 3.3 context (the "device"), Dear ImGui, the frame
@@ -89,6 +92,9 @@ public:
     ImFont* OverlayFont() const { return overlayFont; }
     SDL_Window* Window() const { return window; }
     long FrameCount() const { return frameCount; }
+    // The display's refresh period (1/60 s when it does not say), the time
+    // one frame has with vertical sync.
+    double FramePeriod() const;
 
 private:
     bool CreateDevice();
@@ -97,6 +103,7 @@ private:
     void PumpEvents();
     void HandleKey(bool down, int sdlKey, bool repeated, unsigned modifiers);
     void HandleMouse(std::uint32_t message, int x, int y, std::uint32_t buttons, unsigned modifiers);
+    void HandleDrop(std::uint32_t type, char* file);
     bool Dispatch(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void ApplyPendingChanges();
     void SwitchRasteriser();
@@ -126,6 +133,8 @@ private:
 
     bool running = false;
     int exitCode = 0;
+    bool dropping = false;
+    std::vector<std::string> droppedFiles;
     bool fullScreenTogglePending = false;
     bool rasteriserTogglePending = false;
     bool settingsPending = false;

@@ -59,7 +59,8 @@ std::uint8_t VirtualKeyFromSdl(SDL_Keycode key)
     case SDLK_NUMLOCKCLEAR: return Key::NumLock;
     case SDLK_SCROLLLOCK: return Key::ScrollLock;
     case SDLK_SEMICOLON: return Key::Semicolon;
-    case SDLK_EQUALS: return Key::Equals;
+    case SDLK_EQUALS:
+    case SDLK_PLUS: return Key::Equals; // the "+" key, wherever a layout has it
     case SDLK_COMMA: return Key::Comma;
     case SDLK_MINUS: return Key::Minus;
     case SDLK_PERIOD: return Key::Period;

@@ -10,7 +10,7 @@ CFenIOStruct::CFenIOStruct(std::string fileName)
     CXmlNode document;
     bool created = true;
     try {
-        document = LoadXmlFile(fileName);
+        document = LoadXmlFile(fileName, fileProblem);
     } catch (const std::bad_alloc&) {
         created = false;
     }
@@ -23,7 +23,7 @@ CFenIOStruct CFenIOStruct::FromText(std::string_view text)
     CXmlNode document;
     bool created = true;
     try {
-        document = LoadXmlText(text);
+        document = LoadXmlText(text, io.fileProblem);
     } catch (const std::bad_alloc&) {
         created = false;
     }
@@ -34,6 +34,7 @@ CFenIOStruct CFenIOStruct::FromText(std::string_view text)
 void CFenIOStruct::Open(bool created, const CXmlNode& document)
 {
     if (!created) {
+        fileProblem = "not enough memory to read it";
         ReportError("Error in CFenIOStruct: cannot instantiate Msxml.DOMDocument");
         return;
     }
@@ -44,12 +45,15 @@ void CFenIOStruct::Open(bool created, const CXmlNode& document)
     try {
         const CXmlNodeList topLevel = document.GetChildNodes();
         if (topLevel.GetLength() != 1) {
+            fileProblem = "a comment or processing instruction beside the root element";
             ReportError("Error in CFenIOStruct: there is not one root");
             return;
         }
         node = topLevel.GetItem(0);
+        rootName = node.GetNodeName();
     } catch (const std::bad_alloc&) {
         // Out of memory while taking the loaded document apart.
+        fileProblem = "not enough memory to read it";
         ReportError("Error in CFenIOStruct: cannot open the file");
     }
 }

@@ -24,6 +24,13 @@ public:
     void ClearErrors() override;
     std::string GetErrorText() const override;
 
+    // Why the file gave no document, in words ("no such file", "is a
+    // folder", "not well-formed XML at line 12, column 3 (...)"); empty when
+    // it gave one.
+    const std::string& GetFileProblem() const { return fileProblem; }
+    // The name of the document's root element; empty without a document.
+    const std::string& GetRootName() const { return rootName; }
+
     CXmlNode GetNode() const;
     // Makes node the current node and returns this same object, so that a
     // reader hands a child down as subReader.Read(io.SetNode(child), ...).
@@ -36,6 +43,8 @@ private:
 
     CXmlNode node;
     CReportError report;
+    std::string fileProblem;
+    std::string rootName;
 };
 
 } // namespace Tarn

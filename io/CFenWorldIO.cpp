@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "engine/PhysicalObject.h"
 #include "engine/ShapeChecks.h"
@@ -12,7 +11,6 @@
 #include "io/ForEachNamedAttribute.h"
 #include "io/ReportFault.h"
 #include "model/CFenPhysicalObject.h"
-#include "engine/World.h"
 #include "model/CFenWorld.h"
 
 namespace Tarn {
@@ -91,24 +89,6 @@ void CFenWorldIO::Read(CFenIOStruct& io)
             world->Reset(100, 100);
             return;
         }
-        // Nor can they take in a body that starts beyond them without a
-        // jump, which pushes whatever it lands on through a wall.
-        if (!Fen::liesInArena(body, value[Width], value[Height])) {
-            ReportFault(io, reader, "object at " + PointText(body.pos.x, body.pos.y) + " is not inside the arena");
-            world->Reset(100, 100);
-            return;
-        }
-    }
-    // Overlapping bodies jump apart in one step, as far as they overlap, and
-    // push whatever they land on, the robot too, through a wall.
-    const std::vector<Fen::PhysicalObject*>& bodies = world->GetFenWorld().objects;
-    if (const auto pair = Fen::findOverlap(bodies)) {
-        const Fen::Point& first = bodies[pair->first]->pos;
-        const Fen::Point& second = bodies[pair->second]->pos;
-        ReportFault(io, reader,
-                    "objects at " + PointText(first.x, first.y) + " and " + PointText(second.x, second.y)
-                        + " overlap");
-        world->Reset(100, 100);
     }
 }
 

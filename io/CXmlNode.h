@@ -72,8 +72,8 @@ public:
 private:
     friend class CXmlNodeList;
     friend class CXmlAttributes;
-    friend CXmlNode LoadXmlFile(const std::string& fileName);
-    friend CXmlNode LoadXmlText(std::string_view text);
+    friend CXmlNode LoadXmlFile(const std::string& fileName, std::string& problem);
+    friend CXmlNode LoadXmlText(std::string_view text, std::string& problem);
 
     CXmlNode(CXmlDocumentPtr document, pugi::xml_node node);
     CXmlNode(CXmlDocumentPtr document, pugi::xml_attribute attribute);
@@ -90,11 +90,13 @@ inline constexpr std::uintmax_t maxXmlFileSize = std::uintmax_t{256} << 20;
 // Parses a whole file into a document and returns the document node, or an
 // empty handle when the file is missing, not a regular file, larger than
 // maxXmlFileSize, unreadable or not well-formed (an empty file and a file
-// without an element included).
+// without an element included); `problem` then says which in words ("no
+// such file", "not well-formed XML at line 12, column 3 (unexpected end of
+// data)"), and is emptied otherwise.
 // Throws std::bad_alloc only when the document object itself cannot be made.
-CXmlNode LoadXmlFile(const std::string& fileName);
+CXmlNode LoadXmlFile(const std::string& fileName, std::string& problem);
 // The same for a document held in memory.
-CXmlNode LoadXmlText(std::string_view text);
+CXmlNode LoadXmlText(std::string_view text, std::string& problem);
 
 } // namespace Tarn
 

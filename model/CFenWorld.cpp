@@ -81,6 +81,12 @@ double CFenWorld::StepTime(double dt)
     return dt;
 }
 
+bool CFenWorld::TakesFrameTime(double frameTime)
+{
+    const double step = static_cast<float>(frameTime);
+    return StepTime(step) == step;
+}
+
 void CFenWorld::Step(double dt) { world.step(StepTime(dt)); }
 
 void CFenWorld::AddObject(CFenPhysicalObject* object)

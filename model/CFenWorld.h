@@ -31,6 +31,11 @@ public:
     void Step(double dt) override;
     // The time Step(dt) advances the engine by: dt kept within [0.001, 1].
     static double StepTime(double dt);
+    // Whether the world steps a frame time unchanged once the host has handed
+    // it over in single precision, as every host does: a time outside
+    // frameTimeRange would be clamped behind the caller's back.
+    static bool TakesFrameTime(double frameTime);
+    static constexpr const char* frameTimeRange = "from 0.001 to 1 second, the steps the world takes";
 
     void AddObject(CFenPhysicalObject* object) override;
     void AddRobot(CFenNeuralRobot* robot) override;

@@ -191,13 +191,10 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
 
     if (has("--dt")) {
         options.frameTime = ParseReal("--dt", get("--dt"));
-        // The frame time reaches the world in single precision, as the
-        // window's does, and the world takes steps of 0.001 to 1 s only: a
-        // time outside would be clamped, and the trace and the frame count
-        // would no longer tell what the world did.
-        const double step = static_cast<float>(options.frameTime);
-        if (Tarn::CFenWorld::StepTime(step) != step)
-            throw UsageError("--dt must be from 0.001 to 1 second, the steps the world takes");
+        // A time the world would clamp leaves the trace and the frame count
+        // no longer telling what the world did.
+        if (!Tarn::CFenWorld::TakesFrameTime(options.frameTime))
+            throw UsageError(std::string("--dt must be ") + Tarn::CFenWorld::frameTimeRange);
     }
     if (has("--seed"))
         options.seed = ParseSeed(get("--seed"));

@@ -28,8 +28,8 @@ namespace Korvale::Tools {
 
 namespace {
 
-// The runner's side of the panel commands: errors are printed, the rest of
-// what the window would do has nothing to act on.
+// The runner's side of the panel commands: errors and warnings are printed,
+// the rest of what the window would do has nothing to act on.
 class RunnerHost : public ISceneCommandHost {
 public:
     explicit RunnerHost(std::ostream& err_) : err(err_) {}
@@ -42,6 +42,12 @@ public:
         const std::size_t end = text.find_last_not_of('\n');
         if (end != std::string::npos)
             err << text.substr(0, end + 1) << '\n';
+        err.flush();
+    }
+    // One line on standard error; the run goes on, its exit status unchanged.
+    void ShowWarning(const std::string& text) override
+    {
+        err << text << '\n';
         err.flush();
     }
     void ResetZoom() override {}

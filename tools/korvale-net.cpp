@@ -14,6 +14,7 @@
 #include "control/CFeedForward.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
+#include "io/ModelFileFault.h"
 #include "tools/ShortestReal.h"
 
 namespace {
@@ -107,7 +108,7 @@ int main(int argc, char** argv)
         std::string text = io.GetErrorText();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
-        std::cerr << text;
+        std::cerr << text << Tarn::ModelFileFaultLine(io, Tarn::ModelFileKind::Network, arguments[0]) << '\n';
         return 1;
     }
 

@@ -15,17 +15,18 @@ from . import task
 
 
 def read_files(names, path=lambda name: name):
-    """Each named file's bytes, read once, by name; None for a file that
-    cannot be read (its run then fails on the worker with the program's own
-    message). path(name) says where a name lies."""
+    """Each named file's bytes, read once, by name; task.Unreadable for a
+    file that cannot be read (its run then fails on the worker with the
+    program's own message, and this reason in the line that names the file).
+    path(name) says where a name lies."""
     contents = {}
     for name in names:
         if name not in contents:
             try:
                 with open(path(name), "rb") as file:
                     contents[name] = file.read()
-            except OSError:
-                contents[name] = None
+            except OSError as error:
+                contents[name] = task.Unreadable(task.file_error_words(error))
     return contents
 
 

@@ -2,29 +2,63 @@
 
 Workers need not share a file system with the client: the task carries the
 model files' contents, the worker writes them into a private folder and loads
-them from there through the normal path. Model-file messages name no file, so
-a row's error text is exactly what korvale-sim prints for that combination.
+them from there through the normal path. A row's error text is exactly what
+korvale-sim prints for that combination: the last line, which names the file,
+names it as the sweep does, not as the worker's copy.
 """
 
+import dataclasses
+import errno
 import os
 import tempfile
 import time
-
-import numpy as np
 
 import korvale
 
 from .sweep import round_half_away
 
-# The robot counts as stuck at the end of a frame when it is less than
-# STUCK_DISTANCE units from where it was STUCK_SECONDS earlier.
-STUCK_DISTANCE = 0.5
+# The robot counts as stuck at the end of a frame when it is less than 0.5
+# units from where it was STUCK_SECONDS earlier; runs shorter than that have
+# no stuck share.
 STUCK_SECONDS = 5.0
-# Frames traced at once: bounds the memory a long run needs.
-CHUNK = 6000
 
-COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck",
-           "x", "y", "angle", "wall_time", "error"]
+# The run measures of korvale.Simulation.metrics, computed as the module
+# computes them everywhere (evaluate, the environments' info).
+COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck", "coverage", "contact_frames",
+           "avoid", "x", "y", "angle", "wall_time", "error"]
+
+
+KINDS = {"scene": "Scene", "robot": "Robot", "network": "Network"}
+
+
+@dataclasses.dataclass(frozen=True)
+class Unreadable:
+    """A model file the client could not read, and why, in the load error's words."""
+
+    reason: str
+
+
+def file_error_words(error):
+    """An OSError in the words of the line that names a file, as korvale-sim gives them."""
+    special = {errno.ENOENT: "no such file", errno.EISDIR: "is a folder",
+               errno.ENOTDIR: "a part of its path is not a folder"}
+    if error.errno in special:
+        return special[error.errno]
+    text = os.strerror(error.errno) if error.errno else str(error)
+    return text[:1].lower() + text[1:]
+
+
+def named_as_in_sweep(text, run, paths, contents):
+    """The load error with its last line naming the file as the sweep does
+    (and, for a file the client could not read, saying why)."""
+    *chain, last = text.split("\n")
+    for kind, word in KINDS.items():
+        copy = f"{word} file '{paths[kind]}': "
+        if last.startswith(copy):
+            reason = contents[kind].reason if isinstance(contents[kind], Unreadable) else last[len(copy):]
+            last = f"{word} file '{getattr(run, kind)}': {reason}"
+            break
+    return "\n".join(chain + [last])
 
 
 def row(run, **values):
@@ -37,10 +71,11 @@ def row(run, **values):
 
 def write_model_file(folder, kind, name, content):
     """The model file's copy in the worker's folder, folder/kind/NAME; none
-    when the client could not read it (content None). Returns its path."""
+    when the client could not read it (content Unreadable or None). Returns
+    its path."""
     path = os.path.join(folder, kind, os.path.basename(name) or kind)
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    if content is not None:
+    if isinstance(content, bytes):
         with open(path, "wb") as file:
             file.write(content)
     return path
@@ -48,28 +83,13 @@ def write_model_file(folder, kind, name, content):
 
 def measure(simulation, run):
     """Runs the simulation for the run's frames; the row's measured values."""
-    frames = run.frames
-    start = simulation.pose
-    xs, ys = [np.array([start[0]])], [np.array([start[1]])]
-    pose = start
-    done = 0
-    while done < frames:
-        rows = simulation.trace(min(CHUNK, frames - done))
-        xs.append(rows[:, 1])
-        ys.append(rows[:, 2])
-        pose = tuple(float(v) for v in rows[-1, 1:4])
-        done += len(rows)
-    x, y = np.concatenate(xs), np.concatenate(ys)
-    # Frame by frame and added in order, as korvale-sim adds it up.
-    dx, dy = np.diff(x), np.diff(y)
-    steps = np.sqrt(dx * dx + dy * dy)
-    distance = float(np.add.accumulate(steps)[-1]) if frames else 0.0
-    back = round_frames(STUCK_SECONDS, run.dt)
-    stuck = None
-    if frames >= back:
-        ex, ey = x[back:] - x[:-back], y[back:] - y[:-back]
-        stuck = float(np.mean(np.sqrt(ex * ex + ey * ey) < STUCK_DISTANCE))
-    return dict(seconds=simulation.simulated, distance=distance, stuck=stuck, x=pose[0], y=pose[1], angle=pose[2])
+    simulation.step(run.frames)
+    metrics = simulation.metrics
+    stuck = metrics["stuck"] if run.frames >= round_frames(STUCK_SECONDS, run.dt) else None
+    x, y, angle = simulation.pose
+    return dict(seconds=simulation.simulated, distance=metrics["distance"], stuck=stuck,
+                coverage=metrics["coverage"], contact_frames=metrics["contact_frames"], avoid=metrics["avoid"],
+                x=x, y=y, angle=angle)
 
 
 def round_frames(seconds, dt):
@@ -79,8 +99,9 @@ def round_frames(seconds, dt):
 
 def run(run, contents):
     """Executes one run; contents maps 'scene', 'robot', 'network' to the
-    files' bytes (None for a file the client could not read). Returns its row;
-    a failed load gives the status line's text in the error column."""
+    files' bytes (Unreadable, or None, for a file the client could not read).
+    Returns its row; a failed load gives the status line's text in the error
+    column."""
     began = time.perf_counter()
     with tempfile.TemporaryDirectory(prefix="korvale-run-") as folder:
         paths = {kind: write_model_file(folder, kind, getattr(run, kind), contents[kind])
@@ -89,6 +110,7 @@ def run(run, contents):
             simulation = korvale.Simulation(paths["scene"], robot=paths["robot"], network=paths["network"],
                                             seed=run.seed, dt=run.dt)
         except korvale.LoadError as error:
-            return row(run, wall_time=time.perf_counter() - began, error=str(error))
+            return row(run, wall_time=time.perf_counter() - began,
+                       error=named_as_in_sweep(str(error), run, paths, contents))
         values = measure(simulation, run)
     return row(run, wall_time=time.perf_counter() - began, error="", **values)

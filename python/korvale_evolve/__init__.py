@@ -8,4 +8,3 @@ the run's seed, `evaluation` runs chunks of the population as Dask tasks,
 writes, and `cli` the command.
 """
 
-from . import interim  # noqa: F401  TEMPORARY until korvale.evaluate lands

@@ -1,18 +1,31 @@
 #include "Simulation.h"
 
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "Interrupt.h"
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
 #include "app/CSceneCommands.h"
 #include "app/ISceneCommandHost.h"
+#include "base/StateArchive.h"
 #include "base/WindowMessages.h"
+#include "control/CFeedForward.h"
+#include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "engine/RemoteControl.h"
 #include "engine/World.h"
+#include "io/CXmlNode.h"
+#include "io/NetworkFileText.h"
+#include "io/ReportFault.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
@@ -35,11 +48,13 @@ public:
         const std::size_t end = text.find_last_not_of('\n');
         shown = end == std::string::npos ? std::string{} : text.substr(0, end + 1);
     }
+    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
     void ResetZoom() override {}
     void CheckKeyboardButton() override {}
     void CheckNoTargetButton() override {}
 
     std::string shown;
+    std::vector<std::string> warnings;
 };
 
 } // namespace
@@ -61,35 +76,80 @@ struct Simulation::Parts {
     }
 };
 
+ModelFile ModelFile::Read(std::string path)
+{
+    ModelFile file{std::move(path), std::nullopt};
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file.path, error))
+        return file;
+    const std::uintmax_t size = std::filesystem::file_size(file.path, error);
+    if (error || size > Tarn::maxXmlFileSize)
+        return file;
+    std::ifstream in(file.path, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad() || text.size() > Tarn::maxXmlFileSize)
+        return file;
+    file.text = std::move(text);
+    return file;
+}
+
 Simulation::Simulation(const Options& options)
     : noise(options.seed ? Fen::seedState(*options.seed) : 0u), dt(options.dt),
       // The host hands the frame's elapsed time over in single precision.
-      elapsed(static_cast<float>(options.dt)), parts(std::make_unique<Parts>())
+      elapsed(static_cast<float>(options.dt)), interruptCheck(options.interruptCheck), parts(std::make_unique<Parts>())
 {
-    if (options.scene.empty())
+    if (!options.scene.Given())
         throw std::invalid_argument("the scene needs a file name");
-    if (!(std::isfinite(options.dt) && options.dt > 0))
-        throw std::invalid_argument("dt must be a number greater than 0");
-    if (options.control && options.robot.empty())
+    // As korvale-sim refuses its --dt: the world would clamp the step, and
+    // time would no longer tell what the world did.
+    if (!Tarn::CFenWorld::TakesFrameTime(options.dt))
+        throw std::invalid_argument(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
+    if (options.control && !options.robot.Given())
         throw std::invalid_argument("a control needs a robot");
 
     // Loading draws no noise today; it runs on the simulation's own state all
     // the same, so that nothing it ever does can touch another's.
     const Fen::NoiseScope scope(noise);
+    Load(options);
+    StartMetrics();
+}
+
+void Simulation::Load(const Options& options)
+{
     CSceneCommands& commands = parts->commands;
-    if (!commands.LoadScene(options.scene))
-        ThrowShownError();
-    if (!options.robot.empty() && !commands.LoadRobot(options.robot))
-        ThrowShownError();
-    if (!options.network.empty() && !commands.LoadNetwork(options.network))
-        ThrowShownError();
-    if (!options.robot.empty()) {
-        const Control control =
-            options.control.value_or(options.network.empty() ? Control::Keyboard : Control::Network);
-        const bool ok = control == Control::Network ? commands.SelectNeuralNetwork() : commands.SelectKeyboard();
+    const auto load = [&](const ModelFile& file, auto fromText, auto fromFile, ModelFile& kept) {
+        const bool ok = file.text ? (commands.*fromText)(file.path, *file.text) : (commands.*fromFile)(file.path);
         if (!ok)
             ThrowShownError();
-    }
+        kept = file;
+    };
+    load(options.scene, &CSceneCommands::LoadSceneText, &CSceneCommands::LoadScene, texts.scene);
+    if (options.robot.Given())
+        load(options.robot, &CSceneCommands::LoadRobotText, &CSceneCommands::LoadRobot, texts.robot);
+    ModelFile network;
+    if (options.network.Given())
+        load(options.network, &CSceneCommands::LoadNetworkText, &CSceneCommands::LoadNetwork, network);
+    else if (options.networkObject)
+        parts->scene.SetNetwork(*options.networkObject);
+    if (!options.robot.Given())
+        return;
+    const bool networkGiven = options.network.Given() || options.networkObject;
+    const Control control = options.control.value_or(networkGiven ? Control::Network : Control::Keyboard);
+    bool ok = true;
+    if (control == Control::Keyboard)
+        ok = commands.SelectKeyboard();
+    else if (networkGiven)
+        ok = commands.SelectNeuralNetwork();
+    else
+        ok = parts->scene.AttachNeuralNetworkControl(); // it drives once it has a network
+    if (!ok)
+        ThrowShownError();
+}
+
+void Simulation::StartMetrics()
+{
+    if (const Fen::NeuralRobot* robot = parts->Robot())
+        metrics.start(*robot, dt);
 }
 
 Simulation::~Simulation()
@@ -109,10 +169,18 @@ void Simulation::Frame()
 {
     parts->scene.AdvanceFrame(elapsed);
     ++frames;
+    if (const Fen::NeuralRobot* robot = parts->Robot())
+        metrics.addFrame(parts->scene.GetWorld()->GetFenWorld(), *robot);
     // A log that stopped on a fault (a full disk) says so at once, as
     // korvale-sim does.
     if (!parts->commands.CheckSceneErrors())
         ThrowShownError();
+}
+
+std::vector<std::string> Simulation::TakeWarnings()
+{
+    const std::lock_guard lock(mutex);
+    return std::exchange(parts->host.warnings, {});
 }
 
 void Simulation::Step(std::int64_t count)
@@ -121,8 +189,11 @@ void Simulation::Step(std::int64_t count)
         throw std::invalid_argument("the number of frames must not be negative");
     const std::lock_guard lock(mutex);
     const Fen::NoiseScope scope(noise);
-    for (std::int64_t i = 0; i < count; ++i)
+    InterruptPoll poll(interruptCheck);
+    for (std::int64_t i = 0; i < count; ++i) {
+        poll();
         Frame();
+    }
 }
 
 std::size_t Simulation::TraceColumns() const
@@ -155,7 +226,9 @@ void Simulation::Trace(std::int64_t count, double* rows)
         throw std::invalid_argument("a trace needs a robot");
     const std::size_t columns = 4 + robot->irSensors.size() + 4;
     const Fen::NoiseScope scope(noise);
+    InterruptPoll poll(interruptCheck);
     for (std::int64_t i = 0; i < count; ++i) {
+        poll();
         Frame();
         TraceRow(rows + static_cast<std::size_t>(i) * columns);
     }
@@ -243,11 +316,15 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);
+    SetKeysLocked({forward, backward, left, right});
+}
+
+void Simulation::SetKeysLocked(const std::array<bool, 4>& keys)
+{
     using namespace Tarn;
-    const std::pair<std::uint8_t, bool> keys[] = {
-        {VirtualKey::Up, forward}, {VirtualKey::Down, backward}, {VirtualKey::Left, left}, {VirtualKey::Right, right}};
-    for (const auto& [key, down] : keys)
-        parts->keyboard.OnMsg(nullptr, down ? WindowMessage::KeyDown : WindowMessage::KeyUp, key, 0);
+    const std::uint8_t codes[] = {VirtualKey::Up, VirtualKey::Down, VirtualKey::Left, VirtualKey::Right};
+    for (std::size_t i = 0; i < 4; ++i)
+        parts->keyboard.OnMsg(nullptr, keys[i] ? WindowMessage::KeyDown : WindowMessage::KeyUp, codes[i], 0);
 }
 
 void Simulation::StartLog(const std::string& fileName)
@@ -298,6 +375,199 @@ void Simulation::Render(int width, int height, std::uint8_t* pixels)
     if (!drawn)
         throw std::runtime_error("no offscreen drawing: the context cannot be made current");
     std::copy(picture.pixels.begin(), picture.pixels.end(), pixels);
+}
+
+std::size_t Simulation::InfraredCount() const
+{
+    const std::lock_guard lock(mutex);
+    const Fen::NeuralRobot* robot = parts->Robot();
+    return robot ? robot->irSensors.size() : 0;
+}
+
+Metrics Simulation::RunMeasures() const
+{
+    const std::lock_guard lock(mutex);
+    return Metrics::Of(metrics);
+}
+
+bool Simulation::NetworkDrives() const
+{
+    const std::lock_guard lock(mutex);
+    return parts->Robot() != nullptr && parts->scene.IsNeuralNetworkControl();
+}
+
+Fen::NeuralRobot* Simulation::RobotLocked() const { return parts->Robot(); }
+
+void Simulation::FrameLocked()
+{
+    const Fen::NoiseScope scope(noise);
+    Frame();
+}
+
+void Simulation::CheckFits(const Tarn::CFeedForward& network) const
+{
+    const Fen::NeuralRobot* robot = parts->Robot();
+    if (robot == nullptr)
+        return;
+    const std::size_t sensors = robot->irSensors.size();
+    if (network.inputDimensions < 0 || static_cast<std::size_t>(network.inputDimensions) != sensors)
+        throw std::invalid_argument("the network takes " + std::to_string(network.inputDimensions)
+                                    + " inputs, but the robot has " + std::to_string(sensors) + " infrared sensors");
+}
+
+void Simulation::SetNetwork(const Network& network)
+{
+    if (network == nullptr)
+        throw std::invalid_argument("set_network needs a network");
+    const std::lock_guard lock(mutex);
+    CheckFits(*network);
+    parts->scene.SetNetwork(*network);
+}
+
+Simulation::Network Simulation::GetNetwork() const
+{
+    const std::lock_guard lock(mutex);
+    const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
+    if (network.numLayers == 0)
+        return nullptr;
+    return std::make_shared<const Tarn::CFeedForward>(network);
+}
+
+Simulation::Contents Simulation::GetContents() const
+{
+    const std::lock_guard lock(mutex);
+    Contents contents = texts;
+    const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
+    if (network.numLayers != 0)
+        contents.network = ModelFile::Text(Tarn::NetworkFileText(network));
+    return contents;
+}
+
+namespace {
+
+// "KVSTATE" and the format's number: bytes of another kind, or of another
+// format, are told apart before anything is read.
+constexpr std::uint64_t stateMagic = 0x4b5653544154'4501;
+
+// FNV-1a over the bytes: a snapshot damaged on its way is refused whole.
+std::uint64_t Checksum(std::string_view bytes)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    return hash;
+}
+
+} // namespace
+
+void Simulation::Archive(Tarn::StateArchive& archive)
+{
+    archive.Fixed(stateMagic, "the kinds of snapshot");
+    archive.Fixed(dt, "the frame times");
+    archive.Value(noise);
+    archive.Value(frames);
+    parts->scene.ArchiveState(archive);
+    if (parts->Robot() != nullptr)
+        metrics.archive(archive);
+    archive.Finish();
+}
+
+std::string Simulation::GetState() const
+{
+    const std::lock_guard lock(mutex);
+    return GetStateLocked();
+}
+
+std::string Simulation::GetStateLocked() const
+{
+    Tarn::StateArchive archive = Tarn::StateArchive::Saving();
+    // Saving only reads; the one walk of the fields serves both ways.
+    const_cast<Simulation*>(this)->Archive(archive);
+    std::string bytes = archive.TakeBytes();
+    const std::uint64_t sum = Checksum(bytes);
+    bytes.append(reinterpret_cast<const char*>(&sum), sizeof sum);
+    return bytes;
+}
+
+void Simulation::SetState(std::string_view state)
+{
+    const std::lock_guard lock(mutex);
+    SetStateLocked(state);
+}
+
+void Simulation::SetStateLocked(std::string_view state)
+{
+    std::uint64_t sum = 0;
+    if (state.size() < sizeof sum)
+        throw Tarn::StateMismatch("the state is cut short");
+    const std::string_view payload = state.substr(0, state.size() - sizeof sum);
+    std::memcpy(&sum, state.data() + payload.size(), sizeof sum);
+    if (sum != Checksum(payload))
+        throw Tarn::StateMismatch("the state is damaged: its checksum differs");
+    // Checked whole first, so that a state that does not fit changes nothing.
+    Tarn::StateArchive check = Tarn::StateArchive::Reading(payload, false);
+    Archive(check);
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(payload, true);
+    Archive(load);
+}
+
+std::string Simulation::PlaceFaultLocked(double x, double y, double angle) const
+{
+    const Fen::NeuralRobot* robot = parts->Robot();
+    if (robot == nullptr)
+        return "there is no robot to place";
+    if (!(std::isfinite(x) && std::isfinite(y) && std::isfinite(angle)))
+        return "the robot's pose must be finite numbers";
+    // Free where a frame ending there would count no contact.
+    Fen::PhysicalObject probe = *robot;
+    probe.pos = Fen::Point{x, y};
+    probe.angle = angle;
+    probe.forgetAbsBoundingSurface();
+    probe.computeAbsBoundingSurface();
+    Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    if (Fen::RunMetrics::touchesWall(world, probe))
+        return "the robot at " + Tarn::PointText(x, y) + " does not lie inside the walls";
+    if (const Fen::PhysicalObject* body = Fen::RunMetrics::bodyTouched(world, probe, robot))
+        return "the robot at " + Tarn::PointText(x, y) + " touches the object at "
+            + Tarn::PointText(body->pos.x, body->pos.y);
+    return {};
+}
+
+void Simulation::PlaceRobot(double x, double y, double angle)
+{
+    const std::lock_guard lock(mutex);
+    PlaceRobotLocked(x, y, angle);
+}
+
+void Simulation::PlaceRobotLocked(double x, double y, double angle)
+{
+    const std::string fault = PlaceFaultLocked(x, y, angle);
+    if (!fault.empty())
+        throw std::invalid_argument(fault);
+    Fen::NeuralRobot* robot = parts->Robot();
+    robot->pos = Fen::Point{x, y};
+    robot->angle = angle;
+    robot->speed = Fen::Vector{};
+    robot->angSpeed = 0;
+    robot->forgetAbsBoundingSurface();
+    parts->scene.GetWorld()->GetFenWorld().forgetPairCaches();
+    metrics.start(*robot, dt);
+}
+
+std::array<double, 3> Simulation::ArenaAndRobotSize() const
+{
+    const std::lock_guard lock(mutex);
+    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    const Fen::NeuralRobot* robot = parts->Robot();
+    return {world.width, world.height, robot ? robot->r : 0.0};
+}
+
+void Simulation::SetNoiseSeed(std::uint64_t seed)
+{
+    const std::lock_guard lock(mutex);
+    noise = Fen::seedState(seed);
 }
 
 } // namespace Korvale::Python

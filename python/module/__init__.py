@@ -7,11 +7,30 @@
 
 Simulation loads through the same commands as the panel buttons; a file that
 fails raises LoadError with the status line's text, one fault a line.
+Network holds a feed-forward network made from arrays or read from a file;
+evaluate runs many networks over scenes and seeds at once.
 """
 
-from ._korvale import LoadError, Simulation
+import os as _os
 
-LoadError.__module__ = __name__
-Simulation.__module__ = __name__
+from ._korvale import LoadError, Network, Simulation
+from .evaluation import Evaluation, evaluate
+from .files import write_whole as _write_whole
 
-__all__ = ["LoadError", "Simulation"]
+
+def _save(self, path, *, overwrite: bool = False) -> None:
+    """Writes the network file Korvale reads, every number in the shortest
+    text that reads back as the same double. An existing file is never
+    replaced without overwrite (FileExistsError); the file is written whole
+    under another name and then renamed into place."""
+    if not overwrite and _os.path.lexists(path):
+        raise FileExistsError(f"{_os.fspath(path)} already exists; overwrite=True replaces it")
+    _write_whole(path, self._text(), overwrite=overwrite)
+
+
+Network.save = _save
+
+for _name in ("LoadError", "Network", "Simulation"):
+    globals()[_name].__module__ = __name__
+
+__all__ = ["Evaluation", "LoadError", "Network", "Simulation", "evaluate"]

@@ -72,6 +72,7 @@ def test_a_file_the_reader_refuses_gives_its_messages_and_status_1(tmp_path):
         "Error in CFeedForwardReader: unable to read layers\n"
         "Error in CFeedForwardReader: unable to read network\n"
         "Error in CFeedForwardReader: inconsistent network\n"
+        f"Network file '{path}': a transfer function that is not purelin, tansig or logsig\n"
     )
 
 

@@ -45,7 +45,10 @@ protected:
 TEST_F(KorvaleSceneLog, NeedsARobot)
 {
     EXPECT_FALSE(scene->StartLog(folder.File("run.log")));
-    EXPECT_EQ(scene->GetErrorText(), "Error in CKorvaleScene: robot is not loaded\n");
+    EXPECT_EQ(scene->GetErrorText(),
+              "Error in CKorvaleScene: robot is not loaded\n"
+              "Log file '"
+                  + folder.File("run.log") + "': there is no robot to record\n");
     EXPECT_FALSE(scene->IsLogging());
 }
 
@@ -53,8 +56,11 @@ TEST_F(KorvaleSceneLog, NeedsAControlOnTheRobot)
 {
     ASSERT_TRUE(scene->LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     EXPECT_FALSE(scene->StartLog(folder.File("run.log")));
-    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n"
-                                     "Error in CKorvaleScene: unable to start log\n");
+    EXPECT_EQ(scene->GetErrorText(),
+              "Error in CLog: remote control is not attached to a robot\n"
+              "Error in CKorvaleScene: unable to start log\n"
+              "Log file '"
+                  + folder.File("run.log") + "': the robot has no control to record\n");
     EXPECT_FALSE(scene->IsLogging());
 }
 
@@ -63,9 +69,12 @@ TEST_F(KorvaleSceneLog, NeverWritesOverAnExistingFile)
     LoadDrivenRobot();
     const std::string existing = folder.Write("run.log", "keep me\n");
     EXPECT_FALSE(scene->StartLog(existing));
-    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: log file already exists\n"
-                                     "Error in CLog: log file is not created yet\n"
-                                     "Error in CKorvaleScene: unable to start log\n");
+    EXPECT_EQ(scene->GetErrorText(),
+              "Error in CLog: log file already exists\n"
+              "Error in CLog: log file is not created yet\n"
+              "Error in CKorvaleScene: unable to start log\n"
+              "Log file '"
+                  + existing + "': already exists\n");
     EXPECT_FALSE(scene->IsLogging());
     EXPECT_EQ(folder.Read("run.log"), "keep me\n");
 }
@@ -101,7 +110,10 @@ TEST_F(KorvaleSceneLog, ALogThatStopsOnAFaultSaysSoAfterTheFrame)
     scene->GetRobot()->GetPhysicalObject().detachRemoteControl();
     RunFrames(2);
     EXPECT_FALSE(scene->IsLogging());
-    EXPECT_EQ(scene->GetErrorText(), "Error in CLog: remote control is not attached to a robot\n");
+    EXPECT_EQ(scene->GetErrorText(),
+              "Error in CLog: remote control is not attached to a robot\n"
+              "Log file '"
+                  + folder.File("run.log") + "': the robot has no control to record\n");
     // Reported once: the log's own report was emptied into the scene's.
     scene->ClearErrors();
     RunFrames(2);

@@ -38,6 +38,12 @@ protected:
 
 constexpr const char* cannotOpen = "Error in CFenIOStruct: cannot open the file\n";
 
+// The line that ends a failed command's report and names its file.
+std::string FileLine(const std::string& kind, const std::string& path, const std::string& words)
+{
+    return kind + " file '" + path + "': " + words + "\n";
+}
+
 TEST_F(KorvaleScene, StartsEmptyWithTheKeyboardSelectedAndNothingReported)
 {
     EXPECT_TRUE(scene.IsOk());
@@ -82,8 +88,8 @@ TEST_F(KorvaleScene, SceneThatCannotBeOpenedKeepsWorldAndRobot)
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
 
     EXPECT_FALSE(scene.LoadScene(folder.File("missing.xml")));
-    // The document's lines, one fault a line.
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    // The document's lines, one fault a line, then the file's.
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Scene", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetRobot(), robot);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 2u);
     EXPECT_EQ(EngineWorld().width, 200);
@@ -95,9 +101,12 @@ TEST_F(KorvaleScene, SceneWithABadThirdObjectLeavesAnEmptyDefaultWorldAndNoRobot
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
 
     EXPECT_FALSE(scene.LoadScene(folder.Write("bad.xml", sceneBadThirdObject)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
-                                    "Error in CFenPhysicalObjectIO: unable to read object\n"
-                                    "Error in CFenWorldIO: unable to read object\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFenPhysicalObjectReader: incomplete definition of object\n"
+              "Error in CFenPhysicalObjectIO: unable to read object\n"
+              "Error in CFenWorldIO: unable to read object\n"
+                  + FileLine("Scene", folder.File("bad.xml"),
+                             "the object lacks a part it needs (a required attribute or element)"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetObjectCount(), 0u);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
@@ -161,7 +170,7 @@ TEST_F(KorvaleScene, RobotThatCannotBeOpenedStays)
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     Tarn::CFenNeuralRobot* robot = scene.GetRobot();
     EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Robot", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetRobot(), robot);
 }
 
@@ -169,9 +178,12 @@ TEST_F(KorvaleScene, RobotWithAReadErrorLeavesNoRobot)
 {
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     EXPECT_FALSE(scene.LoadRobot(folder.Write("bad.xml", robotBadCamera)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFenCircularCamReader: incomplete definition of camera\n"
-                                    "Error in CFenNeuralRobotIO: unable to read camera\n"
-                                    "Error in CFenNeuralRobotIO: unable to read sensors\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFenCircularCamReader: incomplete definition of camera\n"
+              "Error in CFenNeuralRobotIO: unable to read camera\n"
+              "Error in CFenNeuralRobotIO: unable to read sensors\n"
+                  + FileLine("Robot", folder.File("bad.xml"),
+                             "the camera lacks a part it needs (a required attribute or element)"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_EQ(scene.GetWorld()->GetRobotCount(), 0u);
     EXPECT_TRUE(EngineWorld().objects.empty());
@@ -182,7 +194,9 @@ TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
     ASSERT_TRUE(scene.LoadScene(folder.Write("narrow.xml", R"(<world width="100" height="2.9" startX="50" startY="1"/>)")));
     // A diameter of 3 in an arena 2.9 high: the walls could never hold it.
     EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot does not fit in the arena\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CKorvaleScene: robot does not fit in the arena\n"
+                  + FileLine("Robot", folder.File("robot.xml"), "the robot does not fit in the arena of this scene"));
     EXPECT_EQ(scene.GetRobot(), nullptr);
     EXPECT_TRUE(EngineWorld().objects.empty());
 
@@ -191,29 +205,24 @@ TEST_F(KorvaleScene, ARobotWiderThanTheArenaIsNotPlaced)
     EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
 }
 
-TEST_F(KorvaleScene, ARobotIsNotPlacedOntoABody)
+TEST_F(KorvaleScene, ARobotStartingInsideABodyIsPlacedThereAndPushedOutUpToTheWallNotThroughIt)
 {
-    // The start point puts the robot (radius 1.5) 1.5 deep into a heavy disc.
+    // The start point puts the robot (radius 1.5) 3.5 deep into a heavy
+    // disc: the contact would share the overlap out by mass, nearly all of it
+    // to the robot, and throw it 2 past the wall at x 0.
     ASSERT_TRUE(scene.LoadScene(folder.Write(
-        "scene.xml", R"(<world width="100" height="100" startX="5" startY="50"><object x="10" y="50" r="5" mass="100"/></world>)")));
-    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot overlaps the object at (10, 50)\n");
-    EXPECT_EQ(scene.GetRobot(), nullptr);
-    EXPECT_EQ(EngineWorld().objects.size(), 1u);
-
-    // Touching it, the robot is placed.
-    scene.ClearErrors();
-    ASSERT_TRUE(scene.LoadScene(folder.Write(
-        "touching.xml", R"(<world width="100" height="100" startX="3.5" startY="50"><object x="10" y="50" r="5" mass="100"/></world>)")));
-    EXPECT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
-
-    // Across the wall at x 0 it touches the disc, but the walls would take it
-    // 0.5 inside, 0.5 into the disc.
-    scene.ClearErrors();
-    ASSERT_TRUE(scene.LoadScene(folder.Write(
-        "wall.xml", R"(<world width="100" height="100" startX="1" startY="50"><object x="4.5" y="50" r="2"/></world>)")));
-    EXPECT_FALSE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CKorvaleScene: robot overlaps the object at (4.5, 50)\n");
+        "scene.xml",
+        R"(<world width="100" height="100" startX="3" startY="50"><object x="6" y="50" r="5" mass="100"/></world>)")));
+    ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors))) << scene.GetErrorText();
+    EXPECT_EQ(Robot().pos, (Fen::Point{3, 50}));
+    const Fen::PhysicalObject& disc = *EngineWorld().objects.front();
+    for (int frame = 1; frame <= 600; ++frame) {
+        scene.AdvanceFrame(1.0f / 60.0f);
+        ASSERT_GE(Robot().pos.x, 1.5) << "frame " << frame;
+    }
+    // The disc took its share every frame, until the overlap left was too
+    // small for its share to overcome its static friction (0.1 units/s).
+    EXPECT_GT(disc.pos.x - Robot().pos.x, 6.3);
 }
 
 TEST_F(KorvaleScene, ClearRobotWithoutRobotDoesNothing)
@@ -266,8 +275,11 @@ TEST_F(KorvaleScene, NetworkWithAReadErrorIsLeftEmpty)
 {
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
-    EXPECT_EQ(scene.GetErrorText(), "Error in CFeedForwardReader: unable to read network\n"
-                                    "Error in CFeedForwardReader: inconsistent network\n");
+    EXPECT_EQ(scene.GetErrorText(),
+              "Error in CFeedForwardReader: unable to read network\n"
+              "Error in CFeedForwardReader: inconsistent network\n"
+                  + FileLine("Network", folder.File("bad.xml"),
+                             "the sizes of its inputs, layers, weights and biases do not fit together"));
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.numLayers, 0);
 }
@@ -276,7 +288,7 @@ TEST_F(KorvaleScene, NetworkThatCannotBeOpenedStays)
 {
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
     EXPECT_FALSE(scene.LoadNetwork(folder.File("missing.xml")));
-    EXPECT_EQ(scene.GetErrorText(), std::string(cannotOpen));
+    EXPECT_EQ(scene.GetErrorText(), cannotOpen + FileLine("Network", folder.File("missing.xml"), "no such file"));
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 2);
 }
 
@@ -334,3 +346,30 @@ TEST(KorvaleSceneFrame, AFrameStepsByTheHostsTimeThenHandsTheSameTimeToARunningL
 }
 
 } // namespace
+
+TEST_F(KorvaleScene, RemembersTheFilesOfWhatIsLoadedAndForgetsWhatIsCleared)
+{
+    const std::string sceneFile = folder.Write("scene.xml", sceneWithStart);
+    const std::string robotFile = folder.Write("robot.xml", robotTwoSensors);
+    const std::string networkFile = folder.Write("network.xml", networkTwoInputs);
+    ASSERT_TRUE(scene.LoadScene(sceneFile));
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadNetwork(networkFile));
+    EXPECT_EQ(scene.SceneFile(), sceneFile);
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_EQ(scene.NetworkFile(), networkFile);
+
+    // A file that cannot be opened changes nothing; one that fails to read
+    // leaves nothing of its kind.
+    EXPECT_FALSE(scene.LoadRobot(folder.File("missing.xml")));
+    EXPECT_EQ(scene.RobotFile(), robotFile);
+    EXPECT_FALSE(scene.LoadNetwork(folder.Write("bad.xml", networkWithoutBiases)));
+    EXPECT_EQ(scene.NetworkFile(), "");
+    EXPECT_FALSE(scene.LoadRobot(folder.Write("badrobot.xml", robotBadCamera)));
+    EXPECT_EQ(scene.RobotFile(), "");
+    ASSERT_TRUE(scene.LoadRobot(robotFile));
+    ASSERT_TRUE(scene.LoadScene(sceneFile)); // a scene deletes the robot
+    EXPECT_EQ(scene.RobotFile(), "");
+    EXPECT_FALSE(scene.LoadScene(folder.Write("badscene.xml", sceneBadThirdObject)));
+    EXPECT_EQ(scene.SceneFile(), "");
+}

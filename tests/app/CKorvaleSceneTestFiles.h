@@ -57,6 +57,13 @@ inline constexpr const char* networkThreeInputs = R"(<network inputDimensions="3
   <biases><bias to="1"><vector m="4">5 -5 -5 -5</vector></bias></biases>
 </network>)";
 
+// Two outputs where the control reads four: it never drives.
+inline constexpr const char* networkTwoOutputs = R"(<network inputDimensions="2" outputDimensions="2" numLayers="1">
+  <layers><layer index="1" dimensions="2" transferFcn="logsig"/></layers>
+  <weights><inputlayer to="1"><matrix m="2" n="2">0 0 0 0</matrix></inputlayer></weights>
+  <biases><bias to="1"><vector m="2">5 5</vector></bias></biases>
+</network>)";
+
 inline constexpr const char* networkWithoutBiases = R"(<network inputDimensions="2" outputDimensions="4" numLayers="1">
   <layers><layer index="1" dimensions="4" transferFcn="logsig"/></layers>
   <weights><inputlayer to="1"><matrix m="4" n="2">0 0 0 0 0 0 0 0</matrix></inputlayer></weights>

@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
+#include "CKorvaleSceneTestFiles.h"
 
 using namespace Korvale;
 using namespace Tarn;
@@ -59,7 +61,7 @@ std::vector<int> Ids(const Host::Dialog& dialog)
 TEST_F(CKorvaleShellTest, PanelsHoldEveryWidgetInOrder)
 {
     EXPECT_EQ(Ids(shell.GetDevicePanel()), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70}));
+    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70, 91, 90}));
     EXPECT_EQ(shell.GetDevicePanel().GetText(3), "Change device (F2)");
     EXPECT_EQ(shell.GetDevicePanel().GetControl(3)->hotKey, VirtualKey::F2);
     EXPECT_EQ(shell.GetDevicePanel().GetControl(2)->hotKey, 0);
@@ -128,8 +130,23 @@ TEST_F(CKorvaleShellTest, MissingSceneKeepsTheWorldAndShowsTheError)
     Command(PanelId::LoadScene, Examples + "NoSuchScene.xml");
     const std::u16string status = app.statusBar.GetText();
     EXPECT_EQ(status.rfind(u"Error in ", 0), 0u);
+    // The last line names the file as the box gave it.
+    const std::string line = "\nScene file '" + Examples + "NoSuchScene.xml': no such file\n";
+    EXPECT_EQ(status.substr(status.size() - line.size()), std::u16string(line.begin(), line.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_EQ(app.scene.GetWorld()->GetStartPointCount(), 1u);
+}
+
+TEST_F(CKorvaleShellTest, ANetworkTheControlCannotReadShowsItsWarningOnTheStatusLine)
+{
+    const std::string network = testing::TempDir() + "korvale-shell-net-" + std::to_string(::getpid()) + ".xml";
+    std::ofstream(network) << SceneTestFiles::networkTwoOutputs;
+    Command(PanelId::LoadNetwork, network);
+    std::remove(network.c_str());
+    const std::u16string status = app.statusBar.GetText();
+    EXPECT_EQ(status.rfind(u"Warning: network file '", 0), 0u);
+    EXPECT_NE(status.find(u"has 2 outputs, not 4"), std::u16string::npos);
+    EXPECT_EQ(app.statusBar.GetPriority(), 3);
 }
 
 TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
@@ -142,7 +159,10 @@ TEST_F(CKorvaleShellTest, AFaultOfTheLogDuringAFrameGoesToTheStatusLine)
     ASSERT_TRUE(app.scene.IsLogging());
     app.scene.GetRobot()->GetPhysicalObject().detachRemoteControl();
     shell.OnFrameMove(1.0, 0.2f);
-    EXPECT_EQ(app.statusBar.GetText(), u"Error in CLog: remote control is not attached to a robot\n");
+    const std::string expected = "Error in CLog: remote control is not attached to a robot\n"
+                                 "Log file '"
+        + log + "': the robot has no control to record\n";
+    EXPECT_EQ(app.statusBar.GetText(), std::u16string(expected.begin(), expected.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_TRUE(app.scene.IsOk()) << "shown once";
     std::remove(log.c_str());

@@ -1,12 +1,16 @@
 #include "app/CKorvale.h"
 #include "base/WindowMessages.h"
+#include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/NeuralRobot.h"
+#include "engine/Random.h"
 #include "model/CFenNeuralRobot.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <array>
+#include <utility>
 
 using namespace Korvale;
 using namespace Tarn;
@@ -142,11 +146,11 @@ TEST_F(CKorvaleTest, HoverShowsOnTheStatusLineForAFrame)
 {
     app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 240);
     app.Update(1.0, 1.0f / 60);
-    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    EXPECT_EQ(app.statusBar.GetText(), u"World x, y:    50 50");
     // The pointer leaves the world view: the text lasts its 0.1 s.
     app.msgSubject.Notify(nullptr, WindowMessage::MouseMove, 0, (250 << 16) | 600);
     app.Update(1.05, 1.0f / 60);
-    EXPECT_EQ(app.statusBar.GetText(), u"   50 50");
+    EXPECT_EQ(app.statusBar.GetText(), u"World x, y:    50 50");
     app.Update(1.2, 1.0f / 60);
     EXPECT_EQ(app.statusBar.GetText(), u"Ready");
 }
@@ -162,4 +166,99 @@ TEST_F(CKorvaleTest, UpdateStepsTheWorldAndTheRunningLog)
         app.Update(i / 60.0, 1.0f / 60);
     const Fen::Point after = app.scene.GetRobot()->GetPhysicalObject().pos;
     EXPECT_GT(after.x - start.x, 1.0);
+}
+
+TEST_F(CKorvaleTest, AsFastAsPossibleFillsTheFrameBudgetWithWholeWorldFrames)
+{
+    double now = 0.0;
+    app.SetClock([&now] { return now += 0.004; }); // each look at the clock: 4 ms later
+    while (app.run.Faster()) {
+    }
+    app.SetFrameBudget(0.010);
+    app.AdvanceWorld(1.0f / 60); // frames end at 8 and 12 ms, within; at 16, past
+    EXPECT_EQ(app.WorldFrames(), 3);
+    app.SetFrameBudget(0.0);
+    app.AdvanceWorld(1.0f / 60);
+    EXPECT_EQ(app.WorldFrames(), 4) << "at least one world frame a window frame";
+    app.run.SetPaused(true);
+    app.AdvanceWorld(1.0f / 60);
+    EXPECT_EQ(app.WorldFrames(), 4);
+}
+
+TEST_F(CKorvaleTest, ASpeedAdvancesTheRobotByThatManyFramesOfTheSameTime)
+{
+    // Keyboard control drives forward; both runs start from the same noise.
+    const auto drive = [&](int windowFrames, bool fast) {
+        CKorvale run;
+        run.scene.LoadScene(Examples + "OpenArena.xml");
+        run.scene.LoadRobot(Examples + "Robot.xml");
+        run.scene.SetKeyboardControl();
+        run.msgSubject.Notify(nullptr, WindowMessage::KeyDown, VirtualKey::Up, 0);
+        if (fast) {
+            run.run.Faster();
+            run.run.Faster();
+        }
+        for (int i = 0; i < windowFrames; ++i)
+            run.Update(i / 60.0, 1.0f / 60);
+        const Fen::Point pos = run.scene.GetRobot()->GetPhysicalObject().pos;
+        return std::pair{run.WorldFrames(), pos};
+    };
+    const std::uint32_t noise = Fen::randomState();
+    const auto [normalFrames, normal] = drive(40, false);
+    Fen::setRandomState(noise);
+    const auto [fastFrames, fast] = drive(10, true);
+    EXPECT_EQ(normalFrames, 40);
+    EXPECT_EQ(fastFrames, 40);
+    EXPECT_EQ(fast.x, normal.x);
+    EXPECT_EQ(fast.y, normal.y);
+}
+
+TEST_F(CKorvaleTest, EachWheelNotchOverTheWorldViewZoomsByAQuarter)
+{
+    const float start = app.viewport.GetZoom();
+    const auto wheel = [&](int notches, int x, int y) {
+        app.msgSubject.Notify(nullptr, WindowMessage::MouseWheel, PackWheelParam(notches), PackPointParam(x, y));
+    };
+    wheel(2, 200, 200);
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f * 1.25f);
+    wheel(-1, 200, 200);
+    wheel(1, 600, 200); // over the panels: not the world's
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f);
+    app.UpdateZoom(1.0f / 60);
+    EXPECT_FLOAT_EQ(app.viewport.GetZoom(), start * 1.25f) << "each notch once";
+}
+
+TEST_F(CKorvaleTest, TheSensorHistoryHoldsTheReadingsOutputsAndCommandsOfTheLastFrames)
+{
+    app.scene.LoadScene(Examples + "Crowded.xml");
+    app.scene.LoadRobot(Examples + "Robot.xml");
+    app.scene.LoadNetwork(Examples + "AvoidObstacles.xml");
+    app.scene.SetKeyboardControl();
+    Hold(VirtualKey::Up);
+    app.Update(0.0, 1.0f / 60);
+    SensorReadout keyboard = ReadSensors(app.scene);
+    ASSERT_EQ(keyboard.infrared.size(), 8u);
+    EXPECT_FALSE(keyboard.networkDriving);
+    EXPECT_EQ(keyboard.outputs.size(), 4u) << "what the network would give";
+    EXPECT_EQ(keyboard.commands, (std::array<bool, 4>{true, false, false, false}));
+
+    ASSERT_TRUE(app.scene.SetNeuralNetworkControl());
+    for (std::size_t i = 0; i < CSensorHistory::Length + 20; ++i)
+        app.Update(0.0, 1.0f / 60);
+    const SensorReadout driving = ReadSensors(app.scene);
+    EXPECT_TRUE(driving.networkDriving);
+    const auto& outputs = app.scene.GetNeuralNetworkControl().outputs;
+    ASSERT_EQ(driving.outputs.size(), 4u);
+    EXPECT_EQ(driving.outputs[0], outputs[0]) << "the outputs that drove the last step";
+    EXPECT_EQ(driving.commands[0], outputs[0] > 0.5);
+    EXPECT_EQ(app.sensorHistory.Samples().size(), CSensorHistory::Length);
+    EXPECT_EQ(app.sensorHistory.Infrared(3).back(), static_cast<float>(driving.infrared[3]));
+    EXPECT_EQ(app.sensorHistory.Command(0).back(), driving.commands[0] ? 1.0f : 0.0f);
+
+    app.scene.ClearRobot();
+    app.Update(0.0, 1.0f / 60);
+    EXPECT_EQ(app.sensorHistory.Samples().size(), 1u) << "another robot starts the history anew";
+    EXPECT_FALSE(ReadSensors(app.scene).hasRobot);
 }

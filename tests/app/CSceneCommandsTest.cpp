@@ -26,6 +26,7 @@ class RecordingHost : public ISceneCommandHost {
 public:
     void ShowInfo(const std::string& text) override { calls.push_back("info: " + text); }
     void ShowError(const std::string& text) override { calls.push_back("error: " + text); }
+    void ShowWarning(const std::string& text) override { calls.push_back("warning: " + text); }
     void ResetZoom() override { calls.push_back("reset zoom"); }
     void CheckKeyboardButton() override { calls.push_back("check Keyboard"); }
     void CheckNoTargetButton() override { calls.push_back("check No Target"); }
@@ -66,8 +67,11 @@ TEST_F(SceneCommands, LoadSceneShowsSuccessThenFitsTheViewAndResetsTheButtons)
 TEST_F(SceneCommands, LoadSceneFailureShowsTheWholeTextOnceAndNoSuccess)
 {
     EXPECT_FALSE(commands.LoadScene(folder.File("missing.xml")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n", "reset zoom",
-                                  "check No Target", "check Keyboard"}));
+    EXPECT_EQ(host.Take(),
+              (Calls{"error: Error in CFenIOStruct: cannot open the file\n"
+                     "Scene file '"
+                         + folder.File("missing.xml") + "': no such file\n",
+                     "reset zoom", "check No Target", "check Keyboard"}));
     EXPECT_TRUE(scene.IsOk()) << "the error check clears what it showed";
 }
 
@@ -122,7 +126,11 @@ TEST_F(SceneCommands, LoadNetworkSwitchesBackToTheKeyboardWhetherItWorkedOrNot)
     ASSERT_TRUE(commands.SelectNeuralNetwork());
     host.Take();
     EXPECT_FALSE(commands.LoadNetwork(folder.File("missing.xml")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CFenIOStruct: cannot open the file\n", "check Keyboard"}));
+    EXPECT_EQ(host.Take(),
+              (Calls{"error: Error in CFenIOStruct: cannot open the file\n"
+                     "Network file '"
+                         + folder.File("missing.xml") + "': no such file\n",
+                     "check Keyboard"}));
     EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
 
     EXPECT_TRUE(commands.LoadNetwork(""));
@@ -156,10 +164,36 @@ TEST_F(SceneCommands, StartLogWithoutNameAsksForOneAndLeavesTheLogAlone)
     EXPECT_FALSE(scene.IsLogging());
 }
 
+TEST_F(SceneCommands, ANetworkWhoseOutputsTheControlCannotReadLoadsWithAWarning)
+{
+    LoadSceneAndRobot();
+    const std::string network = folder.Write("two.xml", networkTwoOutputs);
+    EXPECT_TRUE(commands.LoadNetwork(network));
+    EXPECT_EQ(host.Take(),
+              (Calls{"info: Neural network was loaded successfully",
+                     "warning: Warning: network file '" + network
+                         + "' has 2 outputs, not 4 (forward, backward, left, right): it never changes the robot's "
+                           "commands, so a robot at rest stays at rest",
+                     "check Keyboard"}));
+    // It drives nothing: the robot stays where it stands.
+    ASSERT_TRUE(commands.SelectNeuralNetwork());
+    const Fen::Point start = scene.GetRobot()->GetPhysicalObject().pos;
+    for (int frame = 0; frame < 60; ++frame)
+        scene.AdvanceFrame(1.0f / 60.0f);
+    EXPECT_EQ(scene.GetRobot()->GetPhysicalObject().pos, start);
+
+    // Said once: the next load of a readable network is quiet.
+    EXPECT_TRUE(commands.LoadNetwork(folder.Write("net.xml", networkTwoInputs)));
+    EXPECT_EQ(host.Take(), (Calls{"info: Neural network was loaded successfully", "check Keyboard"}));
+}
+
 TEST_F(SceneCommands, StartLogWithoutRobotShowsWhy)
 {
     EXPECT_FALSE(commands.StartLog(folder.File("run.log")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CKorvaleScene: robot is not loaded\n"}));
+    EXPECT_EQ(host.Take(),
+              (Calls{"error: Error in CKorvaleScene: robot is not loaded\n"
+                     "Log file '"
+                     + folder.File("run.log") + "': there is no robot to record\n"}));
 }
 
 TEST_F(SceneCommands, StartAndStopLog)
@@ -185,10 +219,36 @@ TEST_F(SceneCommands, StartLogOnAnExistingFileShowsEveryLine)
 {
     LoadSceneAndRobot();
     EXPECT_FALSE(commands.StartLog(folder.Write("run.log", "x")));
-    EXPECT_EQ(host.Take(), (Calls{"error: Error in CLog: log file already exists\n"
-                                  "Error in CLog: log file is not created yet\n"
-                                  "Error in CKorvaleScene: unable to start log\n"}));
+    EXPECT_EQ(host.Take(),
+              (Calls{"error: Error in CLog: log file already exists\n"
+                     "Error in CLog: log file is not created yet\n"
+                     "Error in CKorvaleScene: unable to start log\n"
+                     "Log file '"
+                     + folder.File("run.log") + "': already exists\n"}));
     EXPECT_TRUE(scene.IsOk());
 }
 
 } // namespace
+
+TEST_F(SceneCommands, ResetLoadsWhatWasLoadedQuietlyAndLeavesTheCameraAndButtons)
+{
+    LoadSceneAndRobot();
+    ASSERT_TRUE(commands.LoadNetwork(folder.Write("network.xml", networkTwoInputs)));
+    host.Take();
+    scene.GetRobot()->GetPhysicalObject().pos = {20, 20};
+    EXPECT_TRUE(commands.Reset(true));
+    EXPECT_EQ(host.Take(), (Calls{"info: Reset"}));
+    EXPECT_EQ(scene.GetRobot()->GetPhysicalObject().pos.x, 150) << "back at the start position";
+    EXPECT_TRUE(scene.IsNeuralNetworkControl());
+    EXPECT_TRUE(commands.Reset(false));
+    EXPECT_TRUE(scene.IsKeyboardControl());
+    host.Take();
+
+    // A file that went bad since is reported, and nothing of its kind stays.
+    folder.Write("robot.xml", robotBadCamera);
+    EXPECT_FALSE(commands.Reset(false));
+    const Calls calls = host.Take();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("error: Error in ", 0), 0u);
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+}

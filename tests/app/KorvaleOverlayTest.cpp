@@ -42,10 +42,13 @@ TEST(KorvaleOverlay, RecordingMarkOnlyWhileLogging)
 {
     auto state = State();
     for (const auto& line : OverlayLines(state))
-        EXPECT_NE(line.text, "REC");
+        EXPECT_NE(line.text.substr(0, 3), "REC");
     state.logging = true;
+    state.logSeconds = 65.9;
+    state.logLines = 652;
     const auto lines = OverlayLines(state);
-    const auto rec = std::find_if(lines.begin(), lines.end(), [](const OverlayLine& l) { return l.text == "REC"; });
+    const auto rec =
+        std::find_if(lines.begin(), lines.end(), [](const OverlayLine& l) { return l.text == "REC 1:05  652 lines"; });
     ASSERT_NE(rec, lines.end());
     EXPECT_EQ(rec->x, 20);
     EXPECT_EQ(rec->y, 60);
@@ -62,19 +65,31 @@ TEST(KorvaleOverlay, HintAtTheBottomWhileHelpIsHidden)
     EXPECT_EQ(lines.back().y, 450);
 }
 
-TEST(KorvaleOverlay, HelpHasFiveLinesAboveTheBottom)
+TEST(KorvaleOverlay, HelpStartsWithItsFiveLinesThenTheOtherKeysAndEndsAboveTheBottom)
 {
     auto state = State();
     state.helpShown = true;
     state.backBufferHeight = 600;
     const auto lines = OverlayLines(state);
-    ASSERT_EQ(lines.size(), 8u);
+    ASSERT_EQ(lines.size(), 3 + HelpLines().size());
     const char* expected[] = {"Controls (F1 to hide):", "  Arrows: to move the robot", "  W,S,A,D: to move the camera",
                               "  Q,E: zoom", "  ESC: quit"};
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5; ++i)
         EXPECT_EQ(lines[3 + i].text, expected[i]);
-        EXPECT_EQ(lines[3 + i].x, 20);
-        EXPECT_EQ(lines[3 + i].y, 480 + 15 * i);
-        EXPECT_TRUE(White(lines[3 + i]));
+    for (std::size_t i = 3; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].x, 20);
+        EXPECT_EQ(lines[i].y, lines[3].y + 15 * static_cast<int>(i - 3));
+        EXPECT_TRUE(White(lines[i]));
     }
+    EXPECT_EQ(lines.back().y, 600 - 60) << "the last line ends 45 pixels above the bottom";
+}
+
+TEST(KorvaleOverlay, HelpNamesEveryKeyOfTheKeyTable)
+{
+    std::string help;
+    for (const std::string& line : HelpLines())
+        help += line + "\n";
+    for (const char* key : {"Arrows", "W,S,A,D", "Q,E", "ESC", "Mouse wheel", "P:", "N:", "+, -", "R:", "F1", "F2",
+                            "F3", "F4", "F12", "Alt+Enter", "Load", "Start Log", "korvale-train"})
+        EXPECT_NE(help.find(key), std::string::npos) << key;
 }

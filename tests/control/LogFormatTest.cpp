@@ -215,3 +215,32 @@ TEST(LogTiming, NothingGathersWhileNotRunning)
     EXPECT_EQ(CountLines(disk.text), 0);
     EXPECT_TRUE(log.IsOk());
 }
+
+TEST(LogRecord, TheLogCountsItsTimeAndLinesFromEachStartAndTellsItsLinesFromOtherText)
+{
+    KeyboardRobot robot({0.5, -0.25});
+    MemoryDisk disk;
+    RunningLog running(robot, disk);
+    for (int i = 0; i < 9; ++i)
+        running.log.Write(0.05);
+    EXPECT_DOUBLE_EQ(running.log.RecordedTime(), 0.45);
+    EXPECT_EQ(running.log.RecordCount(), 3);
+    disk.appendsBeforeFailure = 0;
+    running.log.Write(0.2);
+    EXPECT_EQ(running.log.RecordCount(), 3) << "a line that could not be written does not count";
+    running.log.Create("again.log");
+    running.log.AttachRobot(&robot.robot);
+    ASSERT_TRUE(running.log.Start());
+    EXPECT_EQ(running.log.RecordCount(), 0);
+    EXPECT_EQ(running.log.RecordedTime(), 0.0);
+
+    const std::string line = disk.text.substr(0, disk.text.find('\n'));
+    EXPECT_TRUE(IsLogRecord(line)) << line;
+    EXPECT_TRUE(IsLogRecord("1.0 0.0 0.0 1.0 ")) << "a robot without infrared sensors";
+    EXPECT_FALSE(IsLogRecord(line.substr(0, line.size() - 1))) << "every field ends in a blank";
+    EXPECT_FALSE(IsLogRecord("000000.5 1.0 0.0 0.0 ")) << "three commands";
+    EXPECT_FALSE(IsLogRecord("1.0 0.0 0.0 1.0 000000.5 "));
+    EXPECT_FALSE(IsLogRecord("0.5 1.0 0.0 0.0 1.0 ")) << "a reading is padded to 8 characters";
+    EXPECT_FALSE(IsLogRecord("hello wo 1.0 0.0 0.0 1.0 "));
+    EXPECT_FALSE(IsLogRecord(""));
+}

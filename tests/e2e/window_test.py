@@ -129,6 +129,13 @@ class Session:
         run("xdotool", "type", "--delay", "30", text)
         time.sleep(0.3)
 
+    def quit(self, what):
+        """ESC, and the program ends with status 0. The key's release may find
+        the window gone already, which xdotool may report as a failure."""
+        subprocess.run(["xdotool", "key", "--delay", "100", "Escape"], capture_output=True, timeout=30)
+        if self.process.wait(timeout=10) != 0:
+            fail("exit status after " + what)
+
     def screenshot(self):
         self.shots += 1
         path = os.path.join(self.tmp, "shot%d.png" % self.shots)

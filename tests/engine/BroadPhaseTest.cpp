@@ -92,6 +92,30 @@ TEST(BroadPhase, RandomScenesRunAsWithAllPairsForTenThousandSteps)
     }
 }
 
+TEST(BroadPhase, RandomScenesWithPolygonRobotsRunAsWithAllPairs)
+{
+    // The same arenas with pentagons for robots: the walls meet a polygon
+    // robot where contacts took it during the step.
+    const auto pentagons = [](RandomScene& scene) {
+        for (NeuralRobot* robot : scene.robots) {
+            Polygone pentagon;
+            for (int k = 0; k < 5; ++k)
+                pentagon.push_back(rotate(Vector{robot->r, 0}, 2 * pi * k / 5));
+            robot->setBoundingSurface(pentagon);
+        }
+    };
+    for (int seed = 1; seed <= sceneCount(12) / 3; ++seed) {
+        const int bodies = 30 + (seed * 37) % 50;
+        RandomScene plain(seed, bodies);
+        RandomScene broad(seed, bodies);
+        pentagons(plain);
+        pentagons(broad);
+        const Comparison c = compare(plain, broad, 5000, 1.0 / 60);
+        ASSERT_EQ(c.firstDifference, -1) << "scene " << seed;
+        EXPECT_EQ(c.broadSteps, 5000) << "scene " << seed;
+    }
+}
+
 namespace {
 
 // A scene built the same way twice, one per way of finding pairs.

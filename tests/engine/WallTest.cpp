@@ -116,3 +116,78 @@ TEST(Walls, ARobotsBodyMeetsTheWallsWhateverItsSensorsReach)
     EXPECT_EQ(far.wallSteps, 1);
     EXPECT_EQ(inside.wallSteps, 0);
 }
+
+TEST(Walls, AMovableBodyThrownOffARobotPushesItUpToTheWallsNotThroughThem)
+{
+    // A heavy disc 3.5 deep in a robot in the corner: the contact gives the
+    // robot 100/101 of the overlap, towards both walls. The walls hold it
+    // there; the disc takes its share as it would without them.
+    for (const PairSearch search : {PairSearch::allPairs, PairSearch::broadPhase}) {
+        Scene walled;
+        Scene open;
+        open.world.useWalls = false;
+        for (Scene* scene : {&walled, &open}) {
+            scene->world.pairSearch = search;
+            auto robot = std::make_unique<Robot>();
+            robot->pos = Point{3.5, 3.5};
+            robot->r = 3;
+            robot->mass = 1;
+            scene->add(std::move(robot));
+            scene->add(disc({6, 6}, 4, 100));
+            scene->step(0.1);
+        }
+        EXPECT_EQ(walled.bodies[0]->pos, Point(3, 3));
+        EXPECT_LT(open.bodies[0]->pos.x, 2) << "without walls the robot is thrown past where they stand";
+        EXPECT_EQ(walled.bodies[1]->pos, open.bodies[1]->pos);
+    }
+}
+
+TEST(Walls, AShiftKeepsABodyInsideOrNoFartherPastAWallThanItWas)
+{
+    struct Case {
+        const char* name;
+        Point pos;
+        Vector shift;
+        Vector held;
+    };
+    // A disc of radius 1 in a 20 by 10 arena.
+    const Case cases[] = {
+        {"inside, staying inside", {5, 5}, {-2, 3}, {-2, 3}},
+        {"to the left wall", {3, 5}, {-4, 0}, {-2, 0}},
+        {"to the top and right walls", {18, 8}, {3, 3}, {1, 1}},
+        {"already past the left wall, pushed on", {0.5, 5}, {-1, 0.5}, {0, 0.5}},
+        {"already past the left wall, pushed in", {0.5, 5}, {2, 0}, {2, 0}},
+        {"along the bottom wall", {5, 1}, {3, 0}, {3, 0}},
+    };
+    for (const Case& c : cases) {
+        Scene scene(20, 10);
+        auto& ball = scene.add(disc(c.pos, 1, 1));
+        ball.collisionShift = c.shift;
+        scene.world.holdShiftAtWalls(ball);
+        EXPECT_EQ(ball.collisionShift, c.held) << c.name;
+    }
+
+    // A square of half-side 1 turned by 45 degrees reaches sqrt(2) along x.
+    Scene scene(20, 10);
+    auto& diamond = scene.add(box({3, 5}, 1, 1, 1));
+    diamond.angle = pi / 4;
+    diamond.collisionShift = Vector{-3, 0};
+    scene.world.holdShiftAtWalls(diamond);
+    EXPECT_DOUBLE_EQ(diamond.pos.x + diamond.collisionShift.x, std::sqrt(2.0));
+}
+
+TEST(Walls, APolygonRobotPushedByAFixedBodyMeetsTheWallsWhereItStandsNow)
+{
+    // The fixed disc pushes the square robot 1.5 to the left at once, its
+    // left side 1 past the wall; the walls see it there, not where the step
+    // began.
+    Scene scene(20, 10);
+    auto robot = std::make_unique<Robot>();
+    robot->pos = Point{2.5, 5};
+    robot->mass = 1;
+    robot->setBoundingSurface({{-2, -2}, {2, -2}, {2, 2}, {-2, 2}});
+    Robot& square = scene.add(std::move(robot));
+    scene.add(disc({5, 5}, 2, -1));
+    scene.step(0.1);
+    EXPECT_EQ(square.pos, Point(2, 5));
+}

@@ -66,7 +66,7 @@ TEST(FuzzInputs, KeepEveryInvariant)
     for (const Input& input : inputs) {
         Korvale::Fuzz::Harness harness{};
         ASSERT_TRUE(Korvale::Fuzz::HarnessFromName(input.harness, harness));
-        EXPECT_EQ(Korvale::Fuzz::RunCase(harness, Read(input.path), KORVALE_SOURCE_DIR "/examples"), "")
+        EXPECT_EQ(Korvale::Fuzz::RunCase(harness, Read(input.path), KORVALE_SOURCE_DIR "/examples").fault, "")
             << input.harness << " harness, " << input.path.string();
     }
 }

@@ -144,3 +144,66 @@ TEST_F(DialogTest, EditBoxKeepsItsText)
     EXPECT_EQ(dialog.GetText(15), "examples/Open.xml");
     EXPECT_EQ(dialog.GetText(999), "");
 }
+
+TEST(DialogPages, OnlyTheSelectedPagesWidgetsAndThoseOfEveryPageTakeTheMouse)
+{
+    Dialog dialog{"pages"};
+    std::vector<int> clicked;
+    dialog.SetEventHandler([&](DialogEvent, int id, Dialog&) { clicked.push_back(id); });
+    dialog.AddButton(1, "Everywhere", {0, 0, 50, 20});
+    dialog.AddPage(100, "Main", {0, 30, 100, 20});
+    dialog.AddButton(2, "Main's", {0, 60, 50, 20});
+    dialog.AddEditBox(3, "name", {0, 90, 50, 20});
+    dialog.AddPage(101, "Files");
+    dialog.AddButton(4, "Files'", {0, 60, 50, 20});
+    EXPECT_EQ(dialog.SelectedPage(), 100);
+    EXPECT_EQ(dialog.GetControl(2)->page, 100);
+    EXPECT_EQ(dialog.GetControl(4)->page, 101);
+    EXPECT_TRUE(dialog.IsShown(*dialog.GetControl(1)));
+    EXPECT_FALSE(dialog.IsShown(*dialog.GetControl(4)));
+
+    const auto press = [&](int x, int y) {
+        const bool taken = dialog.MsgProc(WindowMessage::LeftButtonDown, 0, PackPointParam(x, y));
+        dialog.MsgProc(WindowMessage::LeftButtonUp, 0, PackPointParam(x, y));
+        return taken;
+    };
+    EXPECT_TRUE(press(10, 35)) << "the tabs";
+    EXPECT_TRUE(press(10, 95));
+    dialog.SelectPage(101);
+    EXPECT_EQ(dialog.SelectedPage(), 101);
+    EXPECT_TRUE(press(10, 65)) << "the Files page's button";
+    EXPECT_FALSE(press(10, 95)) << "the Main page's edit box is hidden";
+    EXPECT_TRUE(press(10, 5));
+
+    // A hidden edit box that held the keyboard no longer takes keys.
+    dialog.GetControl(3)->focused = true;
+    EXPECT_FALSE(dialog.MsgProc(WindowMessage::KeyDown, 'W', PackKeyParam(true, false, false)));
+    dialog.SelectPage(999); // no such page: nothing changes
+    EXPECT_EQ(dialog.SelectedPage(), 101);
+    EXPECT_TRUE(clicked.empty());
+}
+
+TEST(DialogListBox, AClickSelectsARowADoubleClickAlsoActivatesItAndNewRowsClearTheSelection)
+{
+    Dialog dialog{"list"};
+    std::vector<Recorded> events;
+    dialog.SetEventHandler([&](DialogEvent event, int id, Dialog&) { events.push_back({event, id}); });
+    dialog.AddListBox(90, {0, 0, 160, 100}, 50);
+    dialog.SetListItems(90, {{"../", ""}, {"Robot.xml", "robot"}});
+    EXPECT_EQ(dialog.GetControl(90)->value, -1);
+    dialog.ClickListItem(90, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].event, DialogEvent::ListItemSelected);
+    EXPECT_EQ(dialog.GetControl(90)->value, 1);
+    dialog.ClickListItem(90, 0, true);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].event, DialogEvent::ListItemSelected);
+    EXPECT_EQ(events[2].event, DialogEvent::ListItemActivated);
+    dialog.ClickListItem(90, 2); // no such row
+    EXPECT_EQ(events.size(), 3u);
+    dialog.SetListItems(90, {{"a.log", "log"}});
+    EXPECT_EQ(dialog.GetControl(90)->value, -1);
+    // The wheel over the list scrolls it; elsewhere it is not the dialog's.
+    EXPECT_TRUE(dialog.MsgProc(WindowMessage::MouseWheel, PackWheelParam(1), PackPointParam(20, 20)));
+    EXPECT_FALSE(dialog.MsgProc(WindowMessage::MouseWheel, PackWheelParam(1), PackPointParam(200, 20)));
+}

@@ -61,3 +61,10 @@ TEST(KeyTranslation, KeysWithoutCodeGiveZero)
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_UNKNOWN), 0);
     EXPECT_EQ(VirtualKeyFromSdl(SDLK_AUDIOPLAY), 0);
 }
+
+TEST(KeyTranslation, ThePlusKeyOfAnyLayoutIsTheOneOfEqualsAndPlus)
+{
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_PLUS), VirtualKeyFromSdl(SDLK_EQUALS));
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_KP_PLUS), 0x6B);
+    EXPECT_EQ(VirtualKeyFromSdl(SDLK_MINUS), 0xBD);
+}

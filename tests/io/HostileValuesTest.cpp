@@ -33,15 +33,15 @@ TEST(HostileValues, ExtremeButValidFilesLoadAndStep)
                                     "Error in CFenWorldIO: unable to read object\n");
 
     // Every number at the edge of the range that scene and robot files may
-    // use, the robot (read here without the scene's placement check)
-    // overlapping a body and driving: the simulation stays finite.
+    // use, the bodies overlapping and the robot driving: the simulation stays
+    // finite.
     CFenIOStruct good = CFenIOStruct::FromText(R"(
 <world width="1e9" height="1e9">
   <object x="5e8" y="5e8" r="2e8" angle="1e9" mass="1e9" height="1e9"
           staticFrictionThreshold="-1e9" viscousFrictionTau="1e9" viscousMomentFrictionTau="1e9"
           collisionAngularFrictionFactor="1e9" color="#FFFFFF"/>
-  <object x="8e8" y="5e8" r="1e-9" mass="1e-9" collisionAngularFrictionFactor="-1e9" viscousFrictionTau="1e9"/>
-  <object x="1.5e8" y="1.5e8" mass="0" angle="-1e9" viscousMomentFrictionTau="1e9">
+  <object x="6e8" y="5e8" r="1e-9" mass="1e-9" collisionAngularFrictionFactor="-1e9" viscousFrictionTau="1e9"/>
+  <object x="4e8" y="6e8" mass="0" angle="-1e9" viscousMomentFrictionTau="1e9">
     <polygone m="3">1e8 0 -1e8 1e8 -1e8 -1e8</polygone>
   </object>
 </world>)");

@@ -205,22 +205,9 @@ std::vector<FaultCase> sceneFaults()
         {"FixedBarLongerThanTheArena", Target::World,
          sceneWith("<object x='25' y='20'><polygone m='4'>-26 -1 26 -1 26 1 -26 1</polygone></object>"), {},
          worldLine("object at (25, 20) does not fit in the arena")},
-        {"DiscReachingThroughAWall", Target::World, sceneWith("<object x='1' y='1' r='1'/><object x='48' y='20' r='3'/>"),
-         {}, worldLine("object at (48, 20) is not inside the arena")},
-        {"PolygonBeyondTheTopWall", Target::World,
-         sceneWith("<object x='10' y='45'><polygone m='3'>0 0 1 0 0 1</polygone></object>"), {},
-         worldLine("object at (10, 45) is not inside the arena")},
         {"MovableBarThatCouldTurnOutOfTheArena", Target::World,
          sceneWith("<object x='25' y='20' mass='1'><polygone m='4'>-21 -1 21 -1 21 1 -21 1</polygone></object>"),
          {}, worldLine("object at (25, 20) does not fit in the arena")},
-        // Listed as found from left to right, the one earlier in the file first.
-        {"MovableDiscOnAFixedOne", Target::World,
-         sceneWith("<object x='20' y='20' r='3'/><object x='30' y='10' r='2'/><object x='24' y='20' r='2' mass='1'/>"),
-         {}, worldLine("objects at (20, 20) and (24, 20) overlap")},
-        {"MovableSquaresOverlappingAtAnAngle", Target::World,
-         sceneWith("<object x='10' y='10' angle='45' mass='1'><polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone></object>"
-                   "<object x='14.5' y='10' angle='45' mass='1'><polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone></object>"),
-         {}, worldLine("objects at (10, 10) and (14.5, 10) overlap")},
     };
     // Every attribute of an obstacle, given twice.
     for (const char* attribute : {"x", "y", "r", "height", "color", "angle", "mass", "staticFrictionThreshold",
@@ -375,22 +362,33 @@ TEST(SceneFile, StartPositionOnlyInsideTheArenaAndWithBothCoordinates)
     }
 }
 
-TEST(SceneFile, BodiesWrittenAsTouchingAndOverlappingFixedBodiesLoad)
+TEST(SceneFile, BodiesThatOverlapOrReachPastAWallLoadWhereTheyAreWritten)
 {
     // Squares turned by 30 degrees side by side, the second one's position
     // rounded to four decimals (4 cos 30 = 3.4641016...); a disc resting on a
-    // fixed square; and two fixed bars crossing, which never push each other.
+    // fixed square; two fixed bars crossing; a movable disc deep in a fixed
+    // one and two movable squares overlapping, which the contacts separate;
+    // a disc and a triangle across the walls, which the walls take in.
     const std::string square = "<polygone m='4'>-2 -2 2 -2 2 2 -2 2</polygone>";
     const std::string xml = sceneWith(
         "<object x='10' y='10' angle='30' mass='1'>" + square + "</object>"
         "<object x='13.4641' y='12' angle='30' mass='1'>" + square + "</object>"
         "<object x='30' y='10'>" + square + "</object><object x='30' y='13' r='1' mass='1'/>"
         "<object x='20' y='30'><polygone m='4'>-8 -1 8 -1 8 1 -8 1</polygone></object>"
-        "<object x='20' y='30'><polygone m='4'>-1 -8 1 -8 1 8 -1 8</polygone></object>");
+        "<object x='20' y='30'><polygone m='4'>-1 -8 1 -8 1 8 -1 8</polygone></object>"
+        "<object x='20' y='20' r='3'/><object x='24' y='20' r='2' mass='1'/>"
+        "<object x='10' y='30' angle='45' mass='1'>" + square + "</object>"
+        "<object x='14.5' y='30' angle='45' mass='1'>" + square + "</object>"
+        "<object x='48' y='20' r='3'/>"
+        "<object x='10' y='39.5' mass='1'><polygone m='3'>0 0 1 0 0 1</polygone></object>");
     ReadingWorld world;
     const CFenIOStruct io = readScene(world, xml);
     EXPECT_TRUE(io.IsOk()) << io.GetErrorText();
-    EXPECT_EQ(world.GetObjectCount(), 6u);
+    ASSERT_EQ(world.GetObjectCount(), 12u);
+    const auto& bodies = world.GetFenWorld().objects;
+    EXPECT_EQ(bodies[7]->pos, (Fen::Point{24, 20}));
+    EXPECT_EQ(bodies[10]->pos, (Fen::Point{48, 20}));
+    EXPECT_EQ(bodies[11]->pos, (Fen::Point{10, 39.5}));
 }
 
 TEST(SceneFile, FailedPolygonLeavesTheTargetAsItWas)

@@ -91,7 +91,10 @@ TEST_F(KorvaleSim, MissingSceneShowsTheOpenError)
 {
     const Result result = folder.Run({"--scene", folder.File("missing.xml"), "--steps", "1"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error in CFenIOStruct: cannot open the file\n");
+    EXPECT_EQ(result.err,
+              "Error in CFenIOStruct: cannot open the file\n"
+              "Scene file '"
+                  + folder.File("missing.xml") + "': no such file\n");
     EXPECT_EQ(result.out, "");
 }
 
@@ -100,9 +103,46 @@ TEST_F(KorvaleSim, BadRobotShowsEveryLineInnermostFirst)
     const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot",
                                       folder.Write("robot.xml", robotWithBadCamera), "--steps", "1"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error in CFenCircularCamReader: incomplete definition of camera\n"
-                          "Error in CFenNeuralRobotIO: unable to read camera\n"
-                          "Error in CFenNeuralRobotIO: unable to read sensors\n");
+    EXPECT_EQ(result.err,
+              "Error in CFenCircularCamReader: incomplete definition of camera\n"
+              "Error in CFenNeuralRobotIO: unable to read camera\n"
+              "Error in CFenNeuralRobotIO: unable to read sensors\n"
+              "Robot file '"
+                  + folder.File("robot.xml")
+                  + "': the camera lacks a part it needs (a required attribute or element)\n");
+}
+
+TEST_F(KorvaleSim, EveryFailedLoadEndsWithTheLineThatNamesItsFileAsGiven)
+{
+    // Run in the test's folder, so that the names stay as typed.
+    folder.Write("Robot.xml", robotWithBadCamera);
+    std::filesystem::create_directory(folder.File("robots"));
+    folder.Write("net.xml", "<network inputDimensions=\"8\">\n\n  <layers>\n    <layer");
+    struct Case {
+        std::vector<std::string> files;
+        std::string last;
+    };
+    const std::string scene = Example("Default.xml");
+    const Case cases[] = {
+        {{"--scene", "Nope.xml", "--robot", "Robot.xml", "--network", "net.xml"},
+         "Scene file 'Nope.xml': no such file"},
+        {{"--scene", scene, "--robot", "robots/", "--network", "net.xml"}, "Robot file 'robots/': is a folder"},
+        {{"--scene", scene, "--robot", Example("Robot.xml"), "--network", "net.xml"},
+         "Network file 'net.xml': not well-formed XML at line 4, column 10 (unexpected end of data)"},
+        {{"--scene", "Robot.xml"},
+         "Scene file 'Robot.xml': this is a robot file (root element \"neuralrobot\"), not a scene"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.files;
+        arguments.insert(arguments.end(), {"--steps", "1"});
+        const Result result = folder.Run(arguments, "cd " + Quote(folder.File("")) + " && ");
+        EXPECT_EQ(result.status, 1) << c.last;
+        // The message chain stays as it was; the file's line comes last.
+        const std::size_t last = result.err.rfind('\n', result.err.size() - 2);
+        ASSERT_NE(last, std::string::npos) << result.err;
+        EXPECT_EQ(result.err.substr(last + 1), c.last + "\n");
+        EXPECT_EQ(result.err.rfind("Error in C", 0), 0u) << result.err;
+    }
 }
 
 TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobot)
@@ -111,6 +151,23 @@ TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobot)
                                       folder.Write("net.xml", networkSevenInputs), "--steps", "1"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Inconsistent neural network\n");
+}
+
+TEST_F(KorvaleSim, ANetworkTheControlCannotReadWarnsOnceAndTheRunGoesOn)
+{
+    folder.Write("three.xml", R"(<network inputDimensions="8" outputDimensions="3" numLayers="1">
+  <layers><layer index="1" dimensions="3" transferFcn="logsig"/></layers>
+  <weights><inputlayer to="1"><matrix m="3" n="8">
+    0 0 0 0 0 0 0 0  0 0 0 0 0 0 0 0  0 0 0 0 0 0 0 0</matrix></inputlayer></weights>
+  <biases><bias to="1"><vector m="3">5 -5 -5</vector></bias></biases>
+</network>)");
+    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                      folder.File("three.xml"), "--steps", "60", "--quiet"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "Warning: network file '" + folder.File("three.xml")
+                  + "' has 3 outputs, not 4 (forward, backward, left, right): it never changes the "
+                    "robot's commands, so a robot at rest stays at rest\n");
 }
 
 TEST_F(KorvaleSim, NetworkControlWithoutNetwork)
@@ -125,7 +182,10 @@ TEST_F(KorvaleSim, LogWithoutRobot)
 {
     const Result result = folder.Run({"--scene", Example("Default.xml"), "--log", folder.File("run.log"), "--steps", "1"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error in CKorvaleScene: robot is not loaded\n");
+    EXPECT_EQ(result.err,
+              "Error in CKorvaleScene: robot is not loaded\n"
+              "Log file '"
+                  + folder.File("run.log") + "': there is no robot to record\n");
 }
 
 TEST_F(KorvaleSim, LogOverAnExistingFileShowsOneFaultALine)
@@ -135,9 +195,12 @@ TEST_F(KorvaleSim, LogOverAnExistingFileShowsOneFaultALine)
         const Result result = folder.Run(
             {"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--log", existing, "--steps", "1"});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, "Error in CLog: log file already exists\n"
-                              "Error in CLog: log file is not created yet\n"
-                              "Error in CKorvaleScene: unable to start log\n");
+        EXPECT_EQ(result.err,
+                  "Error in CLog: log file already exists\n"
+                  "Error in CLog: log file is not created yet\n"
+                  "Error in CKorvaleScene: unable to start log\n"
+                  "Log file '"
+                      + existing + "': already exists\n");
     }
     EXPECT_EQ(ReadFile(log), "keep\n");
 }
@@ -152,7 +215,10 @@ TEST_F(KorvaleSim, LogThatReachesTheFileSizeLimitEndsTheRunWithItsMessage)
                                       Example("AvoidObstacles.xml"), "--log", log, "--seconds", "10"},
                                      "ulimit -f 4;");
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Error in CLog: unable to write log file\n");
+    EXPECT_EQ(result.err,
+              "Error in CLog: unable to write log file\n"
+              "Log file '"
+                  + log + "': could not be written (file too large); it keeps every complete record\n");
     const std::string text = ReadFile(log);
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text.back(), '\n') << "only whole records stay";

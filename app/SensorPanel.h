@@ -1,0 +1,23 @@
+#pragma once
+
+namespace Host {
+class Dialog;
+}
+
+namespace Korvale {
+
+class CSensorHistory;
+struct SensorReadout;
+
+// The sensor panel (F4): the infrared readings as bars, the network's four
+// outputs against the 0.5 threshold, the four commands given, and the last
+// few seconds of each as lines.
+namespace SensorPanel {
+inline constexpr int Width = 250;
+inline constexpr int Height = 330;
+
+void Build(Host::Dialog& panel);
+void Show(Host::Dialog& panel, const SensorReadout& now, const CSensorHistory& history);
+}
+
+} // namespace Korvale

@@ -1,0 +1,46 @@
+#pragma once
+// What the binding files share: argument conversions and array makers.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Network.h"
+
+namespace Korvale::Python {
+
+namespace py = pybind11;
+
+// Any 64-bit whole number, signed or not; a negative one counts modulo 2^64.
+std::optional<std::uint64_t> SeedFrom(const py::object& seed);
+
+py::array_t<double> Array(const std::vector<double>& values);
+
+template <std::size_t N>
+py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
+{
+    py::array_t<double> array({static_cast<py::ssize_t>(rows.size()), static_cast<py::ssize_t>(N)});
+    double* out = array.mutable_data();
+    for (const auto& row : rows)
+        out = std::copy(row.begin(), row.end(), out);
+    return array;
+}
+
+// Each warning of a load as a Python UserWarning (an error where warnings are).
+void RaiseWarnings(const std::vector<std::string>& warnings);
+// A file name from a str or a path-like object.
+std::string PathText(const py::handle& path);
+// The Network a Python object is (its shared network), or none.
+SharedNetwork NetworkOf(const py::handle& object);
+// A korvale.Network object around a network.
+py::object NetworkObject(SharedNetwork network);
+
+void BindSimulation(py::module_& m);
+void BindNetwork(py::module_& m);
+void BindEvaluation(py::module_& m);
+
+} // namespace Korvale::Python

@@ -1,0 +1,92 @@
+#include "Evaluation.h"
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "Interruption.h"
+#include "WorkerPool.h"
+#include "control/CFeedForward.h"
+
+namespace Korvale::Python {
+
+namespace {
+
+// The scenes one thread has loaded, made as it first needs each.
+class SceneSet {
+public:
+    SceneSet(const EvaluationJob& job_) : job(job_), loaded(job_.scenes.size()) {}
+
+    Simulation& Get(std::size_t scene)
+    {
+        if (!loaded[scene]) {
+            Simulation::Options options;
+            options.scene = job.scenes[scene];
+            options.robot = job.robot;
+            options.control = Simulation::Control::Network; // it drives once it has a network
+            options.dt = job.dt;
+            loaded[scene] = std::make_unique<Simulation>(options);
+        }
+        return *loaded[scene];
+    }
+
+private:
+    const EvaluationJob& job;
+    std::vector<std::unique_ptr<Simulation>> loaded;
+};
+
+} // namespace
+
+std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interruption& interruption)
+{
+    const std::size_t networks = job.networks.size();
+    const std::size_t scenes = job.scenes.size();
+    const std::size_t seeds = job.seeds.size();
+    std::vector<Metrics> runs(networks * scenes * seeds);
+    if (runs.empty())
+        return runs;
+    if (job.frames < 0)
+        throw std::invalid_argument("the number of frames must not be negative");
+
+    // Loaded here first, in order, so that a file that fails names itself
+    // before any run starts; the caller's thread keeps them.
+    std::vector<SceneSet> threads;
+    threads.reserve(pool.Threads());
+    for (unsigned worker = 0; worker < pool.Threads(); ++worker)
+        threads.emplace_back(job);
+    std::vector<std::string> start(scenes);
+    for (std::size_t j = 0; j < scenes; ++j)
+        start[j] = threads[0].Get(j).GetState();
+    const std::size_t sensors = threads[0].Get(0).InfraredCount();
+    for (std::size_t i = 0; i < networks; ++i) {
+        const auto inputs = job.networks[i]->inputDimensions;
+        if (inputs < 0 || static_cast<std::size_t>(inputs) != sensors)
+            throw std::invalid_argument("networks[" + std::to_string(i) + "] takes " + std::to_string(inputs)
+                                        + " inputs, but the robot has " + std::to_string(sensors)
+                                        + " infrared sensors");
+    }
+
+    // Items run scene by scene, so that a thread keeps to the scenes it has.
+    const auto run = [&](std::size_t item, unsigned worker) {
+        const std::size_t j = item / (networks * seeds);
+        const std::size_t i = item / seeds % networks;
+        const std::size_t k = item % seeds;
+        Simulation& simulation = threads[worker].Get(j);
+        simulation.SetState(start[j]);
+        simulation.SetNoiseSeed(job.seeds[k]);
+        simulation.SetNetwork(job.networks[i]);
+        const auto lock = simulation.Lock();
+        for (std::int64_t frame = 0; frame < job.frames; ++frame) {
+            if (interruption.Stopped())
+                return;
+            simulation.FrameLocked();
+            if (worker == 0 && frame % 32 == 0 && interruption.Poll())
+                return;
+        }
+        runs[(i * scenes + j) * seeds + k] = Metrics::Of(simulation.MetricsLocked());
+    };
+    pool.Run(runs.size(), run, [&] { interruption.Poll(); });
+    return runs;
+}
+
+} // namespace Korvale::Python

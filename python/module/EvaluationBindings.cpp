@@ -1,0 +1,96 @@
+// korvale._evaluate: many networks over scenes and seeds on a pool of threads.
+#include <cmath>
+
+#include "BindingHelpers.h"
+#include "Evaluation.h"
+#include "Interruption.h"
+#include "WorkerPool.h"
+#include "model/CFenWorld.h"
+
+namespace Korvale::Python {
+
+namespace {
+
+unsigned ThreadsFrom(const py::object& threads)
+{
+    if (threads.is_none())
+        return 0;
+    const auto count = threads.cast<long long>();
+    if (count < 1 || count > 4096)
+        throw py::value_error("threads must be from 1 to 4096, or None for one per core");
+    return static_cast<unsigned>(count);
+}
+
+// Whole frames in `seconds`, halves away from zero, as korvale-sim --seconds counts.
+std::int64_t FramesIn(double seconds, double dt)
+{
+    if (!(seconds >= 0) || !std::isfinite(seconds))
+        throw py::value_error("seconds must be a number of at least 0");
+    const double frames = std::round(seconds / dt);
+    if (!(frames < 9.0e15))
+        throw py::value_error("seconds / dt gives too many frames");
+    return static_cast<std::int64_t>(frames);
+}
+
+py::array_t<double> Measure(const std::vector<Metrics>& runs, std::size_t networks, std::size_t scenes,
+                            std::size_t seeds, double (*value)(const Metrics&))
+{
+    py::array_t<double> array(
+        {static_cast<py::ssize_t>(networks), static_cast<py::ssize_t>(scenes), static_cast<py::ssize_t>(seeds)});
+    double* out = array.mutable_data();
+    for (const Metrics& run : runs)
+        *out++ = value(run);
+    return array;
+}
+
+} // namespace
+
+void BindEvaluation(py::module_& m)
+{
+    m.def(
+        "_evaluate",
+        [](const py::list& networks, const py::list& scenes, const py::object& robot, double seconds,
+           const py::list& seeds, double dt, const py::object& threads) {
+            EvaluationJob job;
+            for (const py::handle network : networks) {
+                SharedNetwork object = NetworkOf(network);
+                if (!object)
+                    throw py::type_error("networks must be korvale.Network objects or network file names");
+                job.networks.push_back(std::move(object));
+            }
+            for (const py::handle scene : scenes)
+                job.scenes.push_back(ModelFile::Read(PathText(scene)));
+            job.robot = ModelFile::Read(PathText(robot));
+            for (const py::handle seed : seeds) {
+                const auto value = SeedFrom(py::reinterpret_borrow<py::object>(seed));
+                if (!value)
+                    throw py::type_error("seeds must be whole numbers, not None");
+                job.seeds.push_back(*value);
+            }
+            if (!Tarn::CFenWorld::TakesFrameTime(dt))
+                throw py::value_error(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
+            job.dt = dt;
+            job.frames = FramesIn(seconds, dt);
+            WorkerPool pool(ThreadsFrom(threads));
+            Interruption interruption(CheckPythonSignals);
+            std::vector<Metrics> runs;
+            {
+                py::gil_scoped_release release;
+                runs = Evaluate(job, pool, interruption);
+            }
+            interruption.RethrowIfInterrupted();
+            const std::size_t n = job.networks.size(), s = job.scenes.size(), k = job.seeds.size();
+            py::dict metrics;
+            metrics["distance"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.distance; });
+            metrics["coverage"] = Measure(runs, n, s, k, [](const Metrics& r) { return double(r.coverage); });
+            metrics["contact_frames"] =
+                Measure(runs, n, s, k, [](const Metrics& r) { return double(r.contactFrames); });
+            metrics["stuck"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.stuck; });
+            metrics["avoid"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.avoid; });
+            return metrics;
+        },
+        py::arg("networks"), py::arg("scenes"), py::arg("robot"), py::arg("seconds"), py::arg("seeds"), py::arg("dt"),
+        py::arg("threads"));
+}
+
+} // namespace Korvale::Python

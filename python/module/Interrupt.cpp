@@ -1,0 +1,14 @@
+#include "Interrupt.h"
+
+#include <pybind11/pybind11.h>
+
+namespace Korvale::Python {
+
+void CheckPythonSignals()
+{
+    pybind11::gil_scoped_acquire gil;
+    if (PyErr_CheckSignals() != 0)
+        throw pybind11::error_already_set();
+}
+
+} // namespace Korvale::Python

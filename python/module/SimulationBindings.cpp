@@ -1,0 +1,221 @@
+// Simulation for Python: loading, stepping, reading, snapshots and pickling.
+#include <pybind11/stl.h>
+
+#include "BindingHelpers.h"
+#include "Interrupt.h"
+#include "Simulation.h"
+
+namespace Korvale::Python {
+
+namespace {
+
+ModelFile FileFrom(const py::handle& path) { return ModelFile::Read(PathText(path)); }
+
+std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>& control)
+{
+    if (!control)
+        return std::nullopt;
+    if (*control == "keyboard")
+        return Simulation::Control::Keyboard;
+    if (*control == "network")
+        return Simulation::Control::Network;
+    throw py::value_error("control is \"keyboard\" or \"network\", not \"" + *control + "\"");
+}
+
+// A model file as pickling keeps it: (name, text), or None.
+py::object Kept(const ModelFile& file)
+{
+    if (!file.text)
+        return py::none();
+    return py::make_tuple(file.path, py::bytes(*file.text));
+}
+
+ModelFile FromKept(const py::handle& kept)
+{
+    const auto pair = kept.cast<py::tuple>();
+    return ModelFile::Text(pair[1].cast<std::string>(), pair[0].cast<std::string>());
+}
+
+// A simulation made again from what pickling kept: the files' texts, the
+// network, the frame time and the state.
+std::unique_ptr<Simulation> Restore(const py::tuple& kept)
+{
+    if (kept.size() != 5 || kept[0].is_none())
+        throw py::value_error("not a pickled korvale.Simulation");
+    Simulation::Options options;
+    options.scene = FromKept(kept[0]);
+    if (!kept[1].is_none())
+        options.robot = FromKept(kept[1]);
+    if (!kept[2].is_none())
+        options.network = FromKept(kept[2]);
+    // The state selects the control; keyboard loads whatever the network.
+    if (options.robot.Given())
+        options.control = Simulation::Control::Keyboard;
+    options.dt = kept[3].cast<double>();
+    options.interruptCheck = CheckPythonSignals;
+    const std::string state = kept[4].cast<std::string>();
+    py::gil_scoped_release release;
+    auto simulation = std::make_unique<Simulation>(options);
+    simulation->SetState(state);
+    return simulation;
+}
+
+} // namespace
+
+void BindSimulation(py::module_& m)
+{
+    py::class_<Simulation>(m, "Simulation")
+        .def(py::init([](const py::object& scene, const py::object& robot, const py::object& network,
+                         const std::optional<std::string>& control, const py::object& seed, double dt) {
+                 Simulation::Options options;
+                 options.scene = FileFrom(scene);
+                 if (!robot.is_none())
+                     options.robot = FileFrom(robot);
+                 if (SharedNetwork object = NetworkOf(network))
+                     options.networkObject = std::move(object);
+                 else if (!network.is_none())
+                     options.network = FileFrom(network);
+                 options.control = ControlFrom(control);
+                 options.seed = SeedFrom(seed);
+                 options.dt = dt;
+                 options.interruptCheck = CheckPythonSignals;
+                 std::unique_ptr<Simulation> simulation;
+                 {
+                     // Loading reads files: let other threads run meanwhile.
+                     py::gil_scoped_release release;
+                     simulation = std::make_unique<Simulation>(options);
+                 }
+                 RaiseWarnings(simulation->TakeWarnings());
+                 return simulation;
+             }),
+             py::arg("scene"), py::arg("robot") = py::none(), py::arg("network") = py::none(),
+             py::arg("control") = py::none(), py::arg("seed") = py::none(), py::arg("dt") = 1.0 / 60.0)
+        .def("step", &Simulation::Step, py::arg("n") = 1, py::call_guard<py::gil_scoped_release>(),
+             "Advances n frames: the step, then the log record.")
+        .def(
+            "trace",
+            [](Simulation& simulation, std::int64_t steps) {
+                if (steps < 0)
+                    throw py::value_error("the number of frames must not be negative");
+                const std::size_t columns = simulation.TraceColumns();
+                if (columns == 0)
+                    throw py::value_error("a trace needs a robot");
+                py::array_t<double> rows({static_cast<py::ssize_t>(steps), static_cast<py::ssize_t>(columns)});
+                double* out = rows.mutable_data();
+                {
+                    py::gil_scoped_release release;
+                    simulation.Trace(steps, out);
+                }
+                return rows;
+            },
+            py::arg("steps"), "Runs that many frames; one row per frame with the columns of korvale-sim --trace.")
+        .def_property_readonly("time", &Simulation::Time, "End time of the last frame, in seconds.")
+        .def_property_readonly("simulated", &Simulation::SimulatedTime,
+                               "Seconds the world has advanced: each frame's time kept within 0.001 to 1 s.")
+        .def_property_readonly("dt", &Simulation::FrameTime, "The frame time, in seconds.")
+        .def_property_readonly("pose",
+                               [](const Simulation& simulation) -> py::object {
+                                   if (!simulation.HasRobot())
+                                       return py::none();
+                                   const auto [x, y, angle] = simulation.Pose();
+                                   return py::make_tuple(x, y, angle);
+                               })
+        .def_property_readonly("ir", [](const Simulation& simulation) { return Array(simulation.Infrared()); })
+        .def_property_readonly("commands",
+                               [](const Simulation& simulation) {
+                                   const auto c = simulation.Commands();
+                                   return py::make_tuple(c[0], c[1], c[2], c[3]);
+                               })
+        .def_property_readonly("camera",
+                               [](const Simulation& simulation) {
+                                   py::list cameras;
+                                   for (const auto& pixels : simulation.Cameras())
+                                       cameras.append(Rows(pixels));
+                                   return cameras;
+                               })
+        .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
+        .def_property_readonly(
+            "metrics",
+            [](const Simulation& simulation) {
+                const Metrics m = simulation.RunMeasures();
+                py::dict metrics;
+                metrics["distance"] = m.distance;
+                metrics["coverage"] = m.coverage;
+                metrics["contact_frames"] = m.contactFrames;
+                metrics["stuck"] = m.stuck;
+                metrics["avoid"] = m.avoid;
+                return metrics;
+            },
+            "The run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
+        .def_property_readonly("network",
+                               [](const Simulation& simulation) -> py::object {
+                                   SharedNetwork network = simulation.GetNetwork();
+                                   return network ? NetworkObject(std::move(network)) : py::none();
+                               })
+        .def(
+            "set_network",
+            [](Simulation& simulation, const py::object& network) {
+                SharedNetwork object = NetworkOf(network);
+                if (!object)
+                    throw py::type_error("set_network takes a korvale.Network");
+                simulation.SetNetwork(object);
+            },
+            py::arg("network"),
+            "The network control drives with a copy of this network from the next frame on, when it is selected.")
+        .def("set_keys", &Simulation::SetKeys, py::call_guard<py::gil_scoped_release>(), py::arg("forward") = false,
+             py::arg("backward") = false, py::arg("left") = false, py::arg("right") = false,
+             "Holds the arrow keys for the keyboard control from the next frame on.")
+        .def(
+            "place_robot",
+            [](Simulation& simulation, double x, double y, double angle) { simulation.PlaceRobot(x, y, angle); },
+            py::arg("x"), py::arg("y"), py::arg("angle") = 0.0,
+            "Puts the robot at (x, y), heading angle radians, at rest; the run measures start there.")
+        .def(
+            "get_state", [](const Simulation& simulation) { return py::bytes(simulation.GetState()); },
+            "Everything that changes as the simulation runs, as bytes (not the model files or the network).")
+        .def(
+            "set_state",
+            [](Simulation& simulation, const py::bytes& state) {
+                const std::string bytes = state;
+                py::gil_scoped_release release;
+                simulation.SetState(bytes);
+            },
+            py::arg("state"), "Continues from a state that get_state gave, of a simulation of the same files and dt.")
+        .def(
+            "start_log",
+            [](Simulation& simulation, const py::object& path) {
+                const std::string name = PathText(path);
+                if (name.empty())
+                    throw py::value_error("Please enter the name of the log");
+                py::gil_scoped_release release;
+                simulation.StartLog(name);
+            },
+            py::arg("path"))
+        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
+        .def(
+            "render",
+            [](Simulation& simulation, int width, int height) {
+                Simulation::CheckPictureSize(width, height);
+                py::array_t<std::uint8_t> image(
+                    {static_cast<py::ssize_t>(height), static_cast<py::ssize_t>(width), static_cast<py::ssize_t>(3)});
+                std::uint8_t* out = image.mutable_data();
+                {
+                    py::gil_scoped_release release;
+                    simulation.Render(width, height, out);
+                }
+                return image;
+            },
+            py::arg("width") = 800, py::arg("height") = 800,
+            "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).")
+        .def(py::pickle(
+            [](const Simulation& simulation) {
+                const Simulation::Contents contents = simulation.GetContents();
+                if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
+                    throw py::type_error("this simulation's files were not read as text and cannot be pickled");
+                return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
+                                      simulation.FrameTime(), py::bytes(simulation.GetState()));
+            },
+            [](const py::tuple& kept) { return Restore(kept); }));
+}
+
+} // namespace Korvale::Python

@@ -1,0 +1,102 @@
+#include "WorkerPool.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace Korvale::Python {
+
+WorkerPool::WorkerPool(unsigned threads)
+{
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    for (unsigned worker = 1; worker < threads; ++worker)
+        helpers.emplace_back([this, worker] { Help(worker); });
+}
+
+WorkerPool::~WorkerPool()
+{
+    {
+        const std::lock_guard lock(mutex);
+        closing = true;
+    }
+    started.notify_all();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+void WorkerPool::Work(unsigned worker)
+{
+    for (std::size_t index = next.fetch_add(1); index < count; index = next.fetch_add(1)) {
+        try {
+            (*job)(index, worker);
+        } catch (...) {
+            const std::lock_guard lock(mutex);
+            if (!failure)
+                failure = std::current_exception();
+            next.store(count); // hand out no more
+        }
+    }
+}
+
+void WorkerPool::Help(unsigned worker)
+{
+    std::uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            started.wait(lock, [&] { return closing || generation != seen; });
+            if (closing)
+                return;
+            seen = generation;
+            if (!open)
+                continue;
+            ++active;
+        }
+        Work(worker);
+        {
+            const std::lock_guard lock(mutex);
+            --active;
+        }
+        finished.notify_one();
+    }
+}
+
+void WorkerPool::Run(std::size_t items, const Item& item, const std::function<void()>& waiting)
+{
+    if (items == 0)
+        return;
+    // One item needs no helper: the caller alone is quicker than a wake-up.
+    const bool helped = items > 1 && !helpers.empty();
+    {
+        const std::lock_guard lock(mutex);
+        job = &item;
+        count = items;
+        next.store(0);
+        failure = nullptr;
+        open = helped;
+        if (helped)
+            ++generation;
+    }
+    if (helped)
+        started.notify_all();
+    Work(0);
+    std::unique_lock lock(mutex);
+    open = false;
+    while (active != 0) {
+        if (!waiting) {
+            finished.wait(lock, [&] { return active == 0; });
+            break;
+        }
+        if (finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return active == 0; }))
+            break;
+        lock.unlock();
+        waiting();
+        lock.lock();
+    }
+    job = nullptr;
+    if (failure)
+        std::rethrow_exception(std::exchange(failure, nullptr));
+}
+
+} // namespace Korvale::Python

@@ -1,0 +1,146 @@
+"""korvale.evaluate and the run measures: against separate simulations, a
+hand-checked run from korvale-sim's trace, and Ctrl-C."""
+
+import math
+import os
+import signal
+import subprocess
+import sys
+import time
+
+import numpy as np
+import pytest
+
+import korvale
+from conftest import example, sim_trace
+
+ROBOT = example("Robot.xml")
+
+# The robot drives straight into the notch between two fixed discs and
+# stays wedged there.
+PUSH_SCENE = """<world width="40" height="40" startX="10" startY="20">
+  <object x="25" y="16.9" r="3" mass="-1" color="red"/>
+  <object x="25" y="23.1" r="3" mass="-1" color="red"/>
+</world>"""
+
+
+def write(folder, name, text):
+    path = os.path.join(folder, name)
+    with open(path, "w", encoding="utf-8") as file:
+        file.write(text)
+    return path
+
+
+def measures_from_trace(trace, start, radius, arena, discs, dt):
+    """The run measures worked out from korvale-sim's trace alone."""
+    path = np.vstack([start, trace[:, 1:3]])
+    steps = [math.sqrt(dx * dx + dy * dy) for dx, dy in np.diff(path, axis=0)]
+    distance = 0.0
+    for step in steps:
+        distance += step
+    cells = {(math.floor(x / (2 * radius)), math.floor(y / (2 * radius))) for x, y in path}
+
+    def touching(x, y):
+        width, height = arena
+        wall = x - radius <= 0 or y - radius <= 0 or x + radius >= width or y + radius >= height
+        return wall or any((x - cx) ** 2 + (y - cy) ** 2 <= (radius + r) ** 2 for cx, cy, r in discs)
+
+    contacts = sum(touching(x, y) for x, y in path[1:])
+    back = round(5 / dt)
+    moved = [math.hypot(*(path[k] - path[k - back])) for k in range(back, len(path))]
+    stuck = sum(m < 0.5 for m in moved) / len(moved)
+    avoid = 0.0
+    for row in trace:
+        speed = (abs(row[12] - row[13]) * 8 + abs(row[12] - row[13]) * 8) / 2 / 16  # forward or backward only
+        avoid += speed * (1 - min(max(row[4:12]) / (1100 * 1.07), 1.0))
+    return dict(distance=distance, coverage=len(cells), contact_frames=contacts, stuck=stuck,
+                avoid=avoid / len(trace))
+
+
+class TestRunMeasures:
+    def test_a_hand_checked_run_gives_what_its_trace_gives(self, folder):
+        scene = write(folder, "push.xml", PUSH_SCENE)
+        network = example("DriveForward.xml")
+        trace = sim_trace(folder, "--scene", scene, "--robot", ROBOT, "--network", network, "--seed", 3,
+                          "--seconds", 12)
+        simulation = korvale.Simulation(scene, robot=ROBOT, network=network, seed=3)
+        start = simulation.pose[:2]
+        simulation.step(len(trace))
+        expected = measures_from_trace(trace, start, 3.0, (40, 40), [(25, 16.9, 3), (25, 23.1, 3)], 1 / 60)
+        assert simulation.metrics == expected
+        # The robot reaches the discs after about a second and pushes against them from then on.
+        assert 600 < expected["contact_frames"] < 720 and expected["stuck"] > 0.8
+
+        evaluation = korvale.evaluate([network], [scene], ROBOT, 12, [3], reward="distance")
+        assert {name: values[0, 0, 0] for name, values in evaluation.metrics.items()} == expected
+        assert evaluation.fitness[0, 0, 0] == expected["distance"]
+
+
+class TestEvaluate:
+    def test_every_run_is_the_simulation_made_for_it_whatever_the_threads(self):
+        networks = [korvale.Network.load(example("AvoidObstacles.xml")), example("DriveForward.xml")]
+        scenes = [example("Crowded.xml"), example("Rooms.xml")]
+        seeds = [4, np.int64(-2)]
+        one = korvale.evaluate(networks, scenes, ROBOT, 20, seeds, reward="coverage", threads=1)
+        two = korvale.evaluate(networks, scenes, ROBOT, 20, seeds, reward="coverage", threads=2)
+        assert one.fitness.shape == (2, 2, 2) and one.fitness.dtype == np.float64
+        for name in one.metrics:
+            assert np.array_equal(one.metrics[name], two.metrics[name]), name
+        assert np.array_equal(one.fitness, one.metrics["coverage"])
+        assert np.array_equal(one.mean, one.fitness.reshape(2, -1).mean(axis=1))
+        for i, network in enumerate(networks):
+            for j, scene in enumerate(scenes):
+                for k, seed in enumerate(seeds):
+                    simulation = korvale.Simulation(scene, robot=ROBOT, control="network", seed=int(seed))
+                    simulation.set_network(korvale.Network.load(network) if isinstance(network, str) else network)
+                    simulation.step(1200)
+                    for name, value in simulation.metrics.items():
+                        assert one.metrics[name][i, j, k] == value, (name, i, j, k)
+        # The hand-made avoider outdoes driving straight ahead.
+        assert one.mean[0] > one.mean[1]
+
+    @pytest.mark.parametrize("arguments, error, text", [
+        (dict(reward="speed"), ValueError, 'reward is "avoid", "distance" or "coverage"'),
+        (dict(networks=[example("Robot.xml")]), korvale.LoadError, "CFeedForwardReader"),
+        (dict(scenes=[example("Missing.xml")]), korvale.LoadError,
+         "^Error in CFenIOStruct: cannot open the file\nScene file '.*Missing.xml': no such file$"),
+        (dict(seeds=[1.5]), TypeError, "seed must be a whole number"),
+        (dict(threads=0), ValueError, "threads must be from 1"),
+        (dict(seconds=-1), ValueError, "seconds must be a number of at least 0"),
+    ])
+    def test_unusable_arguments_are_refused_before_any_run(self, arguments, error, text):
+        call = dict(networks=[example("DriveForward.xml")], scenes=[example("Default.xml")], robot=ROBOT,
+                    seconds=1, seeds=[1])
+        call.update(arguments)
+        with pytest.raises(error, match=text):
+            korvale.evaluate(**call)
+
+    def test_a_network_that_does_not_fit_the_robot_is_named(self):
+        seven = korvale.Network([np.zeros((4, 7))], [np.zeros(4)], ["logsig"])
+        with pytest.raises(ValueError, match=r"^networks\[1\] takes 7 inputs, but the robot has 8 infrared sensors$"):
+            korvale.evaluate([example("DriveForward.xml"), seven], [example("Default.xml")], ROBOT, 1, [1])
+
+
+INTERRUPTED = """
+import sys, time, korvale
+print("running", flush=True)
+began = time.perf_counter()
+try:
+    korvale.evaluate([sys.argv[3]] * 8, [sys.argv[1]], sys.argv[2], 3600, [1, 2], threads=2)
+except KeyboardInterrupt:
+    print("interrupted", time.perf_counter() - began, flush=True)
+"""
+
+
+def test_ctrl_c_stops_a_long_evaluation_within_a_fraction_of_a_second():
+    process = subprocess.Popen([sys.executable, "-c", INTERRUPTED, example("Crowded1000.xml"), ROBOT,
+                                example("AvoidObstacles.xml")],
+                               stdout=subprocess.PIPE, text=True, env=os.environ)
+    assert process.stdout.readline() == "running\n"
+    time.sleep(1.0)
+    sent = time.perf_counter()
+    process.send_signal(signal.SIGINT)
+    out, _ = process.communicate(timeout=30)
+    took = time.perf_counter() - sent
+    assert out.startswith("interrupted"), out
+    assert took < 0.5, took
