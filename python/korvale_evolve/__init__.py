@@ -7,4 +7,3 @@ the run's seed, `evaluation` runs chunks of the population as Dask tasks,
 `loop` is the generations, `outputs` and `checkpoint` the files a run
 writes, and `cli` the command.
 """
-
