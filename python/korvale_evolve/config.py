@@ -2,7 +2,7 @@
 
     scenes = ["Default.xml", "Rooms.xml"]   # the arenas fitness is measured in
     robot = "Robot.xml"
-    fitness = "avoid"          # "avoid" (default), "distance" or "coverage"
+    fitness = "avoid"          # "avoid" (default), "distance", "coverage", or a list: their product
     stuck_penalty = 1          # each run's fitness times max(0, 1 - this x its stuck share)
     contact_penalty = 0        # ... and times max(0, 1 - this x its share of frames in contact)
     seconds = 30               # simulated seconds of each run
@@ -64,7 +64,7 @@ class Config:
     generations: int
     sigma: float
     seed: int
-    fitness: str = "avoid"
+    fitness: tuple = ("avoid",)
     stuck_penalty: float = 1.0
     contact_penalty: float = 0.0
     seeds: tuple = (1,)
@@ -134,6 +134,15 @@ def _choice(table, key, choices, default, prefix=""):
     return value
 
 
+def _fitness(table):
+    value = table.get("fitness", "avoid")
+    names = [value] if isinstance(value, str) else value
+    if not isinstance(names, list) or not names or any(name not in FITNESSES for name in names) \
+            or len(set(names)) != len(names):
+        raise ConfigError("fitness", f"must be one of {', '.join(FITNESSES)}, or a list of them")
+    return tuple(names)
+
+
 def _unknown(table, known, prefix=""):
     for key in table:
         if key not in known:
@@ -198,7 +207,7 @@ def parse(text, folder="."):
         raise ConfigError(None, f"not a TOML file: {error}") from None
     _unknown(table, KEYS)
     scenes, robot = _scenes(table), _robot(table)
-    fitness = _choice(table, "fitness", FITNESSES, "avoid")
+    fitness = _fitness(table)
     stuck_penalty, contact_penalty = (_weight(table, key, default)
                                       for key, default in (("stuck_penalty", 1.0), ("contact_penalty", 0.0)))
     seconds = _positive(table, "seconds")

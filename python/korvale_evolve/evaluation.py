@@ -41,7 +41,7 @@ class Evaluation:
     contents: dict  # name -> bytes
     seconds: float
     seeds: tuple
-    fitness: str
+    fitness: tuple  # the measures whose product a run earns
     stuck_penalty: float
     contact_penalty: float
     dt: float
@@ -68,11 +68,12 @@ def evaluate_chunk(evaluation, genomes):
         robot = write_model_file(folder, "robot", evaluation.robot, evaluation.contents[evaluation.robot])
         networks = [evaluation.shape.network(genome) for genome in genomes]
         result = korvale.evaluate(networks, scenes, robot, evaluation.seconds, list(evaluation.seeds),
-                                  reward=evaluation.fitness, dt=evaluation.dt, threads=1)
+                                  reward=evaluation.fitness[0], dt=evaluation.dt, threads=1)
     # Standing, spinning or rocking in place, and pushing against what the
     # sensors do not see, earn little however the reward sees them.
     stuck, contact = result.metrics["stuck"], result.metrics["contact_frames"] / evaluation.frames
-    fitness = (result.fitness * np.maximum(0.0, 1.0 - evaluation.stuck_penalty * stuck)
+    reward = np.prod([result.metrics[name] for name in evaluation.fitness], axis=0)
+    fitness = (reward * np.maximum(0.0, 1.0 - evaluation.stuck_penalty * stuck)
                * np.maximum(0.0, 1.0 - evaluation.contact_penalty * contact))
     values = {"fitness": fitness}
     values.update((name, result.metrics[name]) for name in METRICS)

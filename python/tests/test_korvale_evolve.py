@@ -35,7 +35,7 @@ class TestConfigFile:
         config = configs.parse(GOOD, "/models")
         assert config.scenes == ("/models/Default.xml", "/models/Rooms.xml")
         assert config.robot == "/models/Robot.xml"
-        assert (config.fitness, config.seeds, config.population, config.dt) == ("avoid", (1,), None, 1 / 60)
+        assert (config.fitness, config.seeds, config.population, config.dt) == (("avoid",), (1,), None, 1 / 60)
         assert (config.stuck_penalty, config.contact_penalty) == (1.0, 0.0)
         assert (config.generations, config.sigma, config.seed, config.frames) == (3, 0.5, 7, 240)
         assert config.network == configs.NetworkConfig(hidden=(4,), hidden_fcn="tansig", output_fcn="logsig",
@@ -46,7 +46,8 @@ class TestConfigFile:
         config = configs.parse(GOOD + 'fitness = "coverage"\nstuck_penalty = 0\ncontact_penalty = 2.5\n'
                                'seeds = [5, -2]\npopulation = 6\ndt = 0.05\n'
                                '[network]\nhidden = []\noutput_fcn = "purelin"\ninput_scale = 500\n')
-        assert (config.fitness, config.seeds, config.population, config.dt) == ("coverage", (5, -2), 6, 0.05)
+        assert (config.fitness, config.seeds, config.population, config.dt) == (("coverage",), (5, -2), 6, 0.05)
+        assert configs.parse(GOOD + 'fitness = ["avoid", "coverage"]\n').fitness == ("avoid", "coverage")
         assert (config.stuck_penalty, config.contact_penalty) == (0.0, 2.5)
         assert config.network == configs.NetworkConfig(hidden=(), hidden_fcn="tansig", output_fcn="purelin",
                                                        input_scale=500.0)
@@ -57,7 +58,8 @@ class TestConfigFile:
         ('scenes = ["a.xml", 3]', "scenes", "must be a list of scene files"),
         ('scenes = ["a.xml", "./a.xml"]', "scenes", "names a scene twice"),
         ('robot = ["Robot.xml"]', "robot", "must name the robot file"),
-        ('fitness = "speed"', "fitness", "must be one of avoid, distance, coverage"),
+        ('fitness = "speed"', "fitness", "must be one of avoid, distance, coverage, or a list of them"),
+        ('fitness = ["avoid", "avoid"]', "fitness", "must be one of"),
         ('stuck_penalty = -1', "stuck_penalty", "must be a number of at least 0"),
         ('contact_penalty = inf', "contact_penalty", "must be a number of at least 0"),
         ('seconds = 0', "seconds", "must be a number greater than 0"),
