@@ -68,6 +68,7 @@ class Config:
     stuck_penalty: float = 1.0
     contact_penalty: float = 0.0
     seeds: tuple = (1,)
+    reseed: bool = False
     population: int | None = None
     dt: float = 1 / 60
     network: NetworkConfig = NetworkConfig()
@@ -89,8 +90,8 @@ class Config:
         return json.loads(json.dumps(values))
 
 
-KEYS = ("scenes", "robot", "fitness", "stuck_penalty", "contact_penalty", "seconds", "seeds", "generations",
-        "population", "sigma", "seed", "dt", "network")
+KEYS = ("scenes", "robot", "fitness", "stuck_penalty", "contact_penalty", "seconds", "seeds", "reseed",
+        "generations", "population", "sigma", "seed", "dt", "network")
 NETWORK_KEYS = ("hidden", "hidden_fcn", "output_fcn", "input_scale")
 
 
@@ -212,6 +213,9 @@ def parse(text, folder="."):
                                       for key, default in (("stuck_penalty", 1.0), ("contact_penalty", 0.0)))
     seconds = _positive(table, "seconds")
     seeds = _seeds(table)
+    reseed = table.get("reseed", False)
+    if not isinstance(reseed, bool):
+        raise ConfigError("reseed", "must be true or false")
     generations = _count(table, "generations", 1)
     # CMA-ES recombines the better half: it needs two individuals at least.
     population = _count(table, "population", 2) if "population" in table else None
@@ -236,8 +240,9 @@ def parse(text, folder="."):
     if len(set(map(path, scenes))) != len(scenes):
         raise ConfigError("scenes", "names a scene twice")
     return Config(scenes=tuple(map(path, scenes)), robot=path(robot), fitness=fitness, stuck_penalty=stuck_penalty,
-                  contact_penalty=contact_penalty, seconds=seconds, seeds=seeds, generations=generations,
-                  population=population, sigma=sigma, seed=seed, dt=dt, network=network, names=names)
+                  contact_penalty=contact_penalty, seconds=seconds, seeds=seeds, reseed=reseed,
+                  generations=generations, population=population, sigma=sigma, seed=seed, dt=dt, network=network,
+                  names=names)
 
 
 def load(path):

@@ -11,6 +11,7 @@ back in population order.
 
 import dataclasses
 import tempfile
+from xml.etree import ElementTree
 
 import numpy as np
 from distributed import as_completed
@@ -46,12 +47,38 @@ class Evaluation:
     contact_penalty: float
     dt: float
     frames: int  # of each run
+    reseed: int | None = None  # the run's seed when each generation draws new noise seeds
+
+    def for_generation(self, generation):
+        """The evaluation of that generation: with new noise seeds when reseeding."""
+        if self.reseed is None:
+            return self
+        state = np.random.SeedSequence(self.reseed % 2**64, spawn_key=(generation, 1)).generate_state(
+            len(self.seeds), np.uint64)
+        return dataclasses.replace(self, seeds=tuple(int(seed) for seed in state))
 
     @classmethod
     def of(cls, config, shape):
         contents = read_files([*config.scenes, config.robot])
+        contents[config.robot] = without_cameras(contents[config.robot])
         return cls(shape, tuple(config.scenes), config.robot, contents, config.seconds, tuple(config.seeds),
-                   config.fitness, config.stuck_penalty, config.contact_penalty, config.dt, config.frames)
+                   config.fitness, config.stuck_penalty, config.contact_penalty, config.dt, config.frames,
+                   config.seed if config.reseed else None)
+
+
+def without_cameras(robot):
+    """The robot file's text without its cameras. The network reads the
+    infrared sensors only, and a camera draws no noise and moves nothing, so
+    runs are the same without them, to the bit; in a crowded arena they would
+    take most of the time, as a camera sees every body."""
+    root = ElementTree.fromstring(robot)
+    sensors = root.find("sensors")
+    cameras = [] if sensors is None else sensors.findall("camera")
+    if not cameras:
+        return robot
+    for camera in cameras:
+        sensors.remove(camera)
+    return ElementTree.tostring(root, encoding="utf-8")
 
 
 def evaluate_chunk(evaluation, genomes):
@@ -100,9 +127,10 @@ class LocalEvaluator:
     def __init__(self, evaluation, chunks=1):
         self.evaluation, self.chunks = evaluation, chunks
 
-    def __call__(self, genomes):
+    def __call__(self, genomes, generation=0):
         genomes = np.asarray(genomes)
-        return join([evaluate_chunk(self.evaluation, genomes[a:b]) for a, b in split(len(genomes), self.chunks)])
+        evaluation = self.evaluation.for_generation(generation)
+        return join([evaluate_chunk(evaluation, genomes[a:b]) for a, b in split(len(genomes), self.chunks)])
 
 
 class DaskEvaluator:
@@ -117,10 +145,11 @@ class DaskEvaluator:
     def __init__(self, client, evaluation, chunks, on_chunk=None):
         self.client, self.evaluation, self.chunks, self.on_chunk = client, evaluation, chunks, on_chunk
 
-    def __call__(self, genomes):
+    def __call__(self, genomes, generation=0):
         genomes = np.asarray(genomes)
+        evaluation = self.evaluation.for_generation(generation)
         bounds = split(len(genomes), self.chunks)
-        futures = {self.client.submit(evaluate_chunk, self.evaluation, genomes[a:b], pure=False): index
+        futures = {self.client.submit(evaluate_chunk, evaluation, genomes[a:b], pure=False): index
                    for index, (a, b) in enumerate(bounds)}
         parts = [None] * len(bounds)
         if self.on_chunk is not None:

@@ -77,7 +77,7 @@ class Evolution:
         as an array of shape (n, dimension), in the order drawn, and its results."""
         population = self.toolbox.generate(generation)
         genomes = np.array(population, dtype=np.float64)
-        results = self.toolbox.evaluate(genomes)
+        results = self.toolbox.evaluate(genomes, generation)
         for individual, fitness in zip(population, results["fitness"]):
             individual.fitness.values = (float(fitness),)
         self.toolbox.update(population)

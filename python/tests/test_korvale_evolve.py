@@ -11,6 +11,8 @@ from xml.etree import ElementTree
 import numpy as np
 import pytest
 
+import korvale
+
 from conftest import example
 from korvale_evolve import checkpoint, cli, config as configs, outputs as outs
 from korvale_evolve.checkpoint import CheckpointError, RunState
@@ -70,6 +72,7 @@ class TestConfigFile:
         ('seeds = [1, 1]', "seeds", "names a seed twice"),
         ('seeds = [1.5]', "seeds", "holds 1.5"),
         ('seeds = [18446744073709551616]', "seeds", "not a 64-bit whole number"),
+        ('reseed = "yes"', "reseed", "must be true or false"),
         ('generations = 0', "generations", "must be a whole number of at least 1"),
         ('generations = 2.5', "generations", "must be a whole number of at least 1"),
         ('population = 1', "population", "must be a whole number of at least 2"),
@@ -173,10 +176,28 @@ class TestEvaluation:
         assert 0 < fitness(stuck_penalty=0.0, contact_penalty=1.0) < plain
         assert fitness(stuck_penalty=0.0, contact_penalty=2.0) == 0  # in contact for more than half the run
 
+    def test_runs_without_the_robots_cameras_are_the_runs_with_them(self):
+        evaluation = self.evaluation()
+        assert b"<camera" in open(example("Robot.xml"), "rb").read()
+        assert b"<camera" not in evaluation.contents[example("Robot.xml")]
+        genomes = np.random.default_rng(5).normal(0.0, 1.0, (3, self.SHAPE.dimension))
+        chunk = evaluate_chunk(dataclasses.replace(evaluation, stuck_penalty=0.0), genomes)
+        direct = korvale.evaluate([self.SHAPE.network(genome) for genome in genomes], [example("Default.xml")],
+                                  example("Robot.xml"), 20, [1, 2], threads=1)
+        assert np.array_equal(chunk["fitness"], direct.mean)
+        assert np.array_equal(chunk["distance"], direct.metrics["distance"].mean(axis=(1, 2)))
+
+    def test_with_reseed_each_generation_draws_its_own_noise_seeds(self):
+        fixed = self.evaluation()
+        assert fixed.for_generation(7) is fixed
+        changing = self.evaluation(reseed=12)
+        first, again, other = (changing.for_generation(g).seeds for g in (1, 1, 2))
+        assert first == again and len(first) == 2 and first != other and first != fixed.seeds
+
 
 def sphere(target):
     """A stand-in evaluation: fitness is highest at target."""
-    def evaluate(genomes):
+    def evaluate(genomes, generation):
         fitness = -np.sum((genomes - target) ** 2, axis=1)
         return {"fitness": fitness, **{name: np.zeros(len(genomes)) for name in outs.COLUMNS[6:10]}}
     return evaluate
