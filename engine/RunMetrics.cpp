@@ -140,6 +140,8 @@ void RunMetrics::copyShape(const PhysicalObject& from, PhysicalObject& to)
 void RunMetrics::place(const World& world, std::uint32_t i)
 {
     const PhysicalObject& body = *world.objects[i];
+    if (&body == placedRobot)
+        return; // it moves every frame and is never its own contact
     places.insert(i, Box{body.pos.x - body.r, body.pos.y - body.r, body.pos.x + body.r, body.pos.y + body.r});
 }
 
@@ -154,6 +156,7 @@ void RunMetrics::updatePlaces(const World& world, const NeuralRobot& robot)
         }
         return;
     }
+    placedRobot = &robot;
     // Cells about twice the robot's width, and never so many that a small
     // robot in a vast arena fills the memory.
     const double extent = std::max(world.width, world.height);

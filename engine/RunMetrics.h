@@ -126,6 +126,7 @@ private:
     BodyGrid places;
     bool placesKnown = false;
     std::size_t placedBodies = 0;
+    const PhysicalObject* placedRobot = nullptr; // left out of the grid
     std::vector<std::uint32_t> changed;
     std::vector<std::uint32_t> near;
     std::vector<std::uint32_t> stamps;

@@ -67,4 +67,5 @@ PYBIND11_MODULE(_korvale, m)
     BindNetwork(m);
     BindSimulation(m);
     BindEvaluation(m);
+    BindEnvironments(m);
 }

@@ -398,6 +398,25 @@ bool Simulation::NetworkDrives() const
 
 Fen::NeuralRobot* Simulation::RobotLocked() const { return parts->Robot(); }
 
+void Simulation::DriveLocked(Control control)
+{
+    const bool network = control == Control::Network;
+    if (network == parts->scene.IsNeuralNetworkControl())
+        return;
+    if (network)
+        parts->scene.AttachNeuralNetworkControl();
+    else
+        parts->scene.SetKeyboardControl();
+}
+
+bool Simulation::HasFittingNetworkLocked() const
+{
+    const Fen::NeuralRobot* robot = parts->Robot();
+    const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
+    return robot != nullptr && network.numLayers > 0 && network.inputDimensions >= 0
+        && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+}
+
 void Simulation::FrameLocked()
 {
     const Fen::NoiseScope scope(noise);
@@ -559,6 +578,11 @@ void Simulation::PlaceRobotLocked(double x, double y, double angle)
 std::array<double, 3> Simulation::ArenaAndRobotSize() const
 {
     const std::lock_guard lock(mutex);
+    return ArenaAndRobotSizeLocked();
+}
+
+std::array<double, 3> Simulation::ArenaAndRobotSizeLocked() const
+{
     const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
     const Fen::NeuralRobot* robot = parts->Robot();
     return {world.width, world.height, robot ? robot->r : 0.0};

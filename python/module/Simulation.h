@@ -159,6 +159,7 @@ public:
     void PlaceRobot(double x, double y, double angle);
     // The extent of the arena and the robot's bounding radius.
     std::array<double, 3> ArenaAndRobotSize() const;
+    std::array<double, 3> ArenaAndRobotSizeLocked() const;
     // The noise generator's state, for a run that starts again from a seed.
     void SetNoiseSeed(std::uint64_t seed);
 
@@ -173,10 +174,14 @@ public:
 
     // For the environments, which step many frames under one lock.
     std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex); }
-    // One frame with these keys held, under Lock(); the noise is this
-    // simulation's own for the frame.
+    // One frame under Lock(); the noise is this simulation's own for the frame.
     void FrameLocked();
     void SetKeysLocked(const std::array<bool, 4>& keys);
+    // Selects the network control (without judging its network) or the keyboard.
+    void DriveLocked(Control control);
+    // Whether the network control has a network that fits the robot.
+    bool HasFittingNetworkLocked() const;
+    std::uint32_t& NoiseLocked() { return noise; }
     Fen::NeuralRobot* RobotLocked() const;
     const Fen::RunMetrics& MetricsLocked() const { return metrics; }
     // The state as GetState gives it, and loading it, under Lock().
