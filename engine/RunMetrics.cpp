@@ -93,8 +93,10 @@ double RunMetrics::avoidValue(const NeuralRobot& robot)
     double speed = 0;
     double turn = 0;
     if (robot.robotSpeed > 0) {
+        // Forward only: with the speeds' magnitudes, forward and backward in
+        // turn would score as driving on while going nowhere.
         const double top = 2 * robot.robotSpeed;
-        speed = (std::fabs(robot.leftSpeed) + std::fabs(robot.rightSpeed)) / 2 / top;
+        speed = std::max(0.0, (robot.leftSpeed + robot.rightSpeed) / 2) / top;
         turn = std::fabs(robot.leftSpeed - robot.rightSpeed) / robot.robotSpeed;
         speed = std::min(speed, 1.0);
         turn = std::min(turn, 1.0);

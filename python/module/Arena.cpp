@@ -44,6 +44,8 @@ Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulatio
         pixels += camera->pixelCount();
     if (start.empty())
         start = simulation->GetStateLocked();
+    else
+        simulation->CheckStateLocked(start); // a pickled start must fit
     if (!episode.empty()) {
         if (episode.size() != sizeof steps + sizeof places)
             throw std::invalid_argument("not a pickled environment");
@@ -89,7 +91,7 @@ void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::ar
 {
     const auto lock = simulation->Lock();
     const std::uint32_t carried = simulation->NoiseLocked();
-    simulation->SetStateLocked(start);
+    simulation->RestoreOwnStateLocked(start);
     if (seed) {
         simulation->NoiseLocked() = Fen::seedState(*seed);
         places = PlacesFrom(*seed);

@@ -468,12 +468,20 @@ namespace {
 // format, are told apart before anything is read.
 constexpr std::uint64_t stateMagic = 0x4b5653544154'4501;
 
-// FNV-1a over the bytes: a snapshot damaged on its way is refused whole.
+// FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
+// refused whole.
 std::uint64_t Checksum(std::string_view bytes)
 {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        hash ^= word;
+        hash *= 0x100000001b3ULL;
+    }
+    for (; at < bytes.size(); ++at) {
+        hash ^= static_cast<unsigned char>(bytes[at]);
         hash *= 0x100000001b3ULL;
     }
     return hash;
@@ -518,6 +526,13 @@ void Simulation::SetState(std::string_view state)
 
 void Simulation::SetStateLocked(std::string_view state)
 {
+    CheckStateLocked(state);
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
+    Archive(load);
+}
+
+void Simulation::CheckStateLocked(std::string_view state)
+{
     std::uint64_t sum = 0;
     if (state.size() < sizeof sum)
         throw Tarn::StateMismatch("the state is cut short");
@@ -528,7 +543,12 @@ void Simulation::SetStateLocked(std::string_view state)
     // Checked whole first, so that a state that does not fit changes nothing.
     Tarn::StateArchive check = Tarn::StateArchive::Reading(payload, false);
     Archive(check);
-    Tarn::StateArchive load = Tarn::StateArchive::Reading(payload, true);
+}
+
+void Simulation::RestoreOwnStateLocked(std::string_view state)
+{
+    // This simulation's own bytes, kept in memory: they fit as they are.
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
     Archive(load);
 }
 

@@ -187,6 +187,10 @@ public:
     // The state as GetState gives it, and loading it, under Lock().
     std::string GetStateLocked() const;
     void SetStateLocked(std::string_view state);
+    // Whether a state fits, as SetState judges it (StateMismatch if not).
+    void CheckStateLocked(std::string_view state);
+    // A state this very simulation gave, loaded without the checks.
+    void RestoreOwnStateLocked(std::string_view state);
     void PlaceRobotLocked(double x, double y, double angle);
     // Why the robot cannot stand there (empty when it can), under Lock().
     std::string PlaceFaultLocked(double x, double y, double angle) const;
