@@ -33,6 +33,8 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
 
 // Each warning of a load as a Python UserWarning (an error where warnings are).
 void RaiseWarnings(const std::vector<std::string>& warnings);
+// A pool's threads: a whole number from 1 to 4096, or None (0) for one per core.
+unsigned ThreadsFrom(const py::object& threads);
 // A file name from a str or a path-like object.
 std::string PathText(const py::handle& path);
 // The Network a Python object is (its shared network), or none.

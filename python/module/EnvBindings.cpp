@@ -122,15 +122,6 @@ std::unique_ptr<Arena> FromKept(const py::tuple& kept)
                                    kept[6].cast<std::string>());
 }
 
-unsigned ThreadsFrom(const py::object& threads)
-{
-    if (threads.is_none())
-        return 0;
-    const auto count = threads.cast<long long>();
-    if (count < 1 || count > 4096)
-        throw py::value_error("threads must be from 1 to 4096, or None for one per core");
-    return static_cast<unsigned>(count);
-}
 
 } // namespace
 

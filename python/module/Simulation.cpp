@@ -452,6 +452,12 @@ Simulation::Network Simulation::GetNetwork() const
     return std::make_shared<const Tarn::CFeedForward>(network);
 }
 
+std::pair<Simulation::Contents, std::string> Simulation::GetContentsAndState() const
+{
+    const std::lock_guard lock(mutex);
+    return {GetContents(), GetStateLocked()};
+}
+
 Simulation::Contents Simulation::GetContents() const
 {
     const std::lock_guard lock(mutex);

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/RunMetrics.h"
@@ -151,6 +152,8 @@ public:
         ModelFile network;
     };
     Contents GetContents() const;
+    // Both at one moment, for a pickle.
+    std::pair<Contents, std::string> GetContentsAndState() const;
 
     // Puts the robot at (x, y) with its heading angle (radians), at rest,
     // and starts the run measures there. std::invalid_argument when it would

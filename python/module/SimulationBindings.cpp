@@ -217,11 +217,11 @@ void BindSimulation(py::module_& m)
             "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).")
         .def(py::pickle(
             [](const Simulation& simulation) {
-                const Simulation::Contents contents = simulation.GetContents();
+                const auto [contents, state] = simulation.GetContentsAndState();
                 if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
                     throw py::type_error("this simulation's files were not read as text and cannot be pickled");
                 return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
-                                      simulation.FrameTime(), py::bytes(simulation.GetState()));
+                                      simulation.FrameTime(), py::bytes(state));
             },
             [](const py::tuple& kept) { return RestoreSimulation(kept); }));
 }

@@ -58,7 +58,45 @@ def call_reward(reward: Callable, simulation: Simulation):
     return float(value), False
 
 
-class Env(_Base):
+class Shared:
+    """What Env and VectorEnv have alike: the learner's generator, the
+    unwrapped environment, observations and the reset options."""
+
+    _camera = False
+    _np_random = None
+
+    @property
+    def unwrapped(self):
+        return self
+
+    @property
+    def np_random(self) -> np.random.Generator:
+        """A generator for the learner's own draws, seeded by reset(seed=...)."""
+        if self._np_random is None:
+            self._np_random = np.random.default_rng()
+        return self._np_random
+
+    @np_random.setter
+    def np_random(self, generator):
+        self._np_random = generator
+
+    def _seed_generator(self, seed):
+        if seed is not None:
+            self._np_random = np.random.default_rng(int(seed) % 2**64)
+
+    def _observation(self, readings, pixels):
+        return {"ir": readings, "camera": pixels} if self._camera else readings
+
+    @staticmethod
+    def _pose(options):
+        options = options or {}
+        unknown = set(options) - {"pose"}
+        if unknown:
+            raise ValueError(f"unknown reset option {sorted(unknown)[0]!r} (known: 'pose')")
+        return options.get("pose")
+
+
+class Env(Shared, _Base):
     """One arena as a Gymnasium environment.
 
     Env(scene, robot, network=None, *, reward="avoid", max_steps=1000,
@@ -96,7 +134,6 @@ class Env(_Base):
         self.action_space = spaces.action_space()
         self.reward_range = (0.0, 1.0) if reward == "avoid" else (-math.inf, math.inf)
         self.spec = None
-        self._np_random = None
         self._closed = False
 
     @property
@@ -104,24 +141,6 @@ class Env(_Base):
         """The simulation the environment runs (read it; stepping it by hand
         leaves the episode's step count behind)."""
         return self._arena.simulation
-
-    @property
-    def unwrapped(self):
-        return self
-
-    @property
-    def np_random(self) -> np.random.Generator:
-        """A generator for the learner's own draws, seeded by reset(seed=...)."""
-        if self._np_random is None:
-            self._np_random = np.random.default_rng()
-        return self._np_random
-
-    @np_random.setter
-    def np_random(self, generator):
-        self._np_random = generator
-
-    def _observation(self, readings, pixels):
-        return {"ir": readings, "camera": pixels} if self._camera else readings
 
     def _info(self) -> dict[str, Any]:
         distance, coverage, contacts, stuck, avoid, steps = self._arena.metrics()
@@ -133,13 +152,8 @@ class Env(_Base):
         noise (as Simulation(seed=...) does) and the random start places;
         without one both go on. options={"pose": (x, y, angle)} places the
         robot (angle in radians). Returns (observation, info)."""
-        if seed is not None:
-            self._np_random = np.random.default_rng(seed if seed >= 0 else seed % 2**64)
-        options = options or {}
-        unknown = set(options) - {"pose"}
-        if unknown:
-            raise ValueError(f"unknown reset option {sorted(unknown)[0]!r} (known: 'pose')")
-        readings, pixels = self._arena.reset(seed, options.get("pose"))
+        self._seed_generator(seed)
+        readings, pixels = self._arena.reset(seed, self._pose(options))
         return self._observation(readings, pixels), self._info()
 
     def step(self, action):

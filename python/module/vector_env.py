@@ -14,7 +14,7 @@ import numpy as np
 
 from . import spaces
 from ._korvale import Simulation, _ArenaBatch
-from .env import METRICS, call_reward, max_steps_value, render_fps, reward_name
+from .env import METRICS, Shared, call_reward, max_steps_value, render_fps, reward_name
 
 try:  # pragma: no cover - Debian does not package gymnasium
     import gymnasium
@@ -27,7 +27,7 @@ except ImportError:
     NEXT_STEP = "NextStep"
 
 
-class VectorEnv(_Base):
+class VectorEnv(Shared, _Base):
     """n arenas of the same files, stepped at once.
 
     VectorEnv(n, scene, robot, network=None, *, reward="avoid",
@@ -63,7 +63,6 @@ class VectorEnv(_Base):
         self.action_space = spaces.action_space(batch=self.num_envs)
         self.spec = None
         self.closed = False
-        self._np_random = None
 
     @property
     def simulations(self) -> list[Simulation]:
@@ -73,19 +72,6 @@ class VectorEnv(_Base):
     @property
     def threads(self) -> int:
         return self._batch.threads
-
-    @property
-    def unwrapped(self):
-        return self
-
-    @property
-    def np_random(self) -> np.random.Generator:
-        if self._np_random is None:
-            self._np_random = np.random.default_rng()
-        return self._np_random
-
-    def _observation(self, readings, pixels):
-        return {"ir": readings, "camera": pixels} if self._camera else readings
 
     def _infos(self) -> dict[str, Any]:
         values = self._batch.metrics()
@@ -107,11 +93,7 @@ class VectorEnv(_Base):
         return seeds
 
     def _poses(self, options):
-        options = options or {}
-        unknown = set(options) - {"pose"}
-        if unknown:
-            raise ValueError(f"unknown reset option {sorted(unknown)[0]!r} (known: 'pose')")
-        pose = options.get("pose")
+        pose = self._pose(options)
         if pose is None:
             return [None] * self.num_envs
         pose = np.asarray(pose, dtype=np.float64)
@@ -127,8 +109,8 @@ class VectorEnv(_Base):
         (environment i takes seed + i) or one per environment.
         options={"pose": (x, y, angle)} places every robot, or one row each.
         Returns (observations, infos)."""
-        if seed is not None and isinstance(seed, (int, np.integer)):
-            self._np_random = np.random.default_rng(int(seed) % 2**64)
+        if isinstance(seed, (int, np.integer)):
+            self._seed_generator(seed)
         readings, pixels = self._batch.reset(self._seeds(seed), self._poses(options))
         return self._observation(readings, pixels), self._infos()
 

@@ -151,6 +151,9 @@ class TestEpisodes:
         assert env.simulation.pose == (50, 80, math.pi / 2)
         with pytest.raises(ValueError, match=r"^the robot at \(1, 50\) does not lie inside the walls$"):
             env.reset(options={"pose": (1, 50, 0)})
+        body = env.simulation.bodies[0]
+        with pytest.raises(ValueError, match=r"^the robot at \(.*\) touches the object at \(.*\)$"):
+            env.simulation.place_robot(body[0] + 1, body[1], 0)
         with pytest.raises(ValueError, match="unknown reset option 'place'"):
             env.reset(options={"place": (1, 50, 0)})
 
