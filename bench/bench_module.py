@@ -5,7 +5,8 @@ The reference scene: a 100 x 100 arena with 20 discs and 10 polygons, a robot
 with 8 infrared sensors and a 50-pixel camera driven by AvoidObstacles.xml.
 Two simulations with the same seed go through the same frames, one with a
 single step(n) call (the frames looped in C++), one with n calls of step();
-the difference per frame is what the call costs.
+the difference per frame is what the call costs. Then what pictures cost in
+a fresh process, the first one and later ones.
 
     PYTHONPATH=build/python /usr/bin/python3 bench/bench_module.py
 """
@@ -68,6 +69,34 @@ def per_frame(function, frames):
     began = time.thread_time_ns()
     function(frames)
     return (time.thread_time_ns() - began) / frames
+
+
+# A fresh process's first pictures: numpy's import (which the module's
+# arrays need, and most scripts do themselves), the first render (the
+# offscreen rasteriser started, its drawing code compiled), the next one of
+# that size, and the first one of a new size. Seconds, one line.
+FIRST_RENDER = """
+import sys, time
+began = time.perf_counter(); import numpy; imported = time.perf_counter() - began
+import korvale
+simulation = korvale.Simulation(sys.argv[1], robot=sys.argv[2])
+times = []
+for size in ((800, 800), (800, 800), (400, 300)):
+    began = time.perf_counter(); simulation.render(*size); times.append(time.perf_counter() - began)
+print(imported, *times)
+"""
+
+
+def render_costs(runs=7):
+    """Medians over fresh processes of what FIRST_RENDER measures."""
+    import subprocess
+    rows = []
+    for _ in range(runs):
+        out = subprocess.run([sys.executable, "-c", FIRST_RENDER, os.path.join(EXAMPLES, "Crowded.xml"),
+                              os.path.join(EXAMPLES, "Robot.xml")], capture_output=True, text=True, check=True,
+                             env=os.environ).stdout
+        rows.append([float(value) for value in out.split()])
+    return [statistics.median(column) for column in zip(*rows)]
 
 
 def main():
@@ -134,6 +163,12 @@ def main():
         parallel = time.perf_counter() - began
         print(f"  two simulations, one after the other {serial:.3f} s, in two threads {parallel:.3f} s "
               f"({serial / parallel:.2f}x on {os.cpu_count()} cores)")
+    numpy_import, first, again, resized = render_costs()
+    print("render, Crowded.xml, medians of 7 fresh processes (wall time)")
+    print(f"  numpy's import                  {numpy_import * 1000:8.0f} ms (before the first array, if not done)")
+    print(f"  first render 800x800            {first * 1000:8.0f} ms (rasteriser started, drawing code compiled)")
+    print(f"  next render of that size        {again * 1000:8.0f} ms")
+    print(f"  first render of another size    {resized * 1000:8.0f} ms")
     return 0
 
 

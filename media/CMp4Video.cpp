@@ -1,9 +1,13 @@
 #include "media/CMp4Video.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <vector>
 
 #include "media/CNewFile.h"
+#include "media/Mp4Header.h"
 
 namespace Tarn {
 
@@ -101,9 +105,31 @@ bool CMp4Video::Finish()
         return false;
     if (!encoder->Finish())
         return Fail(encoder->Error());
+    if (!WriteDuration())
+        return Fail(std::string("cannot write the film's duration: ") + std::strerror(file->ErrorNumber()));
     finished = true;
     if (!file->Keep())
         return Fail(std::string("cannot write the film: ") + std::strerror(file->ErrorNumber()));
+    return true;
+}
+
+bool CMp4Video::WriteDuration()
+{
+    // The header comes first and is small: one track's takes under 1 KiB.
+    constexpr std::int64_t most = 1 << 16;
+    const std::int64_t size = file->Seek(0, SEEK_END);
+    if (size < 0)
+        return false;
+    std::vector<std::uint8_t> header(static_cast<std::size_t>(std::min(size, most)));
+    if (!file->ReadAt(0, header.data(), header.size()))
+        return false;
+    // A header this does not understand keeps its durations of 0: the film
+    // plays all the same.
+    for (const Mp4DurationField& field : Mp4DurationFields(header)) {
+        const auto bytes = Mp4DurationBytes(field, frames, settings.framesPerSecond);
+        if (bytes && !file->WriteAt(static_cast<std::int64_t>(field.offset), bytes->data(), bytes->size()))
+            return false;
+    }
     return true;
 }
 

@@ -39,7 +39,8 @@ public:
 
     // Adds the next frame, of the film's size.
     bool AddFrame(const RgbImage& image);
-    // Encodes what the encoder still holds and ends the file.
+    // Encodes what the encoder still holds and ends the file; its header then
+    // gives the film's length, frames / framesPerSecond.
     bool Finish();
 
     std::int64_t FrameCount() const { return frames; }
@@ -49,6 +50,9 @@ public:
 private:
     CMp4Video(std::unique_ptr<CNewFile> file, const Settings& settings);
     bool Fail(const std::string& reason);
+    // Writes the film's length into its header, which was written when the
+    // length was not known yet; false with the file's errno.
+    bool WriteDuration();
 
     std::unique_ptr<CNewFile> file;
     Settings settings;

@@ -9,7 +9,8 @@ namespace Tarn {
 
 std::unique_ptr<CNewFile> CNewFile::Create(const std::string& path, int* errorNumber)
 {
-    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Readable too, so that a film can go back to its header.
+    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         if (errorNumber != nullptr)
             *errorNumber = errno;
@@ -66,6 +67,42 @@ std::int64_t CNewFile::Seek(std::int64_t offset, int whence)
     if (position < 0)
         errorNumber = errno;
     return position;
+}
+
+bool CNewFile::ReadAt(std::int64_t offset, void* data, std::size_t size)
+{
+    char* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t read = ::pread(descriptor, bytes, size, static_cast<off_t>(offset));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read <= 0) {
+            errorNumber = read < 0 ? errno : EIO; // the file ends before
+            return false;
+        }
+        bytes += read;
+        offset += read;
+        size -= static_cast<std::size_t>(read);
+    }
+    return true;
+}
+
+bool CNewFile::WriteAt(std::int64_t offset, const void* data, std::size_t size)
+{
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::pwrite(descriptor, bytes, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            errorNumber = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        bytes += written;
+        offset += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 bool CNewFile::Keep()

@@ -28,6 +28,10 @@ public:
 
     bool Write(const void* data, std::size_t size) override;
     std::int64_t Seek(std::int64_t offset, int whence) override;
+    // Reads what was written at an offset, or writes over it, leaving the
+    // position where it is; false (with the errno) if not all bytes went.
+    bool ReadAt(std::int64_t offset, void* data, std::size_t size);
+    bool WriteAt(std::int64_t offset, const void* data, std::size_t size);
     int ErrorNumber() const override { return errorNumber; }
     // Closes the file and keeps it; false (with the errno) if the system
     // reports that what was written did not reach it.

@@ -12,8 +12,10 @@ combination is one run, in the order scene, robot, network, seed.
 """
 
 import dataclasses
+import json
 import math
 import os
+import struct
 import tomllib
 
 DEFAULT_DT = 1 / 60
@@ -57,11 +59,18 @@ def round_half_away(value):
 
 
 def _files(table, key):
-    value = table.get(key)
+    if key not in table:
+        raise SweepError(f"'{key}' is required: a list of file names, such as {key} = [\"a.xml\"]")
+    value = table[key]
     if isinstance(value, str):
-        value = [value]
-    if not isinstance(value, list) or not value or not all(isinstance(v, str) and v for v in value):
-        raise SweepError(f"'{key}' must be a list of file names")
+        raise SweepError(f"'{key}' must be a list of file names, such as {key} = [{json.dumps(value)}], not a text")
+    if not isinstance(value, list):
+        raise SweepError(f"'{key}' must be a list of file names, not {value!r}")
+    if not value:
+        raise SweepError(f"'{key}' must name at least one file")
+    for name in value:
+        if not isinstance(name, str) or not name:
+            raise SweepError(f"'{key}' must hold file names only, not {name!r}")
     return value
 
 
@@ -71,6 +80,21 @@ def _number(table, key, default=None):
         raise SweepError(f"'{key}' is required")
     if isinstance(value, bool) or not isinstance(value, (int, float)) or not math.isfinite(value) or value <= 0:
         raise SweepError(f"'{key}' must be a number greater than 0")
+    return float(value)
+
+
+def _frame_time(table):
+    """dt as korvale-sim takes it: passed through single precision, a step
+    the world takes unchanged."""
+    value = table.get("dt", DEFAULT_DT)
+    if isinstance(value, bool) or not isinstance(value, (int, float)):
+        raise SweepError("'dt' must be a number")
+    try:
+        step = struct.unpack("f", struct.pack("f", value))[0]
+    except OverflowError:
+        step = math.inf
+    if not 0.001 <= step <= 1:
+        raise SweepError("'dt' must be from 0.001 to 1 second, the steps the world takes")
     return float(value)
 
 
@@ -108,7 +132,7 @@ def parse(text, folder="."):
     scenes, robots, networks = (_files(table, key) for key in ("scenes", "robots", "networks"))
     seeds = _seeds(table)
     duration = _number(table, "duration")
-    dt = _number(table, "dt", DEFAULT_DT)
+    dt = _frame_time(table)
     if round_half_away(duration / dt) >= 9e15:
         raise SweepError("'duration' / 'dt' gives too many frames")
     runs = [Run(scene, robot, network, seed, duration, dt)

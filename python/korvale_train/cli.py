@@ -10,7 +10,7 @@ from pathlib import Path
 import numpy as np
 from threadpoolctl import threadpool_limits
 
-from korvale_train.logs import COMMANDS, LogError, read_logs
+from korvale_train.logs import COMMANDS, LogError, read_logs, readings_per_line
 from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions, train
 from korvale_train.netfile import network_text, write_file
 from korvale_train.plot import loss_svg
@@ -78,7 +78,25 @@ def parse_arguments(arguments):
     parser.add_argument("--plot", metavar="FILE.svg", help="draw the loss per epoch into an SVG file")
     parser.add_argument("--force", action="store_true", help="replace NETWORK.xml if it exists")
     parser.add_argument("--quiet", action="store_true", help="print nothing but errors")
-    return parser.parse_args(arguments)
+    args = parser.parse_args(arguments)
+    check_option_values(args, parser)
+    return args
+
+
+def check_option_values(args, parser):
+    """Values the trainer cannot use are a wrong command line, found before
+    any log is read (the first line of the first log tells the readings)."""
+    if not 0 <= args.holdout < 1:
+        parser.error(f"argument --holdout: the held-out share must be at least 0 and below 1, not {args.holdout:g}")
+    if args.epochs < 1:
+        parser.error(f"argument --epochs: training needs at least one epoch, not {args.epochs}")
+    if not args.learning_rate > 0:
+        parser.error(f"argument --learning-rate: the learning rate must be greater than 0, not {args.learning_rate:g}")
+    if args.pca < 0:
+        parser.error(f"argument --pca: the number of components must not be negative, not {args.pca}")
+    readings = readings_per_line(args.logs[0])
+    if readings is not None and args.pca > readings:
+        parser.error(f"argument --pca: {args.pca} components, but the logs have {readings} readings per line")
 
 
 def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):

@@ -66,6 +66,18 @@ def read_logs(paths):
     return Demonstrations(np.concatenate(readings), np.concatenate(commands), counts)
 
 
+def readings_per_line(path):
+    """How many readings the first line of a log holds, from that line alone;
+    None when it cannot tell (read_log then names the fault)."""
+    try:
+        with open(path, "rb") as file:
+            first = file.readline(1 << 20)
+    except OSError:
+        return None
+    fields = len(first.split())
+    return fields - len(COMMANDS) if fields > len(COMMANDS) else None
+
+
 def read_log(path):
     """Returns (readings, commands) of one log, or raises LogError naming the first fault."""
     try:

@@ -67,13 +67,26 @@ def test_a_wrong_command_line_gives_a_hint_and_status_2(tmp_path, logs):
         ("--epochs", "2"): "the following arguments are required: -o/--output",
         ("-o", "n.xml", "--hidden", "8,x"): "argument --hidden: '8,x' is not a list of layer sizes such as 8 or 8,4",
         ("-o", "n.xml", "--output-fcn", "tansig"): "argument --output-fcn: invalid choice: 'tansig' (choose from 'logsig', 'purelin')",
+        # Values the trainer cannot use, found before the logs are read.
+        ("-o", "n.xml", "--holdout", "1.5"): "argument --holdout: the held-out share must be at least 0 and below 1, not 1.5",
+        ("-o", "n.xml", "--holdout", "nan"): "argument --holdout: the held-out share must be at least 0 and below 1, not nan",
+        ("-o", "n.xml", "--epochs", "0"): "argument --epochs: training needs at least one epoch, not 0",
+        ("-o", "n.xml", "--learning-rate", "-0.1"): "argument --learning-rate: the learning rate must be greater than 0, not -0.1",
+        ("-o", "n.xml", "--pca", "-1"): "argument --pca: the number of components must not be negative, not -1",
+        ("-o", "n.xml", "--pca", "20"): "argument --pca: 20 components, but the logs have 8 readings per line",
     }
     for arguments, message in cases.items():
         result = run(TRAIN, *logs, *arguments, cwd=tmp_path)
         assert (result.returncode, result.stderr) == (2, f"korvale-train: {message} (korvale-train --help shows the usage)\n")
-    too_many = run(TRAIN, *logs, "-o", "n.xml", "--pca", "9", cwd=tmp_path)
-    assert (too_many.returncode, too_many.stderr) == (1, "korvale-train: --pca 9: the logs have 8 readings per line\n")
     assert not (tmp_path / "n.xml").exists()
+
+
+def test_option_values_are_checked_before_any_log_is_read(tmp_path, logs):
+    # The second log is missing: a wrong option is still what the user hears of first.
+    result = run(TRAIN, logs[0], tmp_path / "missing.log", "-o", tmp_path / "n.xml", "--epochs", "0")
+    assert result.returncode == 2 and "--epochs" in result.stderr
+    fine = run(TRAIN, logs[0], tmp_path / "missing.log", "-o", tmp_path / "n.xml", "--epochs", "1")
+    assert fine.returncode == 1 and "missing.log" in fine.stderr
 
 
 def test_a_terminal_sees_one_progress_line_rewritten_every_epoch(tmp_path, logs):

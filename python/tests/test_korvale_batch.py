@@ -34,19 +34,31 @@ class TestSweepFile:
         assert sweep.parse(GOOD, "/models").path("Robot.xml") == "/models/Robot.xml"
 
     def test_defaults_one_unseeded_run_per_combination_at_sixty_frames_a_second(self):
-        runs = sweep.parse('scenes = "a.xml"\nrobots = ["r.xml"]\nnetworks = ["n.xml"]\nduration = 2\n').runs
+        runs = sweep.parse('scenes = ["a.xml"]\nrobots = ["r.xml"]\nnetworks = ["n.xml"]\nduration = 2\n').runs
         assert runs == [Run("a.xml", "r.xml", "n.xml", None, 2.0, 1 / 60)]
         assert runs[0].frames == 120
 
     @pytest.mark.parametrize("text, message", [
         ("scenes = [", "not a TOML file"),
         ('scene = ["a"]', "unknown key 'scene'"),
-        ('robots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' must be a list of file names"),
-        ('scenes = []\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' must be a list of file names"),
-        ('scenes = ["a", 3]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' must be a list"),
+        ('robots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' is required: a list of file names"),
+        ('scenes = []\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' must name at least one file"),
+        ('scenes = ["a", 3]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1', "'scenes' must hold file names only, not 3"),
+        # The key that is wrong is the one named, whatever comes before or after it.
+        ('scenes = "x"\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1',
+         '''scenes' must be a list of file names, such as scenes = ["x"], not a text'''),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = []\nduration = 1', "'networks' must name at least one file"),
+        ('scenes = ["a"]\nrobots = "r"\nnetworks = []\nduration = 1', "'robots' must be a list of file names"),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = 5',
+         "'dt' must be from 0.001 to 1 second, the steps the world takes"),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = 0.00099',
+         "'dt' must be from 0.001 to 1 second, the steps the world takes"),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = 1e300',
+         "'dt' must be from 0.001 to 1 second, the steps the world takes"),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = "fast"', "'dt' must be a number"),
         ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]', "'duration' is required"),
         ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = -1', "'duration' must be a number greater"),
-        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = 0', "'dt' must be a number greater"),
+        ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = 0', "'dt' must be from 0.001 to 1"),
         ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\nseeds = [1.5]', "seed 1.5 is not"),
         ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\nseeds = []', "'seeds' must be a list"),
         ('scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\nseeds = {first = 1}',
@@ -56,6 +68,25 @@ class TestSweepFile:
     def test_unusable_sweep_files_say_why(self, text, message):
         with pytest.raises(SweepError, match=re.escape(message)):
             sweep.parse(text)
+
+    @pytest.mark.parametrize("dt", [1, 0.001, 0.0009999999, 1.00000001, 0.5])
+    def test_dt_is_refused_exactly_where_korvale_sim_refuses_it(self, dt):
+        refused = korvale_sim("--scene", example("Default.xml"), "--dt", repr(dt), "--steps", 1).status == 2
+        text = f'scenes = ["a"]\nrobots = ["r"]\nnetworks = ["n"]\nduration = 1\ndt = {dt!r}'
+        if refused:
+            with pytest.raises(SweepError, match="'dt' must be from 0.001 to 1 second"):
+                sweep.parse(text)
+        else:
+            assert sweep.parse(text).runs[0].dt == dt
+
+    def test_a_sweep_file_it_cannot_use_stops_before_any_cluster_starts(self, folder, monkeypatch, capsys):
+        path = os.path.join(folder, "sweep.toml")
+        with open(path, "w", encoding="utf-8") as file:
+            file.write('scenes = ["a.xml"]\nrobots = ["r.xml"]\nnetworks = ["n.xml"]\nduration = 1\ndt = 5\n')
+        monkeypatch.setattr(runner, "connect", lambda *arguments: pytest.fail("a cluster was started"))
+        assert cli.main([path, "-o", os.path.join(folder, "out.csv")]) == 2
+        assert capsys.readouterr().err == (f"korvale-batch: {path}: 'dt' must be from 0.001 to 1 second, "
+                                           "the steps the world takes\n")
 
     def test_a_missing_sweep_file_is_a_sweep_error(self, folder):
         with pytest.raises(SweepError, match="cannot read the sweep file"):
@@ -163,7 +194,8 @@ class TestCommandLine:
         with open(bad, "w", encoding="utf-8") as file:
             file.write("duration = 1\n")
         assert cli.main([bad, "-o", os.path.join(folder, "r.csv")]) == 2
-        assert capsys.readouterr().err == f"korvale-batch: {bad}: 'scenes' must be a list of file names\n"
+        assert capsys.readouterr().err == (f"korvale-batch: {bad}: 'scenes' is required: a list of file names, "
+                                           'such as scenes = ["a.xml"]\n')
         assert cli.main([good, "-o", folder]) == 2
         assert "is a folder" in capsys.readouterr().err
         with pytest.raises(SystemExit):

@@ -93,6 +93,31 @@ TEST_F(RunCommands, ALogRecordedAtFourTimesTheSpeedHasTheLinesOfOneAtNormalSpeed
     EXPECT_EQ(folder.Read("fast.log"), normalLog);
 }
 
+TEST_F(RunCommands, AWindowFrameAtNormalSpeedIsOneBareFrameOfTheSceneAsBefore)
+{
+    // What a window frame was before speeds, pause and the sensor history:
+    // the scene's frame alone.
+    {
+        Window bare;
+        bare.LoadNetworkRun();
+        bare.Command(PanelId::StartLog, folder.File("bare.log"));
+        for (int i = 0; i < 240; ++i)
+            bare.app.scene.AdvanceFrame(1.0f / 60);
+        bare.Command(PanelId::StopLog);
+    }
+    Fen::setRandomState(0);
+    {
+        Window window;
+        window.LoadNetworkRun();
+        window.Press(VirtualKey::F4); // the sensor panel reads, never steps
+        window.Command(PanelId::StartLog, folder.File("window.log"));
+        window.Frames(240);
+        window.Command(PanelId::StopLog);
+    }
+    EXPECT_GT(folder.Read("bare.log").size(), 1000u);
+    EXPECT_EQ(folder.Read("window.log"), folder.Read("bare.log"));
+}
+
 TEST_F(RunCommands, PauseStopsTheWorldAndEachStepAdvancesItOneFrame)
 {
     Window window;

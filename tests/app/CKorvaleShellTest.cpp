@@ -130,6 +130,9 @@ TEST_F(CKorvaleShellTest, MissingSceneKeepsTheWorldAndShowsTheError)
     Command(PanelId::LoadScene, Examples + "NoSuchScene.xml");
     const std::u16string status = app.statusBar.GetText();
     EXPECT_EQ(status.rfind(u"Error in ", 0), 0u);
+    // The last line names the file as the box gave it.
+    const std::string line = "\nScene file '" + Examples + "NoSuchScene.xml': no such file\n";
+    EXPECT_EQ(status.substr(status.size() - line.size()), std::u16string(line.begin(), line.end()));
     EXPECT_EQ(app.statusBar.GetPriority(), 3);
     EXPECT_EQ(app.scene.GetWorld()->GetStartPointCount(), 1u);
 }

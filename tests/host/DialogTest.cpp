@@ -182,3 +182,28 @@ TEST(DialogPages, OnlyTheSelectedPagesWidgetsAndThoseOfEveryPageTakeTheMouse)
     EXPECT_EQ(dialog.SelectedPage(), 101);
     EXPECT_TRUE(clicked.empty());
 }
+
+TEST(DialogListBox, AClickSelectsARowADoubleClickAlsoActivatesItAndNewRowsClearTheSelection)
+{
+    Dialog dialog{"list"};
+    std::vector<Recorded> events;
+    dialog.SetEventHandler([&](DialogEvent event, int id, Dialog&) { events.push_back({event, id}); });
+    dialog.AddListBox(90, {0, 0, 160, 100}, 50);
+    dialog.SetListItems(90, {{"../", ""}, {"Robot.xml", "robot"}});
+    EXPECT_EQ(dialog.GetControl(90)->value, -1);
+    dialog.ClickListItem(90, 1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].event, DialogEvent::ListItemSelected);
+    EXPECT_EQ(dialog.GetControl(90)->value, 1);
+    dialog.ClickListItem(90, 0, true);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].event, DialogEvent::ListItemSelected);
+    EXPECT_EQ(events[2].event, DialogEvent::ListItemActivated);
+    dialog.ClickListItem(90, 2); // no such row
+    EXPECT_EQ(events.size(), 3u);
+    dialog.SetListItems(90, {{"a.log", "log"}});
+    EXPECT_EQ(dialog.GetControl(90)->value, -1);
+    // The wheel over the list scrolls it; elsewhere it is not the dialog's.
+    EXPECT_TRUE(dialog.MsgProc(WindowMessage::MouseWheel, PackWheelParam(1), PackPointParam(20, 20)));
+    EXPECT_FALSE(dialog.MsgProc(WindowMessage::MouseWheel, PackWheelParam(1), PackPointParam(200, 20)));
+}

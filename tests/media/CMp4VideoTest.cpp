@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "media/CMp4Video.h"
 #include "media/CNewFile.h"
@@ -21,6 +25,39 @@ Tarn::RgbImage Filled(int width, int height, std::uint8_t r, std::uint8_t g, std
         image.pixels[i + 2] = b;
     }
     return image;
+}
+
+// The durations of a film's header as a player that reads only the header
+// sees them, in seconds: the movie's (mvhd), the track's (tkhd, in the
+// movie's time scale) and the track media's (mdhd, in its own). Read from
+// the fixed places of version-0 boxes, as FFmpeg writes them.
+struct HeaderDurations {
+    double movie = -1;
+    double track = -1;
+    double media = -1;
+};
+
+HeaderDurations ReadHeaderDurations(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const auto word = [&bytes](std::size_t at) {
+        std::uint32_t value = 0;
+        for (std::size_t i = 0; i < 4; ++i)
+            value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+        return static_cast<double>(value);
+    };
+    HeaderDurations durations;
+    const std::size_t mvhd = bytes.find("mvhd");
+    const std::size_t tkhd = bytes.find("tkhd");
+    const std::size_t mdhd = bytes.find("mdhd");
+    if (mvhd == std::string::npos || tkhd == std::string::npos || mdhd == std::string::npos)
+        return durations;
+    const double movieScale = word(mvhd + 16);
+    durations.movie = word(mvhd + 20) / movieScale;
+    durations.track = word(tkhd + 24) / movieScale;
+    durations.media = word(mdhd + 20) / word(mdhd + 16);
+    return durations;
 }
 
 class Mp4VideoTest : public testing::Test {
@@ -61,6 +98,12 @@ TEST_F(Mp4VideoTest, DecodesBackToItsFramesSizeAndDuration)
         EXPECT_NEAR(film.frameTimes[i], static_cast<double>(i) / 15, 1e-6);
     EXPECT_TRUE(Near(film.frames[29].At(32, 24), 255, 0, 0, 12));
     EXPECT_TRUE(Near(film.frames[30].At(32, 24), 0, 0, 255, 12));
+
+    // Players that read only the header see the length too.
+    const HeaderDurations header = ReadHeaderDurations(Path());
+    EXPECT_DOUBLE_EQ(header.movie, 3.0);
+    EXPECT_DOUBLE_EQ(header.track, 3.0);
+    EXPECT_DOUBLE_EQ(header.media, 3.0);
 }
 
 TEST_F(Mp4VideoTest, TakesOnlyFramesOfItsOwnEvenSize)
@@ -96,6 +139,11 @@ TEST_F(Mp4VideoTest, AnUnfinishedFilmKeepsItsFramesAndOneWithoutFramesGoes)
     ASSERT_TRUE(film.opened);
     EXPECT_GT(film.FrameCount(), 0u);
     EXPECT_LT(film.FrameCount(), 90u);
+    // Cut short, its header keeps the 0 it was written with; it plays from
+    // its fragments.
+    const HeaderDurations header = ReadHeaderDurations(Path());
+    EXPECT_EQ(header.movie, 0.0);
+    EXPECT_EQ(header.media, 0.0);
 }
 
 } // namespace
