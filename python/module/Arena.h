@@ -17,8 +17,8 @@ struct ArenaOptions {
     Simulation::Options simulation;
     Reward reward = Reward::Avoid;
     std::int64_t maxSteps = 1000; // 0: episodes are never truncated
-    bool randomStart = false;     // a free place drawn from the episode's seed
-    bool camera = false;          // the camera pixels are observed too
+    bool randomStart = false; // a free place drawn from the episode's seed
+    bool camera = false; // the camera pixels are observed too
 };
 
 // One environment of Env and VectorEnv: a simulation run in episodes. An

@@ -82,15 +82,15 @@ Bytes ActionsFrom(const py::object& actions, py::ssize_t arenas)
     if (!fits)
         throw py::value_error(one ? "an action is four values 0 or 1: forward, backward, left, right"
                                   : "the actions are one row of four values 0 or 1 per environment: shape ("
-                                        + std::to_string(arenas) + ", 4)");
+                                      + std::to_string(arenas) + ", 4)");
     return array;
 }
 
 py::object CameraArray(std::size_t arenas, std::size_t pixels, bool batched)
 {
     if (batched)
-        return py::array_t<float>({static_cast<py::ssize_t>(arenas), static_cast<py::ssize_t>(pixels),
-                                   static_cast<py::ssize_t>(3)});
+        return py::array_t<float>(
+            {static_cast<py::ssize_t>(arenas), static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
     return py::array_t<float>({static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
 }
 
@@ -121,7 +121,6 @@ std::unique_ptr<Arena> FromKept(const py::tuple& kept)
     return std::make_unique<Arena>(options, std::move(simulation), kept[5].cast<std::string>(),
                                    kept[6].cast<std::string>());
 }
-
 
 } // namespace
 
@@ -194,9 +193,9 @@ void BindEnvironments(py::module_& m)
             [](const py::tuple& kept) { return FromKept(kept); }));
 
     py::class_<ArenaBatch>(m, "_ArenaBatch")
-        .def(py::init([](std::size_t count, const py::object& scene, const py::object& robot,
-                         const py::object& network, const std::string& reward, std::int64_t maxSteps,
-                         const std::string& start, bool camera, double dt, const py::object& threads) {
+        .def(py::init([](std::size_t count, const py::object& scene, const py::object& robot, const py::object& network,
+                         const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
+                         double dt, const py::object& threads) {
                  if (count < 1)
                      throw py::value_error("a VectorEnv needs at least one environment");
                  const ArenaOptions options = OptionsFrom(scene, robot, network, reward, maxSteps, start, camera, dt);
@@ -251,8 +250,9 @@ void BindEnvironments(py::module_& m)
                 if (!actions.is_none())
                     keys = ActionsFrom(actions, n);
                 py::array_t<float> readings({n, static_cast<py::ssize_t>(batch.At(0).Readings())});
-                py::object pixels =
-                    batch.At(0).GetOptions().camera ? CameraArray(batch.Size(), batch.At(0).Pixels(), true) : py::none();
+                py::object pixels = batch.At(0).GetOptions().camera
+                    ? CameraArray(batch.Size(), batch.At(0).Pixels(), true)
+                    : py::none();
                 py::array_t<double> rewards(n);
                 py::array_t<bool> terminated(n), truncated(n), restarted(n);
                 ArenaBatch::Output out{readings.mutable_data(),

@@ -11,7 +11,6 @@ namespace Korvale::Python {
 
 namespace {
 
-
 // Whole frames in `seconds`, halves away from zero, as korvale-sim --seconds counts.
 std::int64_t FramesIn(double seconds, double dt)
 {
