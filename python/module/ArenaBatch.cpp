@@ -36,6 +36,13 @@ void ArenaBatch::Observe(std::size_t i, const Output& out) const
 {
     const Arena& arena = *arenas[i];
     arena.Observe(out.readings + i * arena.Readings(), out.pixels ? out.pixels + i * arena.Pixels() * 3 : nullptr);
+    const Metrics m = arena.EpisodeMetrics();
+    out.distance[i] = m.distance;
+    out.coverage[i] = m.coverage;
+    out.contactFrames[i] = m.contactFrames;
+    out.stuck[i] = m.stuck;
+    out.avoid[i] = m.avoid;
+    out.steps[i] = arena.Steps();
 }
 
 void ArenaBatch::Reset(const std::vector<std::optional<std::uint64_t>>& seeds,

@@ -39,6 +39,14 @@ public:
         bool* terminated = nullptr;
         bool* truncated = nullptr;
         bool* restarted = nullptr;
+        // Each arena's episode measures and steps, read while its memory is
+        // at hand: reading them afterwards would fetch every arena again.
+        double* distance = nullptr;
+        std::int64_t* coverage = nullptr;
+        std::int64_t* contactFrames = nullptr;
+        double* stuck = nullptr;
+        double* avoid = nullptr;
+        std::int64_t* steps = nullptr;
     };
 
     // Resets every arena: seeds[i] and poses[i] as Arena::Reset takes them.

@@ -94,9 +94,19 @@ py::object CameraArray(std::size_t arenas, std::size_t pixels, bool batched)
     return py::array_t<float>({static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
 }
 
-py::tuple MetricsTuple(const Metrics& m, std::int64_t steps)
+// An episode's info: its run measures so far, its steps and its time.
+py::dict Info(const Arena& arena)
 {
-    return py::make_tuple(m.distance, m.coverage, m.contactFrames, m.stuck, m.avoid, steps);
+    const Metrics m = arena.EpisodeMetrics();
+    py::dict info;
+    info["distance"] = m.distance;
+    info["coverage"] = m.coverage;
+    info["contact_frames"] = m.contactFrames;
+    info["stuck"] = m.stuck;
+    info["avoid"] = m.avoid;
+    info["steps"] = arena.Steps();
+    info["time"] = arena.GetSimulation()->Time();
+    return info;
 }
 
 // What pickling keeps of an arena: its options, its simulation (pickled as a
@@ -121,6 +131,64 @@ std::unique_ptr<Arena> FromKept(const py::tuple& kept)
     return std::make_unique<Arena>(options, std::move(simulation), kept[5].cast<std::string>(),
                                    kept[6].cast<std::string>());
 }
+
+// The arrays a batch call fills: observations, and per environment its
+// flags and its episode's measures (Gymnasium's vector infos, each with its mask).
+struct BatchArrays {
+    py::array_t<float> readings;
+    py::object pixels;
+    py::array_t<double> rewards;
+    py::array_t<bool> terminated, truncated, restarted;
+    py::array_t<double> distance, stuck, avoid;
+    py::array_t<std::int64_t> coverage, contacts, steps;
+
+    explicit BatchArrays(const ArenaBatch& batch)
+    {
+        const auto n = static_cast<py::ssize_t>(batch.Size());
+        const Arena& first = batch.At(0);
+        readings = py::array_t<float>({n, static_cast<py::ssize_t>(first.Readings())});
+        pixels = first.GetOptions().camera ? CameraArray(batch.Size(), first.Pixels(), true) : py::none();
+        for (auto* array : {&rewards, &distance, &stuck, &avoid})
+            *array = py::array_t<double>(n);
+        for (auto* array : {&terminated, &truncated, &restarted})
+            *array = py::array_t<bool>(n);
+        for (auto* array : {&coverage, &contacts, &steps})
+            *array = py::array_t<std::int64_t>(n);
+    }
+
+    ArenaBatch::Output Output()
+    {
+        ArenaBatch::Output out;
+        out.readings = readings.mutable_data();
+        out.pixels = pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data();
+        out.rewards = rewards.mutable_data();
+        out.terminated = terminated.mutable_data();
+        out.truncated = truncated.mutable_data();
+        out.restarted = restarted.mutable_data();
+        out.distance = distance.mutable_data();
+        out.coverage = coverage.mutable_data();
+        out.contactFrames = contacts.mutable_data();
+        out.stuck = stuck.mutable_data();
+        out.avoid = avoid.mutable_data();
+        out.steps = steps.mutable_data();
+        return out;
+    }
+
+    py::dict Infos() const
+    {
+        py::dict infos;
+        const std::pair<const char*, py::object> measures[] = {
+            {"distance", distance}, {"coverage", coverage}, {"contact_frames", contacts},
+            {"stuck", stuck},       {"avoid", avoid},       {"steps", steps}};
+        py::array_t<bool> mask(rewards.size());
+        std::fill(mask.mutable_data(), mask.mutable_data() + mask.size(), true);
+        for (const auto& [name, values] : measures) {
+            infos[name] = values;
+            infos[(std::string("_") + name).c_str()] = mask;
+        }
+        return infos;
+    }
+};
 
 } // namespace
 
@@ -184,7 +252,7 @@ void BindEnvironments(py::module_& m)
                 return py::make_tuple(readings, pixels, outcome.reward, outcome.terminated, outcome.truncated);
             },
             py::arg("action"))
-        .def("metrics", [](const Arena& arena) { return MetricsTuple(arena.EpisodeMetrics(), arena.Steps()); })
+        .def("info", &Info, "The episode's run measures so far, its steps and its time.")
         .def(py::pickle(
             [](const py::object& self) {
                 const Arena& arena = self.cast<const Arena&>();
@@ -226,20 +294,15 @@ void BindEnvironments(py::module_& m)
                     s.push_back(SeedFrom(seeds[i]));
                     p.push_back(PoseFrom(poses[i]));
                 }
-                const ArenaOptions& options = batch.At(0).GetOptions();
-                py::array_t<float> readings(
-                    {static_cast<py::ssize_t>(n), static_cast<py::ssize_t>(batch.At(0).Readings())});
-                py::object pixels = options.camera ? CameraArray(n, batch.At(0).Pixels(), true) : py::none();
-                ArenaBatch::Output out;
-                out.readings = readings.mutable_data();
-                out.pixels = pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data();
+                BatchArrays arrays(batch);
+                const ArenaBatch::Output out = arrays.Output();
                 Interruption interruption(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
                     batch.Reset(s, p, out, interruption);
                 }
                 interruption.RethrowIfInterrupted();
-                return py::make_tuple(readings, pixels);
+                return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
             },
             py::arg("seeds"), py::arg("poses"))
         .def(
@@ -249,18 +312,8 @@ void BindEnvironments(py::module_& m)
                 Bytes keys;
                 if (!actions.is_none())
                     keys = ActionsFrom(actions, n);
-                py::array_t<float> readings({n, static_cast<py::ssize_t>(batch.At(0).Readings())});
-                py::object pixels = batch.At(0).GetOptions().camera
-                    ? CameraArray(batch.Size(), batch.At(0).Pixels(), true)
-                    : py::none();
-                py::array_t<double> rewards(n);
-                py::array_t<bool> terminated(n), truncated(n), restarted(n);
-                ArenaBatch::Output out{readings.mutable_data(),
-                                       pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data(),
-                                       rewards.mutable_data(),
-                                       terminated.mutable_data(),
-                                       truncated.mutable_data(),
-                                       restarted.mutable_data()};
+                BatchArrays arrays(batch);
+                const ArenaBatch::Output out = arrays.Output();
                 const std::uint8_t* held = actions.is_none() ? nullptr : keys.data();
                 Interruption interruption(CheckPythonSignals);
                 {
@@ -268,27 +321,11 @@ void BindEnvironments(py::module_& m)
                     batch.Step(held, out, interruption);
                 }
                 interruption.RethrowIfInterrupted();
-                return py::make_tuple(readings, pixels, rewards, terminated, truncated, restarted);
+                return py::make_tuple(arrays.readings, arrays.pixels, arrays.rewards, arrays.terminated,
+                                      arrays.truncated, arrays.restarted, arrays.Infos());
             },
             py::arg("actions"))
         .def("end_episode", &ArenaBatch::EndEpisode, py::arg("i"))
-        .def("metrics",
-             [](const ArenaBatch& batch) {
-                 const auto n = static_cast<py::ssize_t>(batch.Size());
-                 py::array_t<double> distance(n), stuck(n), avoid(n);
-                 py::array_t<std::int64_t> coverage(n), contacts(n), steps(n);
-                 for (py::ssize_t i = 0; i < n; ++i) {
-                     const Arena& arena = batch.At(static_cast<std::size_t>(i));
-                     const Metrics m = arena.EpisodeMetrics();
-                     distance.mutable_data()[i] = m.distance;
-                     coverage.mutable_data()[i] = m.coverage;
-                     contacts.mutable_data()[i] = m.contactFrames;
-                     stuck.mutable_data()[i] = m.stuck;
-                     avoid.mutable_data()[i] = m.avoid;
-                     steps.mutable_data()[i] = arena.Steps();
-                 }
-                 return py::make_tuple(distance, coverage, contacts, stuck, avoid, steps);
-             })
         .def(py::pickle(
             [](const ArenaBatch& batch) {
                 py::list arenas;

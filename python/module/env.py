@@ -143,9 +143,7 @@ class Env(Shared, _Base):
         return self._arena.simulation
 
     def _info(self) -> dict[str, Any]:
-        distance, coverage, contacts, stuck, avoid, steps = self._arena.metrics()
-        return {"distance": distance, "coverage": coverage, "contact_frames": contacts, "stuck": stuck,
-                "avoid": avoid, "steps": steps, "time": self.simulation.time}
+        return self._arena.info()
 
     def reset(self, *, seed: int | None = None, options: dict | None = None):
         """Starts an episode from the scene as it loaded. A seed starts the

@@ -8,13 +8,11 @@ seed + i, and its results are those of an Env stepped alone, bit for bit.
 
 from __future__ import annotations
 
-from typing import Any
-
 import numpy as np
 
 from . import spaces
 from ._korvale import Simulation, _ArenaBatch
-from .env import METRICS, Shared, call_reward, max_steps_value, render_fps, reward_name
+from .env import Shared, call_reward, max_steps_value, render_fps, reward_name
 
 try:  # pragma: no cover - Debian does not package gymnasium
     import gymnasium
@@ -73,14 +71,6 @@ class VectorEnv(Shared, _Base):
     def threads(self) -> int:
         return self._batch.threads
 
-    def _infos(self) -> dict[str, Any]:
-        values = self._batch.metrics()
-        infos = {}
-        for name, array in zip(METRICS + ("steps",), values):
-            infos[name] = array
-            infos["_" + name] = np.ones(self.num_envs, dtype=bool)
-        return infos
-
     def _seeds(self, seed):
         if seed is None:
             return [None] * self.num_envs
@@ -111,21 +101,21 @@ class VectorEnv(Shared, _Base):
         Returns (observations, infos)."""
         if isinstance(seed, (int, np.integer)):
             self._seed_generator(seed)
-        readings, pixels = self._batch.reset(self._seeds(seed), self._poses(options))
-        return self._observation(readings, pixels), self._infos()
+        readings, pixels, infos = self._batch.reset(self._seeds(seed), self._poses(options))
+        return self._observation(readings, pixels), infos
 
     def step(self, actions):
         """One frame in every environment: actions of shape (n, 4), or None
         for the networks to drive. Returns (observations, rewards,
         terminations, truncations, infos)."""
-        readings, pixels, rewards, terminated, truncated, restarted = self._batch.step(actions)
+        readings, pixels, rewards, terminated, truncated, restarted, infos = self._batch.step(actions)
         if callable(self._reward):
             simulations = self.simulations
             for i in np.flatnonzero(~restarted):
                 rewards[i], terminated[i] = call_reward(self._reward, simulations[i])
                 if terminated[i]:
                     self._batch.end_episode(int(i))
-        return self._observation(readings, pixels), rewards, terminated, truncated, self._infos()
+        return self._observation(readings, pixels), rewards, terminated, truncated, infos
 
     def render(self):
         """With render_mode="rgb_array": each environment's picture, in order."""

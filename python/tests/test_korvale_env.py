@@ -172,6 +172,13 @@ class TestEpisodes:
         env.reset()
         assert env.simulation.pose not in poses.values()
 
+    def test_an_arena_without_a_free_place_says_so(self, tmp_path):
+        scene = tmp_path / "full.xml"
+        scene.write_text('<world width="10" height="10"><object x="5" y="5" r="4.5" mass="-1"/></world>')
+        env = korvale.Env(scene, ROBOT, start="random")
+        with pytest.raises(ValueError, match="^no free place for the robot was found in 10000 draws"):
+            env.reset(seed=1)
+
 
 class TestRewards:
     def test_distance_and_coverage_rewards_add_up_to_the_episodes_measures(self):
