@@ -25,7 +25,7 @@ void archiveSensor(Tarn::StateArchive& a, IRSensor& sensor)
     archive(a, sensor.absReachCentre);
     a.Values(sensor.rayDistances, "the infrared sensors' rays");
     // Kept from step to step for rays that hit nothing.
-XX
+    a.Values(sensor.rayColors, "the infrared sensors' rays");
     a.Values(sensor.rayAbsAngles, "the infrared sensors' rays");
     a.Value(sensor.finalValue);
     a.Values(sensor.finalRayDistances, "the infrared sensors' rays");
