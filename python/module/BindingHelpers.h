@@ -42,6 +42,8 @@ SharedNetwork NetworkOf(const py::handle& object);
 // A korvale.Network object around a network.
 py::object NetworkObject(SharedNetwork network);
 
+// The run measures as a dict: distance, coverage, contact_frames, stuck, avoid.
+py::dict MetricsDict(const Metrics& metrics);
 // A model file named by a str or path, read as text.
 ModelFile FileFrom(const py::handle& path);
 // Simulation's network= argument: a network file's name, a korvale.Network or None.

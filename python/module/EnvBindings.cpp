@@ -97,13 +97,7 @@ py::object CameraArray(std::size_t arenas, std::size_t pixels, bool batched)
 // An episode's info: its run measures so far, its steps and its time.
 py::dict Info(const Arena& arena)
 {
-    const Metrics m = arena.EpisodeMetrics();
-    py::dict info;
-    info["distance"] = m.distance;
-    info["coverage"] = m.coverage;
-    info["contact_frames"] = m.contactFrames;
-    info["stuck"] = m.stuck;
-    info["avoid"] = m.avoid;
+    py::dict info = MetricsDict(arena.EpisodeMetrics());
     info["steps"] = arena.Steps();
     info["time"] = arena.GetSimulation()->Time();
     return info;

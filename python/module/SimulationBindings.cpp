@@ -9,6 +9,17 @@ namespace Korvale::Python {
 
 ModelFile FileFrom(const py::handle& path) { return ModelFile::Read(PathText(path)); }
 
+py::dict MetricsDict(const Metrics& m)
+{
+    py::dict metrics;
+    metrics["distance"] = m.distance;
+    metrics["coverage"] = m.coverage;
+    metrics["contact_frames"] = m.contactFrames;
+    metrics["stuck"] = m.stuck;
+    metrics["avoid"] = m.avoid;
+    return metrics;
+}
+
 void SetNetworkOption(Simulation::Options& options, const py::object& network)
 {
     if (SharedNetwork object = NetworkOf(network)) {
@@ -143,16 +154,7 @@ void BindSimulation(py::module_& m)
         .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
         .def_property_readonly(
             "metrics",
-            [](const Simulation& simulation) {
-                const Metrics m = simulation.RunMeasures();
-                py::dict metrics;
-                metrics["distance"] = m.distance;
-                metrics["coverage"] = m.coverage;
-                metrics["contact_frames"] = m.contactFrames;
-                metrics["stuck"] = m.stuck;
-                metrics["avoid"] = m.avoid;
-                return metrics;
-            },
+            [](const Simulation& simulation) { return MetricsDict(simulation.RunMeasures()); },
             "The run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
