@@ -164,13 +164,13 @@ bool CKorvaleScene::RobotFitsInArena() const
 
 bool CKorvaleScene::LoadNetwork(std::string fileName)
 {
-    warning.clear();
     Tarn::CFenIOStruct io(fileName);
     return LoadNetwork(io, std::move(fileName));
 }
 
 bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
 {
+    warning.clear();
     if (!io.IsOk()) {
         ReportLoadFault(io, Tarn::ModelFileKind::Network, fileName);
         return false;

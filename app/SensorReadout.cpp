@@ -40,6 +40,10 @@ SensorReadout ReadSensors(const CKorvaleScene& scene)
 
 void CSensorHistory::Record(const SensorReadout& readout)
 {
+    if (!readout.hasRobot) {
+        samples.clear();
+        return;
+    }
     if (!samples.empty() && samples.back().infrared.size() != readout.infrared.size())
         samples.clear();
     samples.push_back(readout);

@@ -24,7 +24,8 @@ struct SensorReadout {
 SensorReadout ReadSensors(const CKorvaleScene& scene);
 
 // The last readouts, one a world frame: a few seconds at the usual frame
-// rate. A robot with another sensor count starts the history anew.
+// rate. Without a robot there is none; a robot with another sensor count
+// starts it anew.
 class CSensorHistory {
 public:
     static constexpr std::size_t Length = 300;

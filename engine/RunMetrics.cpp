@@ -93,8 +93,10 @@ double RunMetrics::avoidValue(const NeuralRobot& robot)
     double speed = 0;
     double turn = 0;
     if (robot.robotSpeed > 0) {
+        // Forward only: with the speeds' magnitudes, forward and backward in
+        // turn would score as driving on while going nowhere.
         const double top = 2 * robot.robotSpeed;
-        speed = (std::fabs(robot.leftSpeed) + std::fabs(robot.rightSpeed)) / 2 / top;
+        speed = std::max(0.0, (robot.leftSpeed + robot.rightSpeed) / 2) / top;
         turn = std::fabs(robot.leftSpeed - robot.rightSpeed) / robot.robotSpeed;
         speed = std::min(speed, 1.0);
         turn = std::min(turn, 1.0);
@@ -140,6 +142,8 @@ void RunMetrics::copyShape(const PhysicalObject& from, PhysicalObject& to)
 void RunMetrics::place(const World& world, std::uint32_t i)
 {
     const PhysicalObject& body = *world.objects[i];
+    if (&body == placedRobot)
+        return; // it moves every frame and is never its own contact
     places.insert(i, Box{body.pos.x - body.r, body.pos.y - body.r, body.pos.x + body.r, body.pos.y + body.r});
 }
 
@@ -154,6 +158,7 @@ void RunMetrics::updatePlaces(const World& world, const NeuralRobot& robot)
         }
         return;
     }
+    placedRobot = &robot;
     // Cells about twice the robot's width, and never so many that a small
     // robot in a vast arena fills the memory.
     const double extent = std::max(world.width, world.height);

@@ -35,8 +35,9 @@ class World;
 //   counted as round(stuckSeconds / frame time), halves up, at least one);
 //   0 while the run is shorter.
 // - avoid: the mean over the frames of V * (1 - sqrt(dV)) * (1 - i), each
-//   factor in [0, 1]: V the mean of the two wheel speeds' magnitudes over the
-//   top wheel speed, 2 * robotSpeed (forward with both turns); dV the wheel
+//   factor in [0, 1]: V the mean of the two wheel speeds, forward only (0
+//   when it is backward), over the top wheel speed, 2 * robotSpeed (forward
+//   with both turns); dV the wheel
 //   speeds' absolute difference over robotSpeed, the most the commands give;
 //   i the highest infrared reading over topReading, the most a one-ray
 //   sensor reads (1100 times the noise factor's 1.07), at most 1. The wheel
@@ -126,6 +127,7 @@ private:
     BodyGrid places;
     bool placesKnown = false;
     std::size_t placedBodies = 0;
+    const PhysicalObject* placedRobot = nullptr; // left out of the grid
     std::vector<std::uint32_t> changed;
     std::vector<std::uint32_t> near;
     std::vector<std::uint32_t> stamps;

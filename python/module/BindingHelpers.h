@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Network.h"
+#include "Simulation.h"
 
 namespace Korvale::Python {
 
@@ -32,6 +33,8 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
 
 // Each warning of a load as a Python UserWarning (an error where warnings are).
 void RaiseWarnings(const std::vector<std::string>& warnings);
+// A pool's threads: a whole number from 1 to 4096, or None (0) for one per core.
+unsigned ThreadsFrom(const py::object& threads);
 // A file name from a str or a path-like object.
 std::string PathText(const py::handle& path);
 // The Network a Python object is (its shared network), or none.
@@ -39,7 +42,19 @@ SharedNetwork NetworkOf(const py::handle& object);
 // A korvale.Network object around a network.
 py::object NetworkObject(SharedNetwork network);
 
+// The run measures as a dict: distance, coverage, contact_frames, stuck, avoid.
+py::dict MetricsDict(const Metrics& metrics);
+// A model file named by a str or path, read as text.
+ModelFile FileFrom(const py::handle& path);
+// Simulation's network= argument: a network file's name, a korvale.Network or None.
+void SetNetworkOption(Simulation::Options& options, const py::object& network);
+// A Simulation made again from what its pickling kept.
+std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept);
+// The UserWarning of a network the control cannot read (not four outputs).
+void WarnIfUnreadable(const Tarn::CFeedForward& network);
+
 void BindSimulation(py::module_& m);
+void BindEnvironments(py::module_& m);
 void BindNetwork(py::module_& m);
 void BindEvaluation(py::module_& m);
 

@@ -48,6 +48,16 @@ py::array_t<double> Array(const std::vector<double>& values)
     return array;
 }
 
+unsigned ThreadsFrom(const py::object& threads)
+{
+    if (threads.is_none())
+        return 0;
+    const auto count = threads.cast<long long>();
+    if (count < 1 || count > 4096)
+        throw py::value_error("threads must be from 1 to 4096, or None for one per core");
+    return static_cast<unsigned>(count);
+}
+
 std::string PathText(const py::handle& path)
 {
     const py::object text = py::module_::import("os").attr("fspath")(path);
@@ -67,4 +77,5 @@ PYBIND11_MODULE(_korvale, m)
     BindNetwork(m);
     BindSimulation(m);
     BindEvaluation(m);
+    BindEnvironments(m);
 }

@@ -11,16 +11,6 @@ namespace Korvale::Python {
 
 namespace {
 
-unsigned ThreadsFrom(const py::object& threads)
-{
-    if (threads.is_none())
-        return 0;
-    const auto count = threads.cast<long long>();
-    if (count < 1 || count > 4096)
-        throw py::value_error("threads must be from 1 to 4096, or None for one per core");
-    return static_cast<unsigned>(count);
-}
-
 // Whole frames in `seconds`, halves away from zero, as korvale-sim --seconds counts.
 std::int64_t FramesIn(double seconds, double dt)
 {

@@ -85,6 +85,15 @@ std::string Describe(const Tarn::CFeedForward& network)
 
 } // namespace
 
+void WarnIfUnreadable(const Tarn::CFeedForward& network)
+{
+    if (network.outputDimensions == 4)
+        return;
+    RaiseWarnings({"the network has " + std::to_string(network.outputDimensions)
+                   + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+                     "robot at rest stays at rest"});
+}
+
 SharedNetwork NetworkOf(const py::handle& object)
 {
     if (!py::isinstance<NetworkHandle>(object))

@@ -398,6 +398,25 @@ bool Simulation::NetworkDrives() const
 
 Fen::NeuralRobot* Simulation::RobotLocked() const { return parts->Robot(); }
 
+void Simulation::DriveLocked(Control control)
+{
+    const bool network = control == Control::Network;
+    if (network == parts->scene.IsNeuralNetworkControl())
+        return;
+    if (network)
+        parts->scene.AttachNeuralNetworkControl();
+    else
+        parts->scene.SetKeyboardControl();
+}
+
+bool Simulation::HasFittingNetworkLocked() const
+{
+    const Fen::NeuralRobot* robot = parts->Robot();
+    const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
+    return robot != nullptr && network.numLayers > 0 && network.inputDimensions >= 0
+        && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+}
+
 void Simulation::FrameLocked()
 {
     const Fen::NoiseScope scope(noise);
@@ -433,6 +452,12 @@ Simulation::Network Simulation::GetNetwork() const
     return std::make_shared<const Tarn::CFeedForward>(network);
 }
 
+std::pair<Simulation::Contents, std::string> Simulation::GetContentsAndState() const
+{
+    const std::lock_guard lock(mutex);
+    return {GetContents(), GetStateLocked()};
+}
+
 Simulation::Contents Simulation::GetContents() const
 {
     const std::lock_guard lock(mutex);
@@ -449,12 +474,20 @@ namespace {
 // format, are told apart before anything is read.
 constexpr std::uint64_t stateMagic = 0x4b5653544154'4501;
 
-// FNV-1a over the bytes: a snapshot damaged on its way is refused whole.
+// FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
+// refused whole.
 std::uint64_t Checksum(std::string_view bytes)
 {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        hash ^= word;
+        hash *= 0x100000001b3ULL;
+    }
+    for (; at < bytes.size(); ++at) {
+        hash ^= static_cast<unsigned char>(bytes[at]);
         hash *= 0x100000001b3ULL;
     }
     return hash;
@@ -499,6 +532,13 @@ void Simulation::SetState(std::string_view state)
 
 void Simulation::SetStateLocked(std::string_view state)
 {
+    CheckStateLocked(state);
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
+    Archive(load);
+}
+
+void Simulation::CheckStateLocked(std::string_view state)
+{
     std::uint64_t sum = 0;
     if (state.size() < sizeof sum)
         throw Tarn::StateMismatch("the state is cut short");
@@ -509,7 +549,12 @@ void Simulation::SetStateLocked(std::string_view state)
     // Checked whole first, so that a state that does not fit changes nothing.
     Tarn::StateArchive check = Tarn::StateArchive::Reading(payload, false);
     Archive(check);
-    Tarn::StateArchive load = Tarn::StateArchive::Reading(payload, true);
+}
+
+void Simulation::RestoreOwnStateLocked(std::string_view state)
+{
+    // This simulation's own bytes, kept in memory: they fit as they are.
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
     Archive(load);
 }
 
@@ -559,6 +604,11 @@ void Simulation::PlaceRobotLocked(double x, double y, double angle)
 std::array<double, 3> Simulation::ArenaAndRobotSize() const
 {
     const std::lock_guard lock(mutex);
+    return ArenaAndRobotSizeLocked();
+}
+
+std::array<double, 3> Simulation::ArenaAndRobotSizeLocked() const
+{
     const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
     const Fen::NeuralRobot* robot = parts->Robot();
     return {world.width, world.height, robot ? robot->r : 0.0};

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/RunMetrics.h"
@@ -153,6 +154,8 @@ public:
         ModelFile network;
     };
     Contents GetContents() const;
+    // Both at one moment, for a pickle.
+    std::pair<Contents, std::string> GetContentsAndState() const;
 
     // Puts the robot at (x, y) with its heading angle (radians), at rest,
     // and starts the run measures there. std::invalid_argument when it would
@@ -161,6 +164,7 @@ public:
     void PlaceRobot(double x, double y, double angle);
     // The extent of the arena and the robot's bounding radius.
     std::array<double, 3> ArenaAndRobotSize() const;
+    std::array<double, 3> ArenaAndRobotSizeLocked() const;
     // The noise generator's state, for a run that starts again from a seed.
     void SetNoiseSeed(std::uint64_t seed);
 
@@ -175,15 +179,23 @@ public:
 
     // For the environments, which step many frames under one lock.
     std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex); }
-    // One frame with these keys held, under Lock(); the noise is this
-    // simulation's own for the frame.
+    // One frame under Lock(); the noise is this simulation's own for the frame.
     void FrameLocked();
     void SetKeysLocked(const std::array<bool, 4>& keys);
+    // Selects the network control (without judging its network) or the keyboard.
+    void DriveLocked(Control control);
+    // Whether the network control has a network that fits the robot.
+    bool HasFittingNetworkLocked() const;
+    std::uint32_t& NoiseLocked() { return noise; }
     Fen::NeuralRobot* RobotLocked() const;
     const Fen::RunMetrics& MetricsLocked() const { return metrics; }
     // The state as GetState gives it, and loading it, under Lock().
     std::string GetStateLocked() const;
     void SetStateLocked(std::string_view state);
+    // Whether a state fits, as SetState judges it (StateMismatch if not).
+    void CheckStateLocked(std::string_view state);
+    // A state this very simulation gave, loaded without the checks.
+    void RestoreOwnStateLocked(std::string_view state);
     void PlaceRobotLocked(double x, double y, double angle);
     // Why the robot cannot stand there (empty when it can), under Lock().
     std::string PlaceFaultLocked(double x, double y, double angle) const;

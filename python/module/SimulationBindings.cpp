@@ -7,9 +7,30 @@
 
 namespace Korvale::Python {
 
-namespace {
-
 ModelFile FileFrom(const py::handle& path) { return ModelFile::Read(PathText(path)); }
+
+py::dict MetricsDict(const Metrics& m)
+{
+    py::dict metrics;
+    metrics["distance"] = m.distance;
+    metrics["coverage"] = m.coverage;
+    metrics["contact_frames"] = m.contactFrames;
+    metrics["stuck"] = m.stuck;
+    metrics["avoid"] = m.avoid;
+    return metrics;
+}
+
+void SetNetworkOption(Simulation::Options& options, const py::object& network)
+{
+    if (SharedNetwork object = NetworkOf(network)) {
+        WarnIfUnreadable(*object);
+        options.networkObject = std::move(object);
+    } else if (!network.is_none()) {
+        options.network = FileFrom(network);
+    }
+}
+
+namespace {
 
 std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>& control)
 {
@@ -36,9 +57,11 @@ ModelFile FromKept(const py::handle& kept)
     return ModelFile::Text(pair[1].cast<std::string>(), pair[0].cast<std::string>());
 }
 
+} // namespace
+
 // A simulation made again from what pickling kept: the files' texts, the
 // network, the frame time and the state.
-std::unique_ptr<Simulation> Restore(const py::tuple& kept)
+std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
 {
     if (kept.size() != 5 || kept[0].is_none())
         throw py::value_error("not a pickled korvale.Simulation");
@@ -55,35 +78,30 @@ std::unique_ptr<Simulation> Restore(const py::tuple& kept)
     options.interruptCheck = CheckPythonSignals;
     const std::string state = kept[4].cast<std::string>();
     py::gil_scoped_release release;
-    auto simulation = std::make_unique<Simulation>(options);
+    auto simulation = std::make_shared<Simulation>(options);
     simulation->SetState(state);
     return simulation;
 }
 
-} // namespace
-
 void BindSimulation(py::module_& m)
 {
-    py::class_<Simulation>(m, "Simulation")
+    py::class_<Simulation, std::shared_ptr<Simulation>>(m, "Simulation")
         .def(py::init([](const py::object& scene, const py::object& robot, const py::object& network,
                          const std::optional<std::string>& control, const py::object& seed, double dt) {
                  Simulation::Options options;
                  options.scene = FileFrom(scene);
                  if (!robot.is_none())
                      options.robot = FileFrom(robot);
-                 if (SharedNetwork object = NetworkOf(network))
-                     options.networkObject = std::move(object);
-                 else if (!network.is_none())
-                     options.network = FileFrom(network);
+                 SetNetworkOption(options, network);
                  options.control = ControlFrom(control);
                  options.seed = SeedFrom(seed);
                  options.dt = dt;
                  options.interruptCheck = CheckPythonSignals;
-                 std::unique_ptr<Simulation> simulation;
+                 std::shared_ptr<Simulation> simulation;
                  {
                      // Loading reads files: let other threads run meanwhile.
                      py::gil_scoped_release release;
-                     simulation = std::make_unique<Simulation>(options);
+                     simulation = std::make_shared<Simulation>(options);
                  }
                  RaiseWarnings(simulation->TakeWarnings());
                  return simulation;
@@ -136,16 +154,7 @@ void BindSimulation(py::module_& m)
         .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
         .def_property_readonly(
             "metrics",
-            [](const Simulation& simulation) {
-                const Metrics m = simulation.RunMeasures();
-                py::dict metrics;
-                metrics["distance"] = m.distance;
-                metrics["coverage"] = m.coverage;
-                metrics["contact_frames"] = m.contactFrames;
-                metrics["stuck"] = m.stuck;
-                metrics["avoid"] = m.avoid;
-                return metrics;
-            },
+            [](const Simulation& simulation) { return MetricsDict(simulation.RunMeasures()); },
             "The run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
@@ -159,6 +168,7 @@ void BindSimulation(py::module_& m)
                 if (!object)
                     throw py::type_error("set_network takes a korvale.Network");
                 simulation.SetNetwork(object);
+                WarnIfUnreadable(*object);
             },
             py::arg("network"),
             "The network control drives with a copy of this network from the next frame on, when it is selected.")
@@ -211,13 +221,13 @@ void BindSimulation(py::module_& m)
             "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).")
         .def(py::pickle(
             [](const Simulation& simulation) {
-                const Simulation::Contents contents = simulation.GetContents();
+                const auto [contents, state] = simulation.GetContentsAndState();
                 if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
                     throw py::type_error("this simulation's files were not read as text and cannot be pickled");
                 return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
-                                      simulation.FrameTime(), py::bytes(simulation.GetState()));
+                                      simulation.FrameTime(), py::bytes(state));
             },
-            [](const py::tuple& kept) { return Restore(kept); }));
+            [](const py::tuple& kept) { return RestoreSimulation(kept); }));
 }
 
 } // namespace Korvale::Python

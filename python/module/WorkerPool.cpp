@@ -19,6 +19,7 @@ WorkerPool::~WorkerPool()
     {
         const std::lock_guard lock(mutex);
         closing = true;
+        published.store(++generation, std::memory_order_release);
     }
     started.notify_all();
     for (std::thread& helper : helpers)
@@ -43,6 +44,12 @@ void WorkerPool::Help(unsigned worker)
 {
     std::uint64_t seen = 0;
     for (;;) {
+        // Environments come in batches a few tens of microseconds apart, and
+        // a sleeping thread takes about as long to wake: look for the next
+        // job for a short while before sleeping.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(100);
+        while (published.load(std::memory_order_acquire) == seen && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
         {
             std::unique_lock lock(mutex);
             started.wait(lock, [&] { return closing || generation != seen; });
@@ -76,7 +83,7 @@ void WorkerPool::Run(std::size_t items, const Item& item, const std::function<vo
         failure = nullptr;
         open = helped;
         if (helped)
-            ++generation;
+            published.store(++generation, std::memory_order_release);
     }
     if (helped)
         started.notify_all();

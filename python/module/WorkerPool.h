@@ -43,6 +43,7 @@ private:
     std::condition_variable started;
     std::condition_variable finished;
     std::uint64_t generation = 0; // counts jobs, so a helper joins each at most once
+    std::atomic<std::uint64_t> published{0}; // the generation, for helpers looking without the lock
     bool closing = false;
     // Helpers join a job while it is open; the caller closes it when it runs
     // out of items, and waits only for those that joined, not for a slow

@@ -8,13 +8,16 @@
 Simulation loads through the same commands as the panel buttons; a file that
 fails raises LoadError with the status line's text, one fault a line.
 Network holds a feed-forward network made from arrays or read from a file;
-evaluate runs many networks over scenes and seeds at once.
+evaluate runs many networks over scenes and seeds at once; Env and VectorEnv
+are learning environments with Gymnasium's conventions.
 """
 
 import os as _os
 
 from ._korvale import LoadError, Network, Simulation
+from .env import Env
 from .evaluation import Evaluation, evaluate
+from .vector_env import VectorEnv
 from .files import write_whole as _write_whole
 
 
@@ -33,4 +36,4 @@ Network.save = _save
 for _name in ("LoadError", "Network", "Simulation"):
     globals()[_name].__module__ = __name__
 
-__all__ = ["Evaluation", "LoadError", "Network", "Simulation", "evaluate"]
+__all__ = ["Env", "Evaluation", "LoadError", "Network", "Simulation", "VectorEnv", "evaluate"]

@@ -113,6 +113,13 @@ class TestSetNetwork:
         simulation.step(10)
         assert simulation.commands == (True, False, False, False)
 
+    def test_a_network_without_four_outputs_is_taken_with_a_warning_and_never_drives(self):
+        simulation = korvale.Simulation(example("Default.xml"), robot=ROBOT, control="network")
+        with pytest.warns(UserWarning, match="the network has 2 outputs, not 4"):
+            simulation.set_network(korvale.Network([np.ones((2, 8))], [np.ones(2)], ["logsig"]))
+        simulation.step(30)
+        assert simulation.commands == (False, False, False, False) and simulation.metrics["distance"] == 0
+
 
 class TestRefusals:
     W, B = [np.zeros((4, 8))], [np.zeros(4)]

@@ -260,6 +260,9 @@ TEST_F(CKorvaleTest, TheSensorHistoryHoldsTheReadingsOutputsAndCommandsOfTheLast
 
     app.scene.ClearRobot();
     app.Update(0.0, 1.0f / 60);
-    EXPECT_EQ(app.sensorHistory.Samples().size(), 1u) << "another robot starts the history anew";
+    EXPECT_TRUE(app.sensorHistory.Samples().empty()) << "no robot, no history";
     EXPECT_FALSE(ReadSensors(app.scene).hasRobot);
+    app.scene.LoadRobot(Examples + "Robot.xml");
+    app.Update(0.0, 1.0f / 60);
+    EXPECT_EQ(app.sensorHistory.Samples().size(), 1u) << "a new robot starts it anew";
 }

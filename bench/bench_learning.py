@@ -1,0 +1,96 @@
+#!/usr/bin/python3
+"""The learning environments and population evaluation, timed.
+
+- Env.reset in the reference scene (the bench_module scene: 100 x 100,
+  20 discs and 10 polygons, a robot with 8 infrared sensors and a 50-pixel
+  camera), and Env.step against the bare frame (step(n), looped in C++).
+- VectorEnv with n = 64 on 1 and on 2 threads: the time per environment
+  step against the bare frame, and the speed-up of 2 threads over 1.
+- evaluate of 64 networks for 60 simulated seconds each in the reference
+  scene: the wall time and the frames per second per core.
+
+Threading figures mean something only on a machine with nothing else to do.
+
+    PYTHONPATH=build/python /usr/bin/python3 bench/bench_learning.py [--quick]
+"""
+
+import os
+import statistics
+import sys
+import tempfile
+import time
+
+import numpy as np
+
+import korvale
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from bench_module import EXAMPLES, reference_scene  # noqa: E402
+
+QUICK = "--quick" in sys.argv
+
+
+def best_of(rounds, function):
+    """The fastest of several timings (seconds of wall time): the least
+    disturbed by other work."""
+    times = []
+    for _ in range(rounds):
+        began = time.perf_counter()
+        function()
+        times.append(time.perf_counter() - began)
+    return min(times)
+
+
+def main():
+    with tempfile.TemporaryDirectory() as folder:
+        scene, robot = reference_scene(folder)
+        network = korvale.Network.load(os.path.join(EXAMPLES, "AvoidObstacles.xml"))
+        rounds = 3 if QUICK else 7
+
+        # The bare frame: the simulation stepping itself in C++.
+        frames = 2000 if QUICK else 20000
+        simulation = korvale.Simulation(scene, robot=robot, network=network, seed=1)
+        simulation.step(200)
+        bare = best_of(rounds, lambda: simulation.step(frames)) / frames
+
+        env = korvale.Env(scene, robot, network, max_steps=None)
+        env.reset(seed=1)
+        resets = 1000
+        reset = best_of(rounds, lambda: [env.reset() for _ in range(resets)]) / resets
+        env.reset(seed=1)
+        steps = frames // 4
+        step = best_of(rounds, lambda: [env.step(None) for _ in range(steps)]) / steps
+        print("reference scene (30 bodies, 8 infrared sensors, a 50-pixel camera), best of", rounds)
+        print(f"  bare frame, step(n) in C++          {bare * 1e6:8.2f} us")
+        print(f"  Env.reset                           {reset * 1e6:8.2f} us (target well under 100)")
+        print(f"  Env.step(None), info included       {step * 1e6:8.2f} us")
+
+        n = 64
+        batches = 50 if QUICK else 300
+        per_env = {}
+        for threads in (1, 2):
+            vector = korvale.VectorEnv(n, scene, robot, network, max_steps=None, threads=threads)
+            vector.reset(seed=1)
+            for _ in range(20):
+                vector.step(None)
+            per_env[threads] = best_of(rounds, lambda: [vector.step(None) for _ in range(batches)]) / batches / n
+            print(f"  VectorEnv n={n}, {threads} thread(s), per env step {per_env[threads] * 1e6:8.2f} us "
+                  f"({per_env[threads] / bare:.2f} x the bare frame)")
+        print(f"  2 threads against 1                 {per_env[1] / per_env[2]:8.2f} x the steps per second "
+              f"(target at least 1.8 on 2 cores)")
+
+        networks = [network] * 64
+        seconds = 10 if QUICK else 60
+        began = time.perf_counter()
+        result = korvale.evaluate(networks, [scene], robot, seconds, [1])
+        wall = time.perf_counter() - began
+        total = len(networks) * round(seconds * 60)
+        cores = min(os.cpu_count() or 1, 2)
+        print(f"  evaluate 64 networks x {seconds} s            {wall:8.2f} s wall, "
+              f"{total / wall / cores:,.0f} frames per second per core ({cores} cores), "
+              f"mean avoid {statistics.fmean(result.mean):.3f}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,73 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Arena.h"
+#include "WorkerPool.h"
+
+namespace Korvale::Python {
+
+class Interruption;
+
+// Many environments stepped at once on a pool of threads: each step of the
+// batch steps every arena once, arena i on whichever thread takes it, so
+// the results are those of the arenas stepped alone. An arena whose episode
+// ended at the last step is reset instead (its action unused), with reward 0
+// and neither flag: Gymnasium's next-step autoreset.
+class ArenaBatch {
+public:
+    // count arenas of the same files, loaded on the pool.
+    ArenaBatch(const ArenaOptions& options, std::size_t count, unsigned threads);
+    // Around arenas restored from a pickle.
+    ArenaBatch(std::vector<std::unique_ptr<Arena>> arenas, std::vector<char> ended, unsigned threads);
+
+    std::size_t Size() const { return arenas.size(); }
+    Arena& At(std::size_t i) const { return *arenas[i]; }
+    unsigned Threads() const { return pool.Threads(); }
+    const std::vector<char>& Ended() const { return ended; }
+
+    // Where a batch step writes: readings (n x readings), pixels (n x pixels
+    // x 3, or none without the camera), and per arena its reward, flags and
+    // whether it was reset instead of stepped.
+    struct Output {
+        float* readings = nullptr;
+        float* pixels = nullptr;
+        double* rewards = nullptr;
+        bool* terminated = nullptr;
+        bool* truncated = nullptr;
+        bool* restarted = nullptr;
+        // Each arena's episode measures and steps, read while its memory is
+        // at hand: reading them afterwards would fetch every arena again.
+        double* distance = nullptr;
+        std::int64_t* coverage = nullptr;
+        std::int64_t* contactFrames = nullptr;
+        double* stuck = nullptr;
+        double* avoid = nullptr;
+        std::int64_t* steps = nullptr;
+    };
+
+    // Resets every arena: seeds[i] and poses[i] as Arena::Reset takes them.
+    void Reset(const std::vector<std::optional<std::uint64_t>>& seeds,
+               const std::vector<std::optional<std::array<double, 3>>>& poses, const Output& out,
+               Interruption& interruption);
+    // actions: four 0/1 bytes per arena, or none for every network to drive.
+    // When the interruption stops it, the arenas not yet stepped stay as they were.
+    void Step(const std::uint8_t* actions, const Output& out, Interruption& interruption);
+    // The episode of arena i ended by a reward outside (a Python callable):
+    // the next step resets it.
+    void EndEpisode(std::size_t i) { ended[i] = 1; }
+
+private:
+    void Observe(std::size_t i, const Output& out) const;
+    template <class Item>
+    void RunAll(const Item& item, Interruption& interruption);
+
+    std::vector<std::unique_ptr<Arena>> arenas;
+    std::vector<char> ended;
+    WorkerPool pool;
+};
+
+} // namespace Korvale::Python

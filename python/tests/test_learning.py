@@ -1,0 +1,29 @@
+"""The README's learning script: what it learns drives in scenes it never saw."""
+
+import os
+import re
+import sys
+
+import korvale
+from conftest import EXAMPLES, SOURCE_DIR, example
+
+sys.path.insert(0, str(EXAMPLES))
+import learn_avoid  # noqa: E402
+
+
+def test_the_readme_shows_the_example_script_as_it_is():
+    readme = (SOURCE_DIR / "README.md").read_text(encoding="utf-8")
+    blocks = re.findall(r"```python\n(.*?)```", readme, flags=re.S)
+    script = (EXAMPLES / "learn_avoid.py").read_text(encoding="utf-8")
+    assert script in blocks
+
+
+def test_a_short_run_learns_to_drive_without_getting_stuck_or_touching_much(monkeypatch):
+    monkeypatch.chdir(EXAMPLES)
+    learned = learn_avoid.learn(generations=10, population=32, seconds=15, report=lambda line: None)
+    check = korvale.evaluate([learned, example("DriveForward.xml")], learn_avoid.UNSEEN, learn_avoid.ROBOT, 60,
+                             [1, 2])
+    m = {name: values.mean(axis=(1, 2)) for name, values in check.metrics.items()}
+    touching = m["contact_frames"] / 3600
+    assert m["stuck"][0] < 0.05 and touching[0] < 0.15, (m, touching)
+    assert m["coverage"][0] > 3 * m["coverage"][1] and m["avoid"][0] > 5 * m["avoid"][1]
