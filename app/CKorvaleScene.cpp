@@ -300,6 +300,7 @@ void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
     Tarn::CVector& outputs = networkControl->outputs;
     archive.Sequence(outputs.data);
     outputs.m = static_cast<std::int32_t>(outputs.data.size());
+    networkControl->ArchiveState(archive);
     archive.Fixed(keyboard != nullptr, "the keyboards");
     if (keyboard != nullptr)
         for (bool& key : keyboard->Keys())

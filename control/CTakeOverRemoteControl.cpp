@@ -16,6 +16,15 @@ bool CTakeOverRemoteControl::isBackward() { return takenOver ? keys.backward : c
 bool CTakeOverRemoteControl::isLeft() { return takenOver ? keys.left : commands.left; }
 bool CTakeOverRemoteControl::isRight() { return takenOver ? keys.right : commands.right; }
 
+void CTakeOverRemoteControl::ArchiveState(StateArchive& archive)
+{
+    archive.Value(keys.forward);
+    archive.Value(keys.backward);
+    archive.Value(keys.left);
+    archive.Value(keys.right);
+    archive.Value(takenOver);
+}
+
 bool IsTakenOver(const Fen::RemoteControl* control)
 {
     const auto* takeOver = dynamic_cast<const CTakeOverRemoteControl*>(control);

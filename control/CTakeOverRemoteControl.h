@@ -1,4 +1,5 @@
 #pragma once
+#include "base/StateArchive.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 
@@ -23,6 +24,8 @@ public:
 
     // An arrow key was held at the last update: the keys drive.
     bool IsTakenOver() const { return takenOver; }
+    // The keys of the last update: a copy of a run answers as the original.
+    void ArchiveState(StateArchive& archive);
 
 private:
     CKeyboardRemoteControl keyboard;

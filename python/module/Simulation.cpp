@@ -472,7 +472,7 @@ namespace {
 
 // "KVSTATE" and the format's number: bytes of another kind, or of another
 // format, are told apart before anything is read.
-constexpr std::uint64_t stateMagic = 0x4b5653544154'4501;
+constexpr std::uint64_t stateMagic = 0x4b5653544154'4502;
 
 // FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
 // refused whole.
