@@ -12,7 +12,7 @@ packages=(
   libgl1-mesa-dev libegl-dev libgl1-mesa-dri fonts-dejavu-core fontconfig
   libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   xvfb xdotool imagemagick x11-apps locales python3
-  python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-pytest
+  python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-deap python3-pytest
   libbox2d-dev
 )
 if [ "${1:-}" = "--sanitize" ]; then

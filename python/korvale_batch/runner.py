@@ -14,20 +14,25 @@ from distributed import Client, LocalCluster, as_completed
 from . import task
 
 
-def read_contents(sweep):
-    """Every named file's bytes, read once; task.Unreadable for a file that
-    cannot be read (its run then fails on the worker with the program's own
-    message, and this reason in the line that names the file)."""
+def read_files(names, path=lambda name: name):
+    """Each named file's bytes, read once, by name; task.Unreadable for a
+    file that cannot be read (its run then fails on the worker with the
+    program's own message, and this reason in the line that names the file).
+    path(name) says where a name lies."""
     contents = {}
-    for run in sweep.runs:
-        for name in (run.scene, run.robot, run.network):
-            if name not in contents:
-                try:
-                    with open(sweep.path(name), "rb") as file:
-                        contents[name] = file.read()
-                except OSError as error:
-                    contents[name] = task.Unreadable(task.file_error_words(error))
+    for name in names:
+        if name not in contents:
+            try:
+                with open(path(name), "rb") as file:
+                    contents[name] = file.read()
+            except OSError as error:
+                contents[name] = task.Unreadable(task.file_error_words(error))
     return contents
+
+
+def read_contents(sweep):
+    """Every file the sweep names, read once."""
+    return read_files((name for run in sweep.runs for name in (run.scene, run.robot, run.network)), sweep.path)
 
 
 def run_sweep(sweep, client, on_row=None):

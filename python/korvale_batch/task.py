@@ -69,8 +69,10 @@ def row(run, **values):
     return result
 
 
-def _write(folder, kind, name, content):
-    """The model file's copy in the worker's folder; none when the client could not read it."""
+def write_model_file(folder, kind, name, content):
+    """The model file's copy in the worker's folder, folder/kind/NAME; none
+    when the client could not read it (content Unreadable or None). Returns
+    its path."""
     path = os.path.join(folder, kind, os.path.basename(name) or kind)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     if isinstance(content, bytes):
@@ -102,7 +104,7 @@ def run(run, contents):
     column."""
     began = time.perf_counter()
     with tempfile.TemporaryDirectory(prefix="korvale-run-") as folder:
-        paths = {kind: _write(folder, kind, getattr(run, kind), contents[kind])
+        paths = {kind: write_model_file(folder, kind, getattr(run, kind), contents[kind])
                  for kind in ("scene", "robot", "network")}
         try:
             simulation = korvale.Simulation(paths["scene"], robot=paths["robot"], network=paths["network"],

@@ -84,11 +84,24 @@ def write_file(path, text, force=False):
         with open(path, "xb") as out:
             out.write(data)
         return
-    handle, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.", suffix=".tmp")
-    try:
-        with os.fdopen(handle, "wb") as out:
+
+    def write(temporary):
+        with open(temporary, "wb") as out:
             out.write(data)
-            out.flush()
+
+    replace_file(path, write)
+
+
+def replace_file(path, write):
+    """Makes path anew: write(temporary) fills a new file in the same folder,
+    which then takes path's place in one step, so a reader sees the old file
+    or the whole new one, never a part. Nothing is left behind on failure."""
+    path = Path(path)
+    handle, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.", suffix=".tmp")
+    os.close(handle)
+    try:
+        write(temporary)
+        with open(temporary, "rb+") as out:
             os.fsync(out.fileno())
         os.chmod(temporary, 0o666 & ~_umask())
         os.replace(temporary, path)
