@@ -93,10 +93,11 @@ double RunMetrics::avoidValue(const NeuralRobot& robot)
     double speed = 0;
     double turn = 0;
     if (robot.robotSpeed > 0) {
-        // Forward only: with the speeds' magnitudes, forward and backward in
-        // turn would score as driving on while going nowhere.
+        // The speeds' magnitudes, as the fitness was published: driving
+        // backward counts as driving. A robot rocking to and fro in place
+        // scores too; the stuck share is the measure that tells it apart.
         const double top = 2 * robot.robotSpeed;
-        speed = std::max(0.0, (robot.leftSpeed + robot.rightSpeed) / 2) / top;
+        speed = (std::fabs(robot.leftSpeed) + std::fabs(robot.rightSpeed)) / 2 / top;
         turn = std::fabs(robot.leftSpeed - robot.rightSpeed) / robot.robotSpeed;
         speed = std::min(speed, 1.0);
         turn = std::min(turn, 1.0);

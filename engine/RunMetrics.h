@@ -35,10 +35,10 @@ class World;
 //   counted as round(stuckSeconds / frame time), halves up, at least one);
 //   0 while the run is shorter.
 // - avoid: the mean over the frames of V * (1 - sqrt(dV)) * (1 - i), each
-//   factor in [0, 1]: V the mean of the two wheel speeds, forward only (0
-//   when it is backward), over the top wheel speed, 2 * robotSpeed (forward
-//   with both turns); dV the wheel
-//   speeds' absolute difference over robotSpeed, the most the commands give;
+//   factor in [0, 1]: V the mean of the two wheel speeds' magnitudes over
+//   the top wheel speed, 2 * robotSpeed (forward with both turns); dV the
+//   wheel speeds' absolute difference over robotSpeed, the most the commands
+//   give;
 //   i the highest infrared reading over topReading, the most a one-ray
 //   sensor reads (1100 times the noise factor's 1.07), at most 1. The wheel
 //   speeds are those the commands set, before the wheel noise.

@@ -390,12 +390,6 @@ Metrics Simulation::RunMeasures() const
     return Metrics::Of(metrics);
 }
 
-bool Simulation::NetworkDrives() const
-{
-    const std::lock_guard lock(mutex);
-    return parts->Robot() != nullptr && parts->scene.IsNeuralNetworkControl();
-}
-
 Fen::NeuralRobot* Simulation::RobotLocked() const { return parts->Robot(); }
 
 void Simulation::DriveLocked(Control control)
@@ -599,12 +593,6 @@ void Simulation::PlaceRobotLocked(double x, double y, double angle)
     robot->forgetAbsBoundingSurface();
     parts->scene.GetWorld()->GetFenWorld().forgetPairCaches();
     metrics.start(*robot, dt);
-}
-
-std::array<double, 3> Simulation::ArenaAndRobotSize() const
-{
-    const std::lock_guard lock(mutex);
-    return ArenaAndRobotSizeLocked();
 }
 
 std::array<double, 3> Simulation::ArenaAndRobotSizeLocked() const

@@ -120,7 +120,6 @@ public:
     // x, y, angle of every body of the scene, in scene order, the robot not among them.
     std::vector<std::array<double, 3>> Bodies() const;
     Metrics RunMeasures() const;
-    bool NetworkDrives() const;
 
     // The arrow keys the keyboard control reads from the next frame on.
     void SetKeys(bool forward, bool backward, bool left, bool right);
@@ -162,8 +161,7 @@ public:
     // not lie inside the arena or would overlap a body beyond touching (as
     // the scene's start point is judged), or there is no robot.
     void PlaceRobot(double x, double y, double angle);
-    // The extent of the arena and the robot's bounding radius.
-    std::array<double, 3> ArenaAndRobotSize() const;
+    // The extent of the arena and the robot's bounding radius, under Lock().
     std::array<double, 3> ArenaAndRobotSizeLocked() const;
     // The noise generator's state, for a run that starts again from a seed.
     void SetNoiseSeed(std::uint64_t seed);

@@ -51,7 +51,7 @@ def measures_from_trace(trace, start, radius, arena, discs, dt):
     stuck = sum(m < 0.5 for m in moved) / len(moved)
     avoid = 0.0
     for row in trace:
-        speed = max(0.0, (row[12] - row[13]) * 8) / 16  # forward or backward only: both wheels alike
+        speed = abs(row[12] - row[13]) * 8 / 16  # forward or backward only: both wheels alike
         avoid += speed * (1 - min(max(row[4:12]) / (1100 * 1.07), 1.0))
     return dict(distance=distance, coverage=len(cells), contact_frames=contacts, stuck=stuck,
                 avoid=avoid / len(trace))

@@ -110,8 +110,9 @@ TEST(RunMetrics, AvoidIsSpeedTimesStraightnessTimesClearanceEachWithinZeroAndOne
     // robotSpeed 2: forward with both turns is the top speed, 4 a wheel.
     EXPECT_EQ(avoid(4, 4), 1.0);
     EXPECT_EQ(avoid(2, 2), 0.5);
-    EXPECT_EQ(avoid(-2, -2), 0.0); // backward: forward and back in turn would score as driving on
-    EXPECT_EQ(avoid(-2, 0), 0.0);
+    EXPECT_EQ(avoid(-2, -2), 0.5); // backward drives as fast as forward
+    EXPECT_EQ(avoid(-4, -4), 1.0);
+    EXPECT_EQ(avoid(-2, 0), 0.0); // turning on the spot around a wheel
     EXPECT_EQ(avoid(2, 4), 0.0); // a turn takes the most difference commands give
     EXPECT_EQ(avoid(0, 0), 0.0);
 
