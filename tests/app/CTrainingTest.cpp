@@ -12,8 +12,8 @@
 #include "app/CKorvaleScene.h"
 #include "app/CSceneCommands.h"
 #include "app/CTraining.h"
-#include "app/ISceneCommandHost.h"
 #include "CKorvaleSceneTestFiles.h"
+#include "RecordingCommandHost.h"
 #include "tests/support/TempFolder.h"
 
 using namespace Korvale;
@@ -21,21 +21,6 @@ using namespace TestSupport;
 using namespace SceneTestFiles;
 
 namespace {
-
-class RecordingHost : public ISceneCommandHost {
-public:
-    void ShowInfo(const std::string& text) override { calls.push_back("info: " + text); }
-    void ShowError(const std::string& text) override { calls.push_back("error: " + text); }
-    void ShowWarning(const std::string& text) override { calls.push_back("warning: " + text); }
-    void ResetZoom() override {}
-    void CheckKeyboardButton() override {}
-    void CheckNoTargetButton() override {}
-
-    std::vector<std::string> Take() { return std::exchange(calls, {}); }
-
-private:
-    std::vector<std::string> calls;
-};
 
 using Lines = std::vector<std::string>;
 
@@ -95,7 +80,7 @@ protected:
     TempFolder folder;
     CKeyboard keyboard;
     CKorvaleScene scene{nullptr, &keyboard};
-    RecordingHost host;
+    RecordingCommandHost host;
     CSceneCommands commands{scene, host};
     int loaded = 0;
     CTraining training{scene, commands, host, folder.File("trainer.sh"), [this] { ++loaded; }};
