@@ -112,7 +112,8 @@ class TestConfigFile:
     def test_the_example_configuration_is_valid(self):
         config = configs.load(example("Evolve.toml"))
         assert all(os.path.exists(path) for path in (*config.scenes, config.robot))
-        assert example("OpenArena.xml") not in config.scenes  # the scene the network never trains in
+        # the arenas the network never trains in
+        assert example("OpenArena.xml") not in config.scenes and example("Crowded10000.xml") not in config.scenes
 
 
 class TestGenome:

@@ -70,7 +70,7 @@ def test_one_worker_gives_the_network_and_statistics_of_two_and_the_network_driv
     assert result.returncode == 0, result.stderr
     lines = result.stdout.splitlines()
     assert lines[0] == ("8 readings -> 4 tansig -> 4 logsig outputs: 56 weights, 8 individuals per generation, "
-                        "each run in 3 scenes with 2 seeds for 4 s; 1 worker thread")
+                        "each run in 4 scenes with 2 seeds for 4 s; 1 worker thread")
     assert [line.split(":")[0] for line in lines[1:5]] == [f"generation {g}/4" for g in range(1, 5)]
     assert (tmp_path / "best.xml").read_bytes() == (reference / "best.xml").read_bytes()
     assert statistics(tmp_path) == statistics(reference)

@@ -15,7 +15,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run  # noqa: E402
 
-HELP_LINES = 15
+HELP_LINES = 16
 SENSOR_PANEL = (WIDTH - 170 - 6 - 250, 55 + 6, WIDTH - 170 - 6, 55 + 6 + 330)
 
 
@@ -54,7 +54,7 @@ def files_page_shown(session):
 def tab(session, name):
     """Selects a page, again if a slow frame lost the click."""
     for _ in range(3):
-        hold_click(session, USER_PANEL[0] + {"Main": 45, "Files": 125}[name], USER_PANEL[1] + 17)
+        hold_click(session, USER_PANEL[0] + {"Main": 33, "Files": 87}[name], USER_PANEL[1] + 17)
         if files_page_shown(session) == (name == "Files"):
             return
     fail("the %s page did not show" % name)
