@@ -8,6 +8,7 @@
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "control/CTakeOverRemoteControl.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
 #include "base/FileFault.h"
@@ -26,7 +27,7 @@ CKorvaleScene::CKorvaleScene(Tarn::CVertexBuffer* vertexBuffer_, CKeyboard* keyb
 {
     log = std::make_unique<Tarn::CLog>();
     keyboardControl = std::make_unique<Tarn::CKeyboardRemoteControl>(keyboard);
-    networkControl = std::make_unique<Tarn::CNeuralNetworkRemoteControl>();
+    networkControl = std::make_unique<Tarn::CTakeOverRemoteControl>(keyboard);
     world = std::make_unique<Tarn::CFenWorld>(ioFactory, graphicsFactory);
     SetKeyboardControl(); // no robot yet: changes nothing
 }
@@ -213,6 +214,14 @@ bool CKorvaleScene::StartLog(std::string fileName)
     return false;
 }
 
+bool CKorvaleScene::StartCorrectionsLog(std::string fileName)
+{
+    if (!StartLog(std::move(fileName)))
+        return false;
+    log->SetRecordFilter([](const Fen::NeuralRobot& logged) { return Tarn::IsTakenOver(logged.remoteControl); });
+    return true;
+}
+
 bool CKorvaleScene::IsLogging() const { return log->IsLogging(); }
 
 void CKorvaleScene::WriteLog(float elapsed)
@@ -291,6 +300,7 @@ void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
     Tarn::CVector& outputs = networkControl->outputs;
     archive.Sequence(outputs.data);
     outputs.m = static_cast<std::int32_t>(outputs.data.size());
+    networkControl->ArchiveState(archive);
     archive.Fixed(keyboard != nullptr, "the keyboards");
     if (keyboard != nullptr)
         for (bool& key : keyboard->Keys())
@@ -301,6 +311,10 @@ void CKorvaleScene::ArchiveState(Tarn::StateArchive& archive)
 bool CKorvaleScene::IsKeyboardControl() const { return !networkControlActive; }
 
 bool CKorvaleScene::IsNeuralNetworkControl() const { return networkControlActive; }
+
+Tarn::CNeuralNetworkRemoteControl& CKorvaleScene::GetNeuralNetworkControl() const { return *networkControl; }
+
+bool CKorvaleScene::IsTakenOver() const { return networkControlActive && networkControl->IsTakenOver(); }
 
 Tarn::IFenWorld* CKorvaleScene::GetWorld() const { return world.get(); }
 

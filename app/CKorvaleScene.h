@@ -15,6 +15,7 @@ class CFenWorld;
 class CKeyboardRemoteControl;
 class CLog;
 class CNeuralNetworkRemoteControl;
+class CTakeOverRemoteControl;
 class CVertexBuffer;
 class IFenWorld;
 class StateArchive;
@@ -64,6 +65,9 @@ public:
     std::string TakeWarning();
 
     virtual bool StartLog(std::string fileName);
+    // A log of the corrections only: the lines written while a person holds
+    // an arrow key and so drives in place of the network.
+    bool StartCorrectionsLog(std::string fileName);
     virtual bool IsLogging() const;
     // The frame's elapsed time as the host gives it.
     virtual void WriteLog(float elapsed);
@@ -80,6 +84,8 @@ public:
     virtual bool SetNeuralNetworkControl();
     virtual bool IsKeyboardControl() const;
     virtual bool IsNeuralNetworkControl() const;
+    // The network drives, and a person holds an arrow key: the keys drive.
+    bool IsTakenOver() const;
     // The network control drives whatever its network: one that does not fit
     // the robot gives no commands, so the robot stands until it gets one that
     // does. For scripts that hand over networks as they go. False without robot.
@@ -113,7 +119,7 @@ public:
 
     // The controls, for callers that show or trace what drives the robot.
     Tarn::CKeyboardRemoteControl& GetKeyboardControl() const { return *keyboardControl; }
-    Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const { return *networkControl; }
+    Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const;
 
 private:
     // The robot is about to be deleted: a log that records it must let go
@@ -137,7 +143,8 @@ private:
     std::string logName; // as the last Start Log named it
     std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
-    std::unique_ptr<Tarn::CNeuralNetworkRemoteControl> networkControl;
+    // The network's control: while an arrow key is held, the keys drive.
+    std::unique_ptr<Tarn::CTakeOverRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
     std::string sceneFile;

@@ -7,7 +7,9 @@
 #include "app/Screenshot.h"
 #include "app/SensorPanel.h"
 #include "base/WindowMessages.h"
+#include "engine/NeuralRobot.h"
 #include "engine/Random.h"
+#include "model/CFenNeuralRobot.h"
 #include "host/TextConversion.h"
 #include "host/TextHelper.h"
 #include "render/CGLDevice.h"
@@ -33,6 +35,8 @@ double WallSeconds()
 CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     : framework(framework), app(app), settingsDialog(framework),
       commandHost(app, userPanel, framework.Flags().automation), commands(app.scene, commandHost),
+      training(app.scene, commands, commandHost, CTraining::InstalledProgram(),
+               [this] { userPanel.SetRadioButtonChecked(PanelId::NeuralNetwork); }),
       startNoise(Fen::randomState())
 {
     Host::Callbacks callbacks;
@@ -58,8 +62,12 @@ CKorvaleShell::CKorvaleShell(Host::Framework& framework, CKorvale& app)
     userPanel.SetEventHandler([this](Host::DialogEvent event, int id, Host::Dialog&) {
         if (id == PanelId::FileList)
             OnFileListEvent(event);
+        else if (id == PanelId::TrainLogs)
+            OnTrainingLogsEvent(event);
         else if (event == Host::DialogEvent::PageChanged && id == PanelPage::Files)
             RefreshFileList();
+        else if (event == Host::DialogEvent::PageChanged && id == PanelPage::Teach)
+            RefreshTrainingLogs();
         else
             OnPanelEvent(id);
     });
@@ -152,6 +160,72 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
         fileListTime = time;
         RefreshFileList();
     }
+    if (userPanel.SelectedPage() == PanelPage::Teach && std::abs(time - trainingLogsTime) >= 2.0) {
+        trainingLogsTime = time;
+        RefreshTrainingLogs();
+    }
+    training.Poll();
+    NoteRobot();
+}
+
+void CKorvaleShell::NoteRobot()
+{
+    constexpr long FramesBetweenNotes = 15;
+    const long frame = app.WorldFrames();
+    Tarn::CFenNeuralRobot* robot = app.scene.GetRobot();
+    if (!framework.Flags().automation || robot == nullptr || frame / FramesBetweenNotes == notedWorldFrame)
+        return;
+    notedWorldFrame = frame / FramesBetweenNotes;
+    const Fen::NeuralRobot& body = robot->GetPhysicalObject();
+    char text[160];
+    std::snprintf(text, sizeof text, "world frame %ld, x %.17g, y %.17g, angle %.17g", frame, body.pos.x, body.pos.y,
+                  body.angle);
+    commandHost.Note("robot", text);
+}
+
+void CKorvaleShell::RefreshTrainingLogs()
+{
+    // The working folder's logs, and chosen ones elsewhere.
+    CFileList folder;
+    trainingLogRows.clear();
+    for (const CFileList::Entry& entry : folder.Entries())
+        if (entry.kind == FileKind::Log)
+            trainingLogRows.push_back(entry.name);
+    for (const std::string& name : training.Chosen())
+        if (std::find(trainingLogRows.begin(), trainingLogRows.end(), name) == trainingLogRows.end())
+            trainingLogRows.push_back(name);
+    std::vector<Host::ListItem> rows;
+    for (const std::string& name : trainingLogRows)
+        rows.push_back({name, training.IsChosen(name) ? "train" : ""});
+    ShowTrainingLogs(userPanel, std::move(rows));
+}
+
+void CKorvaleShell::OnTrainingLogsEvent(Host::DialogEvent event)
+{
+    const int row = userPanel.GetControl(PanelId::TrainLogs)->value;
+    if (event != Host::DialogEvent::ListItemSelected || row < 0
+        || static_cast<std::size_t>(row) >= trainingLogRows.size())
+        return;
+    training.Toggle(trainingLogRows[static_cast<std::size_t>(row)]);
+    RefreshTrainingLogs();
+}
+
+void CKorvaleShell::StartLog(const std::string& fileName)
+{
+    if (commands.StartLog(fileName) && app.scene.IsLogging())
+        training.LogStarted(fileName, false);
+    RefreshTrainingLogs();
+}
+
+void CKorvaleShell::LogCorrections()
+{
+    const std::string name = CTraining::FreeName("corrections-", ".log");
+    if (commands.StartCorrectionsLog(name) && app.scene.IsLogging()) {
+        training.LogStarted(name, true);
+        commandHost.ShowInfo("Recording corrections into " + name
+                             + ": while the network drives, hold the arrow keys to take over");
+    }
+    RefreshTrainingLogs();
 }
 
 void CKorvaleShell::RefreshFileList()
@@ -227,6 +301,7 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     overlay.logging = app.scene.IsLogging();
     overlay.logSeconds = app.scene.LogSeconds();
     overlay.logLines = app.scene.LogLines();
+    overlay.takenOver = app.scene.IsTakenOver();
     overlay.helpShown = helpShown;
     overlay.backBufferHeight = framework.GetBackBuffer().height;
     Host::TextHelper text(framework.OverlayFont(), OverlayLineHeight);
@@ -376,7 +451,13 @@ void CKorvaleShell::OnPanelEvent(int id)
         userPanel.SetRadioButtonChecked(PanelId::NoTarget);
         break;
     case PanelId::StartLog:
-        commands.StartLog(fileName);
+        StartLog(fileName);
+        break;
+    case PanelId::LogCorrections:
+        LogCorrections();
+        break;
+    case PanelId::Train:
+        training.Start();
         break;
     case PanelId::StopLog:
         commands.StopLog();

@@ -3,6 +3,7 @@
 #include "app/CFileList.h"
 #include "app/CPanelCommandHost.h"
 #include "app/CSceneCommands.h"
+#include "app/CTraining.h"
 #include "host/Dialog.h"
 #include "host/Framework.h"
 #include "host/LineManager.h"
@@ -61,9 +62,23 @@ public:
     void OnFileListEvent(Host::DialogEvent event);
     CFileList& GetFileList() { return fileList; }
 
+    // The Teach page: a click on a log adds it to what Train learns from, or
+    // takes it out.
+    void OnTrainingLogsEvent(Host::DialogEvent event);
+    CTraining& GetTraining() { return training; }
+
 private:
     // Reads the list's folder again and shows it, keeping the selected row.
     void RefreshFileList();
+    // The working folder's logs, those Train learns from marked.
+    void RefreshTrainingLogs();
+    // Start Log and Log Corrections; a log that starts joins the choice of
+    // logs to train on.
+    void StartLog(const std::string& fileName);
+    void LogCorrections();
+    // Under automation, where the robot is every quarter of a simulated
+    // second: "robot: world frame F, x X, y Y, angle A".
+    void NoteRobot();
 
     // The run bar and the status line's resting text follow the run state;
     // under automation a line tells the window and world frames so far.
@@ -82,6 +97,10 @@ private:
     CFileDrop fileDrop{commands, commandHost};
     CFileList fileList;
     double fileListTime = 0.0;
+    CTraining training;
+    std::vector<std::string> trainingLogRows; // the names the Teach page's rows show
+    double trainingLogsTime = 0.0;
+    long notedWorldFrame = -1;
     std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
     bool sensorsShown = false;

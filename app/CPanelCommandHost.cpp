@@ -27,6 +27,13 @@ void CPanelCommandHost::ShowInfo(const std::string& text)
         Echo("info", text);
 }
 
+void CPanelCommandHost::ShowResult(const std::string& text)
+{
+    app.statusBar.ShowMessage(Host::Utf8ToUtf16(text), 10.0f, 2);
+    if (echo)
+        Echo("info", text);
+}
+
 void CPanelCommandHost::ShowWarning(const std::string& text)
 {
     app.statusBar.ShowError(text);

@@ -22,6 +22,8 @@ public:
 
     void ShowInfo(const std::string& text) override;
     void ShowError(const std::string& text) override;
+    // 10 seconds at priority 2: long enough to read a training's figures.
+    void ShowResult(const std::string& text) override;
     // On the status line as an error is, though the command succeeded.
     void ShowWarning(const std::string& text) override;
     void ResetZoom() override;

@@ -110,16 +110,23 @@ bool CSceneCommands::NetworkLoaded()
     return ok;
 }
 
-bool CSceneCommands::StartLog(const std::string& fileName)
+bool CSceneCommands::StartLog(const std::string& fileName) { return StartLog(fileName, false); }
+
+bool CSceneCommands::StartCorrectionsLog(const std::string& fileName) { return StartLog(fileName, true); }
+
+bool CSceneCommands::StartLog(const std::string& fileName, bool corrections)
 {
     if (fileName.empty()) {
         host.ShowInfo("Please enter the name of the log");
         return true;
     }
-    scene.StartLog(fileName);
+    if (corrections)
+        scene.StartCorrectionsLog(fileName);
+    else
+        scene.StartLog(fileName);
     const bool ok = CheckSceneErrors();
     if (ok)
-        host.ShowInfo("Log was started successfully");
+        host.ShowInfo(corrections ? "Corrections log was started successfully" : "Log was started successfully");
     return ok;
 }
 

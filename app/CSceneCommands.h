@@ -25,6 +25,8 @@ public:
     bool LoadRobotText(const std::string& fileName, std::string_view text);
     bool LoadNetworkText(const std::string& fileName, std::string_view text);
     bool StartLog(const std::string& fileName);
+    // A log that keeps only the lines where a person took over from the network.
+    bool StartCorrectionsLog(const std::string& fileName);
     bool StopLog();
     // The two radio buttons of the control group; the buttons stay as the
     // user set them, also when the switch failed.
@@ -43,6 +45,7 @@ public:
     bool CheckSceneErrors();
 
 private:
+    bool StartLog(const std::string& fileName, bool corrections);
     // What follows a load, whatever it was loaded from.
     bool SceneLoaded();
     bool RobotLoaded();

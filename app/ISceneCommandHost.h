@@ -13,6 +13,9 @@ public:
     virtual void ShowInfo(const std::string& text) = 0;
     // The scene's accumulated error text, one fault a line: 5 seconds at priority 3.
     virtual void ShowError(const std::string& text) = 0;
+    // The outcome of a long task (a training), to be read at leisure; an
+    // information text unless the host keeps it longer.
+    virtual void ShowResult(const std::string& text) { ShowInfo(text); }
     // A command succeeded, but with a surprise the user should know of (a
     // network whose outputs the control cannot read): one line, 5 seconds at
     // priority 3. Hosts that keep no warnings apart show it as information.

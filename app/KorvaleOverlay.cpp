@@ -23,8 +23,9 @@ const std::vector<std::string>& HelpLines()
         "  F3: hardware or software rasteriser",
         "  F4: sensor and network plots",
         "  F12: screenshot    Alt+Enter: full screen",
+        "  Arrows while the network drives: take over",
         "Load scene, robot, network: button, Files tab or drop;",
-        "drive, Start Log, then korvale-train LOG -o NET.xml",
+        "drive, Start Log, Train (Teach tab) or korvale-train LOG",
     };
     return lines;
 }
@@ -45,6 +46,8 @@ std::vector<OverlayLine> OverlayLines(const OverlayState& state)
     lines.push_back({5, 5 + 2 * OverlayLineHeight, 1.0f, 1.0f, 1.0f, state.status});
     if (state.logging)
         lines.push_back({20, 60, 1.0f, 0.0f, 0.0f, RecordingMark(state.logSeconds, state.logLines)});
+    if (state.takenOver)
+        lines.push_back({20, 60 + OverlayLineHeight, 0.0f, 1.0f, 1.0f, "YOU DRIVE"});
     if (state.helpShown) {
         // The help ends where its first five lines always ended, 45 pixels
         // above the bottom; the rest moves it up.

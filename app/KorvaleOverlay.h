@@ -10,7 +10,8 @@ namespace Korvale {
 
 // The overlay text of one frame as lines at positions in colours: statistics
 // in yellow, the status line in white, "REC" with the log's time and lines in
-// red while logging, and the help or the hint to it at the bottom left.
+// red while logging, "YOU DRIVE" in cyan while the arrow keys have taken over
+// from the network, and the help or the hint to it at the bottom left.
 struct OverlayLine {
     int x = 0;
     int y = 0;
@@ -27,6 +28,7 @@ struct OverlayState {
     bool logging = false;
     double logSeconds = 0.0; // simulated time the running log has gathered
     long logLines = 0;
+    bool takenOver = false; // the arrow keys drive in place of the network
     bool helpShown = false;
     int backBufferHeight = 0;
 };

@@ -33,6 +33,13 @@ void BuildUserPanel(Host::Dialog& panel)
     panel.AddPage(PanelPage::Files, "Files");
     panel.AddStatic(PanelId::FolderName, "", {8, 96, 160, 18});
     panel.AddListBox(PanelId::FileList, {8, 116, 160, 248}, 52);
+    // Take over from the network with the arrow keys, record the corrections,
+    // train the next student.
+    panel.AddPage(PanelPage::Teach, "Teach");
+    panel.AddButton(PanelId::LogCorrections, "Log Corrections", {8, 96, 160, 22});
+    panel.AddStatic(PanelId::TrainLogsLabel, "Train on (click a log):", {8, 122, 160, 18});
+    panel.AddListBox(PanelId::TrainLogs, {8, 142, 160, 170}, 44);
+    panel.AddButton(PanelId::Train, "Train", {8, 318, 160, 22});
     panel.SetRadioButtonChecked(PanelId::Keyboard);
     panel.SetRadioButtonChecked(PanelId::NoTarget);
 }
@@ -41,6 +48,11 @@ void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::v
 {
     userPanel.SetText(PanelId::FolderName, "Folder: " + folderName);
     userPanel.SetListItems(PanelId::FileList, std::move(rows));
+}
+
+void ShowTrainingLogs(Host::Dialog& userPanel, std::vector<Host::ListItem> rows)
+{
+    userPanel.SetListItems(PanelId::TrainLogs, std::move(rows));
 }
 
 void BuildRunBar(Host::Dialog& panel)

@@ -39,6 +39,11 @@ inline constexpr int Faster = 85;
 // The Files page.
 inline constexpr int FileList = 90;
 inline constexpr int FolderName = 91;
+// The Teach page.
+inline constexpr int LogCorrections = 95;
+inline constexpr int TrainLogsLabel = 96;
+inline constexpr int TrainLogs = 97;
+inline constexpr int Train = 98;
 }
 
 // Pages of the user panel, each a tab over the file-name box, which every
@@ -48,6 +53,7 @@ inline constexpr int FolderName = 91;
 namespace PanelPage {
 inline constexpr int Main = 100;
 inline constexpr int Files = 101;
+inline constexpr int Teach = 102;
 }
 
 // Radio-button groups of the user panel.
@@ -61,6 +67,8 @@ void BuildDevicePanel(Host::Dialog& panel);
 void BuildUserPanel(Host::Dialog& panel);
 // The Files page's list of the folder's entries and the folder's name.
 void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::vector<Host::ListItem> rows);
+// The Teach page's list of logs; those Train learns from are marked "train".
+void ShowTrainingLogs(Host::Dialog& userPanel, std::vector<Host::ListItem> rows);
 // Reset, Pause, Step, slower, the speed, faster: one row.
 void BuildRunBar(Host::Dialog& panel);
 // The run bar's labels for the run state: "Pause" or "Resume", the speed.

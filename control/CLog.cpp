@@ -102,6 +102,7 @@ bool CLog::Close()
     running = false;
     robot = nullptr;
     file.reset();
+    filter = nullptr;
     return true;
 }
 
@@ -159,7 +160,8 @@ void CLog::Write(double dt)
     if (!(elapsed > interval))
         return;
     elapsed = 0; // the excess is dropped, not carried over
-    WriteRecord();
+    if (!filter || filter(*robot))
+        WriteRecord();
 }
 
 void CLog::WriteRecord()

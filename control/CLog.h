@@ -29,6 +29,10 @@ public:
     // EEXIST meaning the name was taken. Tests hand in their own files.
     using FileOpener = std::function<std::unique_ptr<ILogFile>(const std::string& fileName, int& error)>;
 
+    // Whether a record that is due is written; a log without one writes
+    // every record. A corrections log keeps only the lines a person drove.
+    using RecordFilter = std::function<bool(const Fen::NeuralRobot& robot)>;
+
     static constexpr double interval = 0.1; // seconds between records
 
     CLog();
@@ -48,8 +52,12 @@ public:
 
     // Opens a new log file; an existing file is reported and left untouched.
     virtual bool Create(std::string fileName);
-    // Closes the file and forgets the robot. Always true.
+    // Closes the file, forgets the robot and drops the record filter. Always true.
     virtual bool Close();
+    // From the next record on, writes only the records `keep` accepts; the
+    // records left out still take their turn, so the lines kept are those a
+    // log without the filter would hold.
+    void SetRecordFilter(RecordFilter keep) { filter = std::move(keep); }
     // Sets (or, with null, forgets) the robot to record and stops recording.
     // A robot about to be deleted must be detached first. Always true.
     virtual bool AttachRobot(Fen::NeuralRobot* robot);
@@ -89,6 +97,7 @@ private:
     double recordedTime = 0.0;
     long recordCount = 0;
     FileOpener openFile;
+    RecordFilter filter;
 };
 
 } // namespace Tarn

@@ -4,21 +4,33 @@ import argparse
 import io
 import os
 import sys
-import time
 from pathlib import Path
 
 import numpy as np
 from threadpoolctl import threadpool_limits
 
-from korvale_train.logs import COMMANDS, LogError, read_logs, readings_per_line
-from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions, train
+from korvale_train.driving import Course, DrivingError, load_teacher
+from korvale_train.lesson import Lesson
+from korvale_train.logs import LogError, read_logs, readings_per_line
+from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions
 from korvale_train.netfile import network_text, write_file
 from korvale_train.plot import loss_svg
+from korvale_train.progress import ProgressLines, TerminalProgress
+from korvale_train.report import summary
+from korvale_train.selection import candidate_options
+
+# Candidates of different seeds that --validate trains unless told otherwise.
+DEFAULT_CANDIDATES = 5
 
 USAGE = (
     "korvale-train LOG... -o NETWORK.xml [--hidden N[,N...]] [--hidden-fcn tansig|logsig|purelin]\n"
     "                     [--output-fcn logsig|purelin] [--pca K] [--holdout SHARE] [--seed N]\n"
-    "                     [--epochs N] [--learning-rate R] [--plot FILE.svg] [--force] [--quiet]"
+    "                     [--epochs N] [--learning-rate R] [--balance SHARE] [--noise SD] [--standing SHARE]\n"
+    "                     [--any-combination] [--keep-idle]\n"
+    "                     [--robot ROBOT.xml --validate SCENE... [--candidates K]]\n"
+    "                     [--robot ROBOT.xml --teacher TEACHER.xml --dagger ROUNDS --scenes SCENE...]\n"
+    "                     [--seconds T] [--runs N] [--threads N] [--plot FILE.svg] [--force] [--quiet]\n"
+    "                     [--progress-lines]"
 )
 
 
@@ -47,18 +59,60 @@ def _hidden_sizes(text):
     return sizes
 
 
+def _non_negative(text):
+    value = _number(text)
+    if value < 0:
+        raise argparse.ArgumentTypeError(f"'{text}' is negative")
+    return value
+
+
+def _positive(text):
+    value = _number(text)
+    if not value > 0:
+        raise argparse.ArgumentTypeError(f"'{text}' is not greater than 0")
+    return value
+
+
+def _number(text):
+    try:
+        value = float(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError(f"'{text}' is not a number") from None
+    if not np.isfinite(value):
+        raise argparse.ArgumentTypeError(f"'{text}' is not a finite number")
+    return value
+
+
+def _at_least(least):
+    def whole(text):
+        try:
+            value = int(text)
+        except ValueError:
+            raise argparse.ArgumentTypeError(f"'{text}' is not a whole number") from None
+        if value < least:
+            raise argparse.ArgumentTypeError(f"'{text}' is less than {least}")
+        return value
+    return whole
+
+
+# Options that may be given several times: each value makes candidates of its own.
+SWEPT = {"hidden": "hidden", "noise": "noise", "balance": "balance"}
+
+
 def parse_arguments(arguments):
     defaults = TrainOptions()
     parser = _Parser(
         prog="korvale-train",
         usage=USAGE,
         description="Learns a network file from run logs: the readings of each line are the inputs, "
-        "its four commands the yes/no targets.",
+        "its four commands the yes/no targets. With --validate the candidates drive, and the one that "
+        "drives best is kept; with --dagger a teacher network labels what the student meets.",
     )
     parser.add_argument("logs", nargs="+", metavar="LOG", help="run logs (Start Log in the window, or korvale-sim --log)")
     parser.add_argument("-o", "--output", required=True, metavar="NETWORK.xml", help="the network file to write")
-    parser.add_argument("--hidden", type=_hidden_sizes, default=defaults.hidden, metavar="N[,N...]",
-                        help="neurons of each hidden layer; 0 for none (default 8)")
+    parser.add_argument("--hidden", type=_hidden_sizes, action="append", metavar="N[,N...]",
+                        help="neurons of each hidden layer; 0 for none (default 8); given several times, "
+                        "each makes candidates")
     parser.add_argument("--hidden-fcn", choices=sorted(ACTIVATIONS), default=defaults.hidden_fcn,
                         help="transfer function of the hidden layers (default tansig)")
     parser.add_argument("--output-fcn", choices=OUTPUT_FUNCTIONS, default=defaults.output_fcn,
@@ -75,12 +129,62 @@ def parse_arguments(arguments):
                         "no longer falls (default 200)")
     parser.add_argument("--learning-rate", type=float, default=defaults.learning_rate, metavar="R",
                         help="initial step of the Adam optimiser (default 0.01)")
+    parser.add_argument("--balance", type=_non_negative, action="append", metavar="SHARE",
+                        help=f"repeat the lines of every rarer combination of commands until it comes near this "
+                        f"share of the commonest one, at most 10 times (default {defaults.balance:g}; 0: off)")
+    parser.add_argument("--noise", type=_non_negative, action="append", metavar="SD",
+                        help=f"add noise of this deviation to the normalised readings in every epoch "
+                        f"(default {defaults.noise:g})")
+    parser.add_argument("--standing", type=_non_negative, default=defaults.standing, metavar="SHARE",
+                        help="turn forward, left and right on below an output of 0.5 (down to 0.25) until the "
+                        "student stands still on at most this share of the lines where the demonstration moved "
+                        f"(default {defaults.standing:g}; 1: leave 0.5)")
+    parser.add_argument("--any-combination", action="store_true",
+                        help="threshold each output on its own (by default the student gives, of the combinations "
+                        "of commands in the logs, the one its outputs agree with most)")
+    parser.add_argument("--keep-idle", action="store_true",
+                        help="keep the lines without any command as they are (by default those before a log's first "
+                        "command and after its last are dropped, the others take the command that ended the pause)")
+    parser.add_argument("--robot", metavar="ROBOT.xml", help="the robot that drives in --validate and --dagger")
+    parser.add_argument("--validate", nargs="+", metavar="SCENE", help="drive every candidate in these scenes "
+                        "and keep the one that drives best")
+    parser.add_argument("--candidates", type=_at_least(1), metavar="K",
+                        help=f"candidates of different seeds (default {DEFAULT_CANDIDATES} with --validate, "
+                        "1 when options are swept)")
+    parser.add_argument("--teacher", metavar="TEACHER.xml", help="the network that labels the readings the "
+                        "student meets in --dagger")
+    parser.add_argument("--dagger", type=_at_least(1), metavar="ROUNDS",
+                        help="rounds of driving in --scenes, labelling by --teacher and training again")
+    parser.add_argument("--scenes", nargs="+", metavar="SCENE", help="where the student drives in --dagger")
+    parser.add_argument("--seconds", type=_positive, default=Course.seconds, metavar="T",
+                        help=f"seconds of each drive (default {Course.seconds:g})")
+    parser.add_argument("--runs", type=_at_least(1), default=len(Course.seeds), metavar="N",
+                        help=f"drives in each scene, with seeds 0 to N-1 (default {len(Course.seeds)})")
+    parser.add_argument("--threads", type=_at_least(1), metavar="N", help="threads that drive (default: one per core)")
     parser.add_argument("--plot", metavar="FILE.svg", help="draw the loss per epoch into an SVG file")
     parser.add_argument("--force", action="store_true", help="replace NETWORK.xml if it exists")
     parser.add_argument("--quiet", action="store_true", help="print nothing but errors")
+    parser.add_argument("--progress-lines", action="store_true",
+                        help="report progress as whole lines on standard error, for a program that shows them")
     args = parser.parse_args(arguments)
     check_option_values(args, parser)
+    check_combination(args, parser)
     return args
+
+
+def check_combination(args, parser):
+    """Options that need each other, refused before any work."""
+    if args.validate and not args.robot:
+        parser.error("--validate needs --robot ROBOT.xml")
+    dagger = [name for name in ("teacher", "dagger", "scenes") if getattr(args, name)]
+    if dagger and len(dagger) < 3:
+        parser.error("--dagger ROUNDS needs --teacher TEACHER.xml and --scenes SCENE...")
+    if dagger and not args.robot:
+        parser.error("--dagger needs --robot ROBOT.xml")
+    if args.candidates and args.candidates > 1 and not args.validate and not dagger:
+        parser.error("--candidates needs --validate SCENE... (or --dagger) to choose among them by driving")
+    if any(len(getattr(args, name) or ()) > 1 for name in SWEPT) and not args.validate and not dagger:
+        parser.error("options given several times need --validate SCENE... to choose among them by driving")
 
 
 def check_option_values(args, parser):
@@ -108,11 +212,17 @@ def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):
         return 2
     if terminal is None:
         terminal = err.isatty()
+    if args.progress_lines:
+        progress = ProgressLines(err)
+    elif terminal and not args.quiet:
+        progress = TerminalProgress(err)
+    else:
+        progress = None
     try:
         # One thread: the same logs, options and seed give the same file.
         with threadpool_limits(limits=1):
-            run(args, _Silent() if args.quiet else _Report(out), err, terminal and not args.quiet)
-    except (LogError, TrainingError, OutputError) as error:
+            run(args, _Silent() if args.quiet else _Report(out), err, progress)
+    except (LogError, TrainingError, OutputError, DrivingError) as error:
         err.write(f"korvale-train: {error}\n")
         return 1
     except KeyboardInterrupt:
@@ -121,53 +231,53 @@ def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):
     return 0
 
 
-def run(args, out, err, terminal):
-    options = TrainOptions(
-        hidden=args.hidden,
-        hidden_fcn=args.hidden_fcn,
-        output_fcn=args.output_fcn,
-        pca=args.pca,
-        holdout=args.holdout,
-        seed=args.seed,
-        epochs=args.epochs,
-        learning_rate=args.learning_rate,
-    )
+def training_options(args):
+    """The options of the first candidate, and the swept ones' values."""
+    sweeps = {name: getattr(args, name) for name in SWEPT if getattr(args, name) and len(getattr(args, name)) > 1}
+    chosen = {name: getattr(args, name)[0] for name in SWEPT if getattr(args, name)}
+    options = TrainOptions(hidden_fcn=args.hidden_fcn, output_fcn=args.output_fcn, pca=args.pca,
+                           holdout=args.holdout, seed=args.seed, epochs=args.epochs,
+                           learning_rate=args.learning_rate, standing=args.standing,
+                           demonstrated=not args.any_combination, **chosen)
+    return options, sweeps
+
+
+def run(args, out, err, progress):
+    options, sweeps = training_options(args)
     check_outputs(args)
+    judged = bool(args.validate or args.dagger)
+    seeds = args.candidates or (1 if sweeps or not judged else DEFAULT_CANDIDATES)
+    seeds_per_scene = tuple(range(args.runs))
+    course = dagger_course = None
+    if args.validate:
+        course = Course(args.robot, tuple(args.validate), args.seconds, seeds_per_scene, args.threads)
+    if args.dagger:
+        dagger_course = Course(args.robot, tuple(args.scenes), args.seconds, seeds_per_scene, args.threads)
+    lesson = Lesson(candidate_options(options, seeds, sweeps), course or dagger_course, list(sweeps), out, progress)
 
     demonstrations = read_logs(args.logs)
-    lines = len(demonstrations.readings)
-    out.write(f"read {_count(lines, 'line')} from {_count(len(args.logs), 'log')}, "
-              f"{_count(demonstrations.sensor_count, 'reading')} per line\n")
-    if len(args.logs) > 1:
-        width = max(len(path) for path, _ in demonstrations.lines_per_log)
-        for path, count in demonstrations.lines_per_log:
-            out.write(f"  {path:<{width}}  {_count(count, 'line')}\n")
+    teacher = load_teacher(args.teacher, demonstrations.sensor_count) if args.dagger else None
+    lesson.read(args.logs, demonstrations)
+    if not args.keep_idle:
+        demonstrations = lesson.settle_idle(demonstrations)
 
-    started = time.monotonic()
-    progress = _Progress(err, options.epochs) if terminal else None
-    try:
-        training = train(demonstrations.readings, demonstrations.commands, options, progress)
-    finally:
-        if progress:
-            progress.close()
-    network = training.network
-    out.write(f"trained on {_count(len(training.train_rows), 'line')}, {len(training.holdout_rows)} held out: "
-              f"{_shape(demonstrations.sensor_count, options)}\n")
-    out.write(f"{_count(len(training.losses), 'epoch')} in {time.monotonic() - started:.1f} s, final loss "
-              f"{training.losses[-1]:.5f} ({'the loss no longer fell' if training.converged else 'epoch limit'})\n")
-
-    rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
-    out.write(_accuracy_table(network.commands(demonstrations.readings[rows]), demonstrations.commands[rows] > 0.5,
-                              "held-out lines" if len(training.holdout_rows) else "training lines"))
+    selection = lesson.fit(demonstrations)
+    if args.dagger:
+        selection = lesson.dagger(demonstrations, selection, teacher, dagger_course, args.dagger, args.runs)
+    student = selection.student
+    if not args.quiet:
+        lesson.warn_if_standing(student, demonstrations, err)
 
     try:
-        text = network_text(network)
+        text = network_text(student.network)
     except ValueError as error:
         raise TrainingError(f"training gave an unusable network: {error}") from None
     _write(args.output, text, args.force)
     if args.plot:
-        _write(args.plot, loss_svg(training.losses), force=True)
+        _write(args.plot, loss_svg(student.training.losses), force=True)
     out.write(f"wrote {args.output}" + (f" and {args.plot}" if args.plot else "") + "\n")
+    if progress:
+        progress.finish(f"{args.output}: " + summary(student, selection.driving, selection.chosen, lesson.course))
 
 
 def check_outputs(args):
@@ -200,32 +310,6 @@ def _write(path, text, force):
         raise OutputError(f"cannot write {path}: {error.strerror or error}") from None
 
 
-def _count(number, thing):
-    return f"{number} {thing}{'' if number == 1 else 's'}"
-
-
-def _shape(sensors, options):
-    parts = [f"{sensors} readings"]
-    if options.pca:
-        parts.append(f"{options.pca} principal components")
-    parts += [f"{size} {options.hidden_fcn}" for size in options.hidden]
-    parts.append(f"4 {options.output_fcn} outputs")
-    return " -> ".join(parts)
-
-
-def _accuracy_table(predicted, wanted, label):
-    rows = [f"{label:<16}{'accuracy':>10}{'on in the log':>16}{'on by the network':>20}"]
-    for i, name in enumerate(COMMANDS):
-        rows.append(f"  {name:<14}{_percent(np.mean(predicted[:, i] == wanted[:, i])):>10}"
-                    f"{_percent(np.mean(wanted[:, i])):>16}{_percent(np.mean(predicted[:, i])):>20}")
-    rows.append(f"  {'all four':<14}{_percent(np.mean((predicted == wanted).all(axis=1))):>10}")
-    return "\n".join(rows) + "\n"
-
-
-def _percent(share):
-    return f"{100 * share:.1f} %"
-
-
 class _Silent:
     def write(self, text):
         pass
@@ -250,21 +334,6 @@ class _Report:
                 os.dup2(os.open(os.devnull, os.O_WRONLY), self.stream.fileno())
             except (OSError, ValueError, io.UnsupportedOperation):
                 pass
-
-
-class _Progress:
-    """One line on the terminal, rewritten after every epoch."""
-
-    def __init__(self, stream, epochs):
-        self.stream, self.epochs = stream, epochs
-
-    def __call__(self, epoch, loss):
-        self.stream.write(f"\repoch {epoch}/{self.epochs}  loss {loss:.5f}")
-        self.stream.flush()
-
-    def close(self):
-        self.stream.write("\r\033[K")
-        self.stream.flush()
 
 
 if __name__ == "__main__":

@@ -14,6 +14,8 @@ from pathlib import Path
 
 import numpy as np
 
+from korvale_train.combinations import choice_layers
+
 
 def network_parts(network):
     """The file's parts as arrays: mean, std, PCA matrix (or None), and per
@@ -29,7 +31,9 @@ def network_parts(network):
         # The model feeds layer 1 with P(x - c); the file feeds it Px.
         biases[0] = biases[0] - (pca.mean_ @ projection.T) @ mlp.coefs_[0]
     functions = [network.hidden_fcn] * (len(weights) - 1) + [network.output_fcn]
-    return mean, std, projection, list(zip(functions, weights, biases))
+    layers = list(zip(functions, weights, biases))
+    combinations = getattr(network, "combinations", None)
+    return mean, std, projection, layers if combinations is None else choice_layers(layers, combinations)
 
 
 def network_text(network):

@@ -327,12 +327,12 @@ void Simulation::SetKeysLocked(const std::array<bool, 4>& keys)
         parts->keyboard.OnMsg(nullptr, keys[i] ? WindowMessage::KeyDown : WindowMessage::KeyUp, codes[i], 0);
 }
 
-void Simulation::StartLog(const std::string& fileName)
+void Simulation::StartLog(const std::string& fileName, bool corrections)
 {
     const std::lock_guard lock(mutex);
     if (fileName.empty())
         throw std::invalid_argument("Please enter the name of the log");
-    if (!parts->commands.StartLog(fileName))
+    if (!(corrections ? parts->commands.StartCorrectionsLog(fileName) : parts->commands.StartLog(fileName)))
         ThrowShownError();
 }
 
@@ -466,7 +466,7 @@ namespace {
 
 // "KVSTATE" and the format's number: bytes of another kind, or of another
 // format, are told apart before anything is read.
-constexpr std::uint64_t stateMagic = 0x4b5653544154'4501;
+constexpr std::uint64_t stateMagic = 0x4b5653544154'4502;
 
 // FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
 // refused whole.

@@ -131,8 +131,10 @@ public:
     // The network control's network, none while it is empty.
     Network GetNetwork() const;
 
-    // The panel's Start Log and Stop Log; CommandError with the status line's text.
-    void StartLog(const std::string& fileName);
+    // The panel's Start Log and Stop Log; CommandError with the status line's
+    // text. A corrections log keeps only the lines where the keys took over
+    // from the network.
+    void StartLog(const std::string& fileName, bool corrections = false);
     void StopLog();
 
     // Everything that changes as the simulation runs, as bytes: the world's

@@ -193,14 +193,16 @@ void BindSimulation(py::module_& m)
             py::arg("state"), "Continues from a state that get_state gave, of a simulation of the same files and dt.")
         .def(
             "start_log",
-            [](Simulation& simulation, const py::object& path) {
+            [](Simulation& simulation, const py::object& path, bool corrections) {
                 const std::string name = PathText(path);
                 if (name.empty())
                     throw py::value_error("Please enter the name of the log");
                 py::gil_scoped_release release;
-                simulation.StartLog(name);
+                simulation.StartLog(name, corrections);
             },
-            py::arg("path"))
+            py::arg("path"), py::arg("corrections") = false,
+            "The panel's Start Log; with corrections=True only the lines where set_keys took over from the "
+            "network are kept.")
         .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
         .def(
             "render",

@@ -61,7 +61,7 @@ std::vector<int> Ids(const Host::Dialog& dialog)
 TEST_F(CKorvaleShellTest, PanelsHoldEveryWidgetInOrder)
 {
     EXPECT_EQ(Ids(shell.GetDevicePanel()), (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70, 91, 90}));
+    EXPECT_EQ(Ids(user()), (std::vector<int>{10, 15, 20, 25, 30, 35, 40, 45, 50, 60, 55, 65, 70, 91, 90, 95, 96, 97, 98}));
     EXPECT_EQ(shell.GetDevicePanel().GetText(3), "Change device (F2)");
     EXPECT_EQ(shell.GetDevicePanel().GetControl(3)->hotKey, VirtualKey::F2);
     EXPECT_EQ(shell.GetDevicePanel().GetControl(2)->hotKey, 0);

@@ -244,6 +244,7 @@ TEST_F(CKorvaleTest, TheSensorHistoryHoldsTheReadingsOutputsAndCommandsOfTheLast
     EXPECT_EQ(keyboard.outputs.size(), 4u) << "what the network would give";
     EXPECT_EQ(keyboard.commands, (std::array<bool, 4>{true, false, false, false}));
 
+    Release(VirtualKey::Up); // a key held while the network drives takes over
     ASSERT_TRUE(app.scene.SetNeuralNetworkControl());
     for (std::size_t i = 0; i < CSensorHistory::Length + 20; ++i)
         app.Update(0.0, 1.0f / 60);

@@ -1,0 +1,99 @@
+"""What a demonstration teaches: idle lines settled, rare commands weighted,
+and the warning when a student stands where the demonstration drove."""
+
+import re
+
+import numpy as np
+
+from conftest import TRAIN, demonstration, run, write_log
+from korvale_train.demonstrations import balanced_rows, moving, settle_idle, standing_share
+from korvale_train.logs import Demonstrations
+from korvale_train.model import TrainOptions, train
+
+F, B, L, R, IDLE = [1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1], [0, 0, 0, 0]
+
+
+def test_only_no_command_or_reversing_with_both_turns_leave_the_robot_standing():
+    commands = np.array([IDLE, F, B, L, R, [1, 1, 0, 0], [0, 0, 1, 1], [0, 1, 1, 1], [1, 1, 1, 1], [0, 1, 1, 0]])
+    assert moving(commands).tolist() == [False, True, True, True, True, True, True, False, True, True]
+
+
+def demonstrations(*logs):
+    readings = np.concatenate([np.arange(len(c), dtype=float)[:, None] + 10 * i for i, c in enumerate(logs)])
+    return Demonstrations(readings, np.concatenate([np.array(c, dtype=float) for c in logs]),
+                          [(f"{i}.log", len(c)) for i, c in enumerate(logs)])
+
+
+def test_idle_lines_at_a_logs_ends_go_and_a_pause_takes_the_command_that_ended_it():
+    first = [IDLE, IDLE, F, IDLE, IDLE, L, F, IDLE]
+    second = [R, IDLE, B]
+    settled, dropped, relabelled = settle_idle(demonstrations(first, second))
+    assert (dropped, relabelled) == (3, 3)
+    assert settled.lines_per_log == [("0.log", 5), ("1.log", 3)]
+    assert settled.readings[:, 0].tolist() == [2, 3, 4, 5, 6, 10, 11, 12]
+    assert settled.commands.tolist() == [F, L, L, L, F, R, B, B]
+
+
+def test_a_log_without_any_command_is_kept_as_it_is():
+    settled, dropped, relabelled = settle_idle(demonstrations([IDLE, IDLE], [F]))
+    assert (dropped, relabelled, len(settled.readings)) == (0, 0, 3)
+
+
+def test_rarer_combinations_are_repeated_towards_a_share_of_the_commonest_and_no_further():
+    commands = np.array([F] * 80 + [L] * 10 + [R] * 2 + [B] * 1 + [[1, 0, 1, 0]] * 30, dtype=float)
+    rows = balanced_rows(commands, 0.25)
+    counts = {tuple(c): int(np.sum((commands[rows] == c).all(axis=1))) for c in (F, L, R, B, [1, 0, 1, 0])}
+    # A quarter of 80 is 20: left twice over, right ten times at most, a
+    # single reversing line left alone, the common ones as they were.
+    assert counts == {tuple(F): 80, tuple(L): 20, tuple(R): 20, tuple(B): 1, (1, 0, 1, 0): 30}
+    assert np.all(np.diff(rows) >= 0)  # in line order
+    assert balanced_rows(commands, 0.0).tolist() == list(range(len(commands)))
+
+
+def test_the_standing_share_counts_only_lines_where_the_demonstration_moved():
+    demonstrated = np.array([F, F, L, IDLE, R], dtype=float)
+    student = np.array([F, IDLE, [0, 1, 1, 1], R, R], dtype=float)
+    assert standing_share(student, demonstrated) == 0.5
+    assert standing_share(student, np.zeros((5, 4))) == 0.0
+
+
+def test_a_student_that_stands_where_the_person_drove_is_warned_about_in_words(tmp_path):
+    # Lines that drove forward, each followed by an idle line with the same
+    # readings that --keep-idle keeps: the student cannot tell them apart.
+    readings, commands = demonstration(300, seed=4)
+    commands[:] = F
+    twice = np.repeat(readings, 2, axis=0)
+    halves = np.tile(np.array([F, IDLE], dtype=float), (300, 1))
+    log = write_log(tmp_path / "person.log", twice, halves)
+    kept = run(TRAIN, log, "-o", tmp_path / "kept.xml", "--keep-idle", "--standing", "1", "--any-combination",
+               "--epochs", "20")
+    assert kept.returncode == 0, kept.stderr
+    (warning,) = kept.stderr.splitlines()
+    share = int(warning.split("on ")[1].split(" %")[0])
+    assert warning == f"korvale-train: warning: the network stands still on {share} % of the lines where you drove"
+    assert share >= 5
+    # By default the same student moves on there, and the report says how.
+    moving = run(TRAIN, log, "-o", tmp_path / "moving.xml", "--keep-idle", "--epochs", "20")
+    assert (moving.returncode, moving.stderr) == (0, "")
+    (said,) = [line for line in moving.stdout.splitlines() if line.startswith("the network as learnt")]
+    assert re.fullmatch(r"the network as learnt gave no command on \d+\.\d % of the lines where the demonstration "
+                        r"moved: forward, left and right turn on above 0\.\d\d, not 0\.5; the student gives the "
+                        r"demonstrated combination of commands its outputs agree with most", said), said
+    # Settled, the pauses teach driving on: no warning.
+    settled = run(TRAIN, log, "-o", tmp_path / "settled.xml", "--epochs", "20")
+    assert (settled.returncode, settled.stderr) == (0, "")
+    assert "gave 299 idle lines in between the command that ended the pause" in settled.stdout
+
+
+def test_balance_and_noise_give_the_same_network_again_from_the_same_seed():
+    readings, commands = demonstration(400, seed=5)
+
+    def network(**options):
+        trained = train(readings, commands, TrainOptions(epochs=5, **options)).network
+        return [layer.copy() for layer in trained.mlp.coefs_]
+
+    plain = network()
+    for options in ({"balance": 0.5}, {"noise": 0.3}, {"balance": 0.5, "noise": 0.3}):
+        first, again = network(**options), network(**options)
+        assert all(np.array_equal(a, b) for a, b in zip(first, again)), options
+        assert not all(np.array_equal(a, b) for a, b in zip(first, plain)), options
