@@ -71,15 +71,17 @@ def evolve(build, configuration, seed, folder):
 
 
 def student(build, folder):
-    """The README's student: AvoidObstacles logged for 300 s in three scenes, korvale-train's defaults."""
+    """The README's student: AvoidObstacles logged for 300 s in Crowded and
+    Crowded1000, korvale-train choosing among its candidates by driving."""
     logs = []
-    for scene in ("Default", "Rooms", "Crowded"):
+    for scene in ("Crowded", "Crowded1000"):
         log = folder / f"{scene}.log"
         run(build / "tools" / "korvale-sim", "--scene", EXAMPLES / f"{scene}.xml", "--robot", EXAMPLES / "Robot.xml",
             "--network", EXAMPLES / "AvoidObstacles.xml", "--seconds", 300, "--log", log, "--quiet")
         logs.append(log)
     network = folder / "student.xml"
-    run(build / "tools" / "korvale-train", *logs, "-o", network, "--quiet")
+    run(build / "tools" / "korvale-train", *logs, "-o", network, "--robot", EXAMPLES / "Robot.xml", "--validate",
+        *(EXAMPLES / f"{scene}.xml" for scene in ("Crowded", "Crowded1000", "Rooms")), "--quiet")
     return network
 
 

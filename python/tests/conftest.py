@@ -1,8 +1,10 @@
 """Shared helpers: where the built programs are, running them, writing logs."""
 
 import os
+import signal
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 import numpy as np
@@ -94,3 +96,41 @@ def sim_trace(folder, *arguments):
 @pytest.fixture
 def folder(tmp_path):
     return str(tmp_path)
+
+
+# Put before a child script that a test interrupts with SIGINT: the child
+# notes its CPU time when the signal arrives (the interpreter's handler writes
+# to the wakeup pipe at once, while the module works without the lock), so
+# `cpu_since_signal()` tells how much work the child did before it stopped.
+# Unlike the wall time, that does not grow when a busy machine starves it.
+SIGNAL_CLOCK = """
+import os, signal, threading, time
+_read, _write = os.pipe()
+os.set_blocking(_write, False)
+signal.set_wakeup_fd(_write)
+_arrived = []
+_watcher = threading.Thread(target=lambda: (os.read(_read, 1), _arrived.append(time.process_time())), daemon=True)
+_watcher.start()
+
+
+def cpu_since_signal():
+    now = time.process_time()
+    _watcher.join(5)
+    return max(0.0, now - _arrived[0])
+"""
+
+
+def interrupt_child(script, *arguments, wait=0.5):
+    """Runs SIGNAL_CLOCK + script, which prints "running" once under way;
+    sends SIGINT after `wait` seconds and returns what it printed then."""
+    process = subprocess.Popen([sys.executable, "-c", SIGNAL_CLOCK + script, *map(str, arguments)],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=os.environ)
+    try:
+        assert process.stdout.readline() == "running\n", process.stderr.read()
+        time.sleep(wait)
+        process.send_signal(signal.SIGINT)
+        out, err = process.communicate(timeout=60)
+    finally:
+        process.kill()
+    assert process.returncode == 0, err
+    return out

@@ -1,6 +1,5 @@
 """The README's learning script: what it learns drives in scenes it never saw."""
 
-import os
 import re
 import sys
 

@@ -35,13 +35,11 @@ def hold_click(session, x, y, double=False):
     run("xdotool", "mousemove", "--window", session.window, str(x), str(y))
     time.sleep(0.2)
     # Each press and release a few frames long, the two presses of a
-    # double-click 0.25 s apart, within the window's 0.5 s.
-    for _ in range(2 if double else 1):
-        run("xdotool", "mousedown", "1")
-        time.sleep(0.1)
-        run("xdotool", "mouseup", "1")
-        time.sleep(0.15)
-    time.sleep(0.3)
+    # double-click 0.25 s apart, within the window's 0.5 s: one xdotool for
+    # both, as starting a process on a busy machine can take longer than that.
+    press = ["mousedown", "1", "sleep", "0.1", "mouseup", "1"]
+    run("xdotool", *(press + ["sleep", "0.15"] + press if double else press))
+    time.sleep(0.45)
 
 
 def files_page_shown(session):
@@ -79,7 +77,7 @@ def rows_shown(session):
 
 def open_folder(session, index, rows):
     """Double-clicks a folder's row until the list shows `rows` rows."""
-    for _ in range(3):
+    for _ in range(5):
         row(session, index, double=True)
         time.sleep(0.3)
         if rows_shown(session) == rows:
@@ -92,7 +90,7 @@ def load_row(session, index, kind):
     frame may take both clicks, which then count as one."""
     line = "info: %s was loaded successfully" % kind
     before = session.output().count(line)
-    for _ in range(3):
+    for _ in range(5):
         row(session, index, double=True)
         end = time.time() + 2
         while time.time() < end:
