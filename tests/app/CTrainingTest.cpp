@@ -30,7 +30,7 @@ std::string Trainer(const std::string& ending)
 {
     return "#!/bin/sh\n"
            "printf '%s\\n' \"$@\" > arguments.txt\n"
-           "echo 'progress: candidate 1 of 10, epoch 1 of 200'\n"
+           "echo 'progress: candidate 1 of 5, epoch 1 of 200'\n"
            "while [ \"$1\" != -o ]; do shift; done\n"
            "student=$2\n"
         + ending + "\n";
@@ -94,14 +94,13 @@ TEST_F(Training, TrainsOnTheDemonstrationAndItsCorrectionsThenLoadsAndSelectsThe
     ASSERT_TRUE(training.Start());
     WaitForTheEnd();
 
-    EXPECT_EQ(
-        Arguments(),
-        (Lines{"demo.log", "corrections-0001.log", "-o", "student-0001.xml", "--robot", folder.File("robot.xml"),
-               "--noise", "0.2", "--progress-lines", "--validate", folder.File("scene.xml"), "--candidates", "10"}));
+    EXPECT_EQ(Arguments(),
+              (Lines{"demo.log", "corrections-0001.log", "-o", "student-0001.xml", "--robot", folder.File("robot.xml"),
+                     "--progress-lines", "--validate", folder.File("scene.xml")}));
     const Lines calls = host.Take();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls.front(), "info: Training student-0001.xml on 2 logs");
-    EXPECT_EQ(calls[1], "info: Training: candidate 1 of 10, epoch 1 of 200");
+    EXPECT_EQ(calls[1], "info: Training: candidate 1 of 5, epoch 1 of 200");
     EXPECT_EQ(calls.back(), "info: Trained student-0001.xml: 90.4 % agreement");
     EXPECT_EQ(scene.NetworkFile(), "student-0001.xml");
     EXPECT_TRUE(scene.IsNeuralNetworkControl());
