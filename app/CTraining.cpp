@@ -115,9 +115,12 @@ bool CTraining::Start()
         return false;
     }
     std::vector<std::string> arguments = chosen;
-    arguments.insert(arguments.end(), {"-o", student, "--robot", scene.RobotFile(), "--progress-lines"});
+    // Noise on the readings and ten candidates judged by driving in the scene:
+    // of a person's minute, more of those students drive (see the README).
+    arguments.insert(arguments.end(),
+                     {"-o", student, "--robot", scene.RobotFile(), "--noise", "0.2", "--progress-lines"});
     if (!scene.SceneFile().empty())
-        arguments.insert(arguments.end(), {"--validate", scene.SceneFile()});
+        arguments.insert(arguments.end(), {"--validate", scene.SceneFile(), "--candidates", "10"});
     std::string error;
     if (!process.Start(program, arguments, error)) {
         host.ShowError("Training not started: " + error);

@@ -23,7 +23,7 @@ every selected, DAgger and person's student passes every scene.
 
     nice bench/bench_students.py [--seeds 10] [--runs 3] [--build build]
 
-It trains 10 x (1 + 5 + 4 + 5) networks, two at a time by default.
+It trains 10 x (1 + 5 + 4 + 10) networks, two at a time by default.
 """
 
 import argparse
@@ -57,7 +57,7 @@ NETWORK_KINDS = {
                "--candidates", "1"],
 }
 PERSON_KIND = "person"
-PERSON_OPTIONS = ["--validate", str(EXAMPLES / PERSON_SCENE)]  # as the window's Train
+PERSON_OPTIONS = ["--noise", "0.2", "--validate", str(EXAMPLES / PERSON_SCENE), "--candidates", "10"]  # as Train
 
 
 def teacher_logs(build, folder):

@@ -9,7 +9,7 @@ def test_after_three_rounds_of_dagger_the_student_drives_in_every_scene(lesson):
     students = []
     for seed in TRAINING_SEEDS:
         student = folder / f"dagger-{seed}.xml"
-        report = train(logs, student, seed, "--teacher", TEACHER, "--dagger", 3, "--candidates", 1,
+        report = train(logs, student, seed, "--teacher", TEACHER, "--dagger", 3, "--candidates", 1, "--runs", 1,
                        "--scenes", *(EXAMPLES / scene for scene in TAUGHT))
         assert report.count("the teacher labelled") == 3, report
         students.append(student)

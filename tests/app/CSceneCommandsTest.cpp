@@ -13,6 +13,7 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
 #include "CKorvaleSceneTestFiles.h"
+#include "RecordingCommandHost.h"
 
 using namespace Korvale;
 using namespace TestSupport;
@@ -21,21 +22,7 @@ using namespace SceneTestFiles;
 
 namespace {
 
-// Records what the commands ask of the window, in order.
-class RecordingHost : public ISceneCommandHost {
-public:
-    void ShowInfo(const std::string& text) override { calls.push_back("info: " + text); }
-    void ShowError(const std::string& text) override { calls.push_back("error: " + text); }
-    void ShowWarning(const std::string& text) override { calls.push_back("warning: " + text); }
-    void ResetZoom() override { calls.push_back("reset zoom"); }
-    void CheckKeyboardButton() override { calls.push_back("check Keyboard"); }
-    void CheckNoTargetButton() override { calls.push_back("check No Target"); }
-
-    std::vector<std::string> Take() { return std::exchange(calls, {}); }
-
-private:
-    std::vector<std::string> calls;
-};
+using RecordingHost = RecordingCommandHost;
 
 using Calls = std::vector<std::string>;
 

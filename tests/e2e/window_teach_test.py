@@ -10,6 +10,7 @@ second) and holds keys with xdotool. Run under an X server (the CTest entry
 starts one with xvfb-run). Usage:
     window_teach_test.py KORVALE EXAMPLES_DIR [demonstration|takeover]...
 """
+import contextlib
 import math
 import os
 import re
@@ -172,14 +173,25 @@ def train(session, timeout=240):
     fail("training did not end in %d s:\n%s" % (timeout, said(session)))
 
 
-def start(program, examples, tmp, name):
-    """A window in a folder of its own, the scene and the robot loaded."""
+@contextlib.contextmanager
+def window(program, examples, tmp, name):
+    """A window in a folder of its own, the scene and the robot loaded; the
+    keys let go and the window ended whatever happens. Gives the session,
+    the folder, the robot as the window reports it and the keys."""
     folder = os.path.join(tmp, name)
     os.mkdir(folder)
     session = Session(program, folder, tmp, (), name)
-    typed_command(session, os.path.join(examples, "OpenArena.xml"), 102, "info: Scene was loaded successfully")
-    typed_command(session, os.path.join(examples, "Robot.xml"), 126, "info: Robot was loaded successfully")
-    return session, folder
+    keys = Keys()
+    try:
+        typed_command(session, os.path.join(examples, "OpenArena.xml"), 102, "info: Scene was loaded successfully")
+        typed_command(session, os.path.join(examples, "Robot.xml"), 126, "info: Robot was loaded successfully")
+        yield session, folder, Robot(session), keys
+        session.press("Escape")
+        session.process.wait(timeout=10)
+    finally:
+        keys.hold(set())
+        if session.alive():
+            session.process.kill()
 
 
 def faster(session, times):
@@ -198,9 +210,7 @@ def demonstration(program, examples, tmp):
     """A minute of the person's driving, Train, and the student drives a
     minute on from where the person left the robot."""
     log("demonstrate, train, drive")
-    session, folder = start(program, examples, tmp, "demonstration")
-    robot, keys = Robot(session), Keys()
-    try:
+    with window(program, examples, tmp, "demonstration") as (session, folder, robot, keys):
         typed_command(session, "demo.log", 318, "info: Log was started successfully")
         faster(session, SPEED_UPS)
         drive_as_person(robot, Person(Arena(os.path.join(examples, "OpenArena.xml"))), keys, 60)
@@ -218,12 +228,6 @@ def demonstration(program, examples, tmp):
             fail("the student drove %.0f units in 60 s" % distance)
         if stuck:
             fail("the student stood within 0.5 units for 5 s at world frame %d (%.1f, %.1f)" % stuck[:3])
-        session.press("Escape")
-        session.process.wait(timeout=10)
-    finally:
-        keys.hold(set())
-        if session.alive():
-            session.process.kill()
 
 
 def crawled(robot, start_frame, seconds, least=2.0):
@@ -258,10 +262,8 @@ def takeover(program, examples, tmp):
     trained on the demonstration and the corrections drives on from the
     start, where the first one got stuck."""
     log("take over, correct, train again")
-    session, folder = start(program, examples, tmp, "takeover")
-    robot, keys = Robot(session), Keys()
     arena = Arena(os.path.join(examples, "OpenArena.xml"))
-    try:
+    with window(program, examples, tmp, "takeover") as (session, folder, robot, keys):
         faster(session, SPEED_UPS)
         typed_command(session, "forward.log", 318, "info: Log was started successfully")
         begin = robot.wait_for(0, 10)[0]
@@ -295,12 +297,6 @@ def takeover(program, examples, tmp):
             fail("%s drove %.0f units in 60 s from the start, %s %.0f" % (second, distance, first, old_distance))
         if stood:
             fail("%s stood within 0.5 units for 5 s at world frame %d (%.1f, %.1f)" % ((second,) + stood[:3]))
-        session.press("Escape")
-        session.process.wait(timeout=10)
-    finally:
-        keys.hold(set())
-        if session.alive():
-            session.process.kill()
 
 
 def main():
