@@ -38,8 +38,6 @@ EXAMPLES = SOURCE / "examples"
 SCENES = ("Default.xml", "OpenArena.xml", "Rooms.xml", "Crowded.xml", "Crowded1000.xml", "Crowded10000.xml")
 SECONDS = 120
 NOISE_SEEDS = range(101, 106)
-STILL_FRAMES = 300  # 5 s of 1/60 s
-STILL_RADIUS = 0.5
 LIMIT = 600  # seconds of wall time for one evolution
 SHARE = 0.8  # of AvoidObstacles's distance
 
@@ -85,31 +83,20 @@ def student(build, folder):
     return network
 
 
-def stood_still(xy, frames=STILL_FRAMES, radius=STILL_RADIUS):
-    """Whether the positions (rows of x, y, one per frame) ever stay within
-    radius of where they were for frames on end. Unlike the run measures'
-    stuck share, a robot that only comes back to a place it passed 5 s
-    before does not count."""
-    if len(xy) <= frames:
-        return False
-    farthest = np.zeros(len(xy) - frames)
-    for lag in range(1, frames + 1):
-        farthest = np.maximum(farthest, np.hypot(*(xy[lag:len(xy) - frames + lag] - xy[:len(xy) - frames]).T))
-    return bool((farthest < radius).any())
-
-
 def drive(networks):
     """Every network in every example scene with every judging noise seed,
     the robot's cameras on, as korvale-sim drives it. Returns, by (network,
     scene), a list of (distance, stuck share, stood still) per seed."""
     import korvale
+    sys.path.insert(0, str(SOURCE / "python"))
+    from korvale_train.driving import stood_still
 
     def one(network, scene, seed):
         simulation = korvale.Simulation(str(EXAMPLES / scene), robot=str(EXAMPLES / "Robot.xml"),
                                         network=str(network), control="network", seed=seed)
         trace = simulation.trace(round(SECONDS / simulation.dt))
         metrics = simulation.metrics
-        return metrics["distance"], metrics["stuck"], stood_still(trace[:, 1:3])
+        return metrics["distance"], metrics["stuck"], stood_still(trace[:, 1:3]) is not None
 
     jobs = [(network, scene, seed) for network in networks for scene in SCENES for seed in NOISE_SEEDS]
     with ThreadPoolExecutor(os.cpu_count()) as pool:

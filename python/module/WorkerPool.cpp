@@ -10,6 +10,7 @@ WorkerPool::WorkerPool(unsigned threads)
 {
     if (threads == 0)
         threads = std::max(1u, std::thread::hardware_concurrency());
+    blocks = std::vector<Block>(threads);
     for (unsigned worker = 1; worker < threads; ++worker)
         helpers.emplace_back([this, worker] { Help(worker); });
 }
@@ -28,14 +29,19 @@ WorkerPool::~WorkerPool()
 
 void WorkerPool::Work(unsigned worker)
 {
-    for (std::size_t index = next.fetch_add(1); index < count; index = next.fetch_add(1)) {
-        try {
-            (*job)(index, worker);
-        } catch (...) {
-            const std::lock_guard lock(mutex);
-            if (!failure)
-                failure = std::current_exception();
-            next.store(count); // hand out no more
+    const std::size_t threads = blocks.size();
+    for (std::size_t k = 0; k < threads; ++k) {
+        Block& block = blocks[(worker + k) % threads];
+        for (std::size_t index = block.next.fetch_add(1); index < block.end; index = block.next.fetch_add(1)) {
+            try {
+                (*job)(index, worker);
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+                for (Block& each : blocks) // hand out no more
+                    each.next.store(each.end);
+            }
         }
     }
 }
@@ -78,8 +84,11 @@ void WorkerPool::Run(std::size_t items, const Item& item, const std::function<vo
     {
         const std::lock_guard lock(mutex);
         job = &item;
-        count = items;
-        next.store(0);
+        const std::size_t threads = blocks.size();
+        for (std::size_t b = 0; b < threads; ++b) {
+            blocks[b].next.store(items * b / threads);
+            blocks[b].end = items * (b + 1) / threads;
+        }
         failure = nullptr;
         open = helped;
         if (helped)

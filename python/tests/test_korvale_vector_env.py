@@ -19,7 +19,8 @@ def actions_for(steps, n, seed=0):
 
 
 class TestAgainstSeparateEnvs:
-    @pytest.mark.parametrize("threads", [1, 2])
+    # 8 threads: more than environments, some threads without a block of their own.
+    @pytest.mark.parametrize("threads", [1, 2, 8])
     def test_every_environment_runs_as_an_env_alone_autoresets_included(self, threads):
         n, steps = 5, 160
         options = dict(max_steps=60, start="random", camera=True)
