@@ -296,27 +296,39 @@ def takeover(program, examples, tmp):
             fail("%s did not get stuck (%.0f units in 60 s)" % (first, old_distance))
         log("%s drove %.0f units in 60 s and got stuck at (%.1f, %.1f)" % (first, old_distance, stuck[1], stuck[2]))
 
-        session.press("r", 0.05)  # from the start again, now correcting
-        teach_page(session)
-        click_until(session, LOG_CORRECTIONS, "info: Corrections log was started successfully")
-        drive_as_person(robot, Person(arena), keys, 60, take_over_only=True)
-        corrections = open(os.path.join(folder, "corrections-0001.log")).read().count("\n")
-        log("corrections: %d log lines" % corrections)
-        if corrections < 20:
-            fail("only %d corrections were logged" % corrections)
-        second = train(session)
-        if second != "student-0002.xml":
-            fail("the second student is %r" % second)
+        # The person corrects and trains again, and once more if the new
+        # student still stands somewhere: as with a demonstration, about one
+        # round of corrections in ten teaches a student that does.
+        why = None
+        for round_number in (1, 2):
+            session.press("r", 0.05)  # from the start again, now correcting
+            teach_page(session)
+            click_until(session, LOG_CORRECTIONS, "info: Corrections log was started successfully")
+            drive_as_person(robot, Person(arena), keys, 60, take_over_only=True)
+            name = "corrections-%04d.log" % round_number
+            corrections = open(os.path.join(folder, name)).read().count("\n")
+            log("%s: %d log lines" % (name, corrections))
+            if corrections < 20:
+                # A second round with nothing to correct leaves the first
+                # round's failure as it was.
+                fail("only %d corrections were logged" % corrections if round_number == 1 else why)
+            second = train(session)
+            if second != "student-%04d.xml" % (round_number + 1):
+                fail("the student after %d rounds of corrections is %r" % (round_number, second))
 
-        new = from_the_start(session, robot, 60)
-        distance, stood = judge(robot, new, 60)
-        log("%s drove %.0f units in 60 s from the start" % (second, distance))
-        # Driving on, as the demonstration's student must, and further than
-        # the student that got stuck.
-        if distance < max(100, old_distance + 50):
-            fail("%s drove %.0f units in 60 s from the start, %s %.0f" % (second, distance, first, old_distance))
-        if stood:
-            fail("%s stood within 0.5 units for 5 s at world frame %d (%.1f, %.1f)" % ((second,) + stood[:3]))
+            new = from_the_start(session, robot, 60)
+            distance, stood = judge(robot, new, 60)
+            log("%s drove %.0f units in 60 s from the start" % (second, distance))
+            # Driving on, as the demonstration's student must, and further
+            # than the student that got stuck.
+            if distance < max(100, old_distance + 50):
+                why = "%s drove %.0f units in 60 s from the start, %s %.0f" % (second, distance, first, old_distance)
+            elif stood:
+                why = "%s stood within 0.5 units for 5 s at world frame %d (%.1f, %.1f)" % ((second,) + stood[:3])
+            else:
+                return
+            log("%s; the person corrects again" % why)
+        fail(why)
 
 
 def main():
