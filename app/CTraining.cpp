@@ -63,6 +63,15 @@ void CTraining::LogStarted(const std::string& name, bool corrections)
         chosen.clear();
     if (!IsChosen(name))
         chosen.push_back(Normal(name));
+    if (corrections)
+        correctionsStarted.push_back(Normal(name));
+}
+
+bool CTraining::IsCorrections(const std::string& name) const
+{
+    const std::string normal = Normal(name);
+    return std::find(correctionsStarted.begin(), correctionsStarted.end(), normal) != correctionsStarted.end()
+           || StartsWith(std::filesystem::path(normal).filename().string(), "corrections-");
 }
 
 void CTraining::Toggle(const std::string& name)
@@ -114,7 +123,14 @@ bool CTraining::Start()
         host.ShowError("Training not started: student-0001.xml to student-9999.xml are all taken");
         return false;
     }
-    std::vector<std::string> arguments = chosen;
+    std::vector<std::string> arguments;
+    std::vector<std::string> corrections;
+    for (const std::string& log : chosen)
+        (IsCorrections(log) ? corrections : arguments).push_back(log);
+    if (!corrections.empty()) {
+        arguments.push_back("--corrections");
+        arguments.insert(arguments.end(), corrections.begin(), corrections.end());
+    }
     arguments.insert(arguments.end(), {"-o", student, "--robot", scene.RobotFile(), "--progress-lines"});
     if (!scene.SceneFile().empty())
         arguments.insert(arguments.end(), {"--validate", scene.SceneFile()});

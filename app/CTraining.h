@@ -19,7 +19,9 @@ class ISceneCommandHost;
 // says why in one line and leaves the network that was there.
 //
 // The logs chosen are, unless the user picks others, the log last started
-// with Start Log and every corrections log started after it.
+// with Start Log and every corrections log started after it. Corrections
+// logs (started with Log Corrections, or named corrections-NNNN.log) go to
+// the trainer after --corrections, which makes their lines count more.
 class CTraining {
 public:
     // `program`: korvale-train. `studentLoaded` runs once a student drives.
@@ -36,6 +38,8 @@ public:
     // Adds a log to the choice, or takes it out.
     void Toggle(const std::string& name);
     bool IsChosen(const std::string& name) const;
+    // Whether a log holds corrections rather than a demonstration.
+    bool IsCorrections(const std::string& name) const;
     const std::vector<std::string>& Chosen() const { return chosen; }
 
     // Starts training (stopping a running log first, so that its lines are
@@ -60,6 +64,7 @@ private:
     std::string program;
     std::function<void()> studentLoaded;
     std::vector<std::string> chosen;
+    std::vector<std::string> correctionsStarted; // logs started with Log Corrections
     CChildProcess process;
     std::string student;
     std::string result;  // the trainer's summary, once it gave one

@@ -9,6 +9,7 @@ from pathlib import Path
 import numpy as np
 from threadpoolctl import threadpool_limits
 
+from korvale_train.demonstrations import CORRECTION_WEIGHT
 from korvale_train.driving import Course, DrivingError, load_teacher
 from korvale_train.lesson import Lesson
 from korvale_train.logs import LogError, read_logs, readings_per_line
@@ -23,13 +24,13 @@ from korvale_train.selection import candidate_options
 DEFAULT_CANDIDATES = 5
 
 USAGE = (
-    "korvale-train LOG... -o NETWORK.xml [--hidden N[,N...]] [--hidden-fcn tansig|logsig|purelin]\n"
+    "korvale-train LOG... [--corrections LOG...] -o NETWORK.xml [--hidden N[,N...]] [--hidden-fcn tansig|logsig|purelin]\n"
     "                     [--output-fcn logsig|purelin] [--pca K] [--holdout SHARE] [--seed N]\n"
     "                     [--epochs N] [--learning-rate R] [--balance SHARE] [--noise SD] [--standing SHARE]\n"
-    "                     [--any-combination] [--keep-idle]\n"
+    "                     [--any-combination] [--keep-opposites] [--keep-idle] [--keep-blind]\n"
     "                     [--robot ROBOT.xml --validate SCENE... [--candidates K]]\n"
     "                     [--robot ROBOT.xml --teacher TEACHER.xml --dagger ROUNDS --scenes SCENE...]\n"
-    "                     [--seconds T] [--runs N] [--threads N] [--plot FILE.svg] [--force] [--quiet]\n"
+    "                     [--seconds T] [--runs N] [--starts N] [--threads N] [--plot FILE.svg] [--force] [--quiet]\n"
     "                     [--progress-lines]"
 )
 
@@ -108,7 +109,10 @@ def parse_arguments(arguments):
         "its four commands the yes/no targets. With --validate the candidates drive, and the one that "
         "drives best is kept; with --dagger a teacher network labels what the student meets.",
     )
-    parser.add_argument("logs", nargs="+", metavar="LOG", help="run logs (Start Log in the window, or korvale-sim --log)")
+    parser.add_argument("logs", nargs="*", metavar="LOG", help="run logs (Start Log in the window, or korvale-sim --log)")
+    parser.add_argument("--corrections", nargs="+", default=[], metavar="LOG",
+                        help=f"corrections logs (Log Corrections in the window: the lines where a person took over "
+                        f"from a network); each of their lines counts {CORRECTION_WEIGHT} times")
     parser.add_argument("-o", "--output", required=True, metavar="NETWORK.xml", help="the network file to write")
     parser.add_argument("--hidden", type=_hidden_sizes, action="append", metavar="N[,N...]",
                         help="neurons of each hidden layer; 0 for none (default 8); given several times, "
@@ -142,9 +146,17 @@ def parse_arguments(arguments):
     parser.add_argument("--any-combination", action="store_true",
                         help="threshold each output on its own (by default the student gives, of the combinations "
                         "of commands in the logs, the one its outputs agree with most)")
+    parser.add_argument("--keep-opposites", action="store_true",
+                        help="also give a combination whose wheels turn opposite to those of a commoner one, such "
+                        "as backward where forward was given (by default the student leaves it out: where unsure, "
+                        "it would undo what it has just done and rock to and fro)")
     parser.add_argument("--keep-idle", action="store_true",
                         help="keep the lines without any command as they are (by default those before a log's first "
                         "command and after its last are dropped, the others take the command that ended the pause)")
+    parser.add_argument("--keep-blind", action="store_true",
+                        help="keep the lines with nothing in sight as they are (by default, where the logs drive "
+                        "forward with nothing in sight, the lines turning on the spot there are dropped, and those "
+                        "with nothing in sight count enough times to make a quarter of the training)")
     parser.add_argument("--robot", metavar="ROBOT.xml", help="the robot that drives in --validate and --dagger")
     parser.add_argument("--validate", nargs="+", metavar="SCENE", help="drive every candidate in these scenes "
                         "and keep the one that drives best")
@@ -160,6 +172,9 @@ def parse_arguments(arguments):
                         help=f"seconds of each drive (default {Course.seconds:g})")
     parser.add_argument("--runs", type=_at_least(1), default=len(Course.seeds), metavar="N",
                         help=f"drives in each scene, with seeds 0 to N-1 (default {len(Course.seeds)})")
+    parser.add_argument("--starts", type=_at_least(0), default=Course.starts, metavar="N",
+                        help=f"drives in each scene from free places drawn from seeds 0 to N-1, besides those from "
+                        f"the scene's start (default {Course.starts}; 0: from the start only)")
     parser.add_argument("--threads", type=_at_least(1), metavar="N", help="threads that drive (default: one per core)")
     parser.add_argument("--plot", metavar="FILE.svg", help="draw the loss per epoch into an SVG file")
     parser.add_argument("--force", action="store_true", help="replace NETWORK.xml if it exists")
@@ -167,6 +182,8 @@ def parse_arguments(arguments):
     parser.add_argument("--progress-lines", action="store_true",
                         help="report progress as whole lines on standard error, for a program that shows them")
     args = parser.parse_args(arguments)
+    if not args.logs and not args.corrections:
+        parser.error("the following arguments are required: LOG")
     check_option_values(args, parser)
     check_combination(args, parser)
     return args
@@ -198,7 +215,7 @@ def check_option_values(args, parser):
         parser.error(f"argument --learning-rate: the learning rate must be greater than 0, not {args.learning_rate:g}")
     if args.pca < 0:
         parser.error(f"argument --pca: the number of components must not be negative, not {args.pca}")
-    readings = readings_per_line(args.logs[0])
+    readings = readings_per_line((args.logs + args.corrections)[0])
     if readings is not None and args.pca > readings:
         parser.error(f"argument --pca: {args.pca} components, but the logs have {readings} readings per line")
 
@@ -238,7 +255,8 @@ def training_options(args):
     options = TrainOptions(hidden_fcn=args.hidden_fcn, output_fcn=args.output_fcn, pca=args.pca,
                            holdout=args.holdout, seed=args.seed, epochs=args.epochs,
                            learning_rate=args.learning_rate, standing=args.standing,
-                           demonstrated=not args.any_combination, **chosen)
+                           demonstrated=not args.any_combination,
+                           keep_opposites=args.keep_opposites, **chosen)
     return options, sweeps
 
 
@@ -250,16 +268,20 @@ def run(args, out, err, progress):
     seeds_per_scene = tuple(range(args.runs))
     course = dagger_course = None
     if args.validate:
-        course = Course(args.robot, tuple(args.validate), args.seconds, seeds_per_scene, args.threads)
+        course = Course(args.robot, tuple(args.validate), args.seconds, seeds_per_scene, args.threads, args.starts)
     if args.dagger:
-        dagger_course = Course(args.robot, tuple(args.scenes), args.seconds, seeds_per_scene, args.threads)
+        dagger_course = Course(args.robot, tuple(args.scenes), args.seconds, seeds_per_scene, args.threads,
+                               args.starts)
     lesson = Lesson(candidate_options(options, seeds, sweeps), course or dagger_course, list(sweeps), out, progress)
 
-    demonstrations = read_logs(args.logs)
+    paths = args.logs + args.corrections
+    demonstrations = read_logs(paths, [1] * len(args.logs) + [CORRECTION_WEIGHT] * len(args.corrections))
     teacher = load_teacher(args.teacher, demonstrations.sensor_count) if args.dagger else None
-    lesson.read(args.logs, demonstrations)
+    lesson.read(paths, demonstrations, set(args.corrections))
     if not args.keep_idle:
         demonstrations = lesson.settle_idle(demonstrations)
+    if not args.keep_blind:
+        demonstrations = lesson.settle_blind(demonstrations)
 
     selection = lesson.fit(demonstrations)
     if args.dagger:
@@ -293,7 +315,7 @@ def check_outputs(args):
         if not folder.is_dir() or not os.access(folder, os.W_OK):
             problem = "No such file or directory" if not folder.is_dir() else "Permission denied"
             raise OutputError(f"cannot write {path}: {problem}")
-    for log in args.logs:
+    for log in args.logs + args.corrections:
         for path in written:
             if path.exists() and Path(log).exists() and path.samefile(log):
                 raise OutputError(f"{path} is one of the logs; write to another file")

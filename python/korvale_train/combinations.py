@@ -25,11 +25,20 @@ to the earlier combination), one unit per combination that says whether it
 beats all others, and the four commands, each on where a winner has it.
 Within a few hundredths of a tie the steep units are not quite 0 or 1;
 everywhere else the commands are exactly those of the rule.
+
+A combination whose wheel steps are exactly opposite to those of a commoner
+one is left out unless asked for: backward where forward was given, backward
+and right (right wheel back) where left (right wheel forward) was, backward
+and left where right was. A person backs out of a corner once or twice in a
+minute of driving; a student that may do it too undoes, where it is unsure,
+the turn it has just made, and rocks to and fro on the spot for good.
 """
 
 import itertools
 
 import numpy as np
+
+from korvale_train.logs import COMMANDS
 
 SHARPNESS = 50.0  # the steep units: logsig(SHARPNESS x difference)
 TIE = 1e-3  # the earlier of two combinations wins a tie by this much
@@ -40,11 +49,57 @@ def logsig(values):
         return 1.0 / (1.0 + np.exp(-values))
 
 
-def demonstrated(commands):
+def demonstrated(commands, keep_opposites=True):
     """The distinct combinations of commands of the lines, in a fixed order
-    (as 4-bit numbers, forward the highest), as rows of 0.0 and 1.0."""
+    (as 4-bit numbers, forward the highest), as rows of 0.0 and 1.0; without
+    keep_opposites, less those that undo a commoner one (see undoing)."""
     bits = (np.asarray(commands) > 0.5) @ np.array([8, 4, 2, 1])
-    return np.array([[(value >> shift) & 1 for shift in (3, 2, 1, 0)] for value in np.unique(bits)], dtype=float)
+    values, counts = np.unique(bits, return_counts=True)
+    rows = np.array([[(value >> shift) & 1 for shift in (3, 2, 1, 0)] for value in values], dtype=float)
+    if keep_opposites:
+        return rows
+    dropped = {row for row, _ in undoing(rows, counts)}
+    return rows[[row for row in range(len(rows)) if row not in dropped]]
+
+
+def undone(commands):
+    """The combinations the student leaves out, each with the commoner one
+    it undoes: pairs of rows of 0.0 and 1.0."""
+    rows = demonstrated(commands)
+    bits = (np.asarray(commands) > 0.5) @ np.array([8, 4, 2, 1])
+    _, counts = np.unique(bits, return_counts=True)
+    return tuple((rows[rare], rows[common]) for rare, common in undoing(rows, counts))
+
+
+def combination_name(combination):
+    """A combination in words: "backward and right", "no command"."""
+    names = [name for name, value in zip(COMMANDS, combination) if value > 0.5]
+    if not names:
+        return "no command"
+    return " and ".join(names) if len(names) < 3 else ", ".join(names[:-1]) + " and " + names[-1]
+
+
+def wheel_steps(combination):
+    """The left and right wheel steps (in robotSpeed) a combination gives:
+    forward, or else backward, drives both wheels; left adds to the right
+    wheel, right to the left one."""
+    forward, backward, left, right = (value > 0.5 for value in combination)
+    base = 1 if forward else -1 if backward else 0
+    return (base + right, base + left)
+
+
+def undoing(rows, counts):
+    """Pairs (rarer, commoner) of row indices whose wheel steps are exactly
+    opposite, neither standing still; of two as common, the later in the
+    fixed order counts as rarer."""
+    steps = [wheel_steps(row) for row in rows]
+    pairs = []
+    for rare, (left, right) in enumerate(steps):
+        for common, other in enumerate(steps):
+            if (left, right) != (0, 0) and other == (-left, -right) and \
+                    (counts[common], -common) > (counts[rare], -rare):
+                pairs.append((rare, common))
+    return pairs
 
 
 def margins(function, weighted):

@@ -43,6 +43,7 @@ def with_lines(demonstrations: Demonstrations, readings, commands, name):
         np.concatenate([demonstrations.readings, readings]),
         np.concatenate([demonstrations.commands, commands]),
         demonstrations.lines_per_log + [(name, len(readings))],
+        np.concatenate([demonstrations.weights, np.ones(len(readings), dtype=np.int64)]),
     )
 
 

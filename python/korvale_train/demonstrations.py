@@ -7,7 +7,17 @@ a network teacher has states where none of its outputs passes 0.5, which its
 sensor noise gets it out of, but a student learns them as places to stop.
 Turns and reversing are rare beside driving forward, and a student trained
 on the lines as they come gives them too seldom. All this is mended here,
-on the command columns alone (forward, backward, left, right as 0.0 or 1.0).
+on the command columns (forward, backward, left, right as 0.0 or 1.0).
+
+Where nothing is in sight a person turns on the spot at one moment (to look
+round at the start) and drives on at another: the readings are all 0 for
+both, so the student learns a mixture, and one that turns on the spot in
+open space circles there for good. So such lines are dropped where the logs
+also drive on with nothing in sight, and the lines with nothing in sight
+count several times, so that a student gets them right.
+
+Corrections (the lines where a person took over from a student) show what
+to do exactly where a student went wrong; they count twice.
 """
 
 import numpy as np
@@ -51,8 +61,50 @@ def settle_idle(demonstrations: Demonstrations) -> tuple:
             counts.append((path, count))
         start += count
     rows = np.concatenate(keep)
-    settled = Demonstrations(demonstrations.readings[rows], commands[rows], counts)
+    settled = Demonstrations(demonstrations.readings[rows], commands[rows], counts, demonstrations.weights[rows])
     return settled, len(demonstrations.readings) - len(rows), relabelled
+
+
+# Lines with nothing in sight make at least this share of the training.
+BLIND_SHARE = 0.25
+# How many times a line of a corrections log counts.
+CORRECTION_WEIGHT = 2
+
+
+def nothing_in_sight(readings: np.ndarray) -> np.ndarray:
+    """Per line: whether every infrared reading is 0."""
+    return ~(np.asarray(readings) != 0).any(axis=1)
+
+
+def turning_on_the_spot(commands: np.ndarray) -> np.ndarray:
+    """Per line: a turn without forward (left or right alone, or with backward)."""
+    forward, _, left, right = (np.asarray(commands) > 0.5).T
+    return ~forward & (left ^ right)
+
+
+def settle_blind(demonstrations: Demonstrations) -> tuple:
+    """Where the logs both turn on the spot and drive forward with nothing
+    in sight: the demonstrations without the turning lines, and the lines
+    with nothing in sight counting `factor` times, the least whole number
+    that makes them BLIND_SHARE of the training. Also how many lines that
+    dropped and the factor (0 and 1 where the rule does not apply)."""
+    blind = nothing_in_sight(demonstrations.readings)
+    forward = np.asarray(demonstrations.commands)[:, 0] > 0.5
+    turning = blind & turning_on_the_spot(demonstrations.commands)
+    if not turning.any() or not (blind & forward).any():
+        return demonstrations, 0, 1
+    keep = np.flatnonzero(~turning)
+    counts, start = [], 0
+    for path, count in demonstrations.lines_per_log:
+        counts.append((path, int(np.sum(~turning[start:start + count]))))
+        start += count
+    weights = demonstrations.weights[keep]
+    blind = blind[keep]
+    seen, unseen = int(weights[~blind].sum()), int(weights[blind].sum())
+    factor = max(1, int(np.ceil(BLIND_SHARE * seen / ((1 - BLIND_SHARE) * unseen))))
+    settled = Demonstrations(demonstrations.readings[keep], demonstrations.commands[keep], counts,
+                             np.where(blind, weights * factor, weights))
+    return settled, int(turning.sum()), factor
 
 
 def balanced_rows(commands: np.ndarray, share: float, most: int = 10) -> np.ndarray:

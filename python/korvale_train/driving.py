@@ -32,13 +32,18 @@ class DrivingError(Exception):
 
 @dataclass(frozen=True)
 class Course:
-    """Where students drive and for how long: every scene, once per seed."""
+    """Where students drive and for how long: every scene, once per seed
+    from the scene's start, and from `starts` free places drawn from seeds
+    0 to starts-1. A student judged from one start alone is chosen for the
+    way it happens to leave that start; one that drives on from anywhere
+    drives in arenas it never saw."""
 
     robot: str
     scenes: tuple
     seconds: float = 60.0
     seeds: tuple = (0, 1, 2)
     threads: object = None  # the driving's worker threads; None: one per core
+    starts: int = 5
 
     def names(self):
         return [Path(scene).name for scene in self.scenes]
@@ -49,7 +54,7 @@ class Driving:
     """What each network did in each scene on each seed: arrays of
     networks x scenes x seeds."""
 
-    distance: np.ndarray
+    distance: np.ndarray  # runs from the scene's start first, then from the free places
     stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before;
     # NaN for drives shorter than 5 s
     coverage: np.ndarray  # distinct cells of the robot's diameter visited
@@ -85,15 +90,25 @@ def as_korvale(trained):
 
 
 def drive(networks, course):
-    """Every network through every scene of the course, once per seed."""
+    """Every network through every scene of the course: once per seed from
+    the start, then from each free place."""
     _module()
-    try:
-        result = korvale.evaluate(list(networks), [str(scene) for scene in course.scenes], str(course.robot),
-                                  course.seconds, list(course.seeds), threads=course.threads)
-    except korvale.LoadError as error:
-        raise DrivingError(_one_line(error)) from None
-    metrics = result.metrics
-    return Driving(np.asarray(metrics["distance"]), np.asarray(metrics["stuck"]), np.asarray(metrics["coverage"]))
+    networks, scenes = list(networks), [str(scene) for scene in course.scenes]
+    runs = [("scene", list(course.seeds))] + ([("random", list(range(course.starts)))] if course.starts else [])
+    parts = []
+    for start, seeds in runs:
+        try:
+            result = korvale.evaluate(networks, scenes, str(course.robot), course.seconds, seeds,
+                                      threads=course.threads, start=start)
+        except korvale.LoadError as error:
+            raise DrivingError(_one_line(error)) from None
+        except ValueError as error:
+            hint = " (--starts 0 drives from the scene's start only)" if start == "random" else ""
+            raise DrivingError(_one_line(error) + hint) from None
+        parts.append(result.metrics)
+    measure = {name: np.concatenate([part[name] for part in parts], axis=2)
+               for name in ("distance", "stuck", "coverage")}
+    return Driving(measure["distance"], measure["stuck"], measure["coverage"])
 
 
 def load_teacher(path, readings):

@@ -5,7 +5,8 @@ the warning when the student would stand where its teacher drove."""
 import time
 
 from korvale_train import dagger
-from korvale_train.demonstrations import settle_idle, standing_share
+from korvale_train.combinations import combination_name
+from korvale_train.demonstrations import CORRECTION_WEIGHT, settle_blind, settle_idle, standing_share
 from korvale_train.driving import as_korvale, drive
 from korvale_train.report import (accuracy_table, candidates_table, count, course_line, driving_table, percent)
 from korvale_train.selection import choose, teach
@@ -26,13 +27,16 @@ class Lesson:
         self.out = out
         self.progress = progress
 
-    def read(self, paths, demonstrations):
+    def read(self, paths, demonstrations, corrections=()):
         self.out.write(f"read {count(len(demonstrations.readings), 'line')} from {count(len(paths), 'log')}, "
                        f"{count(demonstrations.sensor_count, 'reading')} per line\n")
         if len(paths) > 1:
             width = max(len(path) for path, _ in demonstrations.lines_per_log)
             for path, lines in demonstrations.lines_per_log:
-                self.out.write(f"  {path:<{width}}  {count(lines, 'line')}\n")
+                note = f" (corrections: each line counts {CORRECTION_WEIGHT} times)" if path in corrections else ""
+                self.out.write(f"  {path:<{width}}  {count(lines, 'line')}{note}\n")
+        elif corrections:
+            self.out.write(f"(corrections: each line counts {CORRECTION_WEIGHT} times)\n")
 
     def settle_idle(self, demonstrations):
         settled, dropped, relabelled = settle_idle(demonstrations)
@@ -43,6 +47,15 @@ class Lesson:
             if relabelled:
                 done.append(f"gave {count(relabelled, 'idle line')} in between the command that ended the pause")
             self.out.write("; ".join(done) + " (--keep-idle keeps them as they are)\n")
+        return settled
+
+    def settle_blind(self, demonstrations):
+        settled, dropped, factor = settle_blind(demonstrations)
+        if dropped:
+            self.out.write(f"dropped {count(dropped, 'line')} turning on the spot with nothing in sight; "
+                           + (f"lines with nothing in sight count {factor} times, to make a quarter of the training "
+                              if factor > 1 else "")
+                           + "(--keep-blind keeps them as they are)\n")
         return settled
 
     def fit(self, demonstrations, stage=""):
@@ -93,6 +106,7 @@ class Lesson:
                 self.out.write(course_line(self.course) + "\n")
             self.out.write(driving_table(self.course, selection.driving, selection.chosen))
         self.out.write(_keeping_moving(training, student.options))
+        self.out.write(_left_out(training))
         rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
         self.out.write(accuracy_table(student.network.commands(demonstrations.readings[rows]),
                                       demonstrations.commands[rows] > 0.5, student.checked))
@@ -139,6 +153,15 @@ def _keeping_moving(training, options):
         return ""
     return (f"the network as learnt gave no command on {percent(training.stood)} of the lines where the "
             f"demonstration moved: {'; '.join(done)}\n")
+
+
+def _left_out(training):
+    """The demonstrated combinations the student does not give, in words."""
+    if not training.left_out:
+        return ""
+    undone = [f"{combination_name(rare)}: its wheels turn opposite to those of {combination_name(common)}"
+              for rare, common in training.left_out]
+    return f"the student does not give {'; nor '.join(undone)} (--keep-opposites gives them)\n"
 
 
 def _shape(sensors, options):

@@ -45,15 +45,26 @@ class Demonstrations:
     readings: np.ndarray  # lines x sensors
     commands: np.ndarray  # lines x 4, each 0.0 or 1.0
     lines_per_log: list  # (path, line count) in the order read
+    weights: np.ndarray = None  # how many times each line counts in training; None: once each
+
+    def __post_init__(self):
+        if self.weights is None:
+            self.weights = np.ones(len(self.readings), dtype=np.int64)
 
     @property
     def sensor_count(self):
         return self.readings.shape[1]
 
+    def weighted(self, weights):
+        """The same lines counting as often as `weights` says."""
+        return Demonstrations(self.readings, self.commands, self.lines_per_log, np.asarray(weights, dtype=np.int64))
 
-def read_logs(paths):
-    """Reads every log; all of them must come from robots with the same sensor count."""
+
+def read_logs(paths, weights=None):
+    """Reads every log; all of them must come from robots with the same
+    sensor count. weights: how many times each log's lines count (once)."""
     readings, commands, counts = [], [], []
+    weights = list(weights) if weights is not None else [1] * len(paths)
     for path in paths:
         r, c = read_log(path)
         if readings and r.shape[1] != readings[0].shape[1]:
@@ -63,7 +74,8 @@ def read_logs(paths):
         counts.append((str(path), r.shape[0]))
     if not readings:
         raise ValueError("no logs given")
-    return Demonstrations(np.concatenate(readings), np.concatenate(commands), counts)
+    per_line = np.repeat(np.asarray(weights, dtype=np.int64), [count for _, count in counts])
+    return Demonstrations(np.concatenate(readings), np.concatenate(commands), counts, per_line)
 
 
 def readings_per_line(path):

@@ -15,7 +15,7 @@ from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
 from korvale_train.demonstrations import balanced_rows, moving, standing_share
-from korvale_train.combinations import chosen_outputs, demonstrated, logsig, margins
+from korvale_train.combinations import chosen_outputs, demonstrated, logsig, margins, undone
 
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}
@@ -45,6 +45,7 @@ class TrainOptions:
     noise: float = 0.0  # deviation of the noise added to the normalised readings in every epoch; 0: none
     standing: float = 0.01  # most share of the moving training lines the student may stand still on; 1: any
     demonstrated: bool = True  # only combinations of commands the demonstration holds (see combinations.py)
+    keep_opposites: bool = False  # also those whose wheels turn opposite to a commoner one's
 
 
 @dataclass
@@ -91,6 +92,7 @@ class Training:
     holdout_rows: np.ndarray  # indices of the lines kept out
     threshold: float = 0.5  # forward, left and right turn on above this output (see lower_thresholds)
     stood: float = 0.0  # share of the moving training lines the network as learnt stood still on
+    left_out: tuple = ()  # (combination, the commoner one it undoes) the student does not give
 
 
 class TrainingError(Exception):
@@ -118,14 +120,17 @@ def fit_scaler(readings):
     return scaler
 
 
-def train(readings, commands, options, progress=None):
-    """Fits the network; progress(epoch, loss) is called after every epoch."""
+def train(readings, commands, options, progress=None, weights=None):
+    """Fits the network; progress(epoch, loss) is called after every epoch.
+    weights: how many times each line counts (once when None)."""
     check_options(options, readings.shape[1])
     train_rows, holdout_rows = split_rows(len(readings), options.holdout, options.seed)
     # The deviations describe the lines as demonstrated; the repeats only
     # weigh the rare ones more in the loss.
     scaler = fit_scaler(readings[train_rows])
     rows = train_rows[balanced_rows(commands[train_rows], options.balance)]
+    if weights is not None:
+        rows = np.repeat(rows, np.asarray(weights)[rows])
     x, y = scaler.transform(readings[rows]), commands[rows]
     pca = None
     if options.pca:
@@ -168,9 +173,12 @@ def train(readings, commands, options, progress=None):
     network = TrainedNetwork(scaler, pca, mlp, options.hidden_fcn, options.output_fcn)
     stood = standing_share(network.commands(readings[train_rows]), commands[train_rows])
     threshold = lower_thresholds(network, readings[train_rows], commands[train_rows], options.standing)
+    left_out = ()
     if options.demonstrated:
-        network.combinations = demonstrated(commands[train_rows])
-    return Training(network, losses, converged, train_rows, holdout_rows, threshold, stood)
+        network.combinations = demonstrated(commands[train_rows], options.keep_opposites)
+        if not options.keep_opposites:
+            left_out = undone(commands[train_rows])
+    return Training(network, losses, converged, train_rows, holdout_rows, threshold, stood, left_out)
 
 
 # The outputs that move the robot on: forward, left and right. Reversing is

@@ -27,9 +27,15 @@ def _seconds(value):
     return f"{value:g} s"
 
 
+def _seed_range(seeds):
+    return f"seed {seeds[0]}" if len(seeds) == 1 else f"seeds {seeds[0]} to {seeds[-1]}"
+
+
 def course_line(course):
-    seeds = course.seeds
-    runs = f"seed {seeds[0]}" if len(seeds) == 1 else f"seeds {seeds[0]} to {seeds[-1]}"
+    runs = _seed_range(course.seeds)
+    if course.starts:
+        runs += (f" from the start and {count(course.starts, 'free place')} "
+                 f"({_seed_range(range(course.starts))})")
     return f"driving {_seconds(course.seconds)} in {count(len(course.scenes), 'scene')}, {runs}, with {course.robot}"
 
 

@@ -47,7 +47,7 @@ def candidate_options(options: TrainOptions, seeds: int, sweeps: dict) -> list:
 
 def teach(demonstrations, options: TrainOptions, progress=None) -> Student:
     """One student of the demonstrations, with its agreement on the lines it did not learn."""
-    training = train(demonstrations.readings, demonstrations.commands, options, progress)
+    training = train(demonstrations.readings, demonstrations.commands, options, progress, demonstrations.weights)
     rows = training.holdout_rows if len(training.holdout_rows) else training.train_rows
     predicted = training.network.commands(demonstrations.readings[rows])
     wanted = demonstrations.commands[rows] > 0.5

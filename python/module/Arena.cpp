@@ -1,7 +1,6 @@
 #include "Arena.h"
 
 #include <cstring>
-#include <numbers>
 #include <stdexcept>
 
 #include "engine/CircularCam.h"
@@ -12,10 +11,6 @@
 namespace Korvale::Python {
 
 namespace {
-
-// The places' generator of a seed: apart from the noise's, which the same
-// seed starts through the same mix.
-std::uint64_t PlacesFrom(std::uint64_t seed) { return seed ^ 0xd1b54a32d192ed03ULL; }
 
 Simulation::Options WithControl(Simulation::Options options)
 {
@@ -33,7 +28,7 @@ Arena::Arena(const ArenaOptions& options_)
 
 Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulation_, std::string start_,
              const std::string& episode)
-    : options(options_), simulation(std::move(simulation_)), start(std::move(start_)), places(PlacesFrom(0))
+    : options(options_), simulation(std::move(simulation_)), start(std::move(start_))
 {
     const auto lock = simulation->Lock();
     const Fen::NeuralRobot* robot = simulation->RobotLocked();
@@ -47,44 +42,23 @@ Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulatio
     else
         simulation->CheckStateLocked(start); // a pickled start must fit
     if (!episode.empty()) {
-        if (episode.size() != sizeof steps + sizeof places)
+        std::uint64_t state = 0;
+        if (episode.size() != sizeof steps + sizeof state)
             throw std::invalid_argument("not a pickled environment");
         std::memcpy(&steps, episode.data(), sizeof steps);
-        std::memcpy(&places, episode.data() + sizeof steps, sizeof places);
+        std::memcpy(&state, episode.data() + sizeof steps, sizeof state);
+        places.SetState(state);
     }
 }
 
 std::string Arena::GetEpisode() const
 {
     const auto lock = simulation->Lock();
-    std::string bytes(sizeof steps + sizeof places, '\0');
+    const std::uint64_t state = places.GetState();
+    std::string bytes(sizeof steps + sizeof state, '\0');
     std::memcpy(bytes.data(), &steps, sizeof steps);
-    std::memcpy(bytes.data() + sizeof steps, &places, sizeof places);
+    std::memcpy(bytes.data() + sizeof steps, &state, sizeof state);
     return bytes;
-}
-
-double Arena::NextUniform()
-{
-    // SplitMix64; 53 bits make a double in [0, 1).
-    std::uint64_t z = (places += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    z ^= z >> 31;
-    return static_cast<double>(z >> 11) * 0x1.0p-53;
-}
-
-std::array<double, 3> Arena::FreePlace()
-{
-    const auto [width, height, radius] = simulation->ArenaAndRobotSizeLocked();
-    for (int draw = 0; draw < placeDraws; ++draw) {
-        const double x = radius + NextUniform() * (width - 2 * radius);
-        const double y = radius + NextUniform() * (height - 2 * radius);
-        const double angle = -std::numbers::pi + 2 * std::numbers::pi * NextUniform();
-        if (simulation->PlaceFaultLocked(x, y, angle).empty())
-            return {x, y, angle};
-    }
-    throw std::invalid_argument("no free place for the robot was found in " + std::to_string(placeDraws)
-                                + " draws: the arena is too crowded for a random start");
 }
 
 void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::array<double, 3>>& pose)
@@ -94,7 +68,7 @@ void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::ar
     simulation->RestoreOwnStateLocked(start);
     if (seed) {
         simulation->NoiseLocked() = Fen::seedState(*seed);
-        places = PlacesFrom(*seed);
+        places.Restart(*seed);
     } else {
         simulation->NoiseLocked() = carried;
     }
@@ -102,7 +76,7 @@ void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::ar
     if (pose) {
         simulation->PlaceRobotLocked((*pose)[0], (*pose)[1], (*pose)[2]);
     } else if (options.randomStart) {
-        const auto [x, y, angle] = FreePlace();
+        const auto [x, y, angle] = places.Draw(*simulation);
         simulation->PlaceRobotLocked(x, y, angle);
     }
 }

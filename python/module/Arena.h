@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Simulation.h"
+#include "StartPlaces.h"
 
 namespace Korvale::Python {
 
@@ -64,11 +65,7 @@ public:
     std::string GetEpisode() const;
     const std::string& GetStart() const { return start; }
 
-    static constexpr int placeDraws = 10000;
-
 private:
-    double NextUniform();
-    std::array<double, 3> FreePlace();
 
     ArenaOptions options;
     std::shared_ptr<Simulation> simulation;
@@ -76,7 +73,7 @@ private:
     std::size_t readings = 0;
     std::size_t pixels = 0;
     std::int64_t steps = 0;
-    std::uint64_t places = 0; // SplitMix64 state of the random start places
+    StartPlaces places;
 };
 
 } // namespace Korvale::Python

@@ -1,10 +1,12 @@
 #include "Evaluation.h"
 
+#include <array>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "Interruption.h"
+#include "StartPlaces.h"
 #include "WorkerPool.h"
 #include "control/CFeedForward.h"
 
@@ -66,6 +68,17 @@ std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interr
                                         + " infrared sensors");
     }
 
+    // The start places, drawn here so that a crowded scene says so before any run.
+    std::vector<std::array<double, 3>> places;
+    if (job.randomStart) {
+        for (std::size_t j = 0; j < scenes; ++j) {
+            Simulation& simulation = threads[0].Get(j);
+            const auto lock = simulation.Lock();
+            for (const std::uint64_t seed : job.seeds)
+                places.push_back(StartPlaces(seed).Draw(simulation));
+        }
+    }
+
     // Items run scene by scene, so that a thread keeps to the scenes it has.
     const auto run = [&](std::size_t item, unsigned worker) {
         const std::size_t j = item / (networks * seeds);
@@ -76,6 +89,10 @@ std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interr
         simulation.SetNoiseSeed(job.seeds[k]);
         simulation.SetNetwork(job.networks[i]);
         const auto lock = simulation.Lock();
+        if (job.randomStart) {
+            const auto [x, y, angle] = places[j * seeds + k];
+            simulation.PlaceRobotLocked(x, y, angle);
+        }
         for (std::int64_t frame = 0; frame < job.frames; ++frame) {
             if (interruption.Stopped())
                 return;

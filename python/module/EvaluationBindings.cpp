@@ -40,7 +40,7 @@ void BindEvaluation(py::module_& m)
     m.def(
         "_evaluate",
         [](const py::list& networks, const py::list& scenes, const py::object& robot, double seconds,
-           const py::list& seeds, double dt, const py::object& threads) {
+           const py::list& seeds, double dt, const py::object& threads, const std::string& start) {
             EvaluationJob job;
             for (const py::handle network : networks) {
                 SharedNetwork object = NetworkOf(network);
@@ -61,6 +61,9 @@ void BindEvaluation(py::module_& m)
                 throw py::value_error(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
             job.dt = dt;
             job.frames = FramesIn(seconds, dt);
+            if (start != "scene" && start != "random")
+                throw py::value_error("start is \"scene\" or \"random\", not '" + start + "'");
+            job.randomStart = start == "random";
             WorkerPool pool(ThreadsFrom(threads));
             Interruption interruption(CheckPythonSignals);
             std::vector<Metrics> runs;
@@ -80,7 +83,7 @@ void BindEvaluation(py::module_& m)
             return metrics;
         },
         py::arg("networks"), py::arg("scenes"), py::arg("robot"), py::arg("seconds"), py::arg("seeds"), py::arg("dt"),
-        py::arg("threads"));
+        py::arg("threads"), py::arg("start"));
 }
 
 } // namespace Korvale::Python

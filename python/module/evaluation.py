@@ -12,6 +12,7 @@ import numpy as np
 from ._korvale import Network, _evaluate
 
 REWARDS = ("avoid", "distance", "coverage")
+STARTS = ("scene", "random")
 
 
 @dataclasses.dataclass(frozen=True)
@@ -38,23 +39,29 @@ def _network(network) -> Network:
 
 
 def evaluate(networks: Sequence, scenes: Sequence, robot, seconds: float, seeds: Sequence[int],
-             reward: str = "avoid", *, dt: float = 1 / 60, threads: int | None = None) -> Evaluation:
+             reward: str = "avoid", *, dt: float = 1 / 60, threads: int | None = None,
+             start: str = "scene") -> Evaluation:
     """Runs every network in every scene with every seed and measures it.
 
     Run (i, j, k) is exactly Simulation(scenes[j], robot=robot,
     seed=seeds[k], dt=dt) with networks[i] driving, stepped round(seconds /
     dt) frames. reward picks the fitness: "avoid" (the mean per-frame avoid
     value, in [0, 1]), "distance" (units travelled) or "coverage" (cells
-    visited). threads: the pool's threads, one per core when None. Ctrl-C
-    stops it within a fraction of a second.
+    visited). start="random" starts each run from a free place drawn from
+    its seed instead of the scene's start, exactly where Env(...,
+    start="random").reset(seed=seeds[k]) puts the robot (ValueError when
+    a scene leaves no room). threads: the pool's threads, one per core when
+    None. Ctrl-C stops it within a fraction of a second.
     """
     if reward not in REWARDS:
         raise ValueError(f'reward is "avoid", "distance" or "coverage", not {reward!r}')
+    if start not in STARTS:
+        raise ValueError(f'start is "scene" or "random", not {start!r}')
     if isinstance(scenes, (str, os.PathLike)):
         raise TypeError("scenes must be a sequence of scene file names")
     networks = [_network(network) for network in networks]
     seeds = [int(seed) if isinstance(seed, np.integer) else seed for seed in seeds]
-    metrics = _evaluate(networks, list(scenes), robot, float(seconds), seeds, float(dt), threads)
+    metrics = _evaluate(networks, list(scenes), robot, float(seconds), seeds, float(dt), threads, start)
     fitness = metrics[reward]
     mean = fitness.reshape(len(networks), -1).mean(axis=1) if fitness.size else np.zeros(len(networks))
     return Evaluation(fitness=fitness, mean=mean, metrics=metrics)

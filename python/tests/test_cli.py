@@ -78,6 +78,9 @@ def test_a_wrong_command_line_gives_a_hint_and_status_2(tmp_path, logs):
     for arguments, message in cases.items():
         result = run(TRAIN, *logs, *arguments, cwd=tmp_path)
         assert (result.returncode, result.stderr) == (2, f"korvale-train: {message} (korvale-train --help shows the usage)\n")
+    alone = run(TRAIN, "-o", "n.xml", cwd=tmp_path)
+    assert (alone.returncode, alone.stderr) == (2, "korvale-train: the following arguments are required: LOG "
+                                                   "(korvale-train --help shows the usage)\n")
     assert not (tmp_path / "n.xml").exists()
 
 

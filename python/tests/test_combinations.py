@@ -10,7 +10,7 @@ from conftest import TRAIN, demonstration, run, write_log
 from korvale_train.combinations import chosen_outputs, demonstrated
 
 F, B, L, R, IDLE = [1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1], [0, 0, 0, 0]
-FL, BR = [1, 0, 1, 0], [0, 1, 0, 1]
+FL, BR, BL, BLR = [1, 0, 1, 0], [0, 1, 0, 1], [0, 1, 1, 0], [0, 1, 1, 1]
 
 
 def test_the_demonstrated_combinations_are_the_distinct_ones_in_a_fixed_order():
@@ -18,6 +18,37 @@ def test_the_demonstrated_combinations_are_the_distinct_ones_in_a_fixed_order():
     # As 4-bit numbers, forward the highest: idle 0, left 2, backward-right 5, forward 8, forward-left 10.
     assert demonstrated(commands).tolist() == [IDLE, L, BR, F, FL]
     assert demonstrated(commands[::-1]).tolist() == demonstrated(commands).tolist()
+
+
+@pytest.mark.parametrize("lines, given", [
+    ([F] * 9 + [B] * 3, [F]),  # backward undoes forward
+    ([L] * 5 + [BR] * 2 + [R] * 2 + [BL] * 4, [L, BL]),  # right wheel back undoes left; left wheel back, right
+    ([BL] * 2 + [R] * 2, [R]),  # as common: the later in the fixed order is left out
+    ([IDLE] * 3 + [BLR] + [F], [IDLE, BLR, F]),  # standing still undoes nothing
+], ids=["backward", "turns", "tie", "standing"])
+def test_a_combination_that_undoes_a_commoner_one_is_left_out_unless_kept(lines, given):
+    commands = np.array(lines, dtype=float)
+    assert demonstrated(commands, keep_opposites=False).tolist() == given
+    assert len(demonstrated(commands, keep_opposites=True)) == len({tuple(line) for line in lines})
+
+
+def test_the_student_does_not_back_off_where_its_teacher_turned_and_says_so(tmp_path):
+    readings, commands = demonstration(600, seed=5)
+    commands[:] = F
+    commands[readings[:, 0] > 0] = L
+    commands[(readings[:, 0] > 0) & (readings[:, 1] > 0)] = BR  # the rarer: wheels opposite to left's
+    log = write_log(tmp_path / "run.log", readings, commands)
+    unseen, _ = demonstration(1000, seed=9)
+    given = {}
+    for name, options in (("default", []), ("kept", ["--keep-opposites"])):
+        result = run(TRAIN, log, "-o", tmp_path / f"{name}.xml", "--epochs", "30", *options)
+        assert result.returncode == 0, result.stderr
+        network = korvale.Network.load(str(tmp_path / f"{name}.xml"))
+        given[name] = {tuple(row) for row in (network.evaluate(unseen) > 0.5).astype(int).tolist()}
+        left_out = "the student does not give backward and right: its wheels turn opposite to those of left"
+        assert (left_out in result.stdout) == (name == "default"), result.stdout
+    assert tuple(BR) not in given["default"] and tuple(L) in given["default"]
+    assert tuple(BR) in given["kept"]
 
 
 @pytest.mark.parametrize("held", [[F, L, R, FL, BR], [F, L], [R]], ids=["five", "two", "one"])

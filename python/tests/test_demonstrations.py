@@ -5,8 +5,10 @@ import re
 
 import numpy as np
 
+import korvale
+
 from conftest import TRAIN, demonstration, run, write_log
-from korvale_train.demonstrations import balanced_rows, moving, settle_idle, standing_share
+from korvale_train.demonstrations import balanced_rows, moving, settle_blind, settle_idle, standing_share
 from korvale_train.logs import Demonstrations
 from korvale_train.model import TrainOptions, train
 
@@ -37,6 +39,40 @@ def test_idle_lines_at_a_logs_ends_go_and_a_pause_takes_the_command_that_ended_i
 def test_a_log_without_any_command_is_kept_as_it_is():
     settled, dropped, relabelled = settle_idle(demonstrations([IDLE, IDLE], [F]))
     assert (dropped, relabelled, len(settled.readings)) == (0, 0, 3)
+
+
+def test_turning_on_the_spot_with_nothing_in_sight_goes_where_the_logs_also_drive_on_blind():
+    blind, near = [0.0, 0.0], [0.0, 300.0]
+    readings = np.array([blind, blind, near, near, near, near, blind, blind, near, near, near, blind])
+    commands = np.array([L, F, F, L, F, F, [0, 1, 0, 1], R, F, F, F, F], dtype=float)
+    lines = Demonstrations(readings, commands, [("a.log", 6), ("b.log", 6)], np.array([1] * 6 + [2] * 6))
+    settled, dropped, factor = settle_blind(lines)
+    # Left, backward-right and right with nothing in sight go; turning near a body stays.
+    assert dropped == 3 and settled.lines_per_log == [("a.log", 5), ("b.log", 4)]
+    assert settled.commands.tolist() == [F, F, L, F, F, F, F, F, F]
+    # Seen: four lines once and three twice, 10; blind: 1 + 2 = 3. Counted
+    # twice, 6 of 16 are a quarter or more; as they are, 3 of 13 are not.
+    assert factor == 2
+    assert settled.weights.tolist() == [2, 1, 1, 1, 1, 2, 2, 2, 4]
+    # Logs that never drive on blind teach nothing else there: left alone.
+    never = Demonstrations(readings[:1], commands[:1], [("c.log", 1)])
+    settled, dropped, factor = settle_blind(never)
+    assert settled is never and (dropped, factor) == (0, 1)
+
+
+def test_corrections_count_twice_and_outweigh_what_they_correct(tmp_path):
+    readings, _ = demonstration(200, seed=6)
+    forward = write_log(tmp_path / "drive.log", np.tile(readings, (3, 1)), np.tile(F, (600, 1)))
+    left = write_log(tmp_path / "corrections-0001.log", np.tile(readings, (2, 1)), np.tile(L, (400, 1)))
+    given = {}
+    for name, arguments in (("plain", [forward, left]), ("corrected", [forward, "--corrections", left])):
+        result = run(TRAIN, *arguments, "-o", tmp_path / f"{name}.xml", "--epochs", "40", "--keep-blind")
+        assert result.returncode == 0, result.stderr
+        given[name] = korvale.Network.load(str(tmp_path / f"{name}.xml")).evaluate(readings) > 0.5
+        noted = f"  {left}  400 lines (corrections: each line counts 2 times)"
+        assert (noted in result.stdout.splitlines()) == (name == "corrected"), result.stdout
+    # Three lines forward to two left, but the two count twice.
+    assert given["plain"][:, 0].mean() > 0.9 and given["corrected"][:, 2].mean() > 0.9
 
 
 def test_rarer_combinations_are_repeated_towards_a_share_of_the_commonest_and_no_further():

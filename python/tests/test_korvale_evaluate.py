@@ -95,8 +95,29 @@ class TestEvaluate:
         # The hand-made avoider outdoes driving straight ahead.
         assert one.mean[0] > one.mean[1]
 
+    def test_a_random_start_is_the_one_an_environment_of_the_seed_draws(self):
+        network = korvale.Network.load(example("AvoidObstacles.xml"))
+        scenes, seeds = [example("Crowded.xml"), example("Rooms.xml")], [0, 7]
+        result = korvale.evaluate([network], scenes, ROBOT, 5, seeds, start="random", threads=2)
+        from_scene = korvale.evaluate([network], scenes, ROBOT, 5, seeds)
+        for j, scene in enumerate(scenes):
+            env = korvale.Env(scene, ROBOT, network, start="random", max_steps=None)
+            for k, seed in enumerate(seeds):
+                env.reset(seed=seed)
+                for _ in range(300):
+                    *_, info = env.step(None)
+                for name, values in result.metrics.items():
+                    assert values[0, j, k] == info[name], (name, j, k)
+        assert not np.array_equal(result.metrics["distance"], from_scene.metrics["distance"])
+
+    def test_a_random_start_in_a_scene_without_room_says_so(self, folder):
+        crammed = write(folder, "full.xml", '<world width="10" height="10"><object x="5" y="5" r="4.5" mass="-1"/></world>')
+        with pytest.raises(ValueError, match="no free place for the robot was found in 10000 draws"):
+            korvale.evaluate([example("DriveForward.xml")], [crammed], ROBOT, 1, [0], start="random")
+
     @pytest.mark.parametrize("arguments, error, text", [
         (dict(reward="speed"), ValueError, 'reward is "avoid", "distance" or "coverage"'),
+        (dict(start="anywhere"), ValueError, 'start is "scene" or "random", not \'anywhere\''),
         (dict(networks=[example("Robot.xml")]), korvale.LoadError, "CFeedForwardReader"),
         (dict(scenes=[example("Missing.xml")]), korvale.LoadError,
          "^Error in CFenIOStruct: cannot open the file\nScene file '.*Missing.xml': no such file$"),

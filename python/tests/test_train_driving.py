@@ -48,12 +48,13 @@ def test_options_that_do_not_go_together_are_refused_with_a_hint_and_status_2(ar
 
 def test_candidates_are_judged_by_driving_and_the_same_options_keep_the_same_file(tmp_path, teacher_log):
     arguments = [teacher_log, "--robot", ROBOT, "--validate", EXAMPLES / "Default.xml", EXAMPLES / "Rooms.xml",
-                 "--candidates", "3", "--seed", "2", *SHORT]
+                 "--candidates", "3", "--seed", "2", "--starts", "2", *SHORT]
     first = run(TRAIN, *arguments, "-o", tmp_path / "a.xml")
     assert (first.returncode, first.stderr) == (0, ""), first.stderr
     lines = first.stdout.splitlines()
     at = lines.index("  candidate        seed  agreement  distance    stuck  coverage")
-    assert lines[at - 1].endswith(f"driving 6 s in 2 scenes, seed 0, with {ROBOT}")
+    assert lines[at - 1].endswith(f"driving 6 s in 2 scenes, seed 0 from the start and 2 free places (seeds 0 to 1), "
+                                  f"with {ROBOT}")
     rows = [line.split() for line in lines[at + 1:at + 4]]
     # Seed 2 of three candidates: seeds 6, 7 and 8; one of them is kept.
     assert [row[0] for row in rows] == ["1", "2", "3"]
@@ -72,6 +73,20 @@ def test_candidates_are_judged_by_driving_and_the_same_options_keep_the_same_fil
     alone = run(TRAIN, teacher_log, "--seed", kept[0][2], "--epochs", "15", "--quiet", "-o", tmp_path / "c.xml")
     assert alone.returncode == 0
     assert (tmp_path / "c.xml").read_bytes() == (tmp_path / "a.xml").read_bytes()
+
+
+def test_a_scene_without_room_for_free_starts_says_so_and_drives_from_its_start_alone_on_request(tmp_path,
+                                                                                                 teacher_log):
+    full = tmp_path / "full.xml"
+    full.write_text('<world width="10" height="10"><object x="5" y="5" r="4.5" mass="-1"/></world>')
+    arguments = [teacher_log, "--robot", ROBOT, "--validate", full, "--candidates", "2", *SHORT]
+    crowded = run(TRAIN, *arguments, "-o", tmp_path / "a.xml")
+    assert crowded.returncode == 1 and not (tmp_path / "a.xml").exists()
+    assert crowded.stderr == ("korvale-train: no free place for the robot was found in 10000 draws: the arena is too "
+                              "crowded for a random start (--starts 0 drives from the scene's start only)\n")
+    alone = run(TRAIN, *arguments, "--starts", "0", "-o", tmp_path / "b.xml")
+    assert alone.returncode == 0, alone.stderr
+    assert f"driving 6 s in 1 scene, seed 0, with {ROBOT}" in alone.stdout
 
 
 def test_dagger_reports_every_round_and_the_window_reads_its_progress_line_by_line(tmp_path, teacher_log):

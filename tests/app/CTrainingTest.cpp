@@ -95,8 +95,8 @@ TEST_F(Training, TrainsOnTheDemonstrationAndItsCorrectionsThenLoadsAndSelectsThe
     WaitForTheEnd();
 
     EXPECT_EQ(Arguments(),
-              (Lines{"demo.log", "corrections-0001.log", "-o", "student-0001.xml", "--robot", folder.File("robot.xml"),
-                     "--progress-lines", "--validate", folder.File("scene.xml")}));
+              (Lines{"demo.log", "--corrections", "corrections-0001.log", "-o", "student-0001.xml", "--robot",
+                     folder.File("robot.xml"), "--progress-lines", "--validate", folder.File("scene.xml")}));
     const Lines calls = host.Take();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls.front(), "info: Training student-0001.xml on 2 logs");
@@ -109,7 +109,21 @@ TEST_F(Training, TrainsOnTheDemonstrationAndItsCorrectionsThenLoadsAndSelectsThe
     // The next student goes into the next free name.
     ASSERT_TRUE(training.Start());
     WaitForTheEnd();
-    EXPECT_EQ(Arguments()[3], "student-0002.xml");
+    EXPECT_EQ(Arguments()[4], "student-0002.xml");
+}
+
+TEST_F(Training, CorrectionsLogsChosenByHandAreKnownByTheirNamesAndFollowTheDemonstrations)
+{
+    UseTrainer("true");
+    training.Toggle("./corrections-0003.log");
+    training.Toggle("first.log");
+    training.LogStarted("takeover.log", true);
+    ASSERT_TRUE(training.Start());
+    WaitForTheEnd();
+    const Lines arguments = Arguments();
+    ASSERT_GE(arguments.size(), 5u);
+    EXPECT_EQ(Lines(arguments.begin(), arguments.begin() + 5),
+              (Lines{"first.log", "--corrections", "corrections-0003.log", "takeover.log", "-o"}));
 }
 
 TEST_F(Training, AFailureSaysWhyInOneLineAndLeavesTheNetworkThatDrove)
