@@ -30,6 +30,9 @@ FRAMES_PER_SECOND = 60
 TEACH_TAB = (USER_PANEL[0] + 140, USER_PANEL[1] + 17)
 LOG_CORRECTIONS = (USER_PANEL[0] + 88, USER_PANEL[1] + 107)
 TRAIN = (USER_PANEL[0] + 88, USER_PANEL[1] + 329)
+# Where the person lets go of Up before the red disc: the robot's centre
+# this far from its edge (the robot's radius is 3).
+STOP_SHORT = 8.0
 # The demonstration runs at ×2: half a minute of the person's time.
 SPEED_UPS = 1
 
@@ -273,9 +276,17 @@ def takeover(program, examples, tmp):
         faster(session, SPEED_UPS)
         typed_command(session, "forward.log", 318, "info: Log was started successfully")
         begin = robot.wait_for(0, 10)[0]
-        keys.hold({"Up"})  # straight on, into the red disc
-        robot.wait_for(begin + 12 * FRAMES_PER_SECOND, 60)
+        # Straight on towards the red disc, letting go a few units short of
+        # it: all the student sees is driving forward, so it drives into
+        # the disc and pushes there. (Pushing against the disc with Up held
+        # would teach pushing too, which a minute of corrections does not
+        # always outweigh.)
+        keys.hold({"Up"})
+        pose = robot.wait_for(begin, 10)
+        while arena.clearance(*pose[1:]) > STOP_SHORT and pose[0] < begin + 12 * FRAMES_PER_SECOND:
+            pose = robot.wait_for(pose[0] + 1, 60)
         keys.hold(set())
+        robot.wait_for(pose[0] + 2 * FRAMES_PER_SECOND, 60)
         first = train(session)
         old = from_the_start(session, robot, 60)
         old_distance, _ = judge(robot, old, 60)
