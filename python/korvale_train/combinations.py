@@ -49,25 +49,29 @@ def logsig(values):
         return 1.0 / (1.0 + np.exp(-values))
 
 
+def _kinds(commands):
+    """The distinct combinations of the lines in the fixed order, and how
+    many lines give each."""
+    bits = (np.asarray(commands) > 0.5) @ np.array([8, 4, 2, 1])
+    values, counts = np.unique(bits, return_counts=True)
+    rows = np.array([[(value >> shift) & 1 for shift in (3, 2, 1, 0)] for value in values], dtype=float)
+    return rows, counts
+
+
 def demonstrated(commands, keep_opposites=True):
     """The distinct combinations of commands of the lines, in a fixed order
     (as 4-bit numbers, forward the highest), as rows of 0.0 and 1.0; without
     keep_opposites, less those that undo a commoner one (see undoing)."""
-    bits = (np.asarray(commands) > 0.5) @ np.array([8, 4, 2, 1])
-    values, counts = np.unique(bits, return_counts=True)
-    rows = np.array([[(value >> shift) & 1 for shift in (3, 2, 1, 0)] for value in values], dtype=float)
+    rows, counts = _kinds(commands)
     if keep_opposites:
         return rows
-    dropped = {row for row, _ in undoing(rows, counts)}
-    return rows[[row for row in range(len(rows)) if row not in dropped]]
+    return np.delete(rows, sorted({rare for rare, _ in undoing(rows, counts)}), axis=0)
 
 
 def undone(commands):
     """The combinations the student leaves out, each with the commoner one
     it undoes: pairs of rows of 0.0 and 1.0."""
-    rows = demonstrated(commands)
-    bits = (np.asarray(commands) > 0.5) @ np.array([8, 4, 2, 1])
-    _, counts = np.unique(bits, return_counts=True)
+    rows, counts = _kinds(commands)
     return tuple((rows[rare], rows[common]) for rare, common in undoing(rows, counts))
 
 

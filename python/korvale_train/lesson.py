@@ -52,10 +52,10 @@ class Lesson:
     def settle_blind(self, demonstrations):
         settled, dropped, factor = settle_blind(demonstrations)
         if dropped:
-            self.out.write(f"dropped {count(dropped, 'line')} turning on the spot with nothing in sight; "
-                           + (f"lines with nothing in sight count {factor} times, to make a quarter of the training "
-                              if factor > 1 else "")
-                           + "(--keep-blind keeps them as they are)\n")
+            done = [f"dropped {count(dropped, 'line')} turning on the spot with nothing in sight"]
+            if factor > 1:
+                done.append(f"lines with nothing in sight count {factor} times, to make a quarter of the training")
+            self.out.write("; ".join(done) + " (--keep-blind keeps them as they are)\n")
         return settled
 
     def fit(self, demonstrations, stage=""):

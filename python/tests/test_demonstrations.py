@@ -60,6 +60,29 @@ def test_turning_on_the_spot_with_nothing_in_sight_goes_where_the_logs_also_driv
     assert settled is never and (dropped, factor) == (0, 1)
 
 
+def test_a_student_of_a_person_who_looked_round_blind_drives_on_where_nothing_is_in_sight(tmp_path):
+    readings, commands = demonstration(600, seed=7)
+    commands[:] = F
+    blind = np.flatnonzero(~readings.any(axis=1))
+    readings[:100] = 0.0  # the start: the person turns on the spot, looking round, for longer than it drives blind
+    commands[:100] = L
+    log = write_log(tmp_path / "person.log", readings, commands)
+    result = run(TRAIN, log, "-o", tmp_path / "student.xml", "--epochs", "30")
+    assert result.returncode == 0, result.stderr
+    (said,) = [line for line in result.stdout.splitlines() if line.startswith("dropped ")]
+    assert re.fullmatch(r"dropped 100 lines turning on the spot with nothing in sight; lines with nothing in sight "
+                        r"count \d+ times, to make a quarter of the training \(--keep-blind keeps them as they are\)",
+                        said), said
+    assert len(blind[blind >= 100]) > 10  # and the rest drove on blind
+    student = korvale.Network.load(str(tmp_path / "student.xml"))
+    assert (student.evaluate(np.zeros(8)) > 0.5).tolist() == [True, False, False, False]
+    # As they are, the lines teach turning on the spot with nothing in sight.
+    kept = run(TRAIN, log, "-o", tmp_path / "kept.xml", "--epochs", "30", "--keep-blind")
+    assert kept.returncode == 0 and "dropped 100" not in kept.stdout
+    turner = korvale.Network.load(str(tmp_path / "kept.xml"))
+    assert (turner.evaluate(np.zeros(8)) > 0.5).tolist() == [False, False, True, False]
+
+
 def test_corrections_count_twice_and_outweigh_what_they_correct(tmp_path):
     readings, _ = demonstration(200, seed=6)
     forward = write_log(tmp_path / "drive.log", np.tile(readings, (3, 1)), np.tile(F, (600, 1)))
