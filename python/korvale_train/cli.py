@@ -4,13 +4,14 @@ import argparse
 import io
 import os
 import sys
+from dataclasses import replace
 from pathlib import Path
 
 import numpy as np
 from threadpoolctl import threadpool_limits
 
 from korvale_train.demonstrations import CORRECTION_WEIGHT
-from korvale_train.driving import Course, DrivingError, load_teacher
+from korvale_train.driving import Course, DrivingError, crowded_scenes, load_teacher
 from korvale_train.lesson import Lesson
 from korvale_train.logs import LogError, read_logs, readings_per_line
 from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions
@@ -272,6 +273,7 @@ def run(args, out, err, progress):
     if args.dagger:
         dagger_course = Course(args.robot, tuple(args.scenes), args.seconds, seeds_per_scene, args.threads,
                                args.starts)
+    course, dagger_course = (_with_room(c, out) if c else c for c in (course, dagger_course))
     lesson = Lesson(candidate_options(options, seeds, sweeps), course or dagger_course, list(sweeps), out, progress)
 
     paths = args.logs + args.corrections
@@ -300,6 +302,17 @@ def run(args, out, err, progress):
     out.write(f"wrote {args.output}" + (f" and {args.plot}" if args.plot else "") + "\n")
     if progress:
         progress.finish(f"{args.output}: " + summary(student, selection.driving, selection.chosen, lesson.course))
+
+
+def _with_room(course, out):
+    """The course, from the scenes' starts alone where a scene has no room
+    for free starts; says so."""
+    crowded = crowded_scenes(course) if course.starts else []
+    if not crowded:
+        return course
+    out.write(f"no free place for the robot in {', '.join(Path(scene).name for scene in crowded)}: "
+              "driving from the scenes' starts only\n")
+    return replace(course, starts=0)
 
 
 def check_outputs(args):

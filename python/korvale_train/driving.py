@@ -103,12 +103,30 @@ def drive(networks, course):
         except korvale.LoadError as error:
             raise DrivingError(_one_line(error)) from None
         except ValueError as error:
-            hint = " (--starts 0 drives from the scene's start only)" if start == "random" else ""
-            raise DrivingError(_one_line(error) + hint) from None
+            raise DrivingError(_one_line(error)) from None
         parts.append(result.metrics)
     measure = {name: np.concatenate([part[name] for part in parts], axis=2)
                for name in ("distance", "stuck", "coverage")}
     return Driving(measure["distance"], measure["stuck"], measure["coverage"])
+
+
+def crowded_scenes(course):
+    """The scenes of the course that have no room for a free start, where
+    korvale-train drives from the scene's start alone (a scene that was
+    validated before free starts still is). Files that do not load are left
+    for the drive to report."""
+    _module()
+    crowded = []
+    for scene in course.scenes:
+        try:
+            environment = korvale.Env(str(scene), str(course.robot), start="random")
+            for seed in range(course.starts):
+                environment.reset(seed=seed)
+        except korvale.LoadError:
+            continue
+        except ValueError:
+            crowded.append(scene)
+    return crowded
 
 
 def load_teacher(path, readings):

@@ -55,10 +55,6 @@ class Demonstrations:
     def sensor_count(self):
         return self.readings.shape[1]
 
-    def weighted(self, weights):
-        """The same lines counting as often as `weights` says."""
-        return Demonstrations(self.readings, self.commands, self.lines_per_log, np.asarray(weights, dtype=np.int64))
-
 
 def read_logs(paths, weights=None):
     """Reads every log; all of them must come from robots with the same

@@ -75,18 +75,14 @@ def test_candidates_are_judged_by_driving_and_the_same_options_keep_the_same_fil
     assert (tmp_path / "c.xml").read_bytes() == (tmp_path / "a.xml").read_bytes()
 
 
-def test_a_scene_without_room_for_free_starts_says_so_and_drives_from_its_start_alone_on_request(tmp_path,
-                                                                                                 teacher_log):
+def test_a_scene_without_room_for_free_starts_is_driven_from_its_start_alone(tmp_path, teacher_log):
     full = tmp_path / "full.xml"
     full.write_text('<world width="10" height="10"><object x="5" y="5" r="4.5" mass="-1"/></world>')
-    arguments = [teacher_log, "--robot", ROBOT, "--validate", full, "--candidates", "2", *SHORT]
-    crowded = run(TRAIN, *arguments, "-o", tmp_path / "a.xml")
-    assert crowded.returncode == 1 and not (tmp_path / "a.xml").exists()
-    assert crowded.stderr == ("korvale-train: no free place for the robot was found in 10000 draws: the arena is too "
-                              "crowded for a random start (--starts 0 drives from the scene's start only)\n")
-    alone = run(TRAIN, *arguments, "--starts", "0", "-o", tmp_path / "b.xml")
-    assert alone.returncode == 0, alone.stderr
-    assert f"driving 6 s in 1 scene, seed 0, with {ROBOT}" in alone.stdout
+    result = run(TRAIN, teacher_log, "--robot", ROBOT, "--validate", full, EXAMPLES / "Default.xml",
+                 "--candidates", "2", *SHORT, "-o", tmp_path / "a.xml")
+    assert (result.returncode, result.stderr) == (0, "")
+    assert "no free place for the robot in full.xml: driving from the scenes' starts only\n" in result.stdout
+    assert f"driving 6 s in 2 scenes, seed 0, with {ROBOT}" in result.stdout
 
 
 def test_dagger_reports_every_round_and_the_window_reads_its_progress_line_by_line(tmp_path, teacher_log):
