@@ -121,11 +121,11 @@ def run_page(page: Path, source_dir: Path, binary_dir: Path) -> list[str]:
                 last_run = None
             else:
                 last_run = None
-        failures += _pictures_that_differ(folder / "docs", source_dir / "docs", page.name)
+        failures += pictures_that_differ(folder / "docs", source_dir / "docs", page.name)
     return failures
 
 
-def _pictures_that_differ(made: Path, shown: Path, page_name: str) -> list[str]:
+def pictures_that_differ(made: Path, shown: Path, page_name: str) -> list[str]:
     """The pictures the blocks wrote into docs/ must be those the pages show, byte for byte.
 
     Films are left out: the encoder's output depends on the machine's core count.

@@ -8,7 +8,7 @@ from pathlib import Path
 import pytest
 
 from markdown_pages import OUTPUT_TITLE, RUN_TITLES, anchors, blocks, links, pages
-from run_blocks import matches
+from run_blocks import pictures_that_differ, matches
 
 SOURCE_DIR = Path(os.environ.get("KORVALE_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 DOCS = SOURCE_DIR / "docs"
@@ -92,3 +92,15 @@ def test_pinned_output_matches_only_what_was_printed():
     assert not matches(pinned, "generation  1: best 0.232 (1 s)\nbest 0.3747 in 121.3 s\nextra\n")
     assert matches("in 0.1 s wall time (564.9x real time), 499.562 units", "in 2.5 s wall time (24x real time), 499.562 units")
     assert not matches("driving 60 s in 3 scenes\n", "driving 61 s in 3 scenes\n")
+
+
+def test_a_picture_the_blocks_make_must_be_the_one_the_pages_show(tmp_path):
+    made, shown = tmp_path / "made", tmp_path / "shown"
+    made.mkdir(), shown.mkdir()
+    for folder, pixels in ((made, b"same"), (shown, b"same")):
+        (folder / "snapshot.png").write_bytes(pixels)
+    (made / "new.png").write_bytes(b"not shown anywhere")
+    assert pictures_that_differ(made, shown, "page.md") == []
+    (shown / "snapshot.png").write_bytes(b"other")
+    assert pictures_that_differ(made, shown, "page.md") == [
+        "page.md: the blocks made a docs/snapshot.png that differs from the one in docs/"]
