@@ -13,7 +13,7 @@ from pathlib import Path
 
 import numpy as np
 
-from korvale_train.netfile import network_parts
+from korvale.train.netfile import network_parts
 
 try:
     import korvale
@@ -56,14 +56,14 @@ class Driving:
 
     distance: np.ndarray  # runs from the scene's start first, then from the free places
     stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before;
-    # NaN for drives shorter than 5 s
+    # 0 for drives shorter than 5 s, as the run measures give it
     coverage: np.ndarray  # distinct cells of the robot's diameter visited
 
     def score(self):
         """Per network: the distance it drove while not stuck, on average
         over scenes and seeds. A student that gets stuck half the time
         counts half its distance."""
-        return (self.distance * (1.0 - np.nan_to_num(self.stuck))).mean(axis=(1, 2))
+        return (self.distance * (1.0 - self.stuck)).mean(axis=(1, 2))
 
     def row(self, network):
         """Per scene: mean distance, mean stuck share and mean coverage over the seeds."""
