@@ -12,8 +12,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run  # noqa: E402
+from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run
 
 HELP_LINES = 16
 SENSOR_PANEL = (WIDTH - 170 - 6 - 250, 55 + 6, WIDTH - 170 - 6, 55 + 6 + 330)

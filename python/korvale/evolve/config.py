@@ -29,7 +29,7 @@ import math
 import os
 import tomllib
 
-from korvale_batch.sweep import SEED_RANGE, round_half_away
+from korvale.batch.sweep import SEED_RANGE, round_half_away
 
 FITNESSES = ("avoid", "distance", "coverage")
 TRANSFER_FUNCTIONS = ("tansig", "logsig", "purelin")
