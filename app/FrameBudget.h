@@ -13,9 +13,9 @@ class FrameBudget {
 public:
     static constexpr double Least = 0.001;
     // A frame this much longer than the period came late.
-    static constexpr double Late = 1.15;
-    static constexpr double Cut = 0.6;
-    static constexpr double Raise = 0.00005;
+    static constexpr double Late = 1.3;
+    static constexpr double Cut = 0.7;
+    static constexpr double Raise = 0.00008;
 
     // The budget for the next frame, from the period, the last window
     // frame's whole length and its drawing time.

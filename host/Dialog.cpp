@@ -268,18 +268,23 @@ namespace {
 // where one comes in the second half of a line.
 std::vector<std::string> BreakToWidth(const std::string& text, float width)
 {
+    // Most names fit: one measure each frame and row.
+    if (ImGui::CalcTextSize(text.c_str()).x <= width)
+        return {text};
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = start;
-        std::size_t fits = start;
+        float used = 0.0f; // characters are measured one at a time: the font does not kern
         while (end < text.size()) {
             std::size_t next = end + 1;
             while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
                 ++next; // the rest of a UTF-8 sequence
-            if (ImGui::CalcTextSize(text.c_str() + start, text.c_str() + next).x > width && fits > start)
+            const float advance = ImGui::CalcTextSize(text.c_str() + end, text.c_str() + next).x;
+            if (used + advance > width && end > start)
                 break;
-            fits = end = next;
+            used += advance;
+            end = next;
         }
         if (end < text.size()) {
             const std::size_t breakAt = text.find_last_of("-_. ", end - 1);
