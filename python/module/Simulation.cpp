@@ -17,6 +17,7 @@
 #include "base/WindowMessages.h"
 #include "control/CFeedForward.h"
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "control/NetworkFit.h"
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -407,8 +408,7 @@ bool Simulation::HasFittingNetworkLocked() const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
-    return robot != nullptr && network.numLayers > 0 && network.inputDimensions >= 0
-        && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+    return robot != nullptr && network.numLayers > 0 && Tarn::NetworkFitsSensors(network, robot->irSensors.size());
 }
 
 void Simulation::FrameLocked()
@@ -423,9 +423,8 @@ void Simulation::CheckFits(const Tarn::CFeedForward& network) const
     if (robot == nullptr)
         return;
     const std::size_t sensors = robot->irSensors.size();
-    if (network.inputDimensions < 0 || static_cast<std::size_t>(network.inputDimensions) != sensors)
-        throw std::invalid_argument("the network takes " + std::to_string(network.inputDimensions)
-                                    + " inputs, but the robot has " + std::to_string(sensors) + " infrared sensors");
+    if (!Tarn::NetworkFitsSensors(network, sensors))
+        throw std::invalid_argument("the network " + Tarn::NetworkMisfit(network, sensors));
 }
 
 void Simulation::SetNetwork(const Network& network)

@@ -256,7 +256,8 @@ TEST_F(KorvaleScene, InconsistentNetworkLeavesTheKeyboardDriving)
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkThreeInputs)));
     EXPECT_FALSE(scene.SetNeuralNetworkControl());
-    EXPECT_EQ(scene.GetErrorText(), "Inconsistent neural network\n");
+    EXPECT_EQ(scene.GetErrorText(), "Inconsistent neural network\nNetwork file '" + folder.File("net.xml")
+                                        + "' takes 3 inputs, but the robot has 2 infrared sensors\n");
     EXPECT_TRUE(scene.IsKeyboardControl());
     EXPECT_EQ(Robot().remoteControl, &scene.GetKeyboardControl());
 }
