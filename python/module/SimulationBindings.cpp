@@ -61,6 +61,13 @@ ModelFile FromKept(const py::handle& kept)
 
 // A simulation made again from what pickling kept: the files' texts, the
 // network, the frame time and the state.
+py::tuple SimulationKept(const Simulation::Contents& contents, double dt, const std::string& state)
+{
+    if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
+        throw py::type_error("this simulation's files were not read as text and cannot be pickled");
+    return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state));
+}
+
 std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
 {
     if (kept.size() != 5 || kept[0].is_none())
@@ -222,10 +229,7 @@ void BindSimulation(py::module_& m)
         .def(py::pickle(
             [](const Simulation& simulation) {
                 const auto [contents, state] = simulation.GetContentsAndState();
-                if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
-                    throw py::type_error("this simulation's files were not read as text and cannot be pickled");
-                return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
-                                      simulation.FrameTime(), py::bytes(state));
+                return SimulationKept(contents, simulation.FrameTime(), state);
             },
             [](const py::tuple& kept) { return RestoreSimulation(kept); }));
 }
