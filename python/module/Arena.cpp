@@ -23,12 +23,12 @@ Simulation::Options WithControl(Simulation::Options options)
 } // namespace
 
 Arena::Arena(const ArenaOptions& options_)
-    : Arena(options_, std::make_shared<Simulation>(WithControl(options_.simulation)), {}, {})
+    : Arena(options_, std::make_shared<Simulation>(WithControl(options_.simulation)), {}, {}, nullptr)
 {
 }
 
 Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulation_, std::string start_,
-             const std::string& episode, const std::string& replay)
+             const std::string& episode, const Origin* from, const std::string& replay)
     : options(options_), simulation(std::move(simulation_)), start(std::move(start_))
 {
     if (options.frameSkip < 1 || options.frameSkip > ArenaOptions::maxFrameSkip)
@@ -52,7 +52,18 @@ Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulatio
         std::memcpy(&state, episode.data() + sizeof steps, sizeof state);
         places.SetState(state);
     }
-    episodeStart = simulation->GetStateLocked();
+    if (from != nullptr) {
+        origin = *from;
+        if (origin.checkpoint.empty()) {
+            simulation->NoiseLocked() = origin.noise;
+            if (origin.pose)
+                simulation->PlaceRobotLocked((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
+        }
+    } else if (episode.empty()) {
+        origin.noise = simulation->NoiseLocked(); // a new simulation: its loaded state
+    } else {
+        origin.checkpoint = simulation->GetStateLocked(); // an earlier release's pickle
+    }
     frames.reserve(replay.size());
     for (const char byte : replay) {
         const auto frame = static_cast<std::uint8_t>(byte);
@@ -97,13 +108,11 @@ void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::ar
         simulation->NoiseLocked() = carried;
     }
     steps = 0;
-    if (pose) {
-        simulation->PlaceRobotLocked((*pose)[0], (*pose)[1], (*pose)[2]);
-    } else if (options.randomStart) {
-        const auto [x, y, angle] = places.Draw(*simulation);
-        simulation->PlaceRobotLocked(x, y, angle);
-    }
-    episodeStart = simulation->GetStateLocked();
+    origin = Origin{{}, simulation->NoiseLocked(), pose};
+    if (!pose && options.randomStart)
+        origin.pose = places.Draw(*simulation);
+    if (origin.pose)
+        simulation->PlaceRobotLocked((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
     frames.clear();
     Begin();
 }
@@ -149,6 +158,10 @@ Arena::Outcome Arena::Act(const std::array<bool, 4>* action)
         }
     }
     ++steps;
+    if (frames.size() >= replayLimit) {
+        origin.checkpoint = simulation->GetStateLocked();
+        frames.clear();
+    }
     outcome.truncated = options.maxSteps > 0 && steps >= options.maxSteps;
     return outcome;
 }

@@ -37,16 +37,25 @@ struct ArenaOptions {
 // action (then, with frame skip, holds it for whole frames more). A policy
 // driving here and the same policy as a network driving a Simulation give
 // the same run, bit for bit. The frames of an episode are kept (a byte
-// each), so that a copy can be made again from the episode's start.
+// each), so that a copy can be made again from a state of the episode.
 class Arena {
 public:
     explicit Arena(const ArenaOptions& options);
     // Around a simulation restored from a pickle, with the loaded state and
     // the episode's of the arena that was pickled (see GetEpisode).
-    // `frames` replays the episode's frames from the simulation's state
-    // (the episode's start); without `episode` the simulation starts one.
+    // Where a copy drives again from: a state taken on the way (checkpoint),
+    // or without one the loaded state with the episode's first noise and
+    // the robot's place, when it was placed.
+    struct Origin {
+        std::string checkpoint;
+        std::uint32_t noise = 0;
+        std::optional<std::array<double, 3>> pose;
+    };
+    // The simulation stands at the origin's state (the checkpoint, or the
+    // loaded state); `frames` are driven again from it. Without `episode`
+    // the simulation starts one.
     Arena(const ArenaOptions& options, std::shared_ptr<Simulation> simulation, std::string start,
-          const std::string& episode, const std::string& frames = {});
+          const std::string& episode, const Origin* origin = nullptr, const std::string& frames = {});
 
     std::size_t Readings() const { return readings; }
     std::size_t Pixels() const { return pixels; }
@@ -85,11 +94,14 @@ public:
     // the simulation's state and the loaded state travel beside them.
     std::string GetEpisode() const;
     const std::string& GetStart() const { return start; }
-    // The state the episode started from and its frames since, a byte each
-    // (the four keys as bits 0 to 3, or networkFrame), for a copy.
-    const std::string& GetEpisodeStart() const { return episodeStart; }
+    // A state of the episode (its start, or a later one taken every
+    // replayLimit frames) and its frames since, a byte each (the four keys
+    // as bits 0 to 3, or networkFrame), for a copy: at most replayLimit
+    // frames to drive again, whatever the episode's length.
+    const Origin& GetOrigin() const { return origin; }
     std::string GetFrames() const;
     static constexpr std::uint8_t networkFrame = 0x10;
+    static constexpr std::size_t replayLimit = 4096;
 
 private:
     void Drive(const std::array<bool, 4>* action);
@@ -103,7 +115,7 @@ private:
     std::int64_t steps = 0;
     StartPlaces places;
     std::uint32_t boundaryNoise = 0; // the noise where the begun frame began
-    std::string episodeStart;
+    Origin origin;
     std::vector<std::uint8_t> frames;
 };
 

@@ -139,36 +139,55 @@ py::dict Info(const Arena& arena)
 }
 
 // What pickling keeps of an arena: its options, its simulation at the
-// episode's start (pickled as a Simulation is), the loaded state, the
-// episode's numbers and its frames, which the copy drives again.
+// origin of its frames (pickled as a Simulation is), the loaded state, the
+// episode's numbers, the frames, which the copy drives again, and the origin.
 py::tuple Kept(const Arena& arena)
 {
     const ArenaOptions& o = arena.GetOptions();
     const Simulation& simulation = *arena.GetSimulation();
-    const py::tuple pickled = SimulationKept(simulation.GetContents(), simulation.FrameTime(), arena.GetEpisodeStart());
+    const Arena::Origin& origin = arena.GetOrigin();
+    const bool checkpoint = !origin.checkpoint.empty();
+    const py::tuple pickled = SimulationKept(simulation.GetContents(), simulation.FrameTime(),
+                                             checkpoint ? origin.checkpoint : arena.GetStart());
+    py::object pose = py::none();
+    if (origin.pose)
+        pose = py::make_tuple((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
+    const py::object from = checkpoint ? py::object(py::none()) : py::object(py::make_tuple(origin.noise, pose));
     return py::make_tuple(RewardName(o.reward), o.maxSteps, o.randomStart, o.camera, pickled,
                           py::bytes(arena.GetStart()), py::bytes(arena.GetEpisode()), py::bytes(arena.GetFrames()),
-                          o.frameSkip);
+                          o.frameSkip, from);
 }
 
 std::unique_ptr<Arena> FromKept(const py::tuple& kept)
 {
     // Seven items: a pickle of an earlier release, its simulation between two frames.
-    if (kept.size() != 7 && kept.size() != 9)
+    if (kept.size() != 7 && kept.size() != 10)
         throw py::value_error("not a pickled korvale environment");
     ArenaOptions options;
     options.reward = RewardFrom(kept[0].cast<std::string>());
     options.maxSteps = kept[1].cast<std::int64_t>();
     options.randomStart = kept[2].cast<bool>();
     options.camera = kept[3].cast<bool>();
-    const bool earlier = kept.size() == 7;
-    auto simulation = earlier ? kept[4].cast<std::shared_ptr<Simulation>>() : RestoreSimulation(kept[4]);
-    const std::string frames = earlier ? std::string() : kept[7].cast<std::string>();
-    if (!earlier)
-        options.frameSkip = kept[8].cast<int>();
     const std::string start = kept[5].cast<std::string>(), episode = kept[6].cast<std::string>();
+    if (kept.size() == 7) {
+        auto simulation = kept[4].cast<std::shared_ptr<Simulation>>();
+        py::gil_scoped_release release;
+        return std::make_unique<Arena>(options, std::move(simulation), start, episode);
+    }
+    auto simulation = RestoreSimulation(kept[4]);
+    const std::string frames = kept[7].cast<std::string>();
+    options.frameSkip = kept[8].cast<int>();
+    Arena::Origin origin;
+    if (kept[9].is_none()) {
+        origin.checkpoint = kept[4].cast<py::tuple>()[4].cast<std::string>();
+    } else {
+        const auto from = kept[9].cast<py::tuple>();
+        origin.noise = from[0].cast<std::uint32_t>();
+        if (!from[1].is_none())
+            origin.pose = PoseFrom(from[1]);
+    }
     py::gil_scoped_release release;
-    return std::make_unique<Arena>(options, std::move(simulation), start, episode, frames);
+    return std::make_unique<Arena>(options, std::move(simulation), start, episode, &origin, frames);
 }
 
 // The arrays a batch call fills: observations, and per environment its

@@ -10,6 +10,7 @@ seed and actions give the same observations and rewards, bit for bit.
 from __future__ import annotations
 
 import math
+import os
 from typing import Any, Callable
 
 import numpy as np
@@ -174,8 +175,12 @@ class Env(Shared, _Base):
       stuck, avoid), steps and time.
     """
 
-    def __init__(self, scene, robot, network=None, *, reward="avoid", max_steps=1000, start="scene",
-                 camera=False, render_mode=None, dt=1 / 60, render_size=(480, 480), frame_skip=1):
+    def __init__(self, scene: str | os.PathLike, robot: str | os.PathLike, network=None, *,
+                 reward: str | Callable = "avoid", max_steps: int | None = 1000, start: str = "scene",
+                 camera: bool = False, render_mode: str | None = None, dt: float = 1 / 60,
+                 render_size: tuple[int, int] = (480, 480), frame_skip: int = 1):
+        """Loads the scene, robot and network (file names; network also a
+        korvale.Network) as Simulation does; the keywords as the class says."""
         if render_mode not in (None, "rgb_array"):
             raise ValueError(f'render_mode is None or "rgb_array", not {render_mode!r}')
         self._reward = reward

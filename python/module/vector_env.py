@@ -10,7 +10,7 @@ from __future__ import annotations
 
 import os
 import time
-from typing import Any, Sequence
+from typing import Any, Callable, Sequence
 
 import numpy as np
 
@@ -91,8 +91,12 @@ class VectorEnv(Shared, _Base):
     RecordEpisodeStatistics puts them.
     """
 
-    def __init__(self, n, scene, robot, network=None, *, reward="avoid", max_steps=1000, start="scene",
-                 camera=False, render_mode=None, dt=1 / 60, threads=None, render_size=(480, 480), frame_skip=1):
+    def __init__(self, n: int, scene: str | os.PathLike | Sequence[str | os.PathLike], robot: str | os.PathLike,
+                 network=None, *, reward: str | Callable = "avoid", max_steps: int | None = 1000,
+                 start: str = "scene", camera: bool = False, render_mode: str | None = None, dt: float = 1 / 60,
+                 threads: int | None = None, render_size: tuple[int, int] = (480, 480), frame_skip: int = 1):
+        """Loads n environments on the pool (scene i mod len of a list of
+        scenes); the keywords as the class says."""
         if isinstance(n, bool) or not isinstance(n, (int, np.integer)) or not 1 <= n <= MAX_ENVS:
             raise ValueError(f"n must be a whole number from 1 to {MAX_ENVS}, not {n!r}")
         if render_mode not in (None, "rgb_array"):
