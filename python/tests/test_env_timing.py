@@ -97,3 +97,22 @@ def test_a_copy_mid_episode_and_its_simulation_between_steps():
         env.simulation.get_state()
     env.simulation.step()
     env.simulation.get_state()
+
+
+def test_a_pickle_of_an_earlier_release_goes_on_from_where_it_was():
+    # An environment pickled before the step ended where the control decides
+    # kept its simulation between two frames, and seven items.
+    simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, seed=12)
+    simulation.set_keys(forward=True)
+    simulation.step(30)
+    start = korvale.Simulation(example("Crowded.xml"), robot=ROBOT).get_state()
+    episode = np.array([30], np.int64).tobytes() + np.array([0], np.uint64).tobytes()
+    arena = korvale._korvale._Arena.__new__(korvale._korvale._Arena)
+    arena.__setstate__(("avoid", 1000, False, False, pickle.loads(pickle.dumps(simulation)), start, episode))
+    assert arena.info()["steps"] == 30
+    observation = arena.step([1, 0, 0, 0])[0]
+    simulation.step()  # frame 31, as the arena finished it
+    pose = simulation.pose
+    simulation.step()  # frame 32 senses what the arena observed before it
+    assert arena.simulation.pose == pose
+    assert np.array_equal(observation, simulation.ir.astype(np.float32))
