@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "Interruption.h"
 
@@ -23,16 +22,9 @@ std::size_t CheckedCount(std::size_t count, std::size_t scenes)
 
 } // namespace
 
-unsigned ArenaBatch::PoolThreads(unsigned requested, std::size_t count)
-{
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned wanted = requested == 0 ? cores : std::min(requested, cores);
-    return static_cast<unsigned>(std::min<std::size_t>(wanted, std::max<std::size_t>(count, 1)));
-}
-
 ArenaBatch::ArenaBatch(const std::vector<ArenaOptions>& options, std::size_t count, unsigned threads,
                        Interruption& interruption)
-    : arenas(CheckedCount(count, options.size())), ended(count, 0), pool(PoolThreads(threads, count))
+    : arenas(CheckedCount(count, options.size())), ended(count, 0), pool(WorkerPool::Fitting(threads, count))
 {
     RunAll([&](std::size_t i) { arenas[i] = std::make_unique<Arena>(options[i % options.size()]); },
            interruption);
@@ -47,7 +39,7 @@ ArenaBatch::ArenaBatch(const std::vector<ArenaOptions>& options, std::size_t cou
 }
 
 ArenaBatch::ArenaBatch(std::vector<std::unique_ptr<Arena>> arenas_, std::vector<char> ended_, unsigned threads)
-    : arenas(std::move(arenas_)), ended(std::move(ended_)), pool(PoolThreads(threads, arenas.size()))
+    : arenas(std::move(arenas_)), ended(std::move(ended_)), pool(WorkerPool::Fitting(threads, arenas.size()))
 {
     ended.resize(arenas.size(), 0);
 }

@@ -23,18 +23,15 @@ public:
     // this would take memory by the gigabyte before the first step.
     static constexpr std::size_t maxArenas = 65536;
 
-    // count arenas, arena i of options[i % options.size()], loaded on the
-    // pool; std::invalid_argument for a count of 0 or above maxArenas, or
-    // scenes whose robots differ in their readings or pixels. When the
+    // count arenas, arena i of options[i % options.size()], loaded on a
+    // pool of WorkerPool::Fitting threads; std::invalid_argument for a count
+    // of 0 or above maxArenas, or scenes whose robots differ in their
+    // readings or pixels. When the
     // interruption stops it, the batch is left half built: throw it away.
     ArenaBatch(const std::vector<ArenaOptions>& options, std::size_t count, unsigned threads,
                Interruption& interruption);
     // Around arenas restored from a pickle.
     ArenaBatch(std::vector<std::unique_ptr<Arena>> arenas, std::vector<char> ended, unsigned threads);
-
-    // The pool's threads for a request (0: one per core): never more than
-    // the arenas or the cores, as more would only wait for each other.
-    static unsigned PoolThreads(unsigned requested, std::size_t count);
 
     std::size_t Size() const { return arenas.size(); }
     Arena& At(std::size_t i) const { return *arenas[i]; }

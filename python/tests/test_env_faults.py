@@ -172,3 +172,26 @@ class TestFrameSkipAndScenes:
             assert np.array_equal(observations[i], observation) and rewards[i] == reward
         with pytest.raises(ValueError, match="scene"):
             korvale.VectorEnv(2, [], ROBOT)
+
+
+
+def test_evaluate_starts_no_more_threads_than_the_cores():
+    import threading
+    network = korvale.Network.load(example("AvoidObstacles.xml"))
+    tasks = lambda: len(os.listdir("/proc/self/task"))  # every native thread of the process
+    before, most, done = tasks(), [0], threading.Event()
+
+    def watch():
+        while not done.is_set():
+            most[0] = max(most[0], tasks())
+
+    watcher = threading.Thread(target=watch)
+    watcher.start()
+    try:
+        korvale.evaluate([network] * 4, [CROWDED], ROBOT, 300, [1], threads=1000)
+    finally:
+        done.set()
+        watcher.join()
+    # The watcher itself, and the pool's helpers beside the calling thread:
+    # it saw them, and no more than one a core.
+    assert before + min(2, os.cpu_count()) <= most[0] <= before + os.cpu_count()
