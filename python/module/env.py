@@ -104,7 +104,9 @@ class Shared:
     def np_random(self) -> np.random.Generator:
         """A generator for the learner's own draws, seeded by reset(seed=...)."""
         if self._np_random is None:
-            self._np_random = np.random.default_rng()
+            # As Gymnasium's: from fresh entropy, which is then its seed.
+            sequence = np.random.SeedSequence()
+            self._np_random, self._np_random_seed = np.random.default_rng(sequence), sequence.entropy
         return self._np_random
 
     @np_random.setter
@@ -114,12 +116,10 @@ class Shared:
 
     @property
     def np_random_seed(self) -> int:
-        """The seed np_random was made from, as Gymnasium's: -1 when it was
-        made without one or set from outside."""
-        if self._np_random is None:
-            self.np_random
-            self._np_random_seed = -1
-        return -1 if self._np_random_seed is None else self._np_random_seed
+        """The seed np_random was made from, as Gymnasium's: made from fresh
+        entropy when there was none yet, -1 once a generator was set from outside."""
+        self.np_random
+        return self._np_random_seed
 
     def _seed_generator(self, seed):
         if seed is not None:

@@ -64,6 +64,9 @@ class TestEnvChecker:
         assert env.np_random is generator and env.np_random_seed == 123
         env.np_random = np.random.default_rng(5)
         assert env.np_random_seed == -1
+        fresh = korvale.Env(example("Default.xml"), ROBOT)
+        seed = fresh.np_random_seed
+        assert seed >= 0 and fresh.np_random.random() == np.random.default_rng(seed).random()
 
     def test_step_determinism(self, env):
         def rollout():
