@@ -35,8 +35,9 @@ MAX_ENVS = 65536
 
 class Environment:
     """One environment of a VectorEnv, as call, get_attr and set_attr see
-    it: its simulation, its episode's info and its picture; set_attr may
-    give it attributes of the learner's own."""
+    it: its simulation, its episode's info, its picture, its single spaces,
+    render_mode, metadata and spec; set_attr may give it attributes of the
+    learner's own."""
 
     def __init__(self, vector: "VectorEnv", index: int):
         self._vector = vector
@@ -45,6 +46,24 @@ class Environment:
     @property
     def simulation(self) -> Simulation:
         return self._vector._batch.simulation(self.index)
+
+    @property
+    def observation_space(self):
+        return self._vector.single_observation_space
+
+    @property
+    def action_space(self):
+        return self._vector.single_action_space
+
+    @property
+    def render_mode(self):
+        return self._vector.render_mode
+
+    @property
+    def metadata(self) -> dict:
+        return self._vector.metadata
+
+    spec = None
 
     @property
     def info(self) -> dict[str, Any]:

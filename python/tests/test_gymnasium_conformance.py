@@ -184,6 +184,8 @@ class TestVectorConventions:
         pictures = vector.call("render")
         assert len(pictures) == 2 and pictures[0].shape == (32, 32, 3)
         assert [info["steps"] for info in vector.call("info")] == [0, 0]
+        assert vector.get_attr("action_space") == (vector.single_action_space,) * 2
+        assert vector.get_attr("render_mode") == (None, None) and vector.get_attr("spec") == (None, None)
         vector.set_attr("tag", ["a", "b"])
         assert vector.get_attr("tag") == ("a", "b")
         vector.set_attr("tag", 3)
