@@ -375,4 +375,26 @@ void CKorvaleScene::AdvanceFrame(float elapsed)
         WriteLog(elapsed);
 }
 
+bool CKorvaleScene::BeginFrame(float elapsed)
+{
+    const double dt = Tarn::CFenWorld::StepTime(elapsed);
+    Fen::World& fen = world->GetFenWorld();
+    if (fen.beginStep(dt, robot != nullptr ? &robot->GetPhysicalObject() : nullptr))
+        return true;
+    if (IsLogging())
+        WriteLog(elapsed);
+    return false;
+}
+
+void CKorvaleScene::FinishFrame(float elapsed)
+{
+    world->GetFenWorld().finishStep();
+    if (IsLogging())
+        WriteLog(elapsed);
+}
+
+bool CKorvaleScene::FrameBegun() const { return world->GetFenWorld().stepBegun(); }
+
+void CKorvaleScene::AbandonFrame() { world->GetFenWorld().abandonStep(); }
+
 } // namespace Korvale

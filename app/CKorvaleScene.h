@@ -120,6 +120,16 @@ public:
     // every other caller: Step by the frame's elapsed time as the host gives
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
+    // AdvanceFrame in two halves, for a learner that chooses the commands
+    // where the robot's control would: BeginFrame steps the world until the
+    // robot's control is about to read its sensors and decide (true), or
+    // the whole frame when there is no robot (false); FinishFrame takes a
+    // begun frame on, with the same time, and logs it as AdvanceFrame does.
+    bool BeginFrame(float elapsed);
+    void FinishFrame(float elapsed);
+    bool FrameBegun() const;
+    // A begun frame is dropped (the world's state is being replaced).
+    void AbandonFrame();
 
     // The files the current world, robot and network were read from; empty
     // for an empty world, no robot or an empty network (cleared, or a read
