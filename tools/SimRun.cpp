@@ -5,6 +5,8 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
@@ -39,15 +41,23 @@ public:
     // ends every line, so the trailing ones carry nothing to show.
     void ShowError(const std::string& text) override
     {
+        FlushWarnings(text);
         const std::size_t end = text.find_last_not_of('\n');
         if (end != std::string::npos)
             err << text.substr(0, end + 1) << '\n';
         err.flush();
     }
     // One line on standard error; the run goes on, its exit status unchanged.
-    void ShowWarning(const std::string& text) override
+    // Held until the control is chosen (FlushWarnings) or a command fails,
+    // so that a line the failure repeats (why the network cannot drive)
+    // shows once.
+    void ShowWarning(const std::string& text) override { pending.push_back(text); }
+    void FlushWarnings(const std::string& failure = {})
     {
-        err << text << '\n';
+        for (const std::string& warning : pending)
+            if (failure.find(warning + '\n') == std::string::npos)
+                err << warning << '\n';
+        pending.clear();
         err.flush();
     }
     void ResetZoom() override {}
@@ -56,6 +66,7 @@ public:
 
 private:
     std::ostream& err;
+    std::vector<std::string> pending;
 };
 
 Fen::NeuralRobot* EngineRobot(CKorvaleScene& scene)
@@ -105,6 +116,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         if (!ok)
             return 1;
     }
+    host.FlushWarnings();
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.

@@ -64,7 +64,8 @@ void BindEvaluation(py::module_& m)
             if (start != "scene" && start != "random")
                 throw py::value_error("start is \"scene\" or \"random\", not '" + start + "'");
             job.randomStart = start == "random";
-            WorkerPool pool(ThreadsFrom(threads));
+            const std::size_t items = job.networks.size() * job.scenes.size() * job.seeds.size();
+            WorkerPool pool(WorkerPool::Fitting(ThreadsFrom(threads), items));
             Interruption interruption(CheckPythonSignals);
             std::vector<Metrics> runs;
             {

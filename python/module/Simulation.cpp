@@ -17,6 +17,7 @@
 #include "base/WindowMessages.h"
 #include "control/CFeedForward.h"
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "control/NetworkFit.h"
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -167,7 +168,15 @@ void Simulation::ThrowShownError()
 
 void Simulation::Frame()
 {
-    parts->scene.AdvanceFrame(elapsed);
+    if (parts->scene.FrameBegun())
+        parts->scene.FinishFrame(elapsed);
+    else
+        parts->scene.AdvanceFrame(elapsed);
+    EndFrame();
+}
+
+void Simulation::EndFrame()
+{
     ++frames;
     if (const Fen::NeuralRobot* robot = parts->Robot())
         metrics.addFrame(parts->scene.GetWorld()->GetFenWorld(), *robot);
@@ -407,8 +416,7 @@ bool Simulation::HasFittingNetworkLocked() const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
-    return robot != nullptr && network.numLayers > 0 && network.inputDimensions >= 0
-        && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+    return robot != nullptr && network.numLayers > 0 && Tarn::NetworkFitsSensors(network, robot->irSensors.size());
 }
 
 void Simulation::FrameLocked()
@@ -417,15 +425,27 @@ void Simulation::FrameLocked()
     Frame();
 }
 
+bool Simulation::BeginFrameLocked()
+{
+    const Fen::NoiseScope scope(noise);
+    if (parts->scene.FrameBegun())
+        return true;
+    if (parts->scene.BeginFrame(elapsed))
+        return true;
+    EndFrame();
+    return false;
+}
+
+bool Simulation::FrameBegunLocked() const { return parts->scene.FrameBegun(); }
+
 void Simulation::CheckFits(const Tarn::CFeedForward& network) const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     if (robot == nullptr)
         return;
     const std::size_t sensors = robot->irSensors.size();
-    if (network.inputDimensions < 0 || static_cast<std::size_t>(network.inputDimensions) != sensors)
-        throw std::invalid_argument("the network takes " + std::to_string(network.inputDimensions)
-                                    + " inputs, but the robot has " + std::to_string(sensors) + " infrared sensors");
+    if (!Tarn::NetworkFitsSensors(network, sensors))
+        throw std::invalid_argument("the network " + Tarn::NetworkMisfit(network, sensors));
 }
 
 void Simulation::SetNetwork(const Network& network)
@@ -509,6 +529,9 @@ std::string Simulation::GetState() const
 
 std::string Simulation::GetStateLocked() const
 {
+    if (parts->scene.FrameBegun())
+        throw std::invalid_argument("the simulation is halfway through a frame that an environment began: "
+                                    "step it on, or copy the environment instead");
     Tarn::StateArchive archive = Tarn::StateArchive::Saving();
     // Saving only reads; the one walk of the fields serves both ways.
     const_cast<Simulation*>(this)->Archive(archive);
@@ -527,6 +550,7 @@ void Simulation::SetState(std::string_view state)
 void Simulation::SetStateLocked(std::string_view state)
 {
     CheckStateLocked(state);
+    parts->scene.AbandonFrame();
     Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
     Archive(load);
 }
@@ -548,6 +572,7 @@ void Simulation::CheckStateLocked(std::string_view state)
 void Simulation::RestoreOwnStateLocked(std::string_view state)
 {
     // This simulation's own bytes, kept in memory: they fit as they are.
+    parts->scene.AbandonFrame();
     Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
     Archive(load);
 }

@@ -177,8 +177,17 @@ public:
 
     // For the environments, which step many frames under one lock.
     std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex); }
-    // One frame under Lock(); the noise is this simulation's own for the frame.
+    // One frame under Lock(); the noise is this simulation's own for the
+    // frame. A frame begun by BeginFrameLocked is finished instead.
     void FrameLocked();
+    // The first half of a frame under Lock(): the world stepped until the
+    // robot's control is about to read its sensors (their readings are in)
+    // and choose its commands; FrameLocked, Step or Trace finish it. Returns
+    // false when there is no robot to stop at (the frame was whole). While
+    // a frame is begun the state cannot be taken (GetState throws); setting
+    // a state drops the begun frame.
+    bool BeginFrameLocked();
+    bool FrameBegunLocked() const;
     void SetKeysLocked(const std::array<bool, 4>& keys);
     // Selects the network control (without judging its network) or the keyboard.
     void DriveLocked(Control control);
@@ -202,6 +211,7 @@ private:
     struct Parts;
 
     void Frame();
+    void EndFrame();
     void TraceRow(double* row) const;
     std::array<bool, 4> ControlCommands() const;
     [[noreturn]] void ThrowShownError();

@@ -13,12 +13,8 @@ from pathlib import Path
 
 import numpy as np
 
+import korvale
 from korvale.train.netfile import network_parts
-
-try:
-    import korvale
-except ImportError:  # training alone needs no simulation
-    korvale = None
 
 FRAMES_PER_SECOND = 60
 # A log writes a line once more than 0.1 s has passed: every 6th frame of
@@ -75,15 +71,8 @@ class Driving:
         ]
 
 
-def _module():
-    if korvale is None:
-        raise DrivingError("driving needs the korvale module of the build (scripts/build.sh makes it)")
-    return korvale
-
-
 def as_korvale(trained):
     """The trained model as korvale computes its network file."""
-    _module()
     mean, std, projection, layers = network_parts(trained)
     functions, weights, biases = zip(*layers)
     return korvale.Network(list(weights), list(biases), list(functions), mean=mean, std=std, pca=projection)
@@ -92,7 +81,6 @@ def as_korvale(trained):
 def drive(networks, course):
     """Every network through every scene of the course: once per seed from
     the start, then from each free place."""
-    _module()
     networks, scenes = list(networks), [str(scene) for scene in course.scenes]
     runs = [("scene", list(course.seeds))] + ([("random", list(range(course.starts)))] if course.starts else [])
     parts = []
@@ -115,7 +103,6 @@ def crowded_scenes(course):
     korvale-train drives from the scene's start alone (a scene that was
     validated before free starts still is). Files that do not load are left
     for the drive to report."""
-    _module()
     crowded = []
     for scene in course.scenes:
         try:
@@ -132,7 +119,6 @@ def crowded_scenes(course):
 def load_teacher(path, readings):
     """The teacher network, which must take one input per reading of the logs
     and give the four commands."""
-    _module()
     try:
         teacher = korvale.Network.load(str(path))
     except (korvale.LoadError, OSError) as error:
