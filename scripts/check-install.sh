@@ -48,6 +48,13 @@ check_tree() {
   bare "$@" -- "$bin/korvale-net" student.xml "$log" > "$scratch/outputs.txt" \
     || fail "korvale-net could not run the student"
   [ -s "$scratch/outputs.txt" ] || fail "korvale-net printed nothing"
+  # A sweep on a local cluster: its worker processes import the package too.
+  printf 'scenes = ["%s"]\nrobots = ["%s"]\nnetworks = ["student.xml"]\nseeds = [1]\nduration = 2\n' \
+    "$examples/Default.xml" "$examples/Robot.xml" > "$scratch/work/sweep.toml"
+  timeout 120 env -i HOME="$scratch/home" PATH=/usr/bin:/bin LANG=C.UTF-8 "$@" \
+    sh -c 'cd "$0" && "$1/korvale-batch" sweep.toml -o results.csv --workers 1 --quiet' "$scratch/work" "$bin" \
+    || fail "korvale-batch could not run a sweep"
+  [ "$(wc -l < "$scratch/work/results.csv")" -eq 2 ] || fail "korvale-batch wrote no row"
   # The window opens, draws a few frames and quits (it needs a display).
   bare "$@" -- xvfb-run -a -s "-screen 0 1024x768x24" "$bin/korvale" -quitafterframe:5 -nostats \
     || fail "the window did not start"

@@ -5,4 +5,7 @@ import sys
 
 from korvale.batch.cli import main
 
-sys.exit(main())
+# Worker processes started by spawning import this module again, as
+# __mp_main__: only the program itself runs.
+if __name__ == "__main__":
+    sys.exit(main())
