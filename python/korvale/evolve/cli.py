@@ -117,7 +117,7 @@ def one_blas_thread():
                 os.environ[variable] = value
 
 
-
+def robot_inputs(config):
     """The robot's infrared sensors, the network's inputs; every scene is
     loaded with the robot first, so that a bad file stops the run before it starts."""
     inputs = None
