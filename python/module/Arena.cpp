@@ -76,7 +76,7 @@ void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::ar
     if (pose) {
         simulation->PlaceRobotLocked((*pose)[0], (*pose)[1], (*pose)[2]);
     } else if (options.randomStart) {
-        const auto [x, y, angle] = places.Draw(*simulation);
+        const auto [x, y, angle] = places.Draw(simulation->CoreLocked());
         simulation->PlaceRobotLocked(x, y, angle);
     }
 }

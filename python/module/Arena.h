@@ -5,10 +5,14 @@
 #include <optional>
 #include <string>
 
-#include "Simulation.h"
-#include "StartPlaces.h"
+#include "run/Simulation.h"
+#include "run/StartPlaces.h"
 
 namespace Korvale::Python {
+
+using Run::Metrics;
+using Run::Simulation;
+using Run::StartPlaces;
 
 // What rewards a step: the frame's avoid value, its distance, a new cell
 // (1) or none (0), or nothing here (the environment's Python callable).

@@ -1,6 +1,6 @@
 #include "ArenaBatch.h"
 
-#include "Interruption.h"
+#include "run/Cancellation.h"
 
 namespace Korvale::Python {
 
@@ -17,19 +17,19 @@ ArenaBatch::ArenaBatch(std::vector<std::unique_ptr<Arena>> arenas_, std::vector<
 }
 
 template <class Item>
-void ArenaBatch::RunAll(const Item& item, Interruption& interruption)
+void ArenaBatch::RunAll(const Item& item, Cancellation& cancellation)
 {
     pool.Run(
         arenas.size(),
         [&](std::size_t i, unsigned worker) {
             // An arena is stepped whole or not at all.
-            if (interruption.Stopped())
+            if (cancellation.Stopped())
                 return;
             item(i);
             if (worker == 0)
-                interruption.Poll();
+                cancellation.Poll();
         },
-        [&] { interruption.Poll(); });
+        [&] { cancellation.Poll(); });
 }
 
 void ArenaBatch::Observe(std::size_t i, const Output& out) const
@@ -47,7 +47,7 @@ void ArenaBatch::Observe(std::size_t i, const Output& out) const
 
 void ArenaBatch::Reset(const std::vector<std::optional<std::uint64_t>>& seeds,
                        const std::vector<std::optional<std::array<double, 3>>>& poses, const Output& out,
-                       Interruption& interruption)
+                       Cancellation& cancellation)
 {
     RunAll(
         [&](std::size_t i) {
@@ -55,10 +55,10 @@ void ArenaBatch::Reset(const std::vector<std::optional<std::uint64_t>>& seeds,
             ended[i] = 0;
             Observe(i, out);
         },
-        interruption);
+        cancellation);
 }
 
-void ArenaBatch::Step(const std::uint8_t* actions, const Output& out, Interruption& interruption)
+void ArenaBatch::Step(const std::uint8_t* actions, const Output& out, Cancellation& cancellation)
 {
     RunAll(
         [&](std::size_t i) {
@@ -83,7 +83,7 @@ void ArenaBatch::Step(const std::uint8_t* actions, const Output& out, Interrupti
             }
             Observe(i, out);
         },
-        interruption);
+        cancellation);
 }
 
 } // namespace Korvale::Python

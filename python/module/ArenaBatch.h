@@ -6,11 +6,16 @@
 #include <vector>
 
 #include "Arena.h"
-#include "WorkerPool.h"
+#include "run/WorkerPool.h"
+
+namespace Korvale::Run {
+class Cancellation;
+}
 
 namespace Korvale::Python {
 
-class Interruption;
+using Run::Cancellation;
+using Run::WorkerPool;
 
 // Many environments stepped at once on a pool of threads: each step of the
 // batch steps every arena once, arena i on whichever thread takes it, so
@@ -52,10 +57,10 @@ public:
     // Resets every arena: seeds[i] and poses[i] as Arena::Reset takes them.
     void Reset(const std::vector<std::optional<std::uint64_t>>& seeds,
                const std::vector<std::optional<std::array<double, 3>>>& poses, const Output& out,
-               Interruption& interruption);
+               Cancellation& cancellation);
     // actions: four 0/1 bytes per arena, or none for every network to drive.
-    // When the interruption stops it, the arenas not yet stepped stay as they were.
-    void Step(const std::uint8_t* actions, const Output& out, Interruption& interruption);
+    // When the cancellation stops it, the arenas not yet stepped stay as they were.
+    void Step(const std::uint8_t* actions, const Output& out, Cancellation& cancellation);
     // The episode of arena i ended by a reward outside (a Python callable):
     // the next step resets it.
     void EndEpisode(std::size_t i) { ended[i] = 1; }
@@ -63,7 +68,7 @@ public:
 private:
     void Observe(std::size_t i, const Output& out) const;
     template <class Item>
-    void RunAll(const Item& item, Interruption& interruption);
+    void RunAll(const Item& item, Cancellation& cancellation);
 
     std::vector<std::unique_ptr<Arena>> arenas;
     std::vector<char> ended;

@@ -9,12 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "Network.h"
-#include "Simulation.h"
+#include "run/NetworkParts.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
 namespace py = pybind11;
+// The bindings wrap the run layer's classes as they are.
+using namespace Korvale::Run;
+
+// Takes the interpreter lock and runs Python's signal handlers: after a
+// Ctrl-C the default handler's KeyboardInterrupt (or whatever a handler
+// raised) is thrown as pybind11::error_already_set. The interrupt check of
+// the module's long calls.
+void CheckPythonSignals();
 
 // Any 64-bit whole number, signed or not; a negative one counts modulo 2^64.
 std::optional<std::uint64_t> SeedFrom(const py::object& seed);

@@ -1,7 +1,7 @@
 // The korvale extension module: Simulation, Network, evaluate and LoadError.
 #include "BindingHelpers.h"
 
-#include "Simulation.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 

@@ -4,8 +4,8 @@
 
 #include "ArenaBatch.h"
 #include "BindingHelpers.h"
-#include "Interrupt.h"
-#include "Interruption.h"
+#include "run/Cancellation.h"
+#include "run/InterruptPoll.h"
 
 namespace Korvale::Python {
 
@@ -290,12 +290,12 @@ void BindEnvironments(py::module_& m)
                 }
                 BatchArrays arrays(batch);
                 const ArenaBatch::Output out = arrays.Output();
-                Interruption interruption(CheckPythonSignals);
+                Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Reset(s, p, out, interruption);
+                    batch.Reset(s, p, out, cancellation);
                 }
-                interruption.RethrowIfInterrupted();
+                cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
             },
             py::arg("seeds"), py::arg("poses"))
@@ -309,12 +309,12 @@ void BindEnvironments(py::module_& m)
                 BatchArrays arrays(batch);
                 const ArenaBatch::Output out = arrays.Output();
                 const std::uint8_t* held = actions.is_none() ? nullptr : keys.data();
-                Interruption interruption(CheckPythonSignals);
+                Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Step(held, out, interruption);
+                    batch.Step(held, out, cancellation);
                 }
-                interruption.RethrowIfInterrupted();
+                cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.rewards, arrays.terminated,
                                       arrays.truncated, arrays.restarted, arrays.Infos());
             },

@@ -2,10 +2,10 @@
 #include <cmath>
 
 #include "BindingHelpers.h"
-#include "Evaluation.h"
-#include "Interruption.h"
-#include "WorkerPool.h"
 #include "model/CFenWorld.h"
+#include "run/Cancellation.h"
+#include "run/Evaluation.h"
+#include "run/WorkerPool.h"
 
 namespace Korvale::Python {
 
@@ -65,13 +65,13 @@ void BindEvaluation(py::module_& m)
                 throw py::value_error("start is \"scene\" or \"random\", not '" + start + "'");
             job.randomStart = start == "random";
             WorkerPool pool(ThreadsFrom(threads));
-            Interruption interruption(CheckPythonSignals);
+            Cancellation cancellation(CheckPythonSignals);
             std::vector<Metrics> runs;
             {
                 py::gil_scoped_release release;
-                runs = Evaluate(job, pool, interruption);
+                runs = Evaluate(job, pool, cancellation);
             }
-            interruption.RethrowIfInterrupted();
+            cancellation.RethrowIfInterrupted();
             const std::size_t n = job.networks.size(), s = job.scenes.size(), k = job.seeds.size();
             py::dict metrics;
             metrics["distance"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.distance; });

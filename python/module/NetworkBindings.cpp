@@ -3,11 +3,11 @@
 #include <pybind11/stl.h>
 
 #include "BindingHelpers.h"
-#include "Simulation.h"
 #include "control/CFeedForward.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/NetworkFileText.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 

@@ -2,8 +2,8 @@
 #include <pybind11/stl.h>
 
 #include "BindingHelpers.h"
-#include "Interrupt.h"
-#include "Simulation.h"
+#include "run/InterruptPoll.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
@@ -154,7 +154,7 @@ void BindSimulation(py::module_& m)
         .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
         .def_property_readonly(
             "metrics",
-            [](const Simulation& simulation) { return MetricsDict(simulation.RunMeasures()); },
+            [](const Simulation& simulation) { return MetricsDict(simulation.GetMetrics()); },
             "The run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
