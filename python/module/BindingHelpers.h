@@ -61,6 +61,10 @@ std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept);
 // The UserWarning of a network the control cannot read (not four outputs).
 void WarnIfUnreadable(const Tarn::CFeedForward& network);
 
+// Whole frames in `seconds` as every run counts them; ValueError otherwise.
+std::int64_t FramesFrom(double seconds, double dt);
+
+void BindRules(py::module_& m);
 void BindSimulation(py::module_& m);
 void BindEnvironments(py::module_& m);
 void BindNetwork(py::module_& m);

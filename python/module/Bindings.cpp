@@ -74,6 +74,7 @@ PYBIND11_MODULE(_korvale, m)
     m.doc() = "Korvale's simulation, driven from Python.";
     auto& loadError = py::register_exception<CommandError>(m, "LoadError");
     loadError.doc() = "A command failed; the message is the status line's text, one fault a line.";
+    BindRules(m);
     BindNetwork(m);
     BindSimulation(m);
     BindEvaluation(m);

@@ -1,6 +1,4 @@
 // korvale._evaluate: many networks over scenes and seeds on a pool of threads.
-#include <cmath>
-
 #include "BindingHelpers.h"
 #include "model/CFenWorld.h"
 #include "run/Cancellation.h"
@@ -10,17 +8,6 @@
 namespace Korvale::Python {
 
 namespace {
-
-// Whole frames in `seconds`, halves away from zero, as korvale-sim --seconds counts.
-std::int64_t FramesIn(double seconds, double dt)
-{
-    if (!(seconds >= 0) || !std::isfinite(seconds))
-        throw py::value_error("seconds must be a number of at least 0");
-    const double frames = std::round(seconds / dt);
-    if (!(frames < 9.0e15))
-        throw py::value_error("seconds / dt gives too many frames");
-    return static_cast<std::int64_t>(frames);
-}
 
 py::array_t<double> Measure(const std::vector<Metrics>& runs, std::size_t networks, std::size_t scenes,
                             std::size_t seeds, double (*value)(const Metrics&))
@@ -60,9 +47,8 @@ void BindEvaluation(py::module_& m)
             if (!Tarn::CFenWorld::TakesFrameTime(dt))
                 throw py::value_error(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
             job.dt = dt;
-            job.frames = FramesIn(seconds, dt);
-            if (start != "scene" && start != "random")
-                throw py::value_error("start is \"scene\" or \"random\", not '" + start + "'");
+            job.frames = FramesFrom(seconds, dt);
+            // korvale.evaluate has checked it.
             job.randomStart = start == "random";
             WorkerPool pool(ThreadsFrom(threads));
             Cancellation cancellation(CheckPythonSignals);
