@@ -48,14 +48,19 @@ void RunMetrics::start(const NeuralRobot& robot, double frameTime)
 
 RunMetrics::Cell RunMetrics::cellOf(const Point& p) const { return {cellIndex(p.x, side), cellIndex(p.y, side)}; }
 
+void RunMetrics::addDistance(const NeuralRobot& robot)
+{
+    ++frameCount;
+    // Each frame's straight line, in order.
+    last.distance = (robot.pos - lastPos).norm();
+    path += last.distance;
+    lastPos = robot.pos;
+}
+
 void RunMetrics::addFrame(World& world, const NeuralRobot& robot)
 {
     const Point pos = robot.pos;
-    ++frameCount;
-    // As korvale-sim adds it up: each frame's straight line, in order.
-    last.distance = (pos - lastPos).norm();
-    path += last.distance;
-    lastPos = pos;
+    addDistance(robot);
     last.newCell = cells.insert(cellOf(pos)).second;
     updatePlaces(world, robot);
     last.contact = touches(world, robot);

@@ -89,7 +89,7 @@ struct SimulationCore::Parts {
 SimulationCore::SimulationCore(const SimulationOptions& options)
     : noise(options.seed ? Fen::seedState(*options.seed) : 0u), dt(options.dt),
       // The host hands the frame's elapsed time over in single precision.
-      elapsed(static_cast<float>(options.dt)), interruptCheck(options.interruptCheck),
+      elapsed(static_cast<float>(options.dt)), distanceOnly(options.distanceOnly), interruptCheck(options.interruptCheck),
       parts(std::make_unique<Parts>(options))
 {
     if (!options.scene.Given())
@@ -169,8 +169,12 @@ void SimulationCore::Frame()
     const Fen::NoiseScope scope(noise);
     parts->scene.AdvanceFrame(elapsed);
     ++frames;
-    if (const Fen::NeuralRobot* robot = parts->Robot())
-        metrics.addFrame(World(), *robot);
+    if (const Fen::NeuralRobot* robot = parts->Robot()) {
+        if (distanceOnly)
+            metrics.addDistance(*robot);
+        else
+            metrics.addFrame(World(), *robot);
+    }
     // A log that stopped on a fault (a full disk) says so at once, as
     // korvale-sim does.
     if (!parts->commands.CheckSceneErrors())

@@ -161,6 +161,7 @@ private:
     double dt;
     float elapsed;
     std::int64_t frames = 0;
+    bool distanceOnly;
     std::function<void()> interruptCheck;
     SimulationContents texts;
     Fen::RunMetrics metrics;

@@ -36,6 +36,9 @@ struct SimulationOptions {
     // How the world finds the pairs of bodies that interact; every way
     // gives the same run. Default: the world's own choice.
     std::optional<Fen::PairSearch> pairSearch;
+    // Only the distance is read (korvale-sim): the other metrics, whose
+    // contact test costs a tenth of a crowded frame, are not kept.
+    bool distanceOnly = false;
     // Takes each warning of a load as it comes; without it the warnings
     // wait for TakeWarnings.
     std::function<void(const std::string&)> warn;

@@ -40,6 +40,7 @@ Run::SimulationOptions LoadOptions(const SimOptions& options, std::ostream& err)
     if (!options.robot.empty())
         load.control = options.control == SimOptions::Control::Network ? Run::Control::Network : Run::Control::Keyboard;
     load.networkControlNeedsNetwork = true;
+    load.distanceOnly = true; // the summary's distance is all the run reads
     load.seed = options.seed;
     load.dt = options.frameTime;
     switch (options.pairs) {

@@ -147,6 +147,18 @@ TEST(SimulationSnapshot, RefusesDamagedCutOrForeignStatesAndStaysAsItWas)
     EXPECT_NE(refusal(SimulationCore(Avoider("Rooms.xml")).GetState()), "loaded");
 }
 
+TEST(SimulationMetrics, ARunThatReadsOnlyTheDistanceRunsAndMeasuresItAsAFullOne)
+{
+    SimulationOptions options = Avoider("Rooms.xml");
+    SimulationCore full(options);
+    options.distanceOnly = true;
+    SimulationCore distanceOnly(options);
+    ExpectSameBits(TraceOf(distanceOnly, 400), TraceOf(full, 400));
+    EXPECT_EQ(distanceOnly.GetMetrics().distance, full.GetMetrics().distance);
+    EXPECT_EQ(distanceOnly.GetMetrics().frames, 400);
+    EXPECT_GT(full.GetMetrics().coverage, 1);
+}
+
 TEST(SimulationFront, ThreadsSharingOneSimulationEachGetWholeFrames)
 {
     Simulation shared(Avoider());
