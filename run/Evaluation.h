@@ -26,7 +26,7 @@ struct EvaluationJob {
     bool randomStart = false;
 };
 
-// The run measures of run (i, j, k) at (i * scenes + j) * seeds + k. Each
+// The metrics of run (i, j, k) at (i * scenes + j) * seeds + k. Each
 // scene is read once per thread; every run starts from its loaded state.
 // Throws CommandError when a file does not load, std::invalid_argument when
 // a network does not fit the robot or a scene has no free place to start; returns early (with runs left out) when

@@ -50,7 +50,7 @@ SharedNetwork NetworkOf(const py::handle& object);
 // A korvale.Network object around a network.
 py::object NetworkObject(SharedNetwork network);
 
-// The run measures as a dict: distance, coverage, contact_frames, stuck, avoid.
+// The metrics as a dict: distance, coverage, contact_frames, stuck, avoid.
 py::dict MetricsDict(const Metrics& metrics);
 // A model file named by a str or path, read as text.
 ModelFile FileFrom(const py::handle& path);

@@ -155,7 +155,7 @@ void BindSimulation(py::module_& m)
         .def_property_readonly(
             "metrics",
             [](const Simulation& simulation) { return MetricsDict(simulation.GetMetrics()); },
-            "The run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
+            "The metrics since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
                                    SharedNetwork network = simulation.GetNetwork();
@@ -179,7 +179,7 @@ void BindSimulation(py::module_& m)
             "place_robot",
             [](Simulation& simulation, double x, double y, double angle) { simulation.PlaceRobot(x, y, angle); },
             py::arg("x"), py::arg("y"), py::arg("angle") = 0.0,
-            "Puts the robot at (x, y), heading angle radians, at rest; the run measures start there.")
+            "Puts the robot at (x, y), heading angle radians, at rest; the metrics start there.")
         .def(
             "get_state", [](const Simulation& simulation) { return py::bytes(simulation.GetState()); },
             "Everything that changes as the simulation runs, as bytes (not the model files or the network).")
