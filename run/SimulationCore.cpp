@@ -89,8 +89,8 @@ struct SimulationCore::Parts {
 SimulationCore::SimulationCore(const SimulationOptions& options)
     : noise(options.seed ? Fen::seedState(*options.seed) : 0u), dt(options.dt),
       // The host hands the frame's elapsed time over in single precision.
-      elapsed(static_cast<float>(options.dt)), distanceOnly(options.distanceOnly), interruptCheck(options.interruptCheck),
-      parts(std::make_unique<Parts>(options))
+      elapsed(static_cast<float>(options.dt)), distanceOnly(options.distanceOnly),
+      interruptCheck(options.interruptCheck), parts(std::make_unique<Parts>(options))
 {
     if (!options.scene.Given())
         throw std::invalid_argument("the scene needs a file name");
@@ -154,15 +154,9 @@ void SimulationCore::SelectControl(const SimulationOptions& options)
         ThrowShownError();
 }
 
-void SimulationCore::ThrowShownError()
-{
-    throw CommandError(parts->host.shown);
-}
+void SimulationCore::ThrowShownError() { throw CommandError(parts->host.shown); }
 
-std::vector<std::string> SimulationCore::TakeWarnings()
-{
-    return std::exchange(parts->host.warnings, {});
-}
+std::vector<std::string> SimulationCore::TakeWarnings() { return std::exchange(parts->host.warnings, {}); }
 
 void SimulationCore::Frame()
 {
@@ -198,10 +192,7 @@ std::size_t SimulationCore::TraceColumns() const
     return robot ? Run::TraceColumns(robot->irSensors.size()) : 0;
 }
 
-void SimulationCore::TraceRow(double* row) const
-{
-    Run::TraceRow(Time(), *parts->Robot(), row);
-}
+void SimulationCore::TraceRow(double* row) const { Run::TraceRow(Time(), *parts->Robot(), row); }
 
 void SimulationCore::Trace(std::int64_t count, double* rows)
 {

@@ -15,8 +15,9 @@ TEST(TraceWriter, WritesTheHeaderAndEachRowWithTheShortestNumbersAndCommandsAsBi
     TraceWriter writer(out, 2);
     const double row[] = {0.1, 1.5, -2, 0.1 + 0.2, 1100, 0, 1, 0, 0, 1};
     writer.Row(row);
-    EXPECT_EQ(out.str(), "time,x,y,angle,ir0,ir1,forward,backward,left,right\n"
-                         "0.1,1.5,-2,0.30000000000000004,1100,0,1,0,0,1\n");
+    EXPECT_EQ(out.str(),
+              "time,x,y,angle,ir0,ir1,forward,backward,left,right\n"
+              "0.1,1.5,-2,0.30000000000000004,1100,0,1,0,0,1\n");
 }
 
 TEST(TraceWriter, ASimulationsRowHoldsItsTimePoseReadingsAndCommands)
