@@ -1,7 +1,5 @@
 #include "run/Simulation.h"
 
-#include <stdexcept>
-
 namespace Korvale::Run {
 
 std::vector<std::string> Simulation::TakeWarnings()
@@ -12,16 +10,12 @@ std::vector<std::string> Simulation::TakeWarnings()
 
 void Simulation::Step(std::int64_t frames)
 {
-    if (frames < 0)
-        throw std::invalid_argument("the number of frames must not be negative");
     const std::lock_guard lock(mutex);
     core.Step(frames);
 }
 
 void Simulation::Trace(std::int64_t frames, double* rows)
 {
-    if (frames < 0)
-        throw std::invalid_argument("the number of frames must not be negative");
     const std::lock_guard lock(mutex);
     core.Trace(frames, rows);
 }
@@ -100,8 +94,6 @@ void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 
 void Simulation::SetNetwork(const SharedNetwork& network)
 {
-    if (network == nullptr)
-        throw std::invalid_argument("set_network needs a network");
     const std::lock_guard lock(mutex);
     core.SetNetwork(network);
 }
@@ -162,7 +154,6 @@ void Simulation::SetNoiseSeed(std::uint64_t seed)
 
 void Simulation::Render(int width, int height, std::uint8_t* pixels)
 {
-    CheckPictureSize(width, height);
     const std::lock_guard lock(mutex);
     core.Render(width, height, pixels);
 }
