@@ -47,9 +47,15 @@ bool CFileList::Enter(std::size_t index)
 
 std::string CFileList::BoxName(std::size_t index) const
 {
-    if (index >= entries.size())
-        return {};
-    const fs::path file = folder / entries[index].name;
+    return index < entries.size() ? entries[index].name : std::string{};
+}
+
+std::string CFileList::PathOf(const std::string& boxName) const
+{
+    const fs::path name(boxName);
+    if (boxName.empty() || name.is_absolute() || folder == workingFolder)
+        return boxName;
+    const fs::path file = (folder / name).lexically_normal();
     const fs::path relative = file.lexically_relative(workingFolder);
     return relative.empty() ? file.string() : relative.string();
 }

@@ -9,6 +9,7 @@
 #include "control/CLog.h"
 #include "control/CNeuralNetworkRemoteControl.h"
 #include "control/CTakeOverRemoteControl.h"
+#include "control/NetworkFit.h"
 #include "engine/NeuralRobot.h"
 #include "engine/ShapeChecks.h"
 #include "base/FileFault.h"
@@ -64,8 +65,49 @@ void CKorvaleScene::ReportLines(std::string text)
 
 void CKorvaleScene::ReleaseRobotFromLog()
 {
-    if (robot != nullptr)
+    if (robot == nullptr)
+        return;
+    if (keepLog)
+        log->ReplaceRobot(nullptr);
+    else
         log->Close();
+}
+
+void CKorvaleScene::ReloadFiles()
+{
+    // Copies: each load below clears the names it replaces.
+    const std::string sceneName = sceneFile;
+    const std::string robotName = robotFile;
+    const std::string networkName = networkFile;
+    keepLog = IsLogging();
+    if (sceneName.empty())
+        ClearScene();
+    else
+        LoadScene(sceneName);
+    if (!robotName.empty())
+        LoadRobot(robotName);
+    if (networkName.empty())
+        ClearNetwork();
+    else
+        LoadNetwork(networkName);
+    if (keepLog) {
+        if (robot != nullptr)
+            log->ReplaceRobot(&robot->GetPhysicalObject());
+        else
+            log->Close(); // nothing left to record; every line is in the file
+    }
+    keepLog = false;
+}
+
+std::string CKorvaleScene::NetworkMisfitLine() const
+{
+    const Tarn::CFeedForward& network = networkControl->network;
+    if (robot == nullptr || networkFile.empty())
+        return {};
+    const std::size_t sensors = robot->GetPhysicalObject().irSensors.size();
+    if (Tarn::NetworkFitsSensors(network, sensors))
+        return {};
+    return Tarn::NetworkFileMisfitLine(networkFile, network, sensors);
 }
 
 void CKorvaleScene::ClearScene()
@@ -266,6 +308,8 @@ bool CKorvaleScene::SetNeuralNetworkControl()
     }
     SetKeyboardControl();
     ReportError("Inconsistent neural network");
+    if (const std::string why = NetworkMisfitLine(); !why.empty())
+        ReportError(why);
     return false;
 }
 
@@ -330,5 +374,27 @@ void CKorvaleScene::AdvanceFrame(float elapsed)
     if (IsLogging())
         WriteLog(elapsed);
 }
+
+bool CKorvaleScene::BeginFrame(float elapsed)
+{
+    const double dt = Tarn::CFenWorld::StepTime(elapsed);
+    Fen::World& fen = world->GetFenWorld();
+    if (fen.beginStep(dt, robot != nullptr ? &robot->GetPhysicalObject() : nullptr))
+        return true;
+    if (IsLogging())
+        WriteLog(elapsed);
+    return false;
+}
+
+void CKorvaleScene::FinishFrame(float elapsed)
+{
+    world->GetFenWorld().finishStep();
+    if (IsLogging())
+        WriteLog(elapsed);
+}
+
+bool CKorvaleScene::FrameBegun() const { return world->GetFenWorld().stepBegun(); }
+
+void CKorvaleScene::AbandonFrame() { world->GetFenWorld().abandonStep(); }
 
 } // namespace Korvale

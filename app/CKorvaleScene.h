@@ -63,6 +63,17 @@ public:
     // The warning of the last load that succeeded with one (a network whose
     // output count is not 4), emptied as it is taken.
     std::string TakeWarning();
+    // Loads the scene, robot and network again from the files they came
+    // from (what was empty stays empty; Reset). A running log goes on with
+    // the robot as loaded again, its filter and counts kept; it closes only
+    // when the robot no longer loads.
+    void ReloadFiles();
+    // Why the loaded network file cannot drive the robot ("Network file
+    // 'Seven.xml' takes 7 inputs, but the robot has 8 infrared sensors");
+    // empty when it can, or when there is no robot or no network file.
+    std::string NetworkMisfitLine() const;
+    // The name the running log was started with.
+    const std::string& LogName() const { return logName; }
 
     virtual bool StartLog(std::string fileName);
     // A log of the corrections only: the lines written while a person holds
@@ -109,6 +120,16 @@ public:
     // every other caller: Step by the frame's elapsed time as the host gives
     // it, then, while the log runs, WriteLog with that same time.
     void AdvanceFrame(float elapsed);
+    // AdvanceFrame in two halves, for a learner that chooses the commands
+    // where the robot's control would: BeginFrame steps the world until the
+    // robot's control is about to read its sensors and decide (true), or
+    // the whole frame when there is no robot (false); FinishFrame takes a
+    // begun frame on, with the same time, and logs it as AdvanceFrame does.
+    bool BeginFrame(float elapsed);
+    void FinishFrame(float elapsed);
+    bool FrameBegun() const;
+    // A begun frame is dropped (the world's state is being replaced).
+    void AbandonFrame();
 
     // The files the current world, robot and network were read from; empty
     // for an empty world, no robot or an empty network (cleared, or a read
@@ -141,6 +162,7 @@ private:
     bool networkControlActive = false;
     std::unique_ptr<Tarn::CLog> log;
     std::string logName; // as the last Start Log named it
+    bool keepLog = false; // while ReloadFiles runs: the log outlives the robot
     std::string warning;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     // The network's control: while an arrow key is held, the keys drive.

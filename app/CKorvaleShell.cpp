@@ -143,9 +143,12 @@ void CKorvaleShell::OnDestroyDevice()
 
 void CKorvaleShell::OnFrameMove(double time, float elapsed)
 {
-    // At full speed the world gets what drawing leaves of the frame.
-    const double period = framework.FramePeriod();
-    app.SetFrameBudget(std::clamp(period - renderTime - 0.002, 0.001, period));
+    // At full speed the world gets what drawing and the rest of the frame
+    // leave of the period.
+    const double now = WallSeconds();
+    const double lastFrame = frameMoveStart > 0.0 ? now - frameMoveStart : 0.0;
+    frameMoveStart = now;
+    app.SetFrameBudget(frameBudget.Next(framework.FramePeriod(), lastFrame, renderTime));
     app.Update(time, elapsed);
     // A fault of the frame (the log could not write) goes to the status line.
     commands.CheckSceneErrors();
@@ -165,6 +168,7 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
         RefreshTrainingLogs();
     }
     training.Poll();
+    userPanel.SetText(PanelId::TrainResult, training.Summary());
     NoteRobot();
 }
 
@@ -240,7 +244,7 @@ void CKorvaleShell::RefreshFileList()
     for (const CFileList::Entry& entry : fileList.Entries()) {
         if (!selectedName.empty() && entry.name == selectedName)
             keep = static_cast<int>(rows.size());
-        rows.push_back({entry.name, entry.kind == FileKind::Folder ? "" : FileKindName(entry.kind)});
+        rows.push_back({entry.name, FileKindTag(entry.kind)});
     }
     const std::string folder = fileList.Folder().filename().string();
     ShowFileList(userPanel, folder.empty() ? fileList.Folder().string() : folder, std::move(rows));
@@ -270,7 +274,7 @@ void CKorvaleShell::OnFileListEvent(Host::DialogEvent event)
         RefreshFileList();
         return;
     }
-    const std::string name = fileList.BoxName(index);
+    const std::string name = fileList.PathOf(fileList.BoxName(index));
     switch (fileList.Entries()[index].kind) {
     case FileKind::Scene: commands.LoadScene(name); break;
     case FileKind::Robot: commands.LoadRobot(name); break;
@@ -304,6 +308,7 @@ void CKorvaleShell::OnFrameRender(double, float elapsed)
     overlay.takenOver = app.scene.IsTakenOver();
     overlay.helpShown = helpShown;
     overlay.backBufferHeight = framework.GetBackBuffer().height;
+    overlay.backBufferWidth = framework.GetBackBuffer().width;
     Host::TextHelper text(framework.OverlayFont(), OverlayLineHeight);
     DrawOverlay(text, OverlayLines(overlay));
 
@@ -416,8 +421,8 @@ void CKorvaleShell::OnFrameDrawn()
 void CKorvaleShell::OnPanelEvent(int id)
 {
     // The file name goes to the commands as typed (UTF-8), which is how file
-    // names are spelt on this system.
-    const std::string fileName = userPanel.GetText(PanelId::FileName);
+    // names are spelt on this system, from the folder the Files page shows.
+    const std::string fileName = fileList.PathOf(userPanel.GetText(PanelId::FileName));
     switch (id) {
     case PanelId::ToggleFullScreen:
         framework.ToggleFullScreen();

@@ -4,6 +4,7 @@
 #include "app/CPanelCommandHost.h"
 #include "app/CSceneCommands.h"
 #include "app/CTraining.h"
+#include "app/FrameBudget.h"
 #include "host/Dialog.h"
 #include "host/Framework.h"
 #include "host/LineManager.h"
@@ -111,6 +112,8 @@ private:
     // goes to world frames at full speed.
     double renderStart = 0.0;
     double renderTime = 0.0;
+    double frameMoveStart = 0.0;
+    FrameBudget frameBudget;
 };
 
 } // namespace Korvale

@@ -36,7 +36,7 @@ void CPanelCommandHost::ShowResult(const std::string& text)
 
 void CPanelCommandHost::ShowWarning(const std::string& text)
 {
-    app.statusBar.ShowError(text);
+    app.statusBar.AddLine(Host::Utf8ToUtf16(text), 5.0f, 3);
     if (echo)
         Echo("warning", text);
 }

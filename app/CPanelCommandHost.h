@@ -24,7 +24,8 @@ public:
     void ShowError(const std::string& text) override;
     // 10 seconds at priority 2: long enough to read a training's figures.
     void ShowResult(const std::string& text) override;
-    // On the status line as an error is, though the command succeeded.
+    // Under the command's own text on the status line, as long as an error
+    // shows, though the command succeeded.
     void ShowWarning(const std::string& text) override;
     void ResetZoom() override;
     void CheckKeyboardButton() override;

@@ -20,8 +20,9 @@ bool CSceneCommands::CheckSceneErrors()
 bool CSceneCommands::LoadScene(const std::string& fileName)
 {
     if (!fileName.empty()) {
+        const Replaced replaced = WhatASceneReplaces();
         scene.LoadScene(fileName);
-        return SceneLoaded();
+        return SceneLoaded(replaced);
     }
     scene.ClearScene();
     host.ShowInfo("Scene was cleared successfully");
@@ -34,15 +35,28 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
 bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
 {
     Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    const Replaced replaced = WhatASceneReplaces();
     scene.LoadScene(io, fileName);
-    return SceneLoaded();
+    return SceneLoaded(replaced);
 }
 
-bool CSceneCommands::SceneLoaded()
+CSceneCommands::Replaced CSceneCommands::WhatASceneReplaces() const
+{
+    return {scene.RobotFile(), scene.IsLogging() ? scene.LogName() : std::string{}};
+}
+
+bool CSceneCommands::SceneLoaded(const Replaced& replaced)
 {
     const bool ok = CheckSceneErrors();
-    if (ok)
+    if (ok) {
         host.ShowInfo("Scene was loaded successfully");
+        // A scene comes without a robot: say where the one that drove went.
+        if (!replaced.robotFile.empty())
+            host.ShowWarning("The robot '" + replaced.robotFile
+                             + "' was removed with the old scene: load it again with Load Robot");
+        if (!replaced.logName.empty() && !scene.IsLogging())
+            host.ShowWarning("The log '" + replaced.logName + "' was closed: it has no robot to record");
+    }
     host.ResetZoom();
     host.CheckNoTargetButton();
     host.CheckKeyboardButton();
@@ -74,6 +88,8 @@ bool CSceneCommands::RobotLoaded()
     const bool ok = CheckSceneErrors();
     if (ok)
         host.ShowInfo("Robot was loaded successfully");
+    if (ok)
+        ShowNetworkMisfit();
     host.CheckKeyboardButton();
     return ok;
 }
@@ -105,9 +121,17 @@ bool CSceneCommands::NetworkLoaded()
         host.ShowInfo("Neural network was loaded successfully");
     if (const std::string warning = scene.TakeWarning(); ok && !warning.empty())
         host.ShowWarning(warning);
+    if (ok)
+        ShowNetworkMisfit();
     scene.SetKeyboardControl();
     host.CheckKeyboardButton();
     return ok;
+}
+
+void CSceneCommands::ShowNetworkMisfit()
+{
+    if (const std::string why = scene.NetworkMisfitLine(); !why.empty())
+        host.ShowWarning(why);
 }
 
 bool CSceneCommands::StartLog(const std::string& fileName) { return StartLog(fileName, false); }
@@ -154,29 +178,16 @@ bool CSceneCommands::SelectNeuralNetwork()
 
 bool CSceneCommands::Reset(bool networkSelected)
 {
-    // Copies: each load below clears the names it replaces.
-    const std::string sceneFile = scene.SceneFile();
-    const std::string robotFile = scene.RobotFile();
-    const std::string networkFile = scene.NetworkFile();
-    const bool wasLogging = scene.IsLogging();
-    scene.StopLog(); // every line written so far is in the file
-    if (sceneFile.empty())
-        scene.ClearScene();
-    else
-        scene.LoadScene(sceneFile);
-    if (!robotFile.empty())
-        scene.LoadRobot(robotFile);
-    if (networkFile.empty())
-        scene.ClearNetwork();
-    else
-        scene.LoadNetwork(networkFile);
+    scene.ReloadFiles();
     if (networkSelected)
         scene.SetNeuralNetworkControl();
     else
         scene.SetKeyboardControl();
     const bool ok = CheckSceneErrors();
+    // Each line of a log is a sample of its own: a recording goes on from
+    // the start as it went on before.
     if (ok)
-        host.ShowInfo(wasLogging ? "Reset; the log was closed" : "Reset");
+        host.ShowInfo(scene.IsLogging() ? "Reset; still recording into " + scene.LogName() : "Reset");
     return ok;
 }
 

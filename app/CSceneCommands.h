@@ -34,9 +34,10 @@ public:
     bool SelectNeuralNetwork();
 
     // Loads the scene, robot and network again from the files they came from
-    // (what was empty stays empty), after closing a running log, and selects
-    // the network again when `networkSelected`, else the keyboard. Shows
-    // "Reset" or the faults; the camera and the radio buttons stay.
+    // (what was empty stays empty), a running log going on, and selects the
+    // network again when `networkSelected`, else the keyboard. Shows "Reset"
+    // ("Reset; still recording into run.log" while a log runs) or the
+    // faults; the camera and the radio buttons stay.
     bool Reset(bool networkSelected);
 
     // True when the scene is ok; otherwise shows its whole error text, clears
@@ -46,10 +47,19 @@ public:
 
 private:
     bool StartLog(const std::string& fileName, bool corrections);
+    // What a scene's load takes away with the old world: the robot's file
+    // and the running log's name (empty when there is none).
+    struct Replaced {
+        std::string robotFile;
+        std::string logName;
+    };
+    Replaced WhatASceneReplaces() const;
     // What follows a load, whatever it was loaded from.
-    bool SceneLoaded();
+    bool SceneLoaded(const Replaced& replaced);
     bool RobotLoaded();
     bool NetworkLoaded();
+    // A line on why the network cannot drive the robot, when it cannot.
+    void ShowNetworkMisfit();
 
     CKorvaleScene& scene;
     ISceneCommandHost& host;

@@ -1,5 +1,7 @@
 #include "app/CStatusBar.h"
 
+#include <algorithm>
+
 namespace Korvale {
 
 CStatusBar::CStatusBar() : defaultText(u"Ready"), text(u"Ready") {}
@@ -11,11 +13,24 @@ void CStatusBar::SetTime(float seconds)
 
 void CStatusBar::ShowMessage(const std::u16string& message, float duration, int messagePriority)
 {
-    if (messagePriority < priority)
+    lastShown = messagePriority >= priority;
+    if (!lastShown)
         return;
     text = message;
     priority = messagePriority;
     expiry = time + duration;
+}
+
+void CStatusBar::AddLine(const std::u16string& line, float duration, int linePriority)
+{
+    if (!lastShown || priority == 0 || expiry < time) {
+        ShowMessage(line, duration, linePriority);
+        return;
+    }
+    text += u'\n';
+    text += line;
+    priority = std::max(priority, linePriority);
+    expiry = std::max(expiry, time + duration);
 }
 
 void CStatusBar::ShowMessage(const std::string& message, float duration, int messagePriority)

@@ -15,6 +15,10 @@ public:
     // The application's time, set at the start of every frame.
     void SetTime(float seconds);
     void ShowMessage(const std::u16string& text, float duration, int priority);
+    // A line under the message the last ShowMessage showed, while that is
+    // current: the two read together ("loaded successfully", then why the
+    // network cannot drive). Otherwise a message of its own.
+    void AddLine(const std::u16string& line, float duration, int priority);
     // Each byte becomes one UTF-16 unit.
     void ShowMessage(const std::string& text, float duration, int priority);
     // 2 seconds at priority 2.
@@ -34,6 +38,7 @@ private:
     int priority = 0;
     float expiry = 0.0f;
     float time = 0.0f;
+    bool lastShown = false; // the last ShowMessage replaced the text
 };
 
 } // namespace Korvale

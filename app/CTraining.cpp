@@ -142,8 +142,8 @@ bool CTraining::Start()
     result.clear();
     warning.clear();
     failure.clear();
-    host.ShowInfo("Training " + student + " on " + std::to_string(chosen.size()) + " log"
-                  + (chosen.size() == 1 ? "" : "s"));
+    summary = "Training " + student + " on " + std::to_string(chosen.size()) + " log" + (chosen.size() == 1 ? "" : "s");
+    host.ShowInfo(summary);
     return true;
 }
 
@@ -169,20 +169,25 @@ void CTraining::Poll()
 void CTraining::Finish(int exitStatus)
 {
     if (exitStatus != 0 || result.empty()) {
-        host.ShowError("Training failed: "
-                       + (failure.empty() ? "korvale-train ended with status " + std::to_string(exitStatus) : failure));
+        summary = "Training failed: "
+            + (failure.empty() ? "korvale-train ended with status " + std::to_string(exitStatus) : failure);
+        host.ShowError(summary);
         return;
     }
     // The network that drives now stays unless the student reads whole.
     if (!ReadsAsNetwork(student)) {
-        host.ShowError("Training failed: " + student + " does not read as a network");
+        summary = "Training failed: " + student + " does not read as a network";
+        host.ShowError(summary);
         return;
     }
-    if (!commands.LoadNetwork(student) || !commands.SelectNeuralNetwork())
+    if (!commands.LoadNetwork(student) || !commands.SelectNeuralNetwork()) {
+        summary = "Training failed: " + student + " could not be loaded (see the status line)";
         return; // the command said why on the status line
+    }
     if (studentLoaded)
         studentLoaded();
-    host.ShowResult("Trained " + result + (warning.empty() ? "" : "; warning: " + warning));
+    summary = "Trained " + result + (warning.empty() ? "" : "; warning: " + warning);
+    host.ShowResult(summary);
 }
 
 } // namespace Korvale

@@ -18,6 +18,8 @@ void BuildUserPanel(Host::Dialog& panel)
     // The file-name box shows on every page, under the pages' tabs.
     panel.AddStatic(PanelId::FileNameLabel, "File Name:", {35, 34, 125, 22});
     panel.AddEditBox(PanelId::FileName, "Default.xml", {35, 58, 125, 32});
+    panel.AddStatic(PanelId::BoxFolder, "", {100, 34, 68, 22}, Host::TextFit::KeepEnd);
+    panel.SetColor(PanelId::BoxFolder, 0xFFB0B0B0);
     panel.AddPage(PanelPage::Main, "Main", {8, 6, 160, 22});
     panel.AddButton(PanelId::LoadScene, "Load Scene", {35, 102, 125, 22});
     panel.AddButton(PanelId::LoadRobot, "Load Robot", {35, 126, 125, 22});
@@ -32,14 +34,15 @@ void BuildUserPanel(Host::Dialog& panel)
     panel.AddButton(PanelId::StopLog, "Stop Log", {35, 342, 125, 22});
     panel.AddPage(PanelPage::Files, "Files");
     panel.AddStatic(PanelId::FolderName, "", {8, 96, 160, 18});
-    panel.AddListBox(PanelId::FileList, {8, 116, 160, 248}, 52);
+    panel.AddListBox(PanelId::FileList, {8, 116, 160, 248}, 36);
     // Take over from the network with the arrow keys, record the corrections,
     // train the next student.
     panel.AddPage(PanelPage::Teach, "Teach");
     panel.AddButton(PanelId::LogCorrections, "Log Corrections", {8, 96, 160, 22});
     panel.AddStatic(PanelId::TrainLogsLabel, "Train on (click a log):", {8, 122, 160, 18});
-    panel.AddListBox(PanelId::TrainLogs, {8, 142, 160, 170}, 44);
-    panel.AddButton(PanelId::Train, "Train", {8, 318, 160, 22});
+    panel.AddListBox(PanelId::TrainLogs, {8, 142, 160, 110}, 40);
+    panel.AddButton(PanelId::Train, "Train", {8, 258, 160, 22});
+    panel.AddStatic(PanelId::TrainResult, "", {8, 284, 160, 80}, Host::TextFit::Wrap);
     panel.SetRadioButtonChecked(PanelId::Keyboard);
     panel.SetRadioButtonChecked(PanelId::NoTarget);
 }
@@ -47,7 +50,18 @@ void BuildUserPanel(Host::Dialog& panel)
 void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::vector<Host::ListItem> rows)
 {
     userPanel.SetText(PanelId::FolderName, "Folder: " + folderName);
+    // Read with the box under it, the folder ends in "/" as a path does.
+    userPanel.SetText(PanelId::BoxFolder, folderName + (folderName.ends_with('/') ? "" : "/"));
     userPanel.SetListItems(PanelId::FileList, std::move(rows));
+}
+
+const char* FileKindTag(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::Network: return "net";
+    case FileKind::Folder: return "";
+    default: return FileKindName(kind);
+    }
 }
 
 void ShowTrainingLogs(Host::Dialog& userPanel, std::vector<Host::ListItem> rows)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/FileKind.h"
 #include "host/Control.h"
 
 #include <string>
@@ -18,6 +19,8 @@ inline constexpr int ToggleRef = 2;
 inline constexpr int ChangeDevice = 3;
 inline constexpr int FileNameLabel = 10;
 inline constexpr int FileName = 15;
+// Beside the box: the folder relative names are taken from.
+inline constexpr int BoxFolder = 16;
 inline constexpr int LoadScene = 20;
 inline constexpr int LoadRobot = 25;
 inline constexpr int LoadNetwork = 30;
@@ -44,6 +47,8 @@ inline constexpr int LogCorrections = 95;
 inline constexpr int TrainLogsLabel = 96;
 inline constexpr int TrainLogs = 97;
 inline constexpr int Train = 98;
+// Under Train: the last training's figures, until the next Train.
+inline constexpr int TrainResult = 99;
 }
 
 // Pages of the user panel, each a tab over the file-name box, which every
@@ -65,8 +70,11 @@ inline constexpr int Control = 2;
 // Adds every widget, in order, then checks "Keyboard" and "No Target".
 void BuildDevicePanel(Host::Dialog& panel);
 void BuildUserPanel(Host::Dialog& panel);
-// The Files page's list of the folder's entries and the folder's name.
+// The Files page's list of the folder's entries and the folder's name, which
+// shows beside the file-name box too: names typed there are taken from it.
 void ShowFileList(Host::Dialog& userPanel, const std::string& folderName, std::vector<Host::ListItem> rows);
+// The short tag of a file's kind in the Files page's rows.
+const char* FileKindTag(FileKind kind);
 // The Teach page's list of logs; those Train learns from are marked "train".
 void ShowTrainingLogs(Host::Dialog& userPanel, std::vector<Host::ListItem> rows);
 // Reset, Pause, Step, slower, the speed, faster: one row.

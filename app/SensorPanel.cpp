@@ -23,6 +23,7 @@ enum Id {
     CommandBars,
     OutputLines,
     CommandLines,
+    HistoryNote,
 };
 
 // A reading is about 1100 at contact.
@@ -42,15 +43,16 @@ std::vector<float> AsFloats(const std::vector<double>& values) { return {values.
 void Build(Host::Dialog& panel)
 {
     panel.SetBackground(true);
-    panel.AddStatic(InfraredTitle, "Infrared readings (F4 to hide)", {8, 2, 234, 18});
-    panel.AddPlot(InfraredBars, {8, 20, 234, 46});
-    panel.AddPlot(InfraredLines, {8, 84, 234, 46});
-    panel.AddStatic(OutputTitle, "Network outputs", {8, 134, 120, 18});
-    panel.AddStatic(CommandTitle, "Commands", {146, 134, 96, 18});
-    panel.AddPlot(OutputBars, {8, 152, 120, 40});
-    panel.AddPlot(CommandBars, {146, 152, 96, 40});
-    panel.AddPlot(OutputLines, {8, 210, 234, 46});
-    panel.AddPlot(CommandLines, {8, 262, 234, 58});
+    panel.AddStatic(InfraredTitle, "Infrared (F4 to hide)", {6, 0, 188, 16});
+    panel.AddPlot(InfraredBars, {6, 16, 188, 30});
+    panel.AddPlot(InfraredLines, {6, 62, 188, 30});
+    panel.AddStatic(OutputTitle, "Network outputs", {6, 108, 104, 16});
+    panel.AddStatic(CommandTitle, "Commands", {116, 108, 78, 16});
+    panel.AddPlot(OutputBars, {6, 124, 104, 28});
+    panel.AddPlot(CommandBars, {116, 124, 78, 28});
+    panel.AddPlot(OutputLines, {6, 168, 188, 28});
+    panel.AddPlot(CommandLines, {6, 198, 188, 40});
+    panel.AddStatic(HistoryNote, "lines: the last 5 s", {84, 240, 110, 14});
 }
 
 void Show(Host::Dialog& panel, const SensorReadout& now, const CSensorHistory& history)
@@ -66,10 +68,11 @@ void Show(Host::Dialog& panel, const SensorReadout& now, const CSensorHistory& h
     for (std::size_t i = 0; i < sensors; ++i) {
         infraredLines.series.push_back(history.Infrared(i));
         infraredLines.colors.push_back(SensorColors[i % SensorColors.size()]);
+        infraredLines.legend.push_back(std::to_string(i));
     }
     panel.SetPlot(InfraredLines, std::move(infraredLines));
 
-    panel.SetText(InfraredTitle, now.hasRobot ? "Infrared readings (F4 to hide)" : "No robot (F4 to hide)");
+    panel.SetText(InfraredTitle, now.hasRobot ? "Infrared (F4 to hide)" : "No robot (F4 to hide)");
     panel.SetText(OutputTitle,
                   now.outputs.empty()      ? "No network"
                       : now.networkDriving ? "Network outputs"
@@ -101,6 +104,7 @@ void Show(Host::Dialog& panel, const SensorReadout& now, const CSensorHistory& h
             value = static_cast<float>(3 - i) + 0.8f * value;
         commandLines.series.push_back(std::move(line));
         commandLines.colors.push_back(CommandColors[i]);
+        commandLines.legend.push_back(CommandLabels[i]);
     }
     panel.SetPlot(CommandLines, std::move(commandLines));
 }

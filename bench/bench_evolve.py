@@ -9,7 +9,7 @@ For each evolution seed given it runs korvale-evolve on the example
 configuration with that seed (on a local cluster, one worker per core) and
 times it; then every example scene is driven for 120 s with noise seeds 101
 to 105 (none of them a seed the evolution used) by AvoidObstacles.xml, a
-student trained from AvoidObstacles's logs (as the README makes it) and each
+student trained from AvoidObstacles's logs (as docs/training.md makes it) and each
 evolved network, through the korvale module. It prints the table per scene
 and whether each evolved network meets the goal: in every scene, on every
 noise seed, at least 80 % of AvoidObstacles's mean distance there, and never
@@ -69,7 +69,7 @@ def evolve(build, configuration, seed, folder):
 
 
 def student(build, folder):
-    """The README's student: AvoidObstacles logged for 300 s in Crowded and
+    """The student of docs/training.md: AvoidObstacles logged for 300 s in Crowded and
     Crowded1000, korvale-train choosing among its candidates by driving."""
     logs = []
     for scene in ("Crowded", "Crowded1000"):

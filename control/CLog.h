@@ -61,6 +61,10 @@ public:
     // Sets (or, with null, forgets) the robot to record and stops recording.
     // A robot about to be deleted must be detached first. Always true.
     virtual bool AttachRobot(Fen::NeuralRobot* robot);
+    // The robot is replaced by another, or, while it is being replaced, by
+    // none; recording, the filter and the counts go on as they were. Reset
+    // loads the robot again under a running log this way.
+    void ReplaceRobot(Fen::NeuralRobot* robot) { this->robot = robot; }
     virtual bool Start();
     virtual bool Stop();
     virtual bool IsLogging() const { return running; }

@@ -1,5 +1,7 @@
 #include "control/CNeuralNetworkRemoteControl.h"
 
+#include "control/NetworkFit.h"
+
 #include <cstddef>
 
 #include "engine/IRSensor.h"
@@ -16,7 +18,7 @@ bool CNeuralNetworkRemoteControl::isConsistent()
 {
     if (robot == nullptr)
         return false;
-    return network.inputDimensions >= 0 && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+    return NetworkFitsSensors(network, robot->irSensors.size());
 }
 
 std::string CNeuralNetworkRemoteControl::UnreadableOutputs(std::int32_t outputs)

@@ -156,17 +156,17 @@ void prefetchBody(const PhysicalObject* body)
 
 // ---- preparing the step -------------------------------------------------
 
-bool BroadPhase::step(World& world, double dt)
+BroadPhase::Outcome BroadPhase::step(World& world, double dt, const PhysicalObject* decider, std::size_t& at)
 {
     if (!prepare(world, dt)) {
         known = false;
-        return false;
+        return Outcome::declined;
     }
     pairPhase(world, dt);
     drawCameras(world);
     world.pairOrderFlag = !world.pairOrderFlag;
-    finishStep(world, dt);
-    return true;
+    const std::size_t none = spots.size();
+    return finishStep(world, dt, 0, decider, none, &at) ? Outcome::stopped : Outcome::whole;
 }
 
 bool BroadPhase::prepare(World& world, double dt)
@@ -910,20 +910,27 @@ void BroadPhase::appendChanged(std::vector<std::uint32_t>& out) const
             out.push_back(i);
 }
 
-void BroadPhase::finishStep(World& world, double dt)
+bool BroadPhase::finishStep(World& world, double dt, std::size_t from, const PhysicalObject* decider,
+                            std::size_t prepared, std::size_t* at)
 {
     const std::size_t n = spots.size();
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = from; i < n; ++i) {
         const std::uint8_t state = flags[i];
         if ((state & (resting | touched)) == resting)
             continue;
         PhysicalObject& body = *listed[i];
         if (state & isRobot) {
-            if (world.useWalls)
-                body.interactWithWalls(world);
-            body.doGlobalInteractions(world, dt);
-            body.finalizeInteractions(dt);
-            body.preStepHook();
+            if (i != prepared) {
+                if (world.useWalls)
+                    body.interactWithWalls(world);
+                body.doGlobalInteractions(world, dt);
+                body.finalizeInteractions(dt);
+                body.preStepHook();
+                if (&body == decider) {
+                    *at = i;
+                    return true;
+                }
+            }
             body.step(dt);
             continue;
         }
@@ -932,6 +939,7 @@ void BroadPhase::finishStep(World& world, double dt)
         body.PhysicalObject::finalizeInteractions(dt);
         body.PhysicalObject::step(dt);
     }
+    return false;
 }
 
 } // namespace Fen

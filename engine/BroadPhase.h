@@ -21,7 +21,16 @@ public:
     // Steps the world; false when the world holds something this step does
     // not handle, having done nothing then but prepare some bodies, which the
     // all-pairs step does again the same way.
-    bool step(World& world, double dt);
+    // declined: nothing done but preparing some bodies, which the all-pairs
+    // step does again the same way; whole: stepped; stopped: stopped as
+    // World::beginStep does, before the decider's step, at list index `at`.
+    enum class Outcome { declined, whole, stopped };
+    Outcome step(World& world, double dt, const PhysicalObject* decider, std::size_t& at);
+    // The bodies' own operations from list index `from` on (the body there
+    // already prepared when from == prepared), stopping before the decider's
+    // step; returns whether it stopped, and where in `from`'s place.
+    bool finishStep(World& world, double dt, std::size_t from, const PhysicalObject* decider,
+                    std::size_t prepared, std::size_t* at = nullptr);
     // The world was stepped without this: start afresh next time.
     void forget() { known = false; }
     // After a step it took: appends the index of every body the step may
@@ -98,7 +107,6 @@ private:
     void drawCameras(const World& world);
     void drawCamera(CircularCam& camera, std::uint32_t owner);
     bool cull(const CircularCam& camera, std::uint32_t i) const;
-    void finishStep(World& world, double dt);
 
     bool known = false; // the state below matches the world's list
     std::vector<PhysicalObject*> listed;

@@ -1,6 +1,7 @@
 #include "engine/World.h"
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include "engine/BroadPhase.h"
 #include "engine/PhysicalObject.h"
@@ -30,15 +31,39 @@ void World::removeObject(PhysicalObject* object)
         objects.erase(found);
 }
 
-void World::step(double dt)
+void World::step(double dt) { beginStep(dt, nullptr); }
+
+bool World::beginStep(double dt, const PhysicalObject* decider)
 {
+    paused = Paused{};
     const bool broad = pairSearch == PairSearch::broadPhase
         || (pairSearch == PairSearch::automatic && objects.size() >= broadPhaseFrom);
-    broadLastStep = broad && broadPhase->step(*this, dt);
+    std::size_t at = 0;
+    const BroadPhase::Outcome outcome = broad ? broadPhase->step(*this, dt, decider, at) : BroadPhase::Outcome::declined;
+    broadLastStep = outcome != BroadPhase::Outcome::declined;
+    if (outcome == BroadPhase::Outcome::stopped)
+        paused = Paused{true, true, dt, at};
     if (broadLastStep)
-        return;
+        return paused.begun;
     broadPhase->forget();
-    stepAllPairs(dt);
+    return stepAllPairs(dt, decider);
+}
+
+void World::finishStep()
+{
+    if (!paused.begun)
+        return;
+    const Paused taken = std::exchange(paused, Paused{});
+    if (taken.broad)
+        broadPhase->finishStep(*this, taken.dt, taken.at, nullptr, taken.at);
+    else
+        stepBodies(taken.at, true, taken.dt, nullptr);
+}
+
+void World::abandonStep()
+{
+    paused = Paused{};
+    broadPhase->forget();
 }
 
 void World::forgetPairCaches() { broadPhase->forget(); }
@@ -54,7 +79,7 @@ void World::bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const
         out.push_back(i);
 }
 
-void World::stepAllPairs(double dt)
+bool World::stepAllPairs(double dt, const PhysicalObject* decider)
 {
     const std::size_t n = objects.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -74,15 +99,28 @@ void World::stepAllPairs(double dt)
     }
     pairOrderFlag = !pairOrderFlag;
     visitsLastStep = n < 2 ? 0 : n * (n - 1);
-    for (std::size_t i = 0; i < n; ++i) {
+    return stepBodies(0, false, dt, decider);
+}
+
+bool World::stepBodies(std::size_t from, bool firstPrepared, double dt, const PhysicalObject* decider)
+{
+    const std::size_t n = objects.size();
+    for (std::size_t i = from; i < n; ++i) {
         PhysicalObject& body = *objects[i];
-        if (useWalls)
-            body.interactWithWalls(*this);
-        body.doGlobalInteractions(*this, dt);
-        body.finalizeInteractions(dt);
-        body.preStepHook();
+        if (!(firstPrepared && i == from)) {
+            if (useWalls)
+                body.interactWithWalls(*this);
+            body.doGlobalInteractions(*this, dt);
+            body.finalizeInteractions(dt);
+            body.preStepHook();
+            if (&body == decider) {
+                paused = Paused{true, false, dt, i};
+                return true;
+            }
+        }
         body.step(dt);
     }
+    return false;
 }
 
 void World::collideWithWalls(PhysicalObject& object)

@@ -43,6 +43,14 @@ public:
     void addObject(PhysicalObject* object);
     void removeObject(PhysicalObject* object);
     void step(double dt);
+    // The same step in two halves, for a learner that chooses the commands
+    // where a control would: beginStep stops just before `decider` takes its
+    // step (every interaction in, its sensors read, its control not yet
+    // asked) and returns true; finishStep takes the step on from there. With
+    // no decider, or one not in the list, the step is whole and it returns false.
+    bool beginStep(double dt, const PhysicalObject* decider);
+    void finishStep();
+    bool stepBegun() const { return paused.begun; }
 
     // Whether it found a contact (and resolved it).
     bool collideObjects(PhysicalObject& first, PhysicalObject& second);
@@ -63,11 +71,23 @@ public:
     // The bodies were set from outside (a restored state): the next step
     // finds its pairs afresh instead of from what the last step left.
     void forgetPairCaches();
+    // A begun step is dropped, as when a restored state replaces the bodies.
+    void abandonStep();
     std::size_t lastStepVisits() const { return visitsLastStep; }
 
 private:
     friend class BroadPhase;
-    void stepAllPairs(double dt);
+    bool stepAllPairs(double dt, const PhysicalObject* decider);
+    bool stepBodies(std::size_t from, bool firstPrepared, double dt, const PhysicalObject* decider);
+
+    // Where a begun step stopped: the decider's index, and who takes it on.
+    struct Paused {
+        bool begun = false;
+        bool broad = false;
+        double dt = 0;
+        std::size_t at = 0;
+    };
+    Paused paused;
 
     bool broadLastStep = false;
     std::size_t visitsLastStep = 0;

@@ -7,6 +7,11 @@ namespace Host {
 
 enum class ControlKind { Static, Button, EditBox, RadioButton, Slider, ListBox, Plot };
 
+// How a static text longer than its rectangle shows: running past it,
+// wrapped onto more lines, or as its end after "..." (a folder's path,
+// whose last part matters most), the whole text on hovering.
+enum class TextFit { RunOn, Wrap, KeepEnd };
+
 // A widget's rectangle in pixels, relative to its dialog.
 struct ControlRect {
     int x = 0;
@@ -39,6 +44,8 @@ struct PlotData {
     std::vector<std::string> labels{};
     bool hasMarker = false;
     float marker = 0.0f;
+    // Under a line plot: one name a series, each in its series' colour.
+    std::vector<std::string> legend{};
 };
 
 // One widget of a dialog. Which fields matter depends on the kind: the hot
@@ -65,6 +72,9 @@ struct Control {
     std::vector<ListItem> items{};
     int kindWidth = 0;
     PlotData plot{};
+    TextFit fit = TextFit::RunOn; // a static's
+    // A static's colour (0xAABBGGRR); 0: the style's text colour.
+    std::uint32_t color = 0;
 };
 
 }

@@ -30,9 +30,9 @@ Control& Dialog::Add(Control control)
     return controls.back();
 }
 
-void Dialog::AddStatic(int id, std::string text, ControlRect rect)
+void Dialog::AddStatic(int id, std::string text, ControlRect rect, TextFit fit)
 {
-    Add({.id = id, .kind = ControlKind::Static, .text = std::move(text), .rect = rect});
+    Add({.id = id, .kind = ControlKind::Static, .text = std::move(text), .rect = rect}).fit = fit;
 }
 
 void Dialog::AddButton(int id, std::string text, ControlRect rect, int hotKey)
@@ -154,6 +154,12 @@ void Dialog::SetText(int id, std::string text)
         control->text = std::move(text);
 }
 
+void Dialog::SetColor(int id, std::uint32_t color)
+{
+    if (Control* control = GetControl(id))
+        control->color = color;
+}
+
 bool Dialog::OverControl(int px, int py) const
 {
     if (pages.size() > 1 && pageTabs.Contains(px - x, py - y))
@@ -257,6 +263,42 @@ void Dialog::ClickListItem(int id, int row, bool doubleClick)
 
 namespace {
 
+// The text in lines no wider than `width` in the current font, broken
+// between characters (never inside one), after a "-", "_", "." or blank
+// where one comes in the second half of a line.
+std::vector<std::string> BreakToWidth(const std::string& text, float width)
+{
+    // Most names fit: one measure each frame and row.
+    if (ImGui::CalcTextSize(text.c_str()).x <= width)
+        return {text};
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        float used = 0.0f; // characters are measured one at a time: the font does not kern
+        while (end < text.size()) {
+            std::size_t next = end + 1;
+            while (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
+                ++next; // the rest of a UTF-8 sequence
+            const float advance = ImGui::CalcTextSize(text.c_str() + end, text.c_str() + next).x;
+            if (used + advance > width && end > start)
+                break;
+            used += advance;
+            end = next;
+        }
+        if (end < text.size()) {
+            const std::size_t breakAt = text.find_last_of("-_. ", end - 1);
+            if (breakAt != std::string::npos && breakAt >= start + (end - start) / 2)
+                end = breakAt + 1;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    if (lines.empty())
+        lines.emplace_back();
+    return lines;
+}
+
 // The plot's series over each other in one frame; bars for the first series
 // only. Dear ImGui's plots have one series and one colour each.
 void RenderPlot(const PlotData& plot, const ControlRect& r)
@@ -300,6 +342,15 @@ void RenderPlot(const PlotData& plot, const ControlRect& r)
         const float y = top + height * (1.0f - (plot.marker - plot.minimum) / (plot.maximum - plot.minimum));
         draw->AddLine(ImVec2(origin.x, y), ImVec2(origin.x + size.x, y), IM_COL32(255, 255, 255, 160), 1.0f);
     }
+    if (!plot.bars && !plot.legend.empty()) {
+        float left = origin.x;
+        for (std::size_t i = 0; i < plot.legend.size(); ++i) {
+            const char* name = plot.legend[i].c_str();
+            const std::uint32_t color = i < plot.colors.size() ? plot.colors[i] : ImGui::GetColorU32(ImGuiCol_Text);
+            draw->AddText(ImVec2(left, origin.y + size.y + 1), color, name);
+            left += ImGui::CalcTextSize(name).x + ImGui::CalcTextSize(" ").x;
+        }
+    }
     if (plot.bars && !plot.labels.empty()) {
         const float step = size.x / static_cast<float>(plot.labels.size());
         for (std::size_t i = 0; i < plot.labels.size(); ++i) {
@@ -314,6 +365,40 @@ void RenderPlot(const PlotData& plot, const ControlRect& r)
 
 }
 
+void Dialog::RenderStatic(const Control& control)
+{
+    const ControlRect& r = control.rect;
+    const float fontSize = ImGui::GetFontSize();
+    const float width = static_cast<float>(r.width);
+    if (control.color != 0)
+        ImGui::PushStyleColor(ImGuiCol_Text, control.color);
+    if (control.fit == TextFit::Wrap) {
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
+        ImGui::PushTextWrapPos(static_cast<float>(r.x) + width);
+        ImGui::TextUnformatted(control.text.c_str());
+        ImGui::PopTextWrapPos();
+    } else {
+        std::string shown = control.text;
+        if (control.fit == TextFit::KeepEnd && ImGui::CalcTextSize(shown.c_str()).x > width) {
+            // Characters go from the front until "..." and the rest fit.
+            std::size_t cut = 0;
+            while (cut < control.text.size()
+                   && ImGui::CalcTextSize(("..." + control.text.substr(cut)).c_str()).x > width) {
+                ++cut;
+                while (cut < control.text.size() && (static_cast<unsigned char>(control.text[cut]) & 0xC0) == 0x80)
+                    ++cut;
+            }
+            shown = "..." + control.text.substr(cut);
+        }
+        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), r.y + (r.height - fontSize) * 0.5f));
+        ImGui::TextUnformatted(shown.c_str());
+        if (shown != control.text && ImGui::IsItemHovered())
+            ImGui::SetTooltip("%s", control.text.c_str());
+    }
+    if (control.color != 0)
+        ImGui::PopStyleColor();
+}
+
 void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, int>>& events)
 {
     const ControlRect& r = control.rect;
@@ -324,10 +409,7 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
 
     ImGui::PushID(control.id);
     switch (control.kind) {
-    case ControlKind::Static:
-        ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), r.y + (r.height - fontSize) * 0.5f));
-        ImGui::TextUnformatted(control.text.c_str());
-        break;
+    case ControlKind::Static: RenderStatic(control); break;
     case ControlKind::Button:
         ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
         if (ImGui::Button(control.text.c_str(), size))
@@ -337,7 +419,8 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
         ImGui::SetCursorPos(ImVec2(static_cast<float>(r.x), static_cast<float>(r.y)));
         ImGui::PushStyleVar(ImGuiStyleVar_FramePadding, ImVec2(6.0f, padY));
         ImGui::SetNextItemWidth(size.x);
-        if (ImGui::InputText("##edit", &control.text))
+        // The first click selects the whole name, so that typing replaces it.
+        if (ImGui::InputText("##edit", &control.text, ImGuiInputTextFlags_AutoSelectAll))
             events.emplace_back(DialogEvent::EditBoxChanged, control.id);
         control.focused = ImGui::IsItemActive();
         ImGui::PopStyleVar();
@@ -373,17 +456,30 @@ void Dialog::RenderControl(Control& control, std::vector<std::pair<DialogEvent, 
                 const ListItem& item = control.items[static_cast<std::size_t>(row)];
                 ImGui::PushID(row);
                 const float rowX = ImGui::GetCursorPosX();
-                if (ImGui::Selectable("##row", row == control.value, ImGuiSelectableFlags_AllowDoubleClick)) {
+                const std::vector<std::string> lines =
+                    BreakToWidth(item.text, ImGui::GetContentRegionAvail().x - kindWidth);
+                const float rowHeight = lines.size() > 1 ? ImGui::GetTextLineHeight() * static_cast<float>(lines.size()) : 0.0f;
+                if (ImGui::Selectable("##row", row == control.value, ImGuiSelectableFlags_AllowDoubleClick,
+                                      ImVec2(0.0f, rowHeight))) {
                     control.value = row;
                     events.emplace_back(DialogEvent::ListItemSelected, control.id);
                     if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left))
                         events.emplace_back(DialogEvent::ListItemActivated, control.id);
                 }
-                // The row's texts over its selectable; the list clips them.
+                // The row's texts over its selectable: the kind in the text's
+                // colour, dimmed (readable on a highlighted row too), and the
+                // whole name, on more lines where it is longer than the row.
                 ImGui::SameLine(rowX);
-                ImGui::TextDisabled("%s", item.kind.c_str());
+                ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetColorU32(ImGuiCol_Text, 0.7f));
+                ImGui::TextUnformatted(item.kind.c_str());
+                ImGui::PopStyleColor();
                 ImGui::SameLine(rowX + kindWidth);
-                ImGui::TextUnformatted(item.text.c_str());
+                std::string shown;
+                for (const std::string& line : lines)
+                    shown += (shown.empty() ? "" : "\n") + line;
+                ImGui::TextUnformatted(shown.c_str());
+                if (ImGui::IsItemHovered() && lines.size() > 1)
+                    ImGui::SetTooltip("%s", item.text.c_str());
                 ImGui::PopID();
             }
             ImGui::EndListBox();
@@ -447,6 +543,11 @@ void Dialog::OnRender(float)
 
     std::vector<std::pair<DialogEvent, int>> events;
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    // A background hides what lies under the panel: opaque, so that bodies
+    // do not show through its lines.
+    ImVec4 backdrop = ImGui::GetStyleColorVec4(ImGuiCol_WindowBg);
+    backdrop.w = 1.0f;
+    ImGui::PushStyleColor(ImGuiCol_WindowBg, backdrop);
     if (ImGui::Begin(name.c_str(), nullptr, flags)) {
         RenderPageTabs(events);
         for (Control& control : controls) {
@@ -457,6 +558,7 @@ void Dialog::OnRender(float)
         }
     }
     ImGui::End();
+    ImGui::PopStyleColor();
     ImGui::PopStyleVar();
 
     for (const auto& [event, id] : events)

@@ -37,7 +37,7 @@ public:
     int Width() const { return width; }
     int Height() const { return height; }
 
-    void AddStatic(int id, std::string text, ControlRect rect);
+    void AddStatic(int id, std::string text, ControlRect rect, TextFit fit = TextFit::RunOn);
     void AddButton(int id, std::string text, ControlRect rect, int hotKey = 0);
     void AddEditBox(int id, std::string text, ControlRect rect);
     void AddRadioButton(int id, int group, std::string text, ControlRect rect, bool checked = false);
@@ -76,6 +76,8 @@ public:
     int GetSliderValue(int id) const;
     std::string GetText(int id) const;
     void SetText(int id, std::string text);
+    // A static's text colour (0xAABBGGRR; 0 for the style's).
+    void SetColor(int id, std::uint32_t color);
 
     // True when the message is the dialog's: a key while its edit box holds
     // the keyboard, a hot key, or the mouse over (or captured by) a widget.
@@ -98,6 +100,7 @@ private:
     bool EditBoxFocused() const;
     void Send(DialogEvent event, int id);
     void RenderControl(Control& control, std::vector<std::pair<DialogEvent, int>>& events);
+    void RenderStatic(const Control& control);
 
     std::string name;
     int x = 0;

@@ -15,7 +15,13 @@ public:
     void Begin();
     void SetInsertionPos(int x, int y);
     void SetForegroundColor(float r, float g, float b, float a);
-    void DrawTextLine(std::string_view utf8);
+    // Returns the height drawn: more than a line where the text breaks at
+    // line feeds, or wraps at `wrapWidth` pixels (0: never).
+    float DrawTextLine(std::string_view utf8, float wrapWidth = 0.0f);
+    // The width of the widest line of the text, in pixels.
+    float TextWidth(std::string_view utf8) const;
+    // A filled, opaque rectangle under the text drawn after it.
+    void DrawBackdrop(float left, float top, float right, float bottom, float r, float g, float b);
     void End();
 
 private:

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/CFeedForward.h"
+#include "control/NetworkFit.h"
 #include "run/Cancellation.h"
 #include "run/SimulationCore.h"
 #include "run/StartPlaces.h"
@@ -62,11 +63,9 @@ std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Cancel
         start[j] = threads[0].Get(j).GetState();
     const std::size_t sensors = threads[0].Get(0).InfraredCount();
     for (std::size_t i = 0; i < networks; ++i) {
-        const auto inputs = job.networks[i]->inputDimensions;
-        if (inputs < 0 || static_cast<std::size_t>(inputs) != sensors)
-            throw std::invalid_argument("networks[" + std::to_string(i) + "] takes " + std::to_string(inputs)
-                                        + " inputs, but the robot has " + std::to_string(sensors)
-                                        + " infrared sensors");
+        if (!Tarn::NetworkFitsSensors(*job.networks[i], sensors))
+            throw std::invalid_argument("networks[" + std::to_string(i) + "] "
+                                        + Tarn::NetworkMisfit(*job.networks[i], sensors));
     }
 
     // The start places, drawn here so that a crowded scene says so before any run.

@@ -61,6 +61,8 @@ public:
     SimulationCore& CoreLocked() { return core; }
     const SimulationCore& CoreLocked() const { return core; }
     void FrameLocked() { core.Frame(); }
+    bool BeginFrameLocked() { return core.BeginFrame(); }
+    bool FrameBegunLocked() const { return core.FrameBegun(); }
     void SetKeysLocked(const std::array<bool, 4>& keys) { core.SetKeys(keys); }
     void DriveLocked(Control control) { core.Drive(control); }
     bool HasFittingNetworkLocked() const { return core.HasFittingNetwork(); }

@@ -12,6 +12,7 @@
 #include "base/WindowMessages.h"
 #include "control/CFeedForward.h"
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "control/NetworkFit.h"
 #include "engine/CircularCam.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
@@ -161,7 +162,15 @@ std::vector<std::string> SimulationCore::TakeWarnings() { return std::exchange(p
 void SimulationCore::Frame()
 {
     const Fen::NoiseScope scope(noise);
-    parts->scene.AdvanceFrame(elapsed);
+    if (parts->scene.FrameBegun())
+        parts->scene.FinishFrame(elapsed);
+    else
+        parts->scene.AdvanceFrame(elapsed);
+    EndFrame();
+}
+
+void SimulationCore::EndFrame()
+{
     ++frames;
     if (const Fen::NeuralRobot* robot = parts->Robot()) {
         if (distanceOnly)
@@ -350,9 +359,21 @@ bool SimulationCore::HasFittingNetwork() const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
-    return robot != nullptr && network.numLayers > 0 && network.inputDimensions >= 0
-        && static_cast<std::size_t>(network.inputDimensions) == robot->irSensors.size();
+    return robot != nullptr && network.numLayers > 0 && Tarn::NetworkFitsSensors(network, robot->irSensors.size());
 }
+
+bool SimulationCore::BeginFrame()
+{
+    const Fen::NoiseScope scope(noise);
+    if (parts->scene.FrameBegun())
+        return true;
+    if (parts->scene.BeginFrame(elapsed))
+        return true;
+    EndFrame();
+    return false;
+}
+
+bool SimulationCore::FrameBegun() const { return parts->scene.FrameBegun(); }
 
 void SimulationCore::CheckFits(const Tarn::CFeedForward& network) const
 {
@@ -360,9 +381,8 @@ void SimulationCore::CheckFits(const Tarn::CFeedForward& network) const
     if (robot == nullptr)
         return;
     const std::size_t sensors = robot->irSensors.size();
-    if (network.inputDimensions < 0 || static_cast<std::size_t>(network.inputDimensions) != sensors)
-        throw std::invalid_argument("the network takes " + std::to_string(network.inputDimensions)
-                                    + " inputs, but the robot has " + std::to_string(sensors) + " infrared sensors");
+    if (!Tarn::NetworkFitsSensors(network, sensors))
+        throw std::invalid_argument("the network " + Tarn::NetworkMisfit(network, sensors));
 }
 
 void SimulationCore::SetNetwork(const SharedNetwork& network)
@@ -403,6 +423,9 @@ void SimulationCore::Archive(Tarn::StateArchive& archive)
 
 std::string SimulationCore::GetState() const
 {
+    if (parts->scene.FrameBegun())
+        throw std::invalid_argument("the simulation is halfway through a frame that an environment began: "
+                                    "step it on, or copy the environment instead");
     Tarn::StateArchive archive = Tarn::StateArchive::Saving();
     // Saving only reads; the one walk of the fields serves both ways.
     const_cast<SimulationCore*>(this)->Archive(archive);
@@ -424,6 +447,8 @@ void SimulationCore::CheckState(std::string_view state)
 
 void SimulationCore::RestoreOwnState(std::string_view state)
 {
+    // This simulation's own bytes, kept in memory: they fit as they are.
+    parts->scene.AbandonFrame();
     Tarn::StateArchive load = Tarn::StateArchive::Reading(OpenOwnSnapshot(state), true);
     Archive(load);
 }

@@ -46,10 +46,17 @@ public:
     // cannot read) that no warn callback took, emptied as they are taken.
     std::vector<std::string> TakeWarnings();
 
-    // One frame: the step, then the log record and the metrics; the noise
-    // is this simulation's own. Throws CommandError, after the frame, when
-    // the log stops on a fault.
+    // One frame (or the rest of a begun one): the step, then the log record
+    // and the metrics; the noise is this simulation's own. Throws
+    // CommandError, after the frame, when the log stops on a fault.
     void Frame();
+    // The first half of a frame: the world stepped until the robot's control
+    // is about to read its sensors (their readings are in) and choose its
+    // commands; Frame, Step or Trace finish it. Returns false when there is
+    // no robot to stop at (the frame was whole). While a frame is begun the
+    // state cannot be taken (GetState throws); setting a state drops it.
+    bool BeginFrame();
+    bool FrameBegun() const;
     // Advances `frames` frames, polling the interrupt check between them;
     // whatever the check throws leaves the simulation after a whole frame.
     void Step(std::int64_t frames);
@@ -151,6 +158,7 @@ public:
 private:
     struct Parts;
 
+    void EndFrame();
     [[noreturn]] void ThrowShownError();
     void Load(const SimulationOptions& options);
     void SelectControl(const SimulationOptions& options);

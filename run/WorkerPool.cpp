@@ -15,6 +15,13 @@ WorkerPool::WorkerPool(unsigned threads)
         helpers.emplace_back([this, worker] { Help(worker); });
 }
 
+unsigned WorkerPool::Fitting(unsigned requested, std::size_t items)
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned wanted = requested == 0 ? cores : std::min(requested, cores);
+    return static_cast<unsigned>(std::min<std::size_t>(wanted, std::max<std::size_t>(items, 1)));
+}
+
 WorkerPool::~WorkerPool()
 {
     {

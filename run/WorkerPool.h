@@ -31,6 +31,10 @@ public:
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     unsigned Threads() const { return static_cast<unsigned>(helpers.size()) + 1; }
+    // The threads worth starting for a request (0: one per core) and a job
+    // of `items`: never more than the items or the cores, as more would
+    // only wait for each other.
+    static unsigned Fitting(unsigned requested, std::size_t items);
 
     // Runs item for every index in [0, count), each exactly once, and returns
     // when all have run. While the caller waits for the others it calls

@@ -14,6 +14,7 @@ packages=(
   xvfb xdotool imagemagick x11-apps locales python3
   python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-deap python3-pytest
   libbox2d-dev
+  mkdocs mkdocs-material
 )
 if [ "${1:-}" = "--sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/NeuralRobot.h"
@@ -31,7 +32,30 @@ void PrintError(std::ostream& err, const std::string& text)
     err.flush();
 }
 
-Run::SimulationOptions LoadOptions(const SimOptions& options, std::ostream& err)
+// The warnings of the loads, held until the control is chosen or a load
+// fails, so that a line the failure repeats (why the network cannot drive)
+// shows once; then one line each on standard error, the exit status as it
+// would be without them.
+class HeldWarnings {
+public:
+    explicit HeldWarnings(std::ostream& err_) : err(err_) {}
+
+    void Hold(const std::string& text) { pending.push_back(text); }
+    void Flush(const std::string& failure = {})
+    {
+        for (const std::string& warning : pending)
+            if (failure.find(warning + '\n') == std::string::npos)
+                err << warning << '\n';
+        pending.clear();
+        err.flush();
+    }
+
+private:
+    std::ostream& err;
+    std::vector<std::string> pending;
+};
+
+Run::SimulationOptions LoadOptions(const SimOptions& options, HeldWarnings& warnings)
 {
     Run::SimulationOptions load;
     load.scene = Run::ModelFile::Named(options.scene);
@@ -48,11 +72,7 @@ Run::SimulationOptions LoadOptions(const SimOptions& options, std::ostream& err)
     case SimOptions::Pairs::All: load.pairSearch = Fen::PairSearch::allPairs; break;
     case SimOptions::Pairs::Broad: load.pairSearch = Fen::PairSearch::broadPhase; break;
     }
-    // One line on standard error; the run goes on, its exit status unchanged.
-    load.warn = [&err](const std::string& text) {
-        err << text << '\n';
-        err.flush();
-    };
+    load.warn = [&warnings](const std::string& text) { warnings.Hold(text); };
     return load;
 }
 
@@ -70,13 +90,17 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     const KeyScript keys = options.keys.empty() ? KeyScript{} : KeyScript::Load(options.keys);
 
     // The noise starts from the seed before anything is loaded.
+    HeldWarnings warnings(err);
     std::optional<Run::SimulationCore> simulation;
     try {
-        simulation.emplace(LoadOptions(options, err));
+        simulation.emplace(LoadOptions(options, warnings));
     } catch (const Run::CommandError& error) {
+        // The status line's text, each line ended.
+        warnings.Flush(error.what() + std::string("\n"));
         PrintError(err, error.what());
         return 1;
     }
+    warnings.Flush();
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.

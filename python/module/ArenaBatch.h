@@ -24,8 +24,17 @@ using Run::WorkerPool;
 // and neither flag: Gymnasium's next-step autoreset.
 class ArenaBatch {
 public:
-    // count arenas of the same files, loaded on the pool.
-    ArenaBatch(const ArenaOptions& options, std::size_t count, unsigned threads);
+    // The most arenas a batch holds: each holds a whole scene, and more than
+    // this would take memory by the gigabyte before the first step.
+    static constexpr std::size_t maxArenas = 65536;
+
+    // count arenas, arena i of options[i % options.size()], loaded on a
+    // pool of WorkerPool::Fitting threads; std::invalid_argument for a count
+    // of 0 or above maxArenas, or scenes whose robots differ in their
+    // readings or pixels. When the
+    // cancellation stops it, the batch is left half built: throw it away.
+    ArenaBatch(const std::vector<ArenaOptions>& options, std::size_t count, unsigned threads,
+               Cancellation& cancellation);
     // Around arenas restored from a pickle.
     ArenaBatch(std::vector<std::unique_ptr<Arena>> arenas, std::vector<char> ended, unsigned threads);
 
@@ -44,29 +53,37 @@ public:
         bool* terminated = nullptr;
         bool* truncated = nullptr;
         bool* restarted = nullptr;
-        // Each arena's episode measures and steps, read while its memory is
-        // at hand: reading them afterwards would fetch every arena again.
+        // Each arena's episode measures, steps and time, read while its
+        // memory is at hand: reading them afterwards would fetch every arena again.
         double* distance = nullptr;
         std::int64_t* coverage = nullptr;
         std::int64_t* contactFrames = nullptr;
         double* stuck = nullptr;
         double* avoid = nullptr;
         std::int64_t* steps = nullptr;
+        double* time = nullptr;
     };
 
-    // Resets every arena: seeds[i] and poses[i] as Arena::Reset takes them.
+    // Resets the arenas of the mask (every arena without one), seeds[i] and
+    // poses[i] as Arena::Reset takes them; the others go on untouched. Every
+    // arena's observation and measures are written.
     void Reset(const std::vector<std::optional<std::uint64_t>>& seeds,
-               const std::vector<std::optional<std::array<double, 3>>>& poses, const Output& out,
-               Cancellation& cancellation);
+               const std::vector<std::optional<std::array<double, 3>>>& poses, const std::vector<char>* mask,
+               const Output& out, Cancellation& cancellation);
     // actions: four 0/1 bytes per arena, or none for every network to drive.
     // When the cancellation stops it, the arenas not yet stepped stay as they were.
     void Step(const std::uint8_t* actions, const Output& out, Cancellation& cancellation);
+    // Step in two, for rewards computed outside between them: Act writes the
+    // rewards and flags, Sense the observations and measures.
+    void Act(const std::uint8_t* actions, const Output& out, Cancellation& cancellation);
+    void Sense(const Output& out, Cancellation& cancellation);
     // The episode of arena i ended by a reward outside (a Python callable):
     // the next step resets it.
     void EndEpisode(std::size_t i) { ended[i] = 1; }
 
 private:
     void Observe(std::size_t i, const Output& out) const;
+    void ActOne(std::size_t i, const std::uint8_t* actions, const Output& out);
     template <class Item>
     void RunAll(const Item& item, Cancellation& cancellation);
 

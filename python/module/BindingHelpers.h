@@ -41,7 +41,8 @@ py::array_t<double> Rows(const std::vector<std::array<double, N>>& rows)
 
 // Each warning of a load as a Python UserWarning (an error where warnings are).
 void RaiseWarnings(const std::vector<std::string>& warnings);
-// A pool's threads: a whole number from 1 to 4096, or None (0) for one per core.
+// A pool's threads: a whole number of at least 1, or None (0) for one per
+// core; a TypeError or ValueError in words for anything else.
 unsigned ThreadsFrom(const py::object& threads);
 // A file name from a str or a path-like object.
 std::string PathText(const py::handle& path);
@@ -56,6 +57,8 @@ py::dict MetricsDict(const Metrics& metrics);
 ModelFile FileFrom(const py::handle& path);
 // Simulation's network= argument: a network file's name, a korvale.Network or None.
 void SetNetworkOption(Simulation::Options& options, const py::object& network);
+// What pickling keeps of a simulation of these contents and frame time in this state.
+py::tuple SimulationKept(const Simulation::Contents& contents, double dt, const std::string& state);
 // A Simulation made again from what its pickling kept.
 std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept);
 // The UserWarning of a network the control cannot read (not four outputs).

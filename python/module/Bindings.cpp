@@ -52,10 +52,21 @@ unsigned ThreadsFrom(const py::object& threads)
 {
     if (threads.is_none())
         return 0;
-    const auto count = threads.cast<long long>();
-    if (count < 1 || count > 4096)
-        throw py::value_error("threads must be from 1 to 4096, or None for one per core");
-    return static_cast<unsigned>(count);
+    const bool truth =
+        py::isinstance<py::bool_>(threads) || py::isinstance(threads, py::module_::import("numpy").attr("bool_"));
+    PyObject* whole = truth ? nullptr : PyNumber_Index(threads.ptr());
+    if (whole == nullptr) {
+        PyErr_Clear();
+        throw py::type_error("threads must be a whole number from 1 upwards, or None for one per core, not "
+                             + py::repr(threads).cast<std::string>());
+    }
+    const auto value = py::reinterpret_steal<py::int_>(whole);
+    if (value < py::int_(1))
+        throw py::value_error("threads must be from 1 upwards, or None for one per core, not "
+                              + py::repr(value).cast<std::string>());
+    // More threads than cores only wait for each other: the pool takes them down.
+    constexpr unsigned most = 4096;
+    return value > py::int_(most) ? most : value.cast<unsigned>();
 }
 
 std::string PathText(const py::handle& path)

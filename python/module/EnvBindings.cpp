@@ -37,9 +37,12 @@ const char* RewardName(Reward reward)
 
 ArenaOptions OptionsFrom(const py::object& scene, const py::object& robot, const py::object& network,
                          const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
-                         double dt)
+                         double dt, std::int64_t frameSkip)
 {
     ArenaOptions options;
+    if (frameSkip < 1 || frameSkip > ArenaOptions::maxFrameSkip)
+        throw py::value_error("frame_skip must be a whole number from 1 to " + std::to_string(ArenaOptions::maxFrameSkip));
+    options.frameSkip = static_cast<int>(frameSkip);
     options.simulation.scene = FileFrom(scene);
     options.simulation.robot = FileFrom(robot);
     SetNetworkOption(options.simulation, network);
@@ -66,24 +69,56 @@ std::optional<std::array<double, 3>> PoseFrom(const py::object& pose)
     return std::array<double, 3>{values[0], values[1], values[2]};
 }
 
-using Bytes = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>;
+using Bytes = py::array_t<std::uint8_t, py::array::c_style>;
 
+// What an action is: MultiBinary(4)'s members, 0 and 1 of any integer or
+// float dtype or booleans, checked value by value before any frame; one
+// action of four (arenas 0) or a row of four per arena.
 Bytes ActionsFrom(const py::object& actions, py::ssize_t arenas)
 {
-    // Truth values and whole numbers alike: anything but 0 holds the key.
-    Bytes array = Bytes::ensure(actions);
-    if (!array) {
-        PyErr_Clear();
-        throw py::type_error("an action is four values 0 or 1: forward, backward, left, right");
-    }
     const bool one = arenas == 0;
+    const std::string shape = one ? "(4,)" : "(" + std::to_string(arenas) + ", 4)";
+    const std::string name = one ? "action" : "actions";
+    py::array array;
+    try {
+        array = py::array::ensure(py::module_::import("numpy").attr("asarray")(actions));
+    } catch (const py::error_already_set&) {
+        throw py::type_error("an action is four values 0 or 1 (forward, backward, left, right): " + name
+                             + " of shape " + shape + ", not " + py::repr(actions).cast<std::string>());
+    }
+    const char kind = array ? array.dtype().kind() : 'O';
+    if (!array || (kind != 'b' && kind != 'i' && kind != 'u' && kind != 'f'))
+        throw py::type_error("an action is four values 0 or 1 (forward, backward, left, right) of a number or "
+                             "bool dtype, not " + py::repr(actions).cast<std::string>());
     const bool fits = one ? array.ndim() == 1 && array.shape(0) == 4
                           : array.ndim() == 2 && array.shape(0) == arenas && array.shape(1) == 4;
-    if (!fits)
-        throw py::value_error(one ? "an action is four values 0 or 1: forward, backward, left, right"
-                                  : "the actions are one row of four values 0 or 1 per environment: shape ("
-                                      + std::to_string(arenas) + ", 4)");
-    return array;
+    if (!fits) {
+        std::string got = "(";
+        for (py::ssize_t d = 0; d < array.ndim(); ++d)
+            got += (d ? ", " : "") + std::to_string(array.shape(d));
+        got += array.ndim() == 1 ? ",)" : ")";
+        throw py::value_error(one ? "an action is four values 0 or 1 (forward, backward, left, right): shape (4,), not "
+                                        + got
+                                  : "the actions are one row of four values 0 or 1 per environment: shape " + shape
+                                        + ", not " + got);
+    }
+    // Every value read as a double is exact for 0 and 1, and no other value
+    // of any dtype reads as either.
+    const auto values = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(array);
+    Bytes keys(array.size());
+    std::uint8_t* out = keys.mutable_data();
+    const double* in = values.data();
+    for (py::ssize_t i = 0; i < values.size(); ++i) {
+        if (in[i] != 0 && in[i] != 1) {
+            const std::string place = one ? "[" + std::to_string(i) + "]"
+                                          : "[" + std::to_string(i / 4) + ", " + std::to_string(i % 4) + "]";
+            const py::object value = array.attr("flat")[py::int_(i)];
+            throw py::value_error(name + place + " is " + py::repr(value).cast<std::string>()
+                                  + ", not 0 or 1 (forward, backward, left, right)");
+        }
+        out[i] = in[i] != 0;
+    }
+    return keys;
 }
 
 py::object CameraArray(std::size_t arenas, std::size_t pixels, bool batched)
@@ -103,27 +138,56 @@ py::dict Info(const Arena& arena)
     return info;
 }
 
-// What pickling keeps of an arena: its options, its simulation (pickled as a
-// Simulation is), the loaded state and the episode.
-py::tuple Kept(const Arena& arena, const py::object& simulation)
+// What pickling keeps of an arena: its options, its simulation at the
+// origin of its frames (pickled as a Simulation is), the loaded state, the
+// episode's numbers, the frames, which the copy drives again, and the origin.
+py::tuple Kept(const Arena& arena)
 {
     const ArenaOptions& o = arena.GetOptions();
-    return py::make_tuple(RewardName(o.reward), o.maxSteps, o.randomStart, o.camera, simulation,
-                          py::bytes(arena.GetStart()), py::bytes(arena.GetEpisode()));
+    const Simulation& simulation = *arena.GetSimulation();
+    const Arena::Origin& origin = arena.GetOrigin();
+    const bool checkpoint = !origin.checkpoint.empty();
+    const py::tuple pickled = SimulationKept(simulation.GetContents(), simulation.FrameTime(),
+                                             checkpoint ? origin.checkpoint : arena.GetStart());
+    py::object pose = py::none();
+    if (origin.pose)
+        pose = py::make_tuple((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
+    const py::object from = checkpoint ? py::object(py::none()) : py::object(py::make_tuple(origin.noise, pose));
+    return py::make_tuple(RewardName(o.reward), o.maxSteps, o.randomStart, o.camera, pickled,
+                          py::bytes(arena.GetStart()), py::bytes(arena.GetEpisode()), py::bytes(arena.GetFrames()),
+                          o.frameSkip, from);
 }
 
 std::unique_ptr<Arena> FromKept(const py::tuple& kept)
 {
-    if (kept.size() != 7)
+    // Seven items: a pickle of an earlier release, its simulation between two frames.
+    if (kept.size() != 7 && kept.size() != 10)
         throw py::value_error("not a pickled korvale environment");
     ArenaOptions options;
     options.reward = RewardFrom(kept[0].cast<std::string>());
     options.maxSteps = kept[1].cast<std::int64_t>();
     options.randomStart = kept[2].cast<bool>();
     options.camera = kept[3].cast<bool>();
-    auto simulation = kept[4].cast<std::shared_ptr<Simulation>>();
-    return std::make_unique<Arena>(options, std::move(simulation), kept[5].cast<std::string>(),
-                                   kept[6].cast<std::string>());
+    const std::string start = kept[5].cast<std::string>(), episode = kept[6].cast<std::string>();
+    if (kept.size() == 7) {
+        auto simulation = kept[4].cast<std::shared_ptr<Simulation>>();
+        py::gil_scoped_release release;
+        return std::make_unique<Arena>(options, std::move(simulation), start, episode);
+    }
+    auto simulation = RestoreSimulation(kept[4]);
+    const std::string frames = kept[7].cast<std::string>();
+    options.frameSkip = kept[8].cast<int>();
+    Arena::Origin origin;
+    if (kept[9].is_none()) {
+        origin.checkpoint = kept[4].cast<py::tuple>()[4].cast<std::string>();
+    } else {
+        const auto from = kept[9].cast<py::tuple>();
+        origin.noise = from[0].cast<std::uint32_t>();
+        if (!from[1].is_none())
+            origin.pose = PoseFrom(from[1]);
+    }
+    py::gil_scoped_release release;
+    return std::make_unique<Arena>(options, std::move(simulation), start, episode, &origin, frames);
 }
 
 // The arrays a batch call fills: observations, and per environment its
@@ -133,7 +197,7 @@ struct BatchArrays {
     py::object pixels;
     py::array_t<double> rewards;
     py::array_t<bool> terminated, truncated, restarted;
-    py::array_t<double> distance, stuck, avoid;
+    py::array_t<double> distance, stuck, avoid, time;
     py::array_t<std::int64_t> coverage, contacts, steps;
 
     explicit BatchArrays(const ArenaBatch& batch)
@@ -142,7 +206,7 @@ struct BatchArrays {
         const Arena& first = batch.At(0);
         readings = py::array_t<float>({n, static_cast<py::ssize_t>(first.Readings())});
         pixels = first.GetOptions().camera ? CameraArray(batch.Size(), first.Pixels(), true) : py::none();
-        for (auto* array : {&rewards, &distance, &stuck, &avoid})
+        for (auto* array : {&rewards, &distance, &stuck, &avoid, &time})
             *array = py::array_t<double>(n);
         for (auto* array : {&terminated, &truncated, &restarted})
             *array = py::array_t<bool>(n);
@@ -165,6 +229,7 @@ struct BatchArrays {
         out.stuck = stuck.mutable_data();
         out.avoid = avoid.mutable_data();
         out.steps = steps.mutable_data();
+        out.time = time.mutable_data();
         return out;
     }
 
@@ -172,8 +237,8 @@ struct BatchArrays {
     {
         py::dict infos;
         const std::pair<const char*, py::object> measures[] = {
-            {"distance", distance}, {"coverage", coverage}, {"contact_frames", contacts},
-            {"stuck", stuck},       {"avoid", avoid},       {"steps", steps}};
+            {"distance", distance}, {"coverage", coverage}, {"contact_frames", contacts}, {"stuck", stuck},
+            {"avoid", avoid},       {"steps", steps},       {"time", time}};
         py::array_t<bool> mask(rewards.size());
         std::fill(mask.mutable_data(), mask.mutable_data() + mask.size(), true);
         for (const auto& [name, values] : measures) {
@@ -184,6 +249,43 @@ struct BatchArrays {
     }
 };
 
+std::vector<ArenaOptions> BatchOptionsFrom(const py::list& scenes, const py::object& robot, const py::object& network,
+                                           const std::string& reward, std::int64_t maxSteps, const std::string& start,
+                                           bool camera, double dt, std::int64_t frameSkip)
+{
+    if (scenes.empty())
+        throw py::value_error("a VectorEnv needs at least one scene");
+    std::vector<ArenaOptions> options;
+    for (const py::handle scene : scenes)
+        options.push_back(OptionsFrom(py::reinterpret_borrow<py::object>(scene), robot, network, reward, maxSteps,
+                                      start, camera, dt, frameSkip));
+    return options;
+}
+
+// An environment's observation arrays, filled without the interpreter lock.
+struct Observation {
+    py::array_t<float> readings;
+    py::object pixels;
+    float* readingsOut;
+    float* pixelsOut;
+
+    explicit Observation(const Arena& arena)
+        : readings(static_cast<py::ssize_t>(arena.Readings())),
+          pixels(arena.GetOptions().camera ? CameraArray(1, arena.Pixels(), false) : py::none()),
+          readingsOut(readings.mutable_data()),
+          pixelsOut(pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data())
+    {
+    }
+};
+
+std::array<bool, 4> KeysOf(const Bytes& array)
+{
+    std::array<bool, 4> keys{};
+    for (std::size_t k = 0; k < 4; ++k)
+        keys[k] = array.data()[k] != 0;
+    return keys;
+}
+
 } // namespace
 
 void BindEnvironments(py::module_& m)
@@ -191,8 +293,9 @@ void BindEnvironments(py::module_& m)
     py::class_<Arena>(m, "_Arena")
         .def(py::init([](const py::object& scene, const py::object& robot, const py::object& network,
                          const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
-                         double dt) {
-                 const ArenaOptions options = OptionsFrom(scene, robot, network, reward, maxSteps, start, camera, dt);
+                         double dt, std::int64_t frameSkip) {
+                 const ArenaOptions options =
+                     OptionsFrom(scene, robot, network, reward, maxSteps, start, camera, dt, frameSkip);
                  std::unique_ptr<Arena> arena;
                  {
                      py::gil_scoped_release release;
@@ -202,7 +305,7 @@ void BindEnvironments(py::module_& m)
                  return arena;
              }),
              py::arg("scene"), py::arg("robot"), py::arg("network"), py::arg("reward"), py::arg("max_steps"),
-             py::arg("start"), py::arg("camera"), py::arg("dt"))
+             py::arg("start"), py::arg("camera"), py::arg("dt"), py::arg("frame_skip"))
         .def_property_readonly("readings", &Arena::Readings)
         .def_property_readonly("pixels", &Arena::Pixels)
         .def_property_readonly("simulation", &Arena::GetSimulation)
@@ -211,74 +314,96 @@ void BindEnvironments(py::module_& m)
             [](Arena& arena, const py::object& seed, const py::object& pose) {
                 const auto s = SeedFrom(seed);
                 const auto p = PoseFrom(pose);
-                py::array_t<float> readings(static_cast<py::ssize_t>(arena.Readings()));
-                py::object pixels = arena.GetOptions().camera ? CameraArray(1, arena.Pixels(), false) : py::none();
-                float* camera = pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data();
-                float* out = readings.mutable_data();
+                Observation observation(arena);
                 {
                     py::gil_scoped_release release;
                     arena.Reset(s, p);
-                    arena.Observe(out, camera);
+                    arena.Observe(observation.readingsOut, observation.pixelsOut);
                 }
-                return py::make_tuple(readings, pixels);
+                return py::make_tuple(observation.readings, observation.pixels);
             },
             py::arg("seed"), py::arg("pose"))
         .def(
             "step",
             [](Arena& arena, const py::object& action) {
-                std::array<bool, 4> keys{};
                 const bool network = action.is_none();
-                if (!network) {
-                    const Bytes array = ActionsFrom(action, 0);
-                    for (std::size_t k = 0; k < 4; ++k)
-                        keys[k] = array.data()[k] != 0;
-                }
-                py::array_t<float> readings(static_cast<py::ssize_t>(arena.Readings()));
-                py::object pixels = arena.GetOptions().camera ? CameraArray(1, arena.Pixels(), false) : py::none();
-                float* camera = pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data();
-                float* out = readings.mutable_data();
+                const std::array<bool, 4> keys = network ? std::array<bool, 4>{} : KeysOf(ActionsFrom(action, 0));
+                Observation observation(arena);
                 Arena::Outcome outcome;
                 {
                     py::gil_scoped_release release;
                     outcome = arena.Step(network ? nullptr : &keys);
-                    arena.Observe(out, camera);
+                    arena.Observe(observation.readingsOut, observation.pixelsOut);
                 }
-                return py::make_tuple(readings, pixels, outcome.reward, outcome.terminated, outcome.truncated);
+                return py::make_tuple(observation.readings, observation.pixels, outcome.reward, outcome.terminated,
+                                      outcome.truncated);
             },
             py::arg("action"))
-        .def("info", &Info, "The episode's run measures so far, its steps and its time.")
-        .def(py::pickle(
-            [](const py::object& self) {
-                const Arena& arena = self.cast<const Arena&>();
-                return Kept(arena, py::cast(arena.GetSimulation()));
+        .def(
+            "act",
+            [](Arena& arena, const py::object& action) {
+                const bool network = action.is_none();
+                const std::array<bool, 4> keys = network ? std::array<bool, 4>{} : KeysOf(ActionsFrom(action, 0));
+                Arena::Outcome outcome;
+                {
+                    py::gil_scoped_release release;
+                    outcome = arena.Act(network ? nullptr : &keys);
+                }
+                return py::make_tuple(outcome.reward, outcome.terminated, outcome.truncated);
             },
-            [](const py::tuple& kept) { return FromKept(kept); }));
+            py::arg("action"), "The step's frames, without beginning the next (for a reward read between them).")
+        .def(
+            "sense",
+            [](Arena& arena) {
+                Observation observation(arena);
+                {
+                    py::gil_scoped_release release;
+                    arena.Sense();
+                    arena.Observe(observation.readingsOut, observation.pixelsOut);
+                }
+                return py::make_tuple(observation.readings, observation.pixels);
+            },
+            "Begins the next frame; the observation.")
+        .def("info", &Info, "The episode's run measures so far, its steps and its time.")
+        .def(py::pickle([](const Arena& arena) { return Kept(arena); },
+                        [](const py::tuple& kept) { return FromKept(kept); }));
 
     py::class_<ArenaBatch>(m, "_ArenaBatch")
-        .def(py::init([](std::size_t count, const py::object& scene, const py::object& robot, const py::object& network,
-                         const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
-                         double dt, const py::object& threads) {
-                 if (count < 1)
-                     throw py::value_error("a VectorEnv needs at least one environment");
-                 const ArenaOptions options = OptionsFrom(scene, robot, network, reward, maxSteps, start, camera, dt);
+        .def(py::init([](std::int64_t count, const py::list& scenes, const py::object& robot,
+                         const py::object& network, const std::string& reward, std::int64_t maxSteps,
+                         const std::string& start, bool camera, double dt, const py::object& threads,
+                         std::int64_t frameSkip) {
+                 if (count < 1 || static_cast<std::uint64_t>(count) > ArenaBatch::maxArenas)
+                     throw py::value_error("n must be from 1 to " + std::to_string(ArenaBatch::maxArenas)
+                                           + " environments, not " + std::to_string(count));
+                 const std::vector<ArenaOptions> options =
+                     BatchOptionsFrom(scenes, robot, network, reward, maxSteps, start, camera, dt, frameSkip);
+                 const unsigned pool = ThreadsFrom(threads);
+                 Cancellation cancellation(CheckPythonSignals);
                  std::unique_ptr<ArenaBatch> batch;
                  {
                      py::gil_scoped_release release;
-                     batch = std::make_unique<ArenaBatch>(options, count, ThreadsFrom(threads));
+                     batch = std::make_unique<ArenaBatch>(options, static_cast<std::size_t>(count), pool, cancellation);
+                     if (cancellation.Stopped())
+                         batch.reset(); // the arenas go without the lock
                  }
+                 cancellation.RethrowIfInterrupted();
                  RaiseWarnings(batch->At(0).GetSimulation()->TakeWarnings());
                  return batch;
              }),
-             py::arg("n"), py::arg("scene"), py::arg("robot"), py::arg("network"), py::arg("reward"),
-             py::arg("max_steps"), py::arg("start"), py::arg("camera"), py::arg("dt"), py::arg("threads"))
+             py::arg("n"), py::arg("scenes"), py::arg("robot"), py::arg("network"), py::arg("reward"),
+             py::arg("max_steps"), py::arg("start"), py::arg("camera"), py::arg("dt"), py::arg("threads"),
+             py::arg("frame_skip"))
         .def_property_readonly("size", &ArenaBatch::Size)
         .def_property_readonly("threads", &ArenaBatch::Threads)
         .def_property_readonly("readings", [](const ArenaBatch& batch) { return batch.At(0).Readings(); })
         .def_property_readonly("pixels", [](const ArenaBatch& batch) { return batch.At(0).Pixels(); })
         .def("simulation", [](const ArenaBatch& batch, std::size_t i) { return batch.At(i).GetSimulation(); })
+        .def("info", [](const ArenaBatch& batch, std::size_t i) { return Info(batch.At(i)); }, py::arg("i"))
         .def(
             "reset",
-            [](ArenaBatch& batch, const std::vector<py::object>& seeds, const std::vector<py::object>& poses) {
+            [](ArenaBatch& batch, const std::vector<py::object>& seeds, const std::vector<py::object>& poses,
+               const py::object& mask) {
                 const std::size_t n = batch.Size();
                 if (seeds.size() != n || poses.size() != n)
                     throw py::value_error("one seed and one pose (or None) per environment");
@@ -288,20 +413,27 @@ void BindEnvironments(py::module_& m)
                     s.push_back(SeedFrom(seeds[i]));
                     p.push_back(PoseFrom(poses[i]));
                 }
+                std::vector<char> which;
+                if (!mask.is_none()) {
+                    for (const bool chosen : mask.cast<std::vector<bool>>())
+                        which.push_back(chosen ? 1 : 0);
+                    if (which.size() != n)
+                        throw py::value_error("the reset mask holds one truth value per environment");
+                }
                 BatchArrays arrays(batch);
                 const ArenaBatch::Output out = arrays.Output();
                 Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Reset(s, p, out, cancellation);
+                    batch.Reset(s, p, mask.is_none() ? nullptr : &which, out, cancellation);
                 }
                 cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
             },
-            py::arg("seeds"), py::arg("poses"))
+            py::arg("seeds"), py::arg("poses"), py::arg("mask"))
         .def(
             "step",
-            [](ArenaBatch& batch, const py::object& actions) {
+            [](ArenaBatch& batch, const py::object& actions, bool sense) {
                 const auto n = static_cast<py::ssize_t>(batch.Size());
                 Bytes keys;
                 if (!actions.is_none())
@@ -312,19 +444,36 @@ void BindEnvironments(py::module_& m)
                 Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Step(held, out, cancellation);
+                    if (sense)
+                        batch.Step(held, out, cancellation);
+                    else
+                        batch.Act(held, out, cancellation);
                 }
                 cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.rewards, arrays.terminated,
                                       arrays.truncated, arrays.restarted, arrays.Infos());
             },
-            py::arg("actions"))
+            py::arg("actions"), py::arg("sense") = true,
+            "One step of every arena; with sense=False the next frames are not begun (call sense).")
+        .def(
+            "sense",
+            [](ArenaBatch& batch) {
+                BatchArrays arrays(batch);
+                const ArenaBatch::Output out = arrays.Output();
+                Cancellation cancellation(CheckPythonSignals);
+                {
+                    py::gil_scoped_release release;
+                    batch.Sense(out, cancellation);
+                }
+                cancellation.RethrowIfInterrupted();
+                return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
+            })
         .def("end_episode", &ArenaBatch::EndEpisode, py::arg("i"))
         .def(py::pickle(
             [](const ArenaBatch& batch) {
                 py::list arenas;
                 for (std::size_t i = 0; i < batch.Size(); ++i)
-                    arenas.append(Kept(batch.At(i), py::cast(batch.At(i).GetSimulation())));
+                    arenas.append(Kept(batch.At(i)));
                 const std::vector<char>& ended = batch.Ended();
                 return py::make_tuple(arenas, py::bytes(std::string(ended.begin(), ended.end())), batch.Threads());
             },

@@ -50,7 +50,8 @@ void BindEvaluation(py::module_& m)
             job.frames = FramesFrom(seconds, dt);
             // korvale.evaluate has checked it.
             job.randomStart = start == "random";
-            WorkerPool pool(ThreadsFrom(threads));
+            const std::size_t items = job.networks.size() * job.scenes.size() * job.seeds.size();
+            WorkerPool pool(WorkerPool::Fitting(ThreadsFrom(threads), items));
             Cancellation cancellation(CheckPythonSignals);
             std::vector<Metrics> runs;
             {

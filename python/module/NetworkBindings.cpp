@@ -104,7 +104,16 @@ py::object NetworkObject(SharedNetwork network) { return py::cast(NetworkHandle{
 
 void BindNetwork(py::module_& m)
 {
-    py::class_<NetworkHandle>(m, "Network")
+    // The signatures are written out: pybind11 would show "object" for the
+    // arrays and names taken as Python objects.
+    py::options options;
+    options.disable_function_signatures();
+    py::class_<NetworkHandle>(m, "Network", R"(A feed-forward network, as Korvale's network files hold one.
+
+Network(weights, biases, transfer, *, mean=None, std=None, pca=None)
+
+Layer k computes transfer[k](weights[k] @ x + biases[k]), after the inputs
+are centred by mean, divided by std and projected by pca when given.)")
         .def(py::init([](const py::object& weights, const py::object& biases, const py::object& transfer,
                          const py::object& mean, const py::object& std, const py::object& pca) {
                  NetworkParts parts;
@@ -129,7 +138,12 @@ void BindNetwork(py::module_& m)
                  return NetworkHandle{BuildNetwork(parts)};
              }),
              py::arg("weights"), py::arg("biases"), py::arg("transfer"), py::kw_only(), py::arg("mean") = py::none(),
-             py::arg("std") = py::none(), py::arg("pca") = py::none())
+             py::arg("std") = py::none(), py::arg("pca") = py::none(),
+             R"(__init__(self, weights: Sequence[numpy.ndarray], biases: Sequence[numpy.ndarray], transfer: Sequence[str], *, mean: numpy.ndarray | None = None, std: numpy.ndarray | None = None, pca: numpy.ndarray | None = None) -> None
+
+weights[k]: float64 (outputs_k, inputs_k); biases[k]: (outputs_k,);
+transfer[k]: "purelin", "tansig" or "logsig"; mean, std: (inputs,);
+pca: (components, inputs).)")
         .def_static(
             "load",
             [](const py::object& path) {
@@ -137,10 +151,11 @@ void BindNetwork(py::module_& m)
                 py::gil_scoped_release release;
                 return NetworkHandle{LoadNetworkFile(name)};
             },
-            py::arg("path"), "Reads a network file as the window does; LoadError with the status line's text.")
+            py::arg("path"), "load(path: str | os.PathLike) -> korvale.Network\n\nReads a network file as the window does; LoadError with "
+            "the status line's text.")
         .def(
             "_text", [](const NetworkHandle& self) { return py::bytes(Tarn::NetworkFileText(*self.network)); },
-            "The network file's text.")
+            "_text(self) -> bytes\n\nThe network file's text.")
         .def(
             "evaluate",
             [](const NetworkHandle& self, const py::object& x) {
@@ -170,48 +185,57 @@ void BindNetwork(py::module_& m)
                 return output;
             },
             py::arg("x"),
-            "Korvale's own evaluation: x of shape (inputs,) gives (outputs,), (n, inputs) gives (n, outputs).")
-        .def_property_readonly("inputs", [](const NetworkHandle& self) { return self.network->inputDimensions; })
-        .def_property_readonly("outputs", [](const NetworkHandle& self) { return self.network->outputDimensions; })
+            "evaluate(self, x: numpy.ndarray) -> numpy.ndarray\n\nKorvale's own evaluation: x float64 (inputs,) gives "
+            "(outputs,), (n, inputs) gives (n, outputs).")
+        .def_property_readonly(
+            "inputs", [](const NetworkHandle& self) { return self.network->inputDimensions; }, "int: inputs taken.")
+        .def_property_readonly(
+            "outputs", [](const NetworkHandle& self) { return self.network->outputDimensions; }, "int: outputs given.")
         .def_property_readonly("weights",
                                [](const NetworkHandle& self) {
                                    py::list weights;
                                    for (const MatrixData& matrix : PartsOf(*self.network).weights)
                                        weights.append(MatrixArray(matrix));
                                    return weights;
-                               })
+                               },
+                               "list of float64 (outputs_k, inputs_k): each layer's weights.")
         .def_property_readonly("biases",
                                [](const NetworkHandle& self) {
                                    py::list biases;
                                    for (const auto& bias : PartsOf(*self.network).biases)
                                        biases.append(Array(bias));
                                    return biases;
-                               })
+                               },
+                               "list of float64 (outputs_k,): each layer's biases.")
         .def_property_readonly("transfer",
                                [](const NetworkHandle& self) {
                                    py::list names;
                                    for (std::size_t k = 0; k < self.network->transferFcns.size(); ++k)
                                        names.append(TransferName(*self.network, k));
                                    return py::tuple(names);
-                               })
+                               },
+                               "tuple of str: each layer's transfer function.")
         .def_property_readonly("mean",
                                [](const NetworkHandle& self) -> py::object {
                                    if (!self.network->hasMean)
                                        return py::none();
                                    return Array(self.network->mean.data);
-                               })
+                               },
+                               "float64 (inputs,) | None: what is taken from each input first.")
         .def_property_readonly("std",
                                [](const NetworkHandle& self) -> py::object {
                                    if (!self.network->hasStd)
                                        return py::none();
                                    return Array(self.network->std.data);
-                               })
+                               },
+                               "float64 (inputs,) | None: what each centred input is divided by (0: the input is 0).")
         .def_property_readonly("pca",
                                [](const NetworkHandle& self) -> py::object {
                                    if (!self.network->hasPCA)
                                        return py::none();
                                    return MatrixArray(*PartsOf(*self.network).pca);
-                               })
+                               },
+                               "float64 (components, inputs) | None: the principal-component projection.")
         .def("__repr__", [](const NetworkHandle& self) { return Describe(*self.network); })
         .def(py::pickle([](const NetworkHandle& self) { return py::bytes(Tarn::NetworkFileText(*self.network)); },
                         [](const py::bytes& text) { return NetworkHandle{NetworkFromText(text)}; }));

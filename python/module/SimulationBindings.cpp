@@ -61,6 +61,13 @@ ModelFile FromKept(const py::handle& kept)
 
 // A simulation made again from what pickling kept: the files' texts, the
 // network, the frame time and the state.
+py::tuple SimulationKept(const Simulation::Contents& contents, double dt, const std::string& state)
+{
+    if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
+        throw py::type_error("this simulation's files were not read as text and cannot be pickled");
+    return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state));
+}
+
 std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
 {
     if (kept.size() != 5 || kept[0].is_none())
@@ -85,7 +92,17 @@ std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
 
 void BindSimulation(py::module_& m)
 {
-    py::class_<Simulation, std::shared_ptr<Simulation>>(m, "Simulation")
+    // The signatures are written out: pybind11 would show "object" for every
+    // argument taken as a Python object to convert by hand.
+    py::options options;
+    options.disable_function_signatures();
+    py::class_<Simulation, std::shared_ptr<Simulation>>(m, "Simulation", R"(One scene run from a script.
+
+Simulation(scene, robot=None, network=None, control=None, seed=None, dt=1/60)
+
+Loads as korvale-sim does, through the panel's commands; a file that fails
+raises LoadError with the status line's text. Every frame is the window's
+frame, with a noise generator of the simulation's own.)")
         .def(py::init([](const py::object& scene, const py::object& robot, const py::object& network,
                          const std::optional<std::string>& control, const py::object& seed, double dt) {
                  Simulation::Options options;
@@ -107,9 +124,16 @@ void BindSimulation(py::module_& m)
                  return simulation;
              }),
              py::arg("scene"), py::arg("robot") = py::none(), py::arg("network") = py::none(),
-             py::arg("control") = py::none(), py::arg("seed") = py::none(), py::arg("dt") = 1.0 / 60.0)
+             py::arg("control") = py::none(), py::arg("seed") = py::none(), py::arg("dt") = 1.0 / 60.0,
+             R"(__init__(self, scene: str | os.PathLike, robot: str | os.PathLike | None = None, network: str | os.PathLike | korvale.Network | None = None, control: str | None = None, seed: int | None = None, dt: float = 1/60) -> None
+
+scene, robot, network: model files (network also a korvale.Network);
+control: "keyboard" or "network" (default: the network when one is given);
+seed: the noise's seed, any 64-bit whole number (None: the default
+sequence); dt: the frame time in seconds, 0.001 to 1.)")
         .def("step", &Simulation::Step, py::arg("n") = 1, py::call_guard<py::gil_scoped_release>(),
-             "Advances n frames: the step, then the log record.")
+             "step(self, n: int = 1) -> None\n\nAdvances n frames: the step, then the log record. A frame an "
+             "environment began is finished as the first of them.")
         .def(
             "trace",
             [](Simulation& simulation, std::int64_t steps) {
@@ -126,41 +150,51 @@ void BindSimulation(py::module_& m)
                 }
                 return rows;
             },
-            py::arg("steps"), "Runs that many frames; one row per frame with the columns of korvale-sim --trace.")
-        .def_property_readonly("time", &Simulation::Time, "End time of the last frame, in seconds.")
+            py::arg("steps"), "trace(self, steps: int) -> numpy.ndarray\n\nRuns that many frames: float64 (steps, 4 + readings + 4), one "
+            "row per frame with the columns of korvale-sim --trace (time, x, y, angle, the readings, forward, "
+            "backward, left, right).")
+        .def_property_readonly("time", &Simulation::Time, "float: end time of the last frame, in seconds.")
         .def_property_readonly("simulated", &Simulation::SimulatedTime,
-                               "Seconds the world has advanced: each frame's time kept within 0.001 to 1 s.")
-        .def_property_readonly("dt", &Simulation::FrameTime, "The frame time, in seconds.")
+                               "float: seconds the world has advanced, each frame's time kept within 0.001 to 1 s.")
+        .def_property_readonly("dt", &Simulation::FrameTime, "float: the frame time, in seconds.")
         .def_property_readonly("pose",
                                [](const Simulation& simulation) -> py::object {
                                    if (!simulation.HasRobot())
                                        return py::none();
                                    const auto [x, y, angle] = simulation.Pose();
                                    return py::make_tuple(x, y, angle);
-                               })
-        .def_property_readonly("ir", [](const Simulation& simulation) { return Array(simulation.Infrared()); })
+                               },
+                               "(x, y, angle) floats: the robot's place and heading (radians); None without a robot.")
+        .def_property_readonly(
+            "ir", [](const Simulation& simulation) { return Array(simulation.Infrared()); },
+            "float64 (readings,): the infrared readings the last frame sensed, in the robot's sensor order.")
         .def_property_readonly("commands",
                                [](const Simulation& simulation) {
                                    const auto c = simulation.Commands();
                                    return py::make_tuple(c[0], c[1], c[2], c[3]);
-                               })
+                               },
+                               "(forward, backward, left, right) bools: the driving control's last commands.")
         .def_property_readonly("camera",
                                [](const Simulation& simulation) {
                                    py::list cameras;
                                    for (const auto& pixels : simulation.Cameras())
                                        cameras.append(Rows(pixels));
                                    return cameras;
-                               })
-        .def_property_readonly("bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); })
+                               },
+                               "list of float64 (pixels, 3): each camera's pixels, red, green, blue in [0, 1].")
+        .def_property_readonly(
+            "bodies", [](const Simulation& simulation) { return Rows(simulation.Bodies()); },
+            "float64 (bodies, 3): x, y, angle of every body of the scene, in scene order, the robot not among them.")
         .def_property_readonly(
             "metrics",
             [](const Simulation& simulation) { return MetricsDict(simulation.GetMetrics()); },
-            "The metrics since the start: distance, coverage, contact_frames, stuck, avoid.")
+            "dict: the metrics since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
                                    SharedNetwork network = simulation.GetNetwork();
                                    return network ? NetworkObject(std::move(network)) : py::none();
-                               })
+                               },
+                               "korvale.Network | None: the network control's network.")
         .def(
             "set_network",
             [](Simulation& simulation, const py::object& network) {
@@ -171,18 +205,22 @@ void BindSimulation(py::module_& m)
                 WarnIfUnreadable(*object);
             },
             py::arg("network"),
-            "The network control drives with a copy of this network from the next frame on, when it is selected.")
+            "set_network(self, network: korvale.Network) -> None\n\nThe network control drives with a copy of this network "
+            "from the next frame on, when it is selected.")
         .def("set_keys", &Simulation::SetKeys, py::call_guard<py::gil_scoped_release>(), py::arg("forward") = false,
              py::arg("backward") = false, py::arg("left") = false, py::arg("right") = false,
-             "Holds the arrow keys for the keyboard control from the next frame on.")
+             "set_keys(self, forward: bool = False, backward: bool = False, left: bool = False, right: bool = False) -> "
+             "None\n\nHolds the arrow keys for the keyboard control from the next frame on.")
         .def(
             "place_robot",
             [](Simulation& simulation, double x, double y, double angle) { simulation.PlaceRobot(x, y, angle); },
             py::arg("x"), py::arg("y"), py::arg("angle") = 0.0,
-            "Puts the robot at (x, y), heading angle radians, at rest; the metrics start there.")
+            "place_robot(self, x: float, y: float, angle: float = 0.0) -> None\n\nPuts the robot at (x, y), heading angle "
+            "radians, at rest; the metrics start there. ValueError where it would touch a wall or a body.")
         .def(
             "get_state", [](const Simulation& simulation) { return py::bytes(simulation.GetState()); },
-            "Everything that changes as the simulation runs, as bytes (not the model files or the network).")
+            "get_state(self) -> bytes\n\nEverything that changes as the simulation runs, as bytes (not the model files or "
+            "the network).")
         .def(
             "set_state",
             [](Simulation& simulation, const py::bytes& state) {
@@ -190,7 +228,8 @@ void BindSimulation(py::module_& m)
                 py::gil_scoped_release release;
                 simulation.SetState(bytes);
             },
-            py::arg("state"), "Continues from a state that get_state gave, of a simulation of the same files and dt.")
+            py::arg("state"), "set_state(self, state: bytes) -> None\n\nContinues from a state that get_state gave, of a simulation of the "
+            "same files and dt.")
         .def(
             "start_log",
             [](Simulation& simulation, const py::object& path, bool corrections) {
@@ -201,9 +240,10 @@ void BindSimulation(py::module_& m)
                 simulation.StartLog(name, corrections);
             },
             py::arg("path"), py::arg("corrections") = false,
-            "The panel's Start Log; with corrections=True only the lines where set_keys took over from the "
-            "network are kept.")
-        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>())
+            "start_log(self, path: str | os.PathLike, corrections: bool = False) -> None\n\nThe panel's Start Log; with "
+            "corrections=True only the lines where set_keys took over from the network are kept.")
+        .def("stop_log", &Simulation::StopLog, py::call_guard<py::gil_scoped_release>(),
+             "stop_log(self) -> None\n\nThe panel's Stop Log.")
         .def(
             "render",
             [](Simulation& simulation, int width, int height) {
@@ -218,14 +258,12 @@ void BindSimulation(py::module_& m)
                 return image;
             },
             py::arg("width") = 800, py::arg("height") = 800,
-            "The world view of the whole arena as korvale-sim --snapshot draws it: height x width x 3 uint8 (RGB).")
+            "render(self, width: int = 800, height: int = 800) -> numpy.ndarray\n\nThe world view of the whole arena as "
+            "korvale-sim --snapshot draws it: uint8 (height, width, 3), red, green, blue.")
         .def(py::pickle(
             [](const Simulation& simulation) {
                 const auto [contents, state] = simulation.GetContentsAndState();
-                if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
-                    throw py::type_error("this simulation's files were not read as text and cannot be pickled");
-                return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network),
-                                      simulation.FrameTime(), py::bytes(state));
+                return SimulationKept(contents, simulation.FrameTime(), state);
             },
             [](const py::tuple& kept) { return RestoreSimulation(kept); }));
 }

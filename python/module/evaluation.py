@@ -51,7 +51,8 @@ def evaluate(networks: Sequence, scenes: Sequence, robot, seconds: float, seeds:
     its seed instead of the scene's start, exactly where Env(...,
     start="random").reset(seed=seeds[k]) puts the robot (ValueError when
     a scene leaves no room). threads: the pool's threads, one per core when
-    None. Ctrl-C stops it within a fraction of a second.
+    None, never more than the cores or the runs. Ctrl-C stops it within a
+    fraction of a second.
     """
     if reward not in REWARDS:
         raise ValueError(f'reward is "avoid", "distance" or "coverage", not {reward!r}')

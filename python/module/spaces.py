@@ -46,7 +46,12 @@ except ImportError:
             self.low = np.full(shape, low, dtype=self.dtype)
             self.high = np.full(shape, high, dtype=self.dtype)
 
-        def sample(self, mask=None):
+        def sample(self, mask=None, probability=None):
+            if mask is not None or probability is not None:
+                raise ValueError("Box.sample takes no mask or probability")
+            if np.issubdtype(self.dtype, np.integer):
+                return self.np_random.integers(self.low, self.high.astype(np.int64) + 1, size=self.shape,
+                                               dtype=np.int64).astype(self.dtype)
             return self.np_random.uniform(self.low, self.high, size=self.shape).astype(self.dtype)
 
         def contains(self, x) -> bool:
@@ -72,17 +77,37 @@ except ImportError:
             self.n = n
             super().__init__((n,) if np.isscalar(n) else n, np.int8, seed)
 
-        def sample(self, mask=None):
+        def sample(self, mask=None, probability=None):
+            """Each value 0 or 1 evenly; mask (int8 of the shape) fixes the
+            values where it holds 0 or 1 and draws them where it holds 2;
+            probability (float64 of the shape) gives each value's chance of 1."""
+            if mask is not None and probability is not None:
+                raise ValueError("MultiBinary.sample takes a mask or a probability, not both")
+            if mask is not None:
+                mask = self._checked(mask, np.int8, "mask")
+                if not np.all((mask == 0) | (mask == 1) | (mask == 2)):
+                    raise ValueError(f"every value of the mask is 0, 1 or 2, not {mask}")
+                drawn = self.np_random.integers(0, 2, size=self.shape, dtype=self.dtype)
+                return np.where(mask == 2, drawn, mask).astype(self.dtype)
+            if probability is not None:
+                probability = self._checked(probability, np.float64, "probability")
+                if not np.all((probability >= 0) & (probability <= 1)):
+                    raise ValueError(f"every probability lies in [0, 1], not {probability}")
+                return (self.np_random.random(size=self.shape) < probability).astype(self.dtype)
             return self.np_random.integers(0, 2, size=self.shape, dtype=self.dtype)
 
+        def _checked(self, values, dtype, name):
+            if not isinstance(values, np.ndarray) or values.dtype != dtype or values.shape != self.shape:
+                raise ValueError(f"the {name} is a numpy array of {np.dtype(dtype)} and shape {self.shape}")
+            return values
+
         def contains(self, x) -> bool:
-            if not isinstance(x, np.ndarray):
-                try:
-                    x = np.asarray(x)
-                except (TypeError, ValueError):
-                    return False
-            return (np.issubdtype(x.dtype, np.integer) or x.dtype == np.bool_) and x.shape == self.shape \
-                and bool(np.all((x == 0) | (x == 1)))
+            """An array (or a sequence, made one) of the space's shape whose
+            every value is 0 or 1, of any dtype, as Gymnasium's."""
+            if isinstance(x, (list, tuple)):
+                x = np.array(x)
+            return bool(isinstance(x, np.ndarray) and self.shape == x.shape
+                        and np.all(np.logical_or(x == 0, x == 1)))
 
         def __repr__(self):
             return f"MultiBinary({self.n})"
@@ -138,5 +163,9 @@ def observation_space(readings: int, pixels: int, camera: bool, batch: int | Non
 
 
 def action_space(batch: int | None = None):
-    """The robot's four commands: forward, backward, left, right, each 0 or 1."""
-    return MultiBinary(4 if batch is None else (batch, 4))
+    """The robot's four commands: forward, backward, left, right, each 0 or
+    1: MultiBinary(4); with batch, Box(0, 1, (batch, 4), int8), as
+    Gymnasium's batch_space makes it of MultiBinary(4)."""
+    if batch is None:
+        return MultiBinary(4)
+    return Box(0, 1, shape=(batch, 4), dtype=np.int8)

@@ -106,14 +106,15 @@ class TestDeterminism:
     def test_an_episode_is_the_simulation_of_that_seed_driven_by_the_same_keys(self):
         actions = random_actions(300, seed=2)
         env = korvale.Env(example("Rooms.xml"), ROBOT, max_steps=None)
-        observations, rewards = run(env, actions, seed=-4)
+        observations, rewards = run(env, actions, seed=2**64 - 4)
         simulation = korvale.Simulation(example("Rooms.xml"), robot=ROBOT, seed=-4)
         readings = []
         for action in actions:
             simulation.set_keys(**dict(zip(KEYS, map(bool, action))))
             simulation.step()
             readings.append(simulation.ir.astype(np.float32))
-        assert np.array_equal(observations[1:], np.array(readings))
+        # Observation k is what frame k + 1 read before action k moved the robot.
+        assert np.array_equal(observations[:-1], np.array(readings))
         # The episode's measures are the simulation's.
         assert env._info()["avoid"] == simulation.metrics["avoid"]
         assert math.isclose(rewards.mean(), simulation.metrics["avoid"], rel_tol=1e-12)
@@ -128,9 +129,10 @@ class TestDeterminism:
         fresh = korvale.Env(example("Crowded.xml"), ROBOT)
         observations, _ = run(fresh, actions[:50], seed=None)
         simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT)
-        simulation.set_keys(**dict(zip(KEYS, map(bool, actions[0]))))
-        simulation.step()
-        assert np.array_equal(observations[1], simulation.ir.astype(np.float32))
+        for k in range(2):
+            simulation.set_keys(**dict(zip(KEYS, map(bool, actions[k]))))
+            simulation.step()
+            assert np.array_equal(observations[k], simulation.ir.astype(np.float32))
 
 
 class TestEpisodes:
@@ -210,8 +212,7 @@ class TestNetworksAndCopies:
     def test_a_network_drives_when_the_action_is_none(self):
         env = korvale.Env(example("Crowded.xml"), ROBOT, korvale.Network.load(example("AvoidObstacles.xml")),
                           max_steps=None)
-        env.reset(seed=6)
-        observations = [env.step(None)[0] for _ in range(300)]
+        observations = [env.reset(seed=6)[0]] + [env.step(None)[0] for _ in range(299)]
         simulation = korvale.Simulation(example("Crowded.xml"), robot=ROBOT, network=example("AvoidObstacles.xml"),
                                         seed=6)
         assert np.array_equal(np.array(observations), simulation.trace(300)[:, 4:12].astype(np.float32))

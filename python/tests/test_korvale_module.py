@@ -191,7 +191,9 @@ class TestFailedCommands:
             "missing scene": "Error in CFenIOStruct: cannot open the file\n"
                              f"Scene file '{os.path.join(folder, 'missing.xml')}': no such file",
             "bad robot": None,
-            "inconsistent network": "Inconsistent neural network",
+            "inconsistent network": "Inconsistent neural network\n"
+                                    f"Network file '{os.path.join(folder, 'n.xml')}' takes 7 inputs, "
+                                    "but the robot has 8 infrared sensors",
         }[case]
         arguments = [a for key, value in files.items() for a in (f"--{key}", value)]
         result = korvale_sim(*arguments, "--steps", 1)
@@ -296,6 +298,18 @@ class TestFailedCommands:
         # A network that the control reads draws none.
         korvale.Simulation(example("Default.xml"), robot=ROBOT, network=example("DriveForward.xml"))
         assert len(recwarn) == 1
+
+    def test_a_network_that_does_not_fit_the_robot_says_why_in_korvale_sims_words(self, folder, recwarn):
+        network = os.path.join(folder, "Seven.xml")
+        with open(network, "w", encoding="ascii") as file:
+            file.write(SEVEN_INPUT_NETWORK)
+        expected = f"Network file '{network}' takes 7 inputs, but the robot has 8 infrared sensors"
+        # The keyboard drives: the simulation runs, with the reason as a warning.
+        korvale.Simulation(example("Default.xml"), robot=ROBOT, network=network, control="keyboard")
+        result = korvale_sim("--scene", example("Default.xml"), "--robot", ROBOT, "--network", network,
+                             "--control", "keyboard", "--steps", 1, "--quiet")
+        assert (result.status, result.err) == (0, expected + "\n")
+        assert [(w.category, str(w.message)) for w in recwarn] == [(UserWarning, expected)]
 
 
 THREE_OUTPUT_NETWORK = """<network inputDimensions="8" outputDimensions="3" numLayers="1">

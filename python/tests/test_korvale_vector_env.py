@@ -2,6 +2,7 @@
 callable rewards, copies and Ctrl-C."""
 
 import copy
+import os
 import pickle
 
 import numpy as np
@@ -25,7 +26,7 @@ class TestAgainstSeparateEnvs:
         n, steps = 5, 160
         options = dict(max_steps=60, start="random", camera=True)
         vector = korvale.VectorEnv(n, example("Crowded.xml"), ROBOT, threads=threads, **options)
-        assert vector.threads == threads
+        assert vector.threads == min(threads, n, os.cpu_count())
         actions = actions_for(steps, n)
         observations, infos = vector.reset(seed=40)
         got = [(observations["ir"], np.zeros(n), np.zeros(n, bool), np.zeros(n, bool))]

@@ -1,4 +1,4 @@
-"""The README's learning script: what it learns drives in scenes it never saw."""
+"""The learning script of docs/environments.md: what it learns drives in scenes it never saw."""
 
 import re
 import sys
@@ -10,9 +10,9 @@ sys.path.insert(0, str(EXAMPLES))
 import learn_avoid  # noqa: E402
 
 
-def test_the_readme_shows_the_example_script_as_it_is():
-    readme = (SOURCE_DIR / "README.md").read_text(encoding="utf-8")
-    blocks = re.findall(r"```python\n(.*?)```", readme, flags=re.S)
+def test_the_docs_show_the_example_script_as_it_is():
+    page = (SOURCE_DIR / "docs" / "environments.md").read_text(encoding="utf-8")
+    blocks = re.findall(r"```python[^\n]*\n(.*?)```", page, flags=re.S)
     script = (EXAMPLES / "learn_avoid.py").read_text(encoding="utf-8")
     assert script in blocks
 

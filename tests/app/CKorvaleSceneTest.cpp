@@ -10,6 +10,7 @@
 #include "base/WindowMessages.h"
 #include "control/CKeyboardRemoteControl.h"
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 #include "engine/World.h"
@@ -256,7 +257,8 @@ TEST_F(KorvaleScene, InconsistentNetworkLeavesTheKeyboardDriving)
     ASSERT_TRUE(scene.LoadRobot(folder.Write("robot.xml", robotTwoSensors)));
     ASSERT_TRUE(scene.LoadNetwork(folder.Write("net.xml", networkThreeInputs)));
     EXPECT_FALSE(scene.SetNeuralNetworkControl());
-    EXPECT_EQ(scene.GetErrorText(), "Inconsistent neural network\n");
+    EXPECT_EQ(scene.GetErrorText(), "Inconsistent neural network\nNetwork file '" + folder.File("net.xml")
+                                        + "' takes 3 inputs, but the robot has 2 infrared sensors\n");
     EXPECT_TRUE(scene.IsKeyboardControl());
     EXPECT_EQ(Robot().remoteControl, &scene.GetKeyboardControl());
 }
@@ -372,4 +374,56 @@ TEST_F(KorvaleScene, RemembersTheFilesOfWhatIsLoadedAndForgetsWhatIsCleared)
     EXPECT_EQ(scene.RobotFile(), "");
     EXPECT_FALSE(scene.LoadScene(folder.Write("badscene.xml", sceneBadThirdObject)));
     EXPECT_EQ(scene.SceneFile(), "");
+}
+
+namespace {
+
+// The bodies' places, angles and speeds and the robot's readings after
+// `frames` frames pressing Up and Left, each frame whole or in two halves.
+std::vector<double> RunHalvedOrWhole(const std::string& sceneFile, const std::string& robotFile, bool halved)
+{
+    CKeyboard keyboard;
+    CKorvaleScene scene{nullptr, &keyboard};
+    EXPECT_TRUE(scene.LoadScene(sceneFile));
+    EXPECT_TRUE(scene.LoadRobot(robotFile)) << scene.GetErrorText();
+    keyboard.OnMsg(nullptr, WindowMessage::KeyDown, VirtualKey::Up, 0);
+    keyboard.OnMsg(nullptr, WindowMessage::KeyDown, VirtualKey::Left, 0);
+    Fen::setRandomState(7);
+    for (int frame = 0; frame < 400; ++frame) {
+        if (!halved) {
+            scene.AdvanceFrame(1.0f / 60.0f);
+            continue;
+        }
+        EXPECT_TRUE(scene.BeginFrame(1.0f / 60.0f));
+        EXPECT_TRUE(scene.FrameBegun());
+        scene.FinishFrame(1.0f / 60.0f);
+        EXPECT_FALSE(scene.FrameBegun());
+    }
+    std::vector<double> out;
+    for (const Fen::PhysicalObject* body : scene.GetWorld()->GetFenWorld().objects)
+        out.insert(out.end(), {body->pos.x, body->pos.y, body->angle, body->speed.x, body->speed.y, body->angSpeed});
+    for (const auto& sensor : scene.GetRobot()->GetPhysicalObject().irSensors)
+        out.push_back(sensor->finalValue);
+    return out;
+}
+
+} // namespace
+
+TEST_F(KorvaleScene, AFrameInTwoHalvesIsTheWholeFrameBitForBit)
+{
+    // Two discs: every pair visited; sixteen: the broad phase takes the step.
+    for (const int discs : {2, 16}) {
+        std::string world = R"(<world width="60" height="60" startX="30" startY="30">)";
+        for (int i = 0; i < discs; ++i)
+            world += "<object x=\"" + std::to_string(6 + (i % 4) * 14) + "\" y=\"" + std::to_string(6 + (i / 4) * 14)
+                + "\" r=\"2\" mass=\"1\"/>";
+        world += "</world>";
+        const std::string sceneFile = folder.Write("scene" + std::to_string(discs) + ".xml", world);
+        const std::string robotFile = folder.Write("robot.xml", robotTwoSensors);
+        const std::vector<double> whole = RunHalvedOrWhole(sceneFile, robotFile, false);
+        const std::vector<double> halved = RunHalvedOrWhole(sceneFile, robotFile, true);
+        ASSERT_EQ(whole.size(), halved.size());
+        for (std::size_t k = 0; k < whole.size(); ++k)
+            EXPECT_EQ(whole[k], halved[k]) << discs << " discs, value " << k;
+    }
 }

@@ -89,19 +89,39 @@ TEST_F(FilesPage, ListsFoldersThenModelFilesAndLogsWithTheirKindAndLoadsOnADoubl
     user().ClickListItem(PanelId::FileList, Row("nets/"));
     EXPECT_EQ(Rows().size(), 5u);
     user().ClickListItem(PanelId::FileList, Row("nets/"), true);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"../", "network forward.xml"}));
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"../", "net forward.xml"}));
     EXPECT_EQ(user().GetText(PanelId::FolderName), "Folder: nets");
+    EXPECT_EQ(user().GetText(PanelId::BoxFolder), "nets/") << "beside the box: where its names are taken from";
     user().ClickListItem(PanelId::FileList, Row("forward.xml"), true);
-    EXPECT_EQ(user().GetText(PanelId::FileName), "nets/forward.xml");
+    EXPECT_EQ(user().GetText(PanelId::FileName), "forward.xml");
     EXPECT_EQ(app.statusBar.GetText(), u"Neural network was loaded successfully");
     EXPECT_EQ(app.scene.NetworkFile(), "nets/forward.xml");
+    // A name typed while the page shows a folder is taken from that folder,
+    // for every command of the box.
+    user().SetText(PanelId::FileName, "forward.xml");
+    user().Click(PanelId::LoadNetwork);
+    EXPECT_EQ(app.statusBar.GetText(), u"Neural network was loaded successfully");
+    EXPECT_EQ(app.scene.NetworkFile(), "nets/forward.xml");
+    user().SetText(PanelId::FileName, "../bot.xml");
+    user().Click(PanelId::LoadRobot);
+    EXPECT_EQ(app.scene.RobotFile(), "bot.xml");
+    user().SetText(PanelId::FileName, "mine.log");
+    user().Click(PanelId::StartLog);
+    EXPECT_TRUE(std::filesystem::exists(folder.File("nets/mine.log")));
+    user().Click(PanelId::StopLog);
     user().ClickListItem(PanelId::FileList, Row("../"), true);
     EXPECT_EQ(Rows().size(), 5u);
+    EXPECT_EQ(user().GetText(PanelId::BoxFolder),
+              std::filesystem::path(folder.File("")).parent_path().filename().string() + "/");
+    user().SetText(PanelId::FileName, "bot.xml");
+    user().Click(PanelId::LoadRobot);
+    EXPECT_EQ(app.scene.RobotFile(), "bot.xml") << "the working folder's names stay as typed";
 
     // A log double-clicked is only named: there is nothing to load it as.
+    const std::u16string before = app.statusBar.GetText();
     user().ClickListItem(PanelId::FileList, Row("run.log"), true);
     EXPECT_EQ(user().GetText(PanelId::FileName), "run.log");
-    EXPECT_EQ(app.statusBar.GetText(), u"Neural network was loaded successfully");
+    EXPECT_EQ(app.statusBar.GetText(), before);
 }
 
 TEST_F(FilesPage, TheListFollowsNewFilesAndKeepsTheSelectedRow)

@@ -4,6 +4,7 @@
 #include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
+#include "host/TextConversion.h"
 #include "model/CFenNeuralRobot.h"
 #include "tests/support/TempFolder.h"
 
@@ -166,7 +167,7 @@ TEST_F(RunCommands, SpeedKeysAndButtonsStepThroughTheSpeedsAndShowThem)
     EXPECT_EQ(window.Status(), u"As fast as possible") << "the resting text";
 }
 
-TEST_F(RunCommands, ResetLoadsTheSameFilesKeepsTheSelectionClosesTheLogAndRepeatsTheRun)
+TEST_F(RunCommands, ResetLoadsTheSameFilesKeepsTheSelectionAndTheLogAndRepeatsTheRun)
 {
     Window window;
     window.LoadNetworkRun();
@@ -179,11 +180,12 @@ TEST_F(RunCommands, ResetLoadsTheSameFilesKeepsTheSelectionClosesTheLogAndRepeat
     }
     const std::string logged = folder.Read("run.log");
     window.Press('R');
-    EXPECT_EQ(window.Status(), u"Reset; the log was closed");
-    EXPECT_FALSE(window.app.scene.IsLogging());
+    EXPECT_EQ(window.Status(), u"Reset; still recording into " + Host::Utf8ToUtf16(folder.File("run.log")));
+    EXPECT_TRUE(window.app.scene.IsLogging()) << "the recording goes on from the start";
     EXPECT_EQ(folder.Read("run.log"), logged) << "every line stays";
     ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged.back(), '\n');
+    window.Command(PanelId::StopLog);
     EXPECT_EQ(window.app.scene.SceneFile(), Examples + "Crowded.xml");
     EXPECT_EQ(window.app.scene.NetworkFile(), Examples + "AvoidObstacles.xml");
     EXPECT_TRUE(window.app.scene.IsNeuralNetworkControl());

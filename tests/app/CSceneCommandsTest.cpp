@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -125,15 +127,65 @@ TEST_F(SceneCommands, LoadNetworkSwitchesBackToTheKeyboardWhetherItWorkedOrNot)
     EXPECT_EQ(scene.GetNeuralNetworkControl().network.inputDimensions, 0);
 }
 
-TEST_F(SceneCommands, NeuralNetworkThatDoesNotFitShowsTheErrorAndTheKeyboardDrives)
+TEST_F(SceneCommands, NeuralNetworkThatDoesNotFitSaysWhyAtEveryTurnAndTheKeyboardDrives)
 {
     LoadSceneAndRobot();
-    ASSERT_TRUE(commands.LoadNetwork(folder.Write("net.xml", networkThreeInputs)));
-    host.Take();
+    const std::string net = folder.Write("net.xml", networkThreeInputs);
+    const std::string why = "Network file '" + net + "' takes 3 inputs, but the robot has 2 infrared sensors";
+    // The load succeeds, as it always has, and says why it cannot drive.
+    ASSERT_TRUE(commands.LoadNetwork(net));
+    EXPECT_EQ(host.Take(), (Calls{"info: Neural network was loaded successfully", "warning: " + why, "check Keyboard"}));
     EXPECT_FALSE(commands.SelectNeuralNetwork());
     // The radio buttons stay as the user clicked them.
-    EXPECT_EQ(host.Take(), (Calls{"error: Inconsistent neural network\n"}));
+    EXPECT_EQ(host.Take(), (Calls{"error: Inconsistent neural network\n" + why + "\n"}));
     EXPECT_EQ(Driver(), &scene.GetKeyboardControl());
+
+    // A robot that the loaded network does not fit says so too; one it fits
+    // says nothing more.
+    ASSERT_TRUE(commands.LoadNetwork(folder.Write("two.xml", networkTwoInputs)));
+    host.Take();
+    const std::string one = folder.Write("one.xml", R"(<neuralrobot wheelDistance="2" robotSpeed="4">
+  <object x="20" y="30" r="1.5" mass="1"/>
+  <sensors><irsensor x="1" y="0" height="1" orientation="0" range="8"/></sensors>
+</neuralrobot>)");
+    ASSERT_TRUE(commands.LoadRobot(one));
+    EXPECT_EQ(host.Take(), (Calls{"info: Robot was loaded successfully",
+                                  "warning: Network file '" + folder.File("two.xml")
+                                      + "' takes 2 inputs, but the robot has 1 infrared sensor",
+                                  "check Keyboard"}));
+    ASSERT_TRUE(commands.LoadRobot(folder.File("robot.xml")));
+    EXPECT_EQ(host.Take(), (Calls{"info: Robot was loaded successfully", "check Keyboard"}));
+    // Without a network file there is no file to name.
+    EXPECT_TRUE(commands.LoadNetwork(""));
+    host.Take();
+    EXPECT_FALSE(commands.SelectNeuralNetwork());
+    EXPECT_EQ(host.Take(), (Calls{"error: Inconsistent neural network\n"}));
+}
+
+TEST_F(SceneCommands, ASceneLoadedAfterTheRobotSaysTheRobotAndTheLogWentWithTheOldOne)
+{
+    LoadSceneAndRobot();
+    ASSERT_TRUE(commands.StartLog(folder.File("run.log")));
+    host.Take();
+    EXPECT_TRUE(commands.LoadScene(folder.File("scene.xml")));
+    EXPECT_EQ(host.Take(), (Calls{"info: Scene was loaded successfully",
+                                  "warning: The robot '" + folder.File("robot.xml")
+                                      + "' was removed with the old scene: load it again with Load Robot",
+                                  "warning: The log '" + folder.File("run.log")
+                                      + "' was closed: it has no robot to record",
+                                  "reset zoom", "check No Target", "check Keyboard"}));
+    EXPECT_EQ(scene.GetRobot(), nullptr);
+    // With no robot before, nothing more than the specified line; nor when
+    // the load fails and keeps the robot.
+    EXPECT_TRUE(commands.LoadScene(folder.File("scene.xml")));
+    EXPECT_EQ(host.Take()[0], "info: Scene was loaded successfully");
+    EXPECT_EQ(host.Take(), Calls{});
+    ASSERT_TRUE(commands.LoadRobot(folder.File("robot.xml")));
+    host.Take();
+    EXPECT_FALSE(commands.LoadScene(folder.File("missing.xml")));
+    for (const std::string& call : host.Take())
+        EXPECT_EQ(call.rfind("warning", 0), std::string::npos) << call;
+    EXPECT_NE(scene.GetRobot(), nullptr);
 }
 
 TEST_F(SceneCommands, ControlButtonsWithoutRobotShowNothing)
@@ -231,11 +283,33 @@ TEST_F(SceneCommands, ResetLoadsWhatWasLoadedQuietlyAndLeavesTheCameraAndButtons
     EXPECT_TRUE(scene.IsKeyboardControl());
     host.Take();
 
-    // A file that went bad since is reported, and nothing of its kind stays.
+    // A log keeps running across Reset, its filter and its lines kept; the
+    // status line says so. Each line is a sample of its own.
+    ASSERT_TRUE(commands.StartCorrectionsLog(folder.File("corrections.log")));
+    host.Take();
+    EXPECT_TRUE(commands.Reset(false));
+    EXPECT_EQ(host.Take(), (Calls{"info: Reset; still recording into " + folder.File("corrections.log")}));
+    EXPECT_TRUE(scene.IsLogging());
+    scene.AdvanceFrame(0.5f);
+    EXPECT_EQ(folder.Read("corrections.log"), "") << "the keyboard drives: no correction to keep";
+    ASSERT_TRUE(commands.StopLog());
+    ASSERT_TRUE(commands.StartLog(folder.File("run.log")));
+    scene.AdvanceFrame(0.5f);
+    EXPECT_TRUE(commands.Reset(true));
+    scene.AdvanceFrame(0.5f);
+    EXPECT_EQ(scene.LogLines(), 2);
+    const std::string lines = folder.Read("run.log");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 2) << lines;
+    host.Take();
+
+    // A file that went bad since is reported, and nothing of its kind stays;
+    // the log, with no robot left to record, is closed whole.
     folder.Write("robot.xml", robotBadCamera);
     EXPECT_FALSE(commands.Reset(false));
     const Calls calls = host.Take();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("error: Error in ", 0), 0u);
     EXPECT_EQ(scene.GetRobot(), nullptr);
+    EXPECT_FALSE(scene.IsLogging());
+    EXPECT_EQ(folder.Read("run.log"), lines);
 }

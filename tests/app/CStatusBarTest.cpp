@@ -110,3 +110,26 @@ TEST(CStatusBar, WideTextIsKeptAsGiven)
     bar.ShowMessage(std::u16string(u"\u20AC 5"), 1.0f, 2);
     EXPECT_EQ(bar.GetText(), u"\u20AC 5");
 }
+
+TEST(CStatusBar, AnAddedLineReadsUnderTheMessageItFollowsAndStaysAsLongAsAnError)
+{
+    CStatusBar bar;
+    bar.ShowMessage(u"Neural network was loaded successfully", 2.0f, 2);
+    bar.AddLine(u"Network file 'Seven.xml' takes 7 inputs", 5.0f, 3);
+    EXPECT_EQ(bar.GetText(), u"Neural network was loaded successfully\nNetwork file 'Seven.xml' takes 7 inputs");
+    EXPECT_EQ(bar.GetPriority(), 3);
+    bar.SetTime(4.0f);
+    EXPECT_EQ(bar.GetText(), u"Neural network was loaded successfully\nNetwork file 'Seven.xml' takes 7 inputs");
+    bar.SetTime(5.1f);
+    EXPECT_EQ(bar.GetText(), u"Ready");
+
+    // Under a message that was not shown (an error was current), or once the
+    // message is gone, the line is a message of its own.
+    bar.ShowMessage(u"an error", 5.0f, 3);
+    bar.ShowMessage(u"information", 2.0f, 2);
+    bar.AddLine(u"the line", 5.0f, 3);
+    EXPECT_EQ(bar.GetText(), u"the line");
+    bar.SetTime(20.0f);
+    bar.AddLine(u"alone", 5.0f, 3);
+    EXPECT_EQ(bar.GetText(), u"alone");
+}

@@ -102,6 +102,8 @@ TEST_F(Training, TrainsOnTheDemonstrationAndItsCorrectionsThenLoadsAndSelectsThe
     EXPECT_EQ(calls.front(), "info: Training student-0001.xml on 2 logs");
     EXPECT_EQ(calls[1], "info: Training: candidate 1 of 5, epoch 1 of 200");
     EXPECT_EQ(calls.back(), "info: Trained student-0001.xml: 90.4 % agreement");
+    // The Teach page keeps the figures after the status line has moved on.
+    EXPECT_EQ(training.Summary(), "Trained student-0001.xml: 90.4 % agreement");
     EXPECT_EQ(scene.NetworkFile(), "student-0001.xml");
     EXPECT_TRUE(scene.IsNeuralNetworkControl());
     EXPECT_EQ(loaded, 1);
@@ -133,6 +135,7 @@ TEST_F(Training, AFailureSaysWhyInOneLineAndLeavesTheNetworkThatDrove)
     ASSERT_TRUE(training.Start());
     WaitForTheEnd();
     EXPECT_EQ(host.Take().back(), "error: Training failed: demo.log:3: field 2 is not a number: 'abc'");
+    EXPECT_EQ(training.Summary(), "Training failed: demo.log:3: field 2 is not a number: 'abc'");
     EXPECT_EQ(scene.NetworkFile(), folder.File("old.xml"));
     EXPECT_EQ(loaded, 0);
 

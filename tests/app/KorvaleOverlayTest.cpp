@@ -65,7 +65,7 @@ TEST(KorvaleOverlay, HintAtTheBottomWhileHelpIsHidden)
     EXPECT_EQ(lines.back().y, 450);
 }
 
-TEST(KorvaleOverlay, HelpStartsWithItsFiveLinesThenTheOtherKeysAndEndsAboveTheBottom)
+TEST(KorvaleOverlay, HelpStartsWithItsFiveLinesThenTheOtherKeysInTwoColumnsOnABackdrop)
 {
     auto state = State();
     state.helpShown = true;
@@ -76,12 +76,32 @@ TEST(KorvaleOverlay, HelpStartsWithItsFiveLinesThenTheOtherKeysAndEndsAboveTheBo
                               "  Q,E: zoom", "  ESC: quit"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(lines[3 + i].text, expected[i]);
+    const int rows = static_cast<int>(HelpLines().size()) - HelpColumnLines;
     for (std::size_t i = 3; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].x, 20);
-        EXPECT_EQ(lines[i].y, lines[3].y + 15 * static_cast<int>(i - 3));
+        const int index = static_cast<int>(i - 3);
+        const bool right = index >= HelpColumnLines && index < 2 * HelpColumnLines;
+        EXPECT_EQ(lines[i].x, right ? HelpRightColumn : 20) << lines[i].text;
+        EXPECT_EQ(lines[i].y, lines[3].y + 15 * (index < HelpColumnLines ? index : index - HelpColumnLines));
         EXPECT_TRUE(White(lines[i]));
+        EXPECT_TRUE(lines[i].backdrop);
     }
     EXPECT_EQ(lines.back().y, 600 - 60) << "the last line ends 45 pixels above the bottom";
+    EXPECT_EQ(lines[3].y, 600 - 45 - 15 * rows) << "half as tall as one column would be, and more";
+    EXPECT_FALSE(lines[2].backdrop) << "the status line is not the help's";
+}
+
+TEST(KorvaleOverlay, TheStatusLineWrapsBeforeThePanelsAndWhatIsUnderItMakesRoom)
+{
+    auto state = State();
+    state.backBufferWidth = 640;
+    state.logging = true;
+    state.takenOver = true;
+    const auto lines = OverlayLines(state);
+    EXPECT_EQ(lines[2].wrapWidth, 640 - StatusMargin);
+    EXPECT_LE(5 + lines[2].wrapWidth, 640 - 170) << "the panels begin 170 pixels from the right";
+    for (std::size_t i = 3; i < lines.size() - 1; ++i)
+        EXPECT_TRUE(lines[i].belowStatus) << lines[i].text;
+    EXPECT_FALSE(lines.back().belowStatus);
 }
 
 TEST(KorvaleOverlay, HelpNamesEveryKeyOfTheKeyTable)

@@ -15,8 +15,9 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run  # noqa: E402
 
-HELP_LINES = 16
-SENSOR_PANEL = (WIDTH - 170 - 6 - 250, 55 + 6, WIDTH - 170 - 6, 55 + 6 + 330)
+HELP_ROWS = 11  # two columns of 8 lines, 3 lines across both under them
+HELP_RIGHT = 250
+SENSOR_PANEL = (WIDTH - 170 - 6 - 200, 55 + 6, WIDTH - 170 - 6, 55 + 6 + 258)
 
 
 def white(colour):
@@ -66,7 +67,7 @@ def row(session, index, double=False):
 def rows_shown(session):
     """How many of the list's first rows show text."""
     _, picture = session.screenshot()
-    x = USER_PANEL[0] + 60
+    x = USER_PANEL[0] + 47  # where the names begin, right of the kind tags
     count = 0
     for index in range(8):
         y = USER_PANEL[1] + 125 + 17 * index
@@ -113,18 +114,25 @@ def main():
 
     session = Session(program, work, tmp, (), "panels")
     try:
-        log("help on F1: every key, in fifteen lines ending above the hint")
-        top = HEIGHT - 45 - 15 * HELP_LINES
+        log("help on F1: every key, in two columns on a backdrop, ending above the hint")
+        top = HEIGHT - 45 - 15 * HELP_ROWS
         _, picture = session.screenshot()
         if picture.count((20, top, 300, HEIGHT - 45), white) > 0:
             fail("help text before F1")
         session.press("F1")
         time.sleep(0.3)
         _, picture = session.screenshot()
-        empty = [i for i in range(HELP_LINES)
-                 if picture.count((20, top + 15 * i, 300, top + 15 * i + 15), white) < 20]
+        empty = [(column, i) for column, left in ((0, 20), (1, HELP_RIGHT)) for i in range(8)
+                 if picture.count((left, top + 15 * i, left + 150, top + 15 * i + 15), white) < 20]
+        empty += [("across", i) for i in range(8, HELP_ROWS)
+                  if picture.count((20, top + 15 * i, 300, top + 15 * i + 15), white) < 20]
         if empty:
             fail("help lines %s show no text" % empty)
+        # Between the lines, the backdrop: no arena blue shows through.
+        gaps = (20, top + 2, HELP_RIGHT + 150, HEIGHT - 46)
+        blue = picture.count(gaps, lambda c: c[2] > 150 and c[0] < 60 and c[1] < 60)
+        if blue > 0:
+            fail("%d pixels of the arena show through the help" % blue)
         session.press("F1")
 
         log("the Files page: a double-click loads, a click names the file")
@@ -154,8 +162,12 @@ def main():
         _, picture = session.screenshot()
         panel = picture.count(SENSOR_PANEL, dark)
         bars = picture.count(SENSOR_PANEL, orange)
-        if panel < 20000 or bars < 300:
+        if panel < 15000 or bars < 150:
             fail("F4 shows no panel with bars: %d dark pixels, %d bar pixels" % (panel, bars))
+        # Opaque: nothing of the arena's blue inside the panel.
+        seen = picture.count(SENSOR_PANEL, lambda c: c[2] > 150 and c[0] < 60 and c[1] < 60)
+        if seen > 0:
+            fail("%d pixels of the arena show through the sensor panel" % seen)
         log("F4: %d panel pixels, %d bar pixels" % (panel, bars))
         session.press("F4")
         time.sleep(0.3)

@@ -29,7 +29,7 @@ ROBOT_LINE = re.compile(r"^robot: world frame (\d+), x (\S+), y (\S+), angle (\S
 FRAMES_PER_SECOND = 60
 TEACH_TAB = (USER_PANEL[0] + 140, USER_PANEL[1] + 17)
 LOG_CORRECTIONS = (USER_PANEL[0] + 88, USER_PANEL[1] + 107)
-TRAIN = (USER_PANEL[0] + 88, USER_PANEL[1] + 329)
+TRAIN = (USER_PANEL[0] + 88, USER_PANEL[1] + 269)
 # Where the person lets go of Up before the red disc: the robot's centre
 # this far from its edge (the robot's radius is 3).
 STOP_SHORT = 8.0

@@ -145,12 +145,20 @@ TEST_F(KorvaleSim, EveryFailedLoadEndsWithTheLineThatNamesItsFileAsGiven)
     }
 }
 
-TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobot)
+TEST_F(KorvaleSim, NetworkThatDoesNotFitTheRobotSaysWhyOnce)
 {
-    const Result result = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
-                                      folder.Write("net.xml", networkSevenInputs), "--steps", "1"});
+    const std::string net = folder.Write("Seven.xml", networkSevenInputs);
+    const std::string why = "Network file '" + net + "' takes 7 inputs, but the robot has 8 infrared sensors\n";
+    const Result result = folder.Run(
+        {"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network", net, "--steps", "1"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Inconsistent neural network\n");
+    EXPECT_EQ(result.err, "Inconsistent neural network\n" + why);
+    // With the keyboard driving the run goes on, and the line says what the
+    // network could not do.
+    const Result keyboard = folder.Run({"--scene", Example("Default.xml"), "--robot", Example("Robot.xml"), "--network",
+                                        net, "--control", "keyboard", "--steps", "1", "--quiet"});
+    EXPECT_EQ(keyboard.status, 0);
+    EXPECT_EQ(keyboard.err, why);
 }
 
 TEST_F(KorvaleSim, ANetworkTheControlCannotReadWarnsOnceAndTheRunGoesOn)
