@@ -60,19 +60,6 @@ public:
     std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock(mutex); }
     SimulationCore& CoreLocked() { return core; }
     const SimulationCore& CoreLocked() const { return core; }
-    void FrameLocked() { core.Frame(); }
-    bool BeginFrameLocked() { return core.BeginFrame(); }
-    bool FrameBegunLocked() const { return core.FrameBegun(); }
-    void SetKeysLocked(const std::array<bool, 4>& keys) { core.SetKeys(keys); }
-    void DriveLocked(Control control) { core.Drive(control); }
-    bool HasFittingNetworkLocked() const { return core.HasFittingNetwork(); }
-    std::uint32_t& NoiseLocked() { return core.Noise(); }
-    Fen::NeuralRobot* RobotLocked() const { return core.Robot(); }
-    const Fen::RunMetrics& MetricsLocked() const { return core.LiveMetrics(); }
-    std::string GetStateLocked() const { return core.GetState(); }
-    void CheckStateLocked(std::string_view state) { core.CheckState(state); }
-    void RestoreOwnStateLocked(std::string_view state) { core.RestoreOwnState(state); }
-    void PlaceRobotLocked(double x, double y, double angle) { core.PlaceRobot(x, y, angle); }
 
 private:
     // Recursive: a Python signal handler, run by the interrupt check between
