@@ -223,10 +223,10 @@ bool CKorvaleScene::LoadNetwork(Tarn::CFenIOStruct& io, std::string fileName)
     if (io.IsOk()) {
         // The control reads four outputs or none: a network with another
         // count loads, but never changes the robot's commands.
-        if (const std::int32_t outputs = networkControl->network.outputDimensions; outputs != 4)
-            warning = "Warning: network file '" + fileName + "' has " + std::to_string(outputs)
-                + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
-                  "robot at rest stays at rest";
+        const std::string unreadable =
+            Tarn::CNeuralNetworkRemoteControl::UnreadableOutputs(networkControl->network.outputDimensions);
+        if (!unreadable.empty())
+            warning = "Warning: network file '" + fileName + "' " + unreadable;
         networkFile = std::move(fileName);
         return true;
     }

@@ -21,6 +21,15 @@ bool CNeuralNetworkRemoteControl::isConsistent()
     return NetworkFitsSensors(network, robot->irSensors.size());
 }
 
+std::string CNeuralNetworkRemoteControl::UnreadableOutputs(std::int32_t outputs)
+{
+    if (outputs == commandOutputs)
+        return {};
+    return "has " + std::to_string(outputs)
+        + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a robot at "
+          "rest stays at rest";
+}
+
 void CNeuralNetworkRemoteControl::update()
 {
     if (!isConsistent()) {
@@ -37,7 +46,7 @@ void CNeuralNetworkRemoteControl::update()
 
     outputs = network.Evaluate(input);
     const CVector& y = outputs;
-    if (y.m != 4)
+    if (y.m != commandOutputs)
         return; // any other output size leaves the commands as they were
     // Strictly greater: exactly 0.5 is false, and so is NaN.
     commands.forward = y[0] > 0.5;

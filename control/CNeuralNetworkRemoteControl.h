@@ -1,4 +1,7 @@
 #pragma once
+#include <cstdint>
+#include <string>
+
 #include "control/CFeedForward.h"
 #include "engine/RemoteControl.h"
 
@@ -19,7 +22,14 @@ public:
     Commands commands;    // the answers of the last update
     CVector outputs; // the network's outputs at the last update
 
+    // The outputs the control reads as commands: forward, backward, left, right.
+    static constexpr std::int32_t commandOutputs = 4;
+
     CNeuralNetworkRemoteControl() = default;
+
+    // Why a network of that many outputs never drives ("has N outputs, not
+    // 4 ..."), for a warning that names the network first; empty for four.
+    static std::string UnreadableOutputs(std::int32_t outputs);
 
     bool isForward() override { return commands.forward; }
     bool isBackward() override { return commands.backward; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include "base/StateArchive.h"
+#include "engine/FrameCount.h"
 #include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
 #include "engine/World.h"
@@ -10,15 +11,6 @@
 namespace Fen {
 
 namespace {
-
-// Whole frames in `seconds`, halves rounded up, at least one.
-std::int64_t framesIn(double seconds, double frameTime)
-{
-    const double frames = std::round(seconds / frameTime);
-    if (!(frames < 1e15))
-        return std::int64_t{1} << 50;
-    return std::max<std::int64_t>(1, static_cast<std::int64_t>(frames));
-}
 
 // A cell index, kept within a range where it stays exact and fits.
 std::int64_t cellIndex(double coordinate, double side)
@@ -42,7 +34,10 @@ void RunMetrics::start(const NeuralRobot& robot, double frameTime)
     cells.insert(cellOf(robot.pos));
     contacts = 0;
     avoidSum = 0;
-    window = framesIn(stuckSeconds, frameTime);
+    // At least one frame; a frame time too small to count (no run takes
+    // one) still gives a window, one that no run fills.
+    const FrameCount count = framesIn(stuckSeconds, frameTime);
+    window = count.fault == FrameCount::Fault::none ? std::max<std::int64_t>(1, count.frames) : std::int64_t{1} << 50;
     // Grows with the run, so a short run of a tiny frame time stays small.
     history.assign(1, robot.pos);
     stuckFrames = 0;
@@ -53,14 +48,19 @@ void RunMetrics::start(const NeuralRobot& robot, double frameTime)
 
 RunMetrics::Cell RunMetrics::cellOf(const Point& p) const { return {cellIndex(p.x, side), cellIndex(p.y, side)}; }
 
+void RunMetrics::addDistance(const NeuralRobot& robot)
+{
+    ++frameCount;
+    // Each frame's straight line, in order.
+    last.distance = (robot.pos - lastPos).norm();
+    path += last.distance;
+    lastPos = robot.pos;
+}
+
 void RunMetrics::addFrame(World& world, const NeuralRobot& robot)
 {
     const Point pos = robot.pos;
-    ++frameCount;
-    // As korvale-sim adds it up: each frame's straight line, in order.
-    last.distance = (pos - lastPos).norm();
-    path += last.distance;
-    lastPos = pos;
+    addDistance(robot);
     last.newCell = cells.insert(cellOf(pos)).second;
     updatePlaces(world, robot);
     last.contact = touches(world, robot);

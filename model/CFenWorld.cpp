@@ -73,11 +73,11 @@ CFenNeuralRobot& CFenWorld::GetRobot(unsigned index) const { return *robots.at(i
 
 double CFenWorld::StepTime(double dt)
 {
-    if (dt > 1)
-        dt = 1;
+    if (dt > maxStepTime)
+        dt = maxStepTime;
     // Written so that a NaN time also becomes the smallest step.
-    if (!(dt >= 0.001))
-        dt = 0.001;
+    if (!(dt >= minStepTime))
+        dt = minStepTime;
     return dt;
 }
 

@@ -29,7 +29,11 @@ public:
     unsigned GetRobotCount() const override;
     CFenNeuralRobot& GetRobot(unsigned index) const override;
     void Step(double dt) override;
-    // The time Step(dt) advances the engine by: dt kept within [0.001, 1].
+    // The shortest and longest step the world takes.
+    static constexpr double minStepTime = 0.001;
+    static constexpr double maxStepTime = 1.0;
+    // The time Step(dt) advances the engine by: dt kept within
+    // [minStepTime, maxStepTime].
     static double StepTime(double dt);
     // Whether the world steps a frame time unchanged once the host has handed
     // it over in single precision, as every host does: a time outside

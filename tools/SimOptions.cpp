@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "engine/FrameCount.h"
 #include "model/CFenWorld.h"
 #include "render/COffscreenWorldView.h"
 
@@ -217,10 +218,10 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         const double seconds = ParseReal("--seconds", get("--seconds"));
         if (seconds < 0)
             throw UsageError("--seconds must not be negative");
-        const double frames = std::round(seconds / options.frameTime);
-        if (!(frames < 9.0e15))
+        const Fen::FrameCount count = Fen::framesIn(seconds, options.frameTime);
+        if (count.fault != Fen::FrameCount::Fault::none)
             throw UsageError("--seconds / --dt gives too many frames");
-        options.frames = static_cast<std::int64_t>(frames);
+        options.frames = count.frames;
     }
     return options;
 }

@@ -8,51 +8,40 @@
 #include <string>
 #include <vector>
 
-#include "app/CKeyboard.h"
-#include "app/CKorvaleScene.h"
-#include "app/CSceneCommands.h"
-#include "app/ISceneCommandHost.h"
-#include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
-#include "engine/Random.h"
-#include "engine/World.h"
-#include "model/CFenNeuralRobot.h"
 #include "model/CFenWorld.h"
-#include "render/CVertexBuffer.h"
+#include "run/CommandError.h"
+#include "run/SimulationCore.h"
+#include "run/TraceWriter.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
 #include "tools/RunPictures.h"
 #include "tools/SimOptions.h"
 #include "tools/SvgPlot.h"
-#include "tools/TraceWriter.h"
 
 namespace Korvale::Tools {
 
 namespace {
 
-// The runner's side of the panel commands: errors and warnings are printed,
-// the rest of what the window would do has nothing to act on.
-class RunnerHost : public ISceneCommandHost {
-public:
-    explicit RunnerHost(std::ostream& err_) : err(err_) {}
+// The status line shows a command's error text one line under the other;
+// korvale-sim prints it, and nothing for a fault without text.
+void PrintError(std::ostream& err, const std::string& text)
+{
+    if (!text.empty())
+        err << text << '\n';
+    err.flush();
+}
 
-    void ShowInfo(const std::string&) override {}
-    // The status line shows the text one line under the other; a line feed
-    // ends every line, so the trailing ones carry nothing to show.
-    void ShowError(const std::string& text) override
-    {
-        FlushWarnings(text);
-        const std::size_t end = text.find_last_not_of('\n');
-        if (end != std::string::npos)
-            err << text.substr(0, end + 1) << '\n';
-        err.flush();
-    }
-    // One line on standard error; the run goes on, its exit status unchanged.
-    // Held until the control is chosen (FlushWarnings) or a command fails,
-    // so that a line the failure repeats (why the network cannot drive)
-    // shows once.
-    void ShowWarning(const std::string& text) override { pending.push_back(text); }
-    void FlushWarnings(const std::string& failure = {})
+// The warnings of the loads, held until the control is chosen or a load
+// fails, so that a line the failure repeats (why the network cannot drive)
+// shows once; then one line each on standard error, the exit status as it
+// would be without them.
+class HeldWarnings {
+public:
+    explicit HeldWarnings(std::ostream& err_) : err(err_) {}
+
+    void Hold(const std::string& text) { pending.push_back(text); }
+    void Flush(const std::string& failure = {})
     {
         for (const std::string& warning : pending)
             if (failure.find(warning + '\n') == std::string::npos)
@@ -60,19 +49,31 @@ public:
         pending.clear();
         err.flush();
     }
-    void ResetZoom() override {}
-    void CheckKeyboardButton() override {}
-    void CheckNoTargetButton() override {}
 
 private:
     std::ostream& err;
     std::vector<std::string> pending;
 };
 
-Fen::NeuralRobot* EngineRobot(CKorvaleScene& scene)
+Run::SimulationOptions LoadOptions(const SimOptions& options, HeldWarnings& warnings)
 {
-    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
-    return robot ? &robot->GetPhysicalObject() : nullptr;
+    Run::SimulationOptions load;
+    load.scene = Run::ModelFile::Named(options.scene);
+    load.robot = Run::ModelFile::Named(options.robot);
+    load.network = Run::ModelFile::Named(options.network);
+    if (!options.robot.empty())
+        load.control = options.control == SimOptions::Control::Network ? Run::Control::Network : Run::Control::Keyboard;
+    load.networkControlNeedsNetwork = true;
+    load.distanceOnly = true; // the summary's distance is all the run reads
+    load.seed = options.seed;
+    load.dt = options.frameTime;
+    switch (options.pairs) {
+    case SimOptions::Pairs::Automatic: load.pairSearch = Fen::PairSearch::automatic; break;
+    case SimOptions::Pairs::All: load.pairSearch = Fen::PairSearch::allPairs; break;
+    case SimOptions::Pairs::Broad: load.pairSearch = Fen::PairSearch::broadPhase; break;
+    }
+    load.warn = [&warnings](const std::string& text) { warnings.Hold(text); };
+    return load;
 }
 
 std::string Fixed(double value, int decimals)
@@ -88,52 +89,38 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 {
     const KeyScript keys = options.keys.empty() ? KeyScript{} : KeyScript::Load(options.keys);
 
-    // The noise generator starts from the seed before anything is loaded.
-    if (options.seed)
-        Fen::setRandomState(Fen::seedState(*options.seed));
-
-    CKeyboard keyboard;
-    Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
-    CKorvaleScene scene(&vertexBuffer, &keyboard);
-    RunnerHost host(err);
-    CSceneCommands commands(scene, host);
-
-    if (!commands.LoadScene(options.scene))
+    // The noise starts from the seed before anything is loaded.
+    HeldWarnings warnings(err);
+    std::optional<Run::SimulationCore> simulation;
+    try {
+        simulation.emplace(LoadOptions(options, warnings));
+    } catch (const Run::CommandError& error) {
+        // The status line's text, each line ended.
+        warnings.Flush(error.what() + std::string("\n"));
+        PrintError(err, error.what());
         return 1;
-    Fen::World& world = scene.GetWorld()->GetFenWorld();
-    switch (options.pairs) {
-    case SimOptions::Pairs::Automatic: world.pairSearch = Fen::PairSearch::automatic; break;
-    case SimOptions::Pairs::All: world.pairSearch = Fen::PairSearch::allPairs; break;
-    case SimOptions::Pairs::Broad: world.pairSearch = Fen::PairSearch::broadPhase; break;
     }
-    if (!options.robot.empty() && !commands.LoadRobot(options.robot))
-        return 1;
-    if (!options.network.empty() && !commands.LoadNetwork(options.network))
-        return 1;
-    if (!options.robot.empty()) {
-        const bool ok = options.control == SimOptions::Control::Network ? commands.SelectNeuralNetwork()
-                                                                         : commands.SelectKeyboard();
-        if (!ok)
-            return 1;
-    }
-    host.FlushWarnings();
+    warnings.Flush();
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.
     std::unique_ptr<RunPictures> pictures;
-    if (options.WantsPictures() && !(pictures = RunPictures::Start(options, vertexBuffer, scene, err)))
+    if (options.WantsPictures()
+        && !(pictures = RunPictures::Start(options, simulation->DrawingContext(), simulation->Scene(), err)))
         return 1;
 
     std::ofstream traceFile;
-    std::unique_ptr<TraceWriter> trace;
-    Fen::NeuralRobot* robot = EngineRobot(scene);
+    std::unique_ptr<Run::TraceWriter> trace;
+    const Fen::NeuralRobot* robot = simulation->Robot();
+    std::vector<double> traceRow;
     if (!options.trace.empty()) {
         traceFile.open(options.trace, std::ios::binary | std::ios::trunc);
         if (!traceFile) {
             err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
             return 1;
         }
-        trace = std::make_unique<TraceWriter>(traceFile, robot->irSensors.size());
+        trace = std::make_unique<Run::TraceWriter>(traceFile, robot->irSensors.size());
+        traceRow.resize(simulation->TraceColumns());
     }
     std::ofstream plotFile;
     if (!options.plot.empty()) {
@@ -144,17 +131,20 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         }
     }
 
-    if (!options.log.empty() && !commands.StartLog(options.log))
-        return 1;
+    if (!options.log.empty()) {
+        try {
+            simulation->StartLog(options.log);
+        } catch (const Run::CommandError& error) {
+            PrintError(err, error.what());
+            return 1;
+        }
+    }
 
-    // The host hands the frame's elapsed time over in single precision.
     const float elapsed = static_cast<float>(options.frameTime);
-    const double frameTime = options.frameTime;
     // The path is kept for the plot alone, in bounded memory.
     std::optional<SvgPlot> plot;
     if (!options.plot.empty())
-        plot.emplace(scene.GetWorld()->GetFenWorld());
-    double distance = 0;
+        plot.emplace(simulation->World());
     if (robot != nullptr && plot)
         plot->AddPathPoint(robot->pos);
 
@@ -162,39 +152,49 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     const auto wallStart = std::chrono::steady_clock::now();
     ProgressBar progress(err, terminal && !options.quiet, options.frames);
     std::size_t nextKey = 0;
-    std::int64_t framesRun = 0;
-    while (framesRun < options.frames) {
-        const double frameStart = static_cast<double>(framesRun) * frameTime;
+    while (simulation->FrameCount() < options.frames) {
+        const double frameStart = simulation->Time();
         while (nextKey < keys.Events().size() && keys.Events()[nextKey].time <= frameStart) {
             const KeyScript::Event& event = keys.Events()[nextKey++];
-            const std::uint32_t message = event.down ? Tarn::WindowMessage::KeyDown : Tarn::WindowMessage::KeyUp;
-            keyboard.OnMsg(nullptr, message, event.key, 0);
+            simulation->KeyMessage(event.key, event.down);
         }
-        const Fen::Point before = robot ? robot->pos : Fen::Point{};
-        scene.AdvanceFrame(elapsed);
-        ++framesRun;
+        // A log that stopped on a fault (a full disk) ends the run with its
+        // message, after the frame: what was asked for can no longer be
+        // recorded.
+        std::optional<std::string> fault;
+        try {
+            simulation->Frame();
+        } catch (const Run::CommandError& error) {
+            fault = error.what();
+        }
+        const std::int64_t framesRun = simulation->FrameCount();
         if (pictures)
             pictures->AfterFrame(framesRun, elapsed);
-        if (robot != nullptr) {
-            distance += (robot->pos - before).norm();
-            if (plot)
-                plot->AddPathPoint(robot->pos);
+        if (robot != nullptr && plot)
+            plot->AddPathPoint(robot->pos);
+        if (trace) {
+            simulation->TraceRow(traceRow.data());
+            trace->Row(traceRow.data());
         }
-        if (trace)
-            trace->Row(static_cast<double>(framesRun) * frameTime, *robot);
         progress.Update(framesRun);
-        // A log that stopped on a fault (a full disk) ends the run with its
-        // message: what was asked for can no longer be recorded.
-        if (!commands.CheckSceneErrors()) {
+        if (fault) {
+            PrintError(err, *fault);
             status = 1;
             break;
         }
     }
     progress.Finish();
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const std::int64_t framesRun = simulation->FrameCount();
 
-    if (!options.log.empty() && !commands.StopLog())
-        status = 1;
+    if (!options.log.empty()) {
+        try {
+            simulation->StopLog();
+        } catch (const Run::CommandError& error) {
+            PrintError(err, error.what());
+            status = 1;
+        }
+    }
     if (pictures && !pictures->Finish(framesRun, err))
         status = 1;
     if (trace && !traceFile.flush()) {
@@ -202,7 +202,7 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         status = 1;
     }
     if (plot) {
-        plot->Write(plotFile, scene.GetWorld()->GetFenWorld());
+        plot->Write(plotFile, simulation->World());
         if (!plotFile.flush()) {
             err << "korvale-sim: cannot write the plot '" << options.plot << "'\n";
             status = 1;
@@ -210,7 +210,8 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
 
     if (!options.quiet) {
-        const double simulated = static_cast<double>(framesRun) * Tarn::CFenWorld::StepTime(elapsed);
+        const double simulated = simulation->SimulatedTime();
+        const double distance = simulation->LiveMetrics().distance();
         out << "simulated " << Fixed(simulated, 3) << " s in " << Fixed(wallSeconds, 3) << " s wall time ("
             << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-"))
             << " real time), robot travelled "

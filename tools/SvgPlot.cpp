@@ -6,7 +6,7 @@
 
 #include "engine/NeuralRobot.h"
 #include "engine/World.h"
-#include "tools/ShortestReal.h"
+#include "run/ShortestReal.h"
 
 namespace Korvale::Tools {
 
@@ -15,7 +15,7 @@ namespace {
 std::string Num(double value)
 {
     std::string text;
-    AppendShortest(text, value);
+    Run::AppendShortest(text, value);
     return text;
 }
 

@@ -15,7 +15,7 @@
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/ModelFileFault.h"
-#include "tools/ShortestReal.h"
+#include "run/ShortestReal.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int EvaluateRows(const Tarn::CFeedForward& network, std::istream& rows, const st
         for (std::int32_t i = 0; i < output.m; ++i) {
             if (i > 0)
                 out += ' ';
-            Korvale::Tools::AppendShortest(out, output[i]);
+            Korvale::Run::AppendShortest(out, output[i]);
         }
         out += '\n';
         std::fwrite(out.data(), 1, out.size(), stdout);

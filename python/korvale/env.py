@@ -86,7 +86,7 @@ def call_reward(reward: Callable, simulation: Simulation):
     return float(value), False
 
 
-class Shared:
+class EnvironmentBase:
     """What Env and VectorEnv have alike: the learner's generator, the
     unwrapped environment, observations and the reset options."""
 
@@ -142,7 +142,7 @@ class Shared:
         return options.get("pose")
 
 
-class Env(Shared, _Base):
+class Env(EnvironmentBase, _Base):
     """One arena as a Gymnasium environment.
 
     Env(scene, robot, network=None, *, reward="avoid", max_steps=1000,

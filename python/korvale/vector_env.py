@@ -16,8 +16,8 @@ import numpy as np
 
 from . import spaces
 from ._korvale import Simulation, _ArenaBatch
-from .env import (Shared, call_reward, frame_skip_value, max_steps_value, render_fps, reward_failed, reward_name,
-                  seed_value)
+from .env import (EnvironmentBase, call_reward, frame_skip_value, max_steps_value, render_fps, reward_failed,
+                  reward_name, seed_value)
 
 try:  # pragma: no cover - Debian does not package gymnasium
     import gymnasium
@@ -89,7 +89,7 @@ def scene_list(scene) -> list:
     return scenes
 
 
-class VectorEnv(Shared, _Base):
+class VectorEnv(EnvironmentBase, _Base):
     """n arenas, stepped at once.
 
     VectorEnv(n, scene, robot, network=None, *, reward="avoid",

@@ -9,12 +9,20 @@
 #include <string>
 #include <vector>
 
-#include "Network.h"
-#include "Simulation.h"
+#include "run/NetworkParts.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
 namespace py = pybind11;
+// The bindings wrap the run layer's classes as they are.
+using namespace Korvale::Run;
+
+// Takes the interpreter lock and runs Python's signal handlers: after a
+// Ctrl-C the default handler's KeyboardInterrupt (or whatever a handler
+// raised) is thrown as pybind11::error_already_set. The interrupt check of
+// the module's long calls.
+void CheckPythonSignals();
 
 // Any 64-bit whole number, signed or not; a negative one counts modulo 2^64.
 std::optional<std::uint64_t> SeedFrom(const py::object& seed);
@@ -43,7 +51,7 @@ SharedNetwork NetworkOf(const py::handle& object);
 // A korvale.Network object around a network.
 py::object NetworkObject(SharedNetwork network);
 
-// The run measures as a dict: distance, coverage, contact_frames, stuck, avoid.
+// The metrics as a dict: distance, coverage, contact_frames, stuck, avoid.
 py::dict MetricsDict(const Metrics& metrics);
 // A model file named by a str or path, read as text.
 ModelFile FileFrom(const py::handle& path);
@@ -56,6 +64,10 @@ std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept);
 // The UserWarning of a network the control cannot read (not four outputs).
 void WarnIfUnreadable(const Tarn::CFeedForward& network);
 
+// Whole frames in `seconds` as every run counts them; ValueError otherwise.
+std::int64_t FramesFrom(double seconds, double dt);
+
+void BindRules(py::module_& m);
 void BindSimulation(py::module_& m);
 void BindEnvironments(py::module_& m);
 void BindNetwork(py::module_& m);

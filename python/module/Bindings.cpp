@@ -1,7 +1,7 @@
 // The korvale extension module: Simulation, Network, evaluate and LoadError.
 #include "BindingHelpers.h"
 
-#include "Simulation.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
@@ -85,6 +85,7 @@ PYBIND11_MODULE(_korvale, m)
     m.doc() = "Korvale's simulation, driven from Python.";
     auto& loadError = py::register_exception<CommandError>(m, "LoadError");
     loadError.doc() = "A command failed; the message is the status line's text, one fault a line.";
+    BindRules(m);
     BindNetwork(m);
     BindSimulation(m);
     BindEvaluation(m);

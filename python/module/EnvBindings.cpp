@@ -1,11 +1,12 @@
-// The environments' C++ cores: _Arena under korvale.Env, _ArenaBatch under
-// korvale.VectorEnv (python/module/env.py and vector_env.py).
+// The environments' C++ cores (run/Environment, run/EnvironmentBatch) as
+// _Arena under korvale.Env and _ArenaBatch under korvale.VectorEnv
+// (python/module/env.py and vector_env.py): the names pickles hold.
 #include <pybind11/stl.h>
 
-#include "ArenaBatch.h"
 #include "BindingHelpers.h"
-#include "Interrupt.h"
-#include "Interruption.h"
+#include "run/Cancellation.h"
+#include "run/EnvironmentBatch.h"
+#include "run/InterruptPoll.h"
 
 namespace Korvale::Python {
 
@@ -35,13 +36,13 @@ const char* RewardName(Reward reward)
     return "outside";
 }
 
-ArenaOptions OptionsFrom(const py::object& scene, const py::object& robot, const py::object& network,
+EnvironmentOptions OptionsFrom(const py::object& scene, const py::object& robot, const py::object& network,
                          const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
                          double dt, std::int64_t frameSkip)
 {
-    ArenaOptions options;
-    if (frameSkip < 1 || frameSkip > ArenaOptions::maxFrameSkip)
-        throw py::value_error("frame_skip must be a whole number from 1 to " + std::to_string(ArenaOptions::maxFrameSkip));
+    EnvironmentOptions options;
+    if (frameSkip < 1 || frameSkip > EnvironmentOptions::maxFrameSkip)
+        throw py::value_error("frame_skip must be a whole number from 1 to " + std::to_string(EnvironmentOptions::maxFrameSkip));
     options.frameSkip = static_cast<int>(frameSkip);
     options.simulation.scene = FileFrom(scene);
     options.simulation.robot = FileFrom(robot);
@@ -73,11 +74,11 @@ using Bytes = py::array_t<std::uint8_t, py::array::c_style>;
 
 // What an action is: MultiBinary(4)'s members, 0 and 1 of any integer or
 // float dtype or booleans, checked value by value before any frame; one
-// action of four (arenas 0) or a row of four per arena.
-Bytes ActionsFrom(const py::object& actions, py::ssize_t arenas)
+// action of four (environments 0) or a row of four per environment.
+Bytes ActionsFrom(const py::object& actions, py::ssize_t environments)
 {
-    const bool one = arenas == 0;
-    const std::string shape = one ? "(4,)" : "(" + std::to_string(arenas) + ", 4)";
+    const bool one = environments == 0;
+    const std::string shape = one ? "(4,)" : "(" + std::to_string(environments) + ", 4)";
     const std::string name = one ? "action" : "actions";
     py::array array;
     try {
@@ -91,7 +92,7 @@ Bytes ActionsFrom(const py::object& actions, py::ssize_t arenas)
         throw py::type_error("an action is four values 0 or 1 (forward, backward, left, right) of a number or "
                              "bool dtype, not " + py::repr(actions).cast<std::string>());
     const bool fits = one ? array.ndim() == 1 && array.shape(0) == 4
-                          : array.ndim() == 2 && array.shape(0) == arenas && array.shape(1) == 4;
+                          : array.ndim() == 2 && array.shape(0) == environments && array.shape(1) == 4;
     if (!fits) {
         std::string got = "(";
         for (py::ssize_t d = 0; d < array.ndim(); ++d)
@@ -121,49 +122,49 @@ Bytes ActionsFrom(const py::object& actions, py::ssize_t arenas)
     return keys;
 }
 
-py::object CameraArray(std::size_t arenas, std::size_t pixels, bool batched)
+py::object CameraArray(std::size_t environments, std::size_t pixels, bool batched)
 {
     if (batched)
         return py::array_t<float>(
-            {static_cast<py::ssize_t>(arenas), static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
+            {static_cast<py::ssize_t>(environments), static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
     return py::array_t<float>({static_cast<py::ssize_t>(pixels), static_cast<py::ssize_t>(3)});
 }
 
 // An episode's info: its run measures so far, its steps and its time.
-py::dict Info(const Arena& arena)
+py::dict Info(const Environment& environment)
 {
-    py::dict info = MetricsDict(arena.EpisodeMetrics());
-    info["steps"] = arena.Steps();
-    info["time"] = arena.GetSimulation()->Time();
+    py::dict info = MetricsDict(environment.EpisodeMetrics());
+    info["steps"] = environment.Steps();
+    info["time"] = environment.GetSimulation()->Time();
     return info;
 }
 
-// What pickling keeps of an arena: its options, its simulation at the
+// What pickling keeps of an environment: its options, its simulation at the
 // origin of its frames (pickled as a Simulation is), the loaded state, the
 // episode's numbers, the frames, which the copy drives again, and the origin.
-py::tuple Kept(const Arena& arena)
+py::tuple Kept(const Environment& environment)
 {
-    const ArenaOptions& o = arena.GetOptions();
-    const Simulation& simulation = *arena.GetSimulation();
-    const Arena::Origin& origin = arena.GetOrigin();
+    const EnvironmentOptions& o = environment.GetOptions();
+    const Simulation& simulation = *environment.GetSimulation();
+    const Environment::Origin& origin = environment.GetOrigin();
     const bool checkpoint = !origin.checkpoint.empty();
     const py::tuple pickled = SimulationKept(simulation.GetContents(), simulation.FrameTime(),
-                                             checkpoint ? origin.checkpoint : arena.GetStart());
+                                             checkpoint ? origin.checkpoint : environment.GetStart());
     py::object pose = py::none();
     if (origin.pose)
         pose = py::make_tuple((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
     const py::object from = checkpoint ? py::object(py::none()) : py::object(py::make_tuple(origin.noise, pose));
     return py::make_tuple(RewardName(o.reward), o.maxSteps, o.randomStart, o.camera, pickled,
-                          py::bytes(arena.GetStart()), py::bytes(arena.GetEpisode()), py::bytes(arena.GetFrames()),
+                          py::bytes(environment.GetStart()), py::bytes(environment.GetEpisode()), py::bytes(environment.GetFrames()),
                           o.frameSkip, from);
 }
 
-std::unique_ptr<Arena> FromKept(const py::tuple& kept)
+std::unique_ptr<Environment> FromKept(const py::tuple& kept)
 {
     // Seven items: a pickle of an earlier release, its simulation between two frames.
     if (kept.size() != 7 && kept.size() != 10)
         throw py::value_error("not a pickled korvale environment");
-    ArenaOptions options;
+    EnvironmentOptions options;
     options.reward = RewardFrom(kept[0].cast<std::string>());
     options.maxSteps = kept[1].cast<std::int64_t>();
     options.randomStart = kept[2].cast<bool>();
@@ -172,12 +173,12 @@ std::unique_ptr<Arena> FromKept(const py::tuple& kept)
     if (kept.size() == 7) {
         auto simulation = kept[4].cast<std::shared_ptr<Simulation>>();
         py::gil_scoped_release release;
-        return std::make_unique<Arena>(options, std::move(simulation), start, episode);
+        return std::make_unique<Environment>(options, std::move(simulation), start, episode);
     }
     auto simulation = RestoreSimulation(kept[4]);
     const std::string frames = kept[7].cast<std::string>();
     options.frameSkip = kept[8].cast<int>();
-    Arena::Origin origin;
+    Environment::Origin origin;
     if (kept[9].is_none()) {
         origin.checkpoint = kept[4].cast<py::tuple>()[4].cast<std::string>();
     } else {
@@ -187,7 +188,7 @@ std::unique_ptr<Arena> FromKept(const py::tuple& kept)
             origin.pose = PoseFrom(from[1]);
     }
     py::gil_scoped_release release;
-    return std::make_unique<Arena>(options, std::move(simulation), start, episode, &origin, frames);
+    return std::make_unique<Environment>(options, std::move(simulation), start, episode, &origin, frames);
 }
 
 // The arrays a batch call fills: observations, and per environment its
@@ -200,10 +201,10 @@ struct BatchArrays {
     py::array_t<double> distance, stuck, avoid, time;
     py::array_t<std::int64_t> coverage, contacts, steps;
 
-    explicit BatchArrays(const ArenaBatch& batch)
+    explicit BatchArrays(const EnvironmentBatch& batch)
     {
         const auto n = static_cast<py::ssize_t>(batch.Size());
-        const Arena& first = batch.At(0);
+        const Environment& first = batch.At(0);
         readings = py::array_t<float>({n, static_cast<py::ssize_t>(first.Readings())});
         pixels = first.GetOptions().camera ? CameraArray(batch.Size(), first.Pixels(), true) : py::none();
         for (auto* array : {&rewards, &distance, &stuck, &avoid, &time})
@@ -214,9 +215,9 @@ struct BatchArrays {
             *array = py::array_t<std::int64_t>(n);
     }
 
-    ArenaBatch::Output Output()
+    EnvironmentBatch::Output Output()
     {
-        ArenaBatch::Output out;
+        EnvironmentBatch::Output out;
         out.readings = readings.mutable_data();
         out.pixels = pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data();
         out.rewards = rewards.mutable_data();
@@ -249,13 +250,13 @@ struct BatchArrays {
     }
 };
 
-std::vector<ArenaOptions> BatchOptionsFrom(const py::list& scenes, const py::object& robot, const py::object& network,
+std::vector<EnvironmentOptions> BatchOptionsFrom(const py::list& scenes, const py::object& robot, const py::object& network,
                                            const std::string& reward, std::int64_t maxSteps, const std::string& start,
                                            bool camera, double dt, std::int64_t frameSkip)
 {
     if (scenes.empty())
         throw py::value_error("a VectorEnv needs at least one scene");
-    std::vector<ArenaOptions> options;
+    std::vector<EnvironmentOptions> options;
     for (const py::handle scene : scenes)
         options.push_back(OptionsFrom(py::reinterpret_borrow<py::object>(scene), robot, network, reward, maxSteps,
                                       start, camera, dt, frameSkip));
@@ -269,9 +270,9 @@ struct Observation {
     float* readingsOut;
     float* pixelsOut;
 
-    explicit Observation(const Arena& arena)
-        : readings(static_cast<py::ssize_t>(arena.Readings())),
-          pixels(arena.GetOptions().camera ? CameraArray(1, arena.Pixels(), false) : py::none()),
+    explicit Observation(const Environment& environment)
+        : readings(static_cast<py::ssize_t>(environment.Readings())),
+          pixels(environment.GetOptions().camera ? CameraArray(1, environment.Pixels(), false) : py::none()),
           readingsOut(readings.mutable_data()),
           pixelsOut(pixels.is_none() ? nullptr : pixels.cast<py::array_t<float>>().mutable_data())
     {
@@ -290,50 +291,50 @@ std::array<bool, 4> KeysOf(const Bytes& array)
 
 void BindEnvironments(py::module_& m)
 {
-    py::class_<Arena>(m, "_Arena")
+    py::class_<Environment>(m, "_Arena")
         .def(py::init([](const py::object& scene, const py::object& robot, const py::object& network,
                          const std::string& reward, std::int64_t maxSteps, const std::string& start, bool camera,
                          double dt, std::int64_t frameSkip) {
-                 const ArenaOptions options =
+                 const EnvironmentOptions options =
                      OptionsFrom(scene, robot, network, reward, maxSteps, start, camera, dt, frameSkip);
-                 std::unique_ptr<Arena> arena;
+                 std::unique_ptr<Environment> environment;
                  {
                      py::gil_scoped_release release;
-                     arena = std::make_unique<Arena>(options);
+                     environment = std::make_unique<Environment>(options);
                  }
-                 RaiseWarnings(arena->GetSimulation()->TakeWarnings());
-                 return arena;
+                 RaiseWarnings(environment->GetSimulation()->TakeWarnings());
+                 return environment;
              }),
              py::arg("scene"), py::arg("robot"), py::arg("network"), py::arg("reward"), py::arg("max_steps"),
              py::arg("start"), py::arg("camera"), py::arg("dt"), py::arg("frame_skip"))
-        .def_property_readonly("readings", &Arena::Readings)
-        .def_property_readonly("pixels", &Arena::Pixels)
-        .def_property_readonly("simulation", &Arena::GetSimulation)
+        .def_property_readonly("readings", &Environment::Readings)
+        .def_property_readonly("pixels", &Environment::Pixels)
+        .def_property_readonly("simulation", &Environment::GetSimulation)
         .def(
             "reset",
-            [](Arena& arena, const py::object& seed, const py::object& pose) {
+            [](Environment& environment, const py::object& seed, const py::object& pose) {
                 const auto s = SeedFrom(seed);
                 const auto p = PoseFrom(pose);
-                Observation observation(arena);
+                Observation observation(environment);
                 {
                     py::gil_scoped_release release;
-                    arena.Reset(s, p);
-                    arena.Observe(observation.readingsOut, observation.pixelsOut);
+                    environment.Reset(s, p);
+                    environment.Observe(observation.readingsOut, observation.pixelsOut);
                 }
                 return py::make_tuple(observation.readings, observation.pixels);
             },
             py::arg("seed"), py::arg("pose"))
         .def(
             "step",
-            [](Arena& arena, const py::object& action) {
+            [](Environment& environment, const py::object& action) {
                 const bool network = action.is_none();
                 const std::array<bool, 4> keys = network ? std::array<bool, 4>{} : KeysOf(ActionsFrom(action, 0));
-                Observation observation(arena);
-                Arena::Outcome outcome;
+                Observation observation(environment);
+                Environment::Outcome outcome;
                 {
                     py::gil_scoped_release release;
-                    outcome = arena.Step(network ? nullptr : &keys);
-                    arena.Observe(observation.readingsOut, observation.pixelsOut);
+                    outcome = environment.Step(network ? nullptr : &keys);
+                    environment.Observe(observation.readingsOut, observation.pixelsOut);
                 }
                 return py::make_tuple(observation.readings, observation.pixels, outcome.reward, outcome.terminated,
                                       outcome.truncated);
@@ -341,68 +342,68 @@ void BindEnvironments(py::module_& m)
             py::arg("action"))
         .def(
             "act",
-            [](Arena& arena, const py::object& action) {
+            [](Environment& environment, const py::object& action) {
                 const bool network = action.is_none();
                 const std::array<bool, 4> keys = network ? std::array<bool, 4>{} : KeysOf(ActionsFrom(action, 0));
-                Arena::Outcome outcome;
+                Environment::Outcome outcome;
                 {
                     py::gil_scoped_release release;
-                    outcome = arena.Act(network ? nullptr : &keys);
+                    outcome = environment.Act(network ? nullptr : &keys);
                 }
                 return py::make_tuple(outcome.reward, outcome.terminated, outcome.truncated);
             },
             py::arg("action"), "The step's frames, without beginning the next (for a reward read between them).")
         .def(
             "sense",
-            [](Arena& arena) {
-                Observation observation(arena);
+            [](Environment& environment) {
+                Observation observation(environment);
                 {
                     py::gil_scoped_release release;
-                    arena.Sense();
-                    arena.Observe(observation.readingsOut, observation.pixelsOut);
+                    environment.Sense();
+                    environment.Observe(observation.readingsOut, observation.pixelsOut);
                 }
                 return py::make_tuple(observation.readings, observation.pixels);
             },
             "Begins the next frame; the observation.")
         .def("info", &Info, "The episode's run measures so far, its steps and its time.")
-        .def(py::pickle([](const Arena& arena) { return Kept(arena); },
+        .def(py::pickle([](const Environment& environment) { return Kept(environment); },
                         [](const py::tuple& kept) { return FromKept(kept); }));
 
-    py::class_<ArenaBatch>(m, "_ArenaBatch")
+    py::class_<EnvironmentBatch>(m, "_ArenaBatch")
         .def(py::init([](std::int64_t count, const py::list& scenes, const py::object& robot,
                          const py::object& network, const std::string& reward, std::int64_t maxSteps,
                          const std::string& start, bool camera, double dt, const py::object& threads,
                          std::int64_t frameSkip) {
-                 if (count < 1 || static_cast<std::uint64_t>(count) > ArenaBatch::maxArenas)
-                     throw py::value_error("n must be from 1 to " + std::to_string(ArenaBatch::maxArenas)
+                 if (count < 1 || static_cast<std::uint64_t>(count) > EnvironmentBatch::maxEnvironments)
+                     throw py::value_error("n must be from 1 to " + std::to_string(EnvironmentBatch::maxEnvironments)
                                            + " environments, not " + std::to_string(count));
-                 const std::vector<ArenaOptions> options =
+                 const std::vector<EnvironmentOptions> options =
                      BatchOptionsFrom(scenes, robot, network, reward, maxSteps, start, camera, dt, frameSkip);
                  const unsigned pool = ThreadsFrom(threads);
-                 Interruption interruption(CheckPythonSignals);
-                 std::unique_ptr<ArenaBatch> batch;
+                 Cancellation cancellation(CheckPythonSignals);
+                 std::unique_ptr<EnvironmentBatch> batch;
                  {
                      py::gil_scoped_release release;
-                     batch = std::make_unique<ArenaBatch>(options, static_cast<std::size_t>(count), pool, interruption);
-                     if (interruption.Stopped())
-                         batch.reset(); // the arenas go without the lock
+                     batch = std::make_unique<EnvironmentBatch>(options, static_cast<std::size_t>(count), pool, cancellation);
+                     if (cancellation.Stopped())
+                         batch.reset(); // the environments go without the lock
                  }
-                 interruption.RethrowIfInterrupted();
+                 cancellation.RethrowIfInterrupted();
                  RaiseWarnings(batch->At(0).GetSimulation()->TakeWarnings());
                  return batch;
              }),
              py::arg("n"), py::arg("scenes"), py::arg("robot"), py::arg("network"), py::arg("reward"),
              py::arg("max_steps"), py::arg("start"), py::arg("camera"), py::arg("dt"), py::arg("threads"),
              py::arg("frame_skip"))
-        .def_property_readonly("size", &ArenaBatch::Size)
-        .def_property_readonly("threads", &ArenaBatch::Threads)
-        .def_property_readonly("readings", [](const ArenaBatch& batch) { return batch.At(0).Readings(); })
-        .def_property_readonly("pixels", [](const ArenaBatch& batch) { return batch.At(0).Pixels(); })
-        .def("simulation", [](const ArenaBatch& batch, std::size_t i) { return batch.At(i).GetSimulation(); })
-        .def("info", [](const ArenaBatch& batch, std::size_t i) { return Info(batch.At(i)); }, py::arg("i"))
+        .def_property_readonly("size", &EnvironmentBatch::Size)
+        .def_property_readonly("threads", &EnvironmentBatch::Threads)
+        .def_property_readonly("readings", [](const EnvironmentBatch& batch) { return batch.At(0).Readings(); })
+        .def_property_readonly("pixels", [](const EnvironmentBatch& batch) { return batch.At(0).Pixels(); })
+        .def("simulation", [](const EnvironmentBatch& batch, std::size_t i) { return batch.At(i).GetSimulation(); })
+        .def("info", [](const EnvironmentBatch& batch, std::size_t i) { return Info(batch.At(i)); }, py::arg("i"))
         .def(
             "reset",
-            [](ArenaBatch& batch, const std::vector<py::object>& seeds, const std::vector<py::object>& poses,
+            [](EnvironmentBatch& batch, const std::vector<py::object>& seeds, const std::vector<py::object>& poses,
                const py::object& mask) {
                 const std::size_t n = batch.Size();
                 if (seeds.size() != n || poses.size() != n)
@@ -421,70 +422,70 @@ void BindEnvironments(py::module_& m)
                         throw py::value_error("the reset mask holds one truth value per environment");
                 }
                 BatchArrays arrays(batch);
-                const ArenaBatch::Output out = arrays.Output();
-                Interruption interruption(CheckPythonSignals);
+                const EnvironmentBatch::Output out = arrays.Output();
+                Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Reset(s, p, mask.is_none() ? nullptr : &which, out, interruption);
+                    batch.Reset(s, p, mask.is_none() ? nullptr : &which, out, cancellation);
                 }
-                interruption.RethrowIfInterrupted();
+                cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
             },
             py::arg("seeds"), py::arg("poses"), py::arg("mask"))
         .def(
             "step",
-            [](ArenaBatch& batch, const py::object& actions, bool sense) {
+            [](EnvironmentBatch& batch, const py::object& actions, bool sense) {
                 const auto n = static_cast<py::ssize_t>(batch.Size());
                 Bytes keys;
                 if (!actions.is_none())
                     keys = ActionsFrom(actions, n);
                 BatchArrays arrays(batch);
-                const ArenaBatch::Output out = arrays.Output();
+                const EnvironmentBatch::Output out = arrays.Output();
                 const std::uint8_t* held = actions.is_none() ? nullptr : keys.data();
-                Interruption interruption(CheckPythonSignals);
+                Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
                     if (sense)
-                        batch.Step(held, out, interruption);
+                        batch.Step(held, out, cancellation);
                     else
-                        batch.Act(held, out, interruption);
+                        batch.Act(held, out, cancellation);
                 }
-                interruption.RethrowIfInterrupted();
+                cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.rewards, arrays.terminated,
                                       arrays.truncated, arrays.restarted, arrays.Infos());
             },
             py::arg("actions"), py::arg("sense") = true,
-            "One step of every arena; with sense=False the next frames are not begun (call sense).")
+            "One step of every environment; with sense=False the next frames are not begun (call sense).")
         .def(
             "sense",
-            [](ArenaBatch& batch) {
+            [](EnvironmentBatch& batch) {
                 BatchArrays arrays(batch);
-                const ArenaBatch::Output out = arrays.Output();
-                Interruption interruption(CheckPythonSignals);
+                const EnvironmentBatch::Output out = arrays.Output();
+                Cancellation cancellation(CheckPythonSignals);
                 {
                     py::gil_scoped_release release;
-                    batch.Sense(out, interruption);
+                    batch.Sense(out, cancellation);
                 }
-                interruption.RethrowIfInterrupted();
+                cancellation.RethrowIfInterrupted();
                 return py::make_tuple(arrays.readings, arrays.pixels, arrays.Infos());
             })
-        .def("end_episode", &ArenaBatch::EndEpisode, py::arg("i"))
+        .def("end_episode", &EnvironmentBatch::EndEpisode, py::arg("i"))
         .def(py::pickle(
-            [](const ArenaBatch& batch) {
-                py::list arenas;
+            [](const EnvironmentBatch& batch) {
+                py::list environments;
                 for (std::size_t i = 0; i < batch.Size(); ++i)
-                    arenas.append(Kept(batch.At(i)));
+                    environments.append(Kept(batch.At(i)));
                 const std::vector<char>& ended = batch.Ended();
-                return py::make_tuple(arenas, py::bytes(std::string(ended.begin(), ended.end())), batch.Threads());
+                return py::make_tuple(environments, py::bytes(std::string(ended.begin(), ended.end())), batch.Threads());
             },
             [](const py::tuple& kept) {
                 if (kept.size() != 3)
                     throw py::value_error("not a pickled korvale.VectorEnv");
-                std::vector<std::unique_ptr<Arena>> arenas;
-                for (const py::handle arena : kept[0].cast<py::list>())
-                    arenas.push_back(FromKept(arena.cast<py::tuple>()));
+                std::vector<std::unique_ptr<Environment>> environments;
+                for (const py::handle environment : kept[0].cast<py::list>())
+                    environments.push_back(FromKept(environment.cast<py::tuple>()));
                 const std::string ended = kept[1].cast<std::string>();
-                return std::make_unique<ArenaBatch>(std::move(arenas), std::vector<char>(ended.begin(), ended.end()),
+                return std::make_unique<EnvironmentBatch>(std::move(environments), std::vector<char>(ended.begin(), ended.end()),
                                                     kept[2].cast<unsigned>());
             }));
 }

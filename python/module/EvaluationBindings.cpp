@@ -1,26 +1,13 @@
 // korvale._evaluate: many networks over scenes and seeds on a pool of threads.
-#include <cmath>
-
 #include "BindingHelpers.h"
-#include "Evaluation.h"
-#include "Interruption.h"
-#include "WorkerPool.h"
 #include "model/CFenWorld.h"
+#include "run/Cancellation.h"
+#include "run/Evaluation.h"
+#include "run/WorkerPool.h"
 
 namespace Korvale::Python {
 
 namespace {
-
-// Whole frames in `seconds`, halves away from zero, as korvale-sim --seconds counts.
-std::int64_t FramesIn(double seconds, double dt)
-{
-    if (!(seconds >= 0) || !std::isfinite(seconds))
-        throw py::value_error("seconds must be a number of at least 0");
-    const double frames = std::round(seconds / dt);
-    if (!(frames < 9.0e15))
-        throw py::value_error("seconds / dt gives too many frames");
-    return static_cast<std::int64_t>(frames);
-}
 
 py::array_t<double> Measure(const std::vector<Metrics>& runs, std::size_t networks, std::size_t scenes,
                             std::size_t seeds, double (*value)(const Metrics&))
@@ -60,19 +47,18 @@ void BindEvaluation(py::module_& m)
             if (!Tarn::CFenWorld::TakesFrameTime(dt))
                 throw py::value_error(std::string("dt must be ") + Tarn::CFenWorld::frameTimeRange);
             job.dt = dt;
-            job.frames = FramesIn(seconds, dt);
-            if (start != "scene" && start != "random")
-                throw py::value_error("start is \"scene\" or \"random\", not '" + start + "'");
+            job.frames = FramesFrom(seconds, dt);
+            // korvale.evaluate has checked it.
             job.randomStart = start == "random";
             const std::size_t items = job.networks.size() * job.scenes.size() * job.seeds.size();
             WorkerPool pool(WorkerPool::Fitting(ThreadsFrom(threads), items));
-            Interruption interruption(CheckPythonSignals);
+            Cancellation cancellation(CheckPythonSignals);
             std::vector<Metrics> runs;
             {
                 py::gil_scoped_release release;
-                runs = Evaluate(job, pool, interruption);
+                runs = Evaluate(job, pool, cancellation);
             }
-            interruption.RethrowIfInterrupted();
+            cancellation.RethrowIfInterrupted();
             const std::size_t n = job.networks.size(), s = job.scenes.size(), k = job.seeds.size();
             py::dict metrics;
             metrics["distance"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.distance; });

@@ -3,11 +3,12 @@
 #include <pybind11/stl.h>
 
 #include "BindingHelpers.h"
-#include "Simulation.h"
 #include "control/CFeedForward.h"
+#include "control/CNeuralNetworkRemoteControl.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
 #include "io/NetworkFileText.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
@@ -87,11 +88,9 @@ std::string Describe(const Tarn::CFeedForward& network)
 
 void WarnIfUnreadable(const Tarn::CFeedForward& network)
 {
-    if (network.outputDimensions == 4)
-        return;
-    RaiseWarnings({"the network has " + std::to_string(network.outputDimensions)
-                   + " outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
-                     "robot at rest stays at rest"});
+    const std::string unreadable = Tarn::CNeuralNetworkRemoteControl::UnreadableOutputs(network.outputDimensions);
+    if (!unreadable.empty())
+        RaiseWarnings({"the network " + unreadable});
 }
 
 SharedNetwork NetworkOf(const py::handle& object)

@@ -2,8 +2,8 @@
 #include <pybind11/stl.h>
 
 #include "BindingHelpers.h"
-#include "Interrupt.h"
-#include "Simulation.h"
+#include "run/InterruptPoll.h"
+#include "run/Simulation.h"
 
 namespace Korvale::Python {
 
@@ -187,8 +187,8 @@ sequence); dt: the frame time in seconds, 0.001 to 1.)")
             "float64 (bodies, 3): x, y, angle of every body of the scene, in scene order, the robot not among them.")
         .def_property_readonly(
             "metrics",
-            [](const Simulation& simulation) { return MetricsDict(simulation.RunMeasures()); },
-            "dict: the run measures since the start: distance, coverage, contact_frames, stuck, avoid.")
+            [](const Simulation& simulation) { return MetricsDict(simulation.GetMetrics()); },
+            "dict: the metrics since the start: distance, coverage, contact_frames, stuck, avoid.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
                                    SharedNetwork network = simulation.GetNetwork();
@@ -216,7 +216,7 @@ sequence); dt: the frame time in seconds, 0.001 to 1.)")
             [](Simulation& simulation, double x, double y, double angle) { simulation.PlaceRobot(x, y, angle); },
             py::arg("x"), py::arg("y"), py::arg("angle") = 0.0,
             "place_robot(self, x: float, y: float, angle: float = 0.0) -> None\n\nPuts the robot at (x, y), heading angle "
-            "radians, at rest; the run measures start there. ValueError where it would touch a wall or a body.")
+            "radians, at rest; the metrics start there. ValueError where it would touch a wall or a body.")
         .def(
             "get_state", [](const Simulation& simulation) { return py::bytes(simulation.GetState()); },
             "get_state(self) -> bytes\n\nEverything that changes as the simulation runs, as bytes (not the model files or "

@@ -266,3 +266,11 @@ TEST_F(NeuralControl, DrivesTheRobotFromItsCommands)
     EXPECT_EQ(robot.leftSpeed, 3);
     EXPECT_EQ(robot.rightSpeed, 6);
 }
+
+TEST(CNeuralNetworkRemoteControl, SaysWhyANetworkOfOtherThanFourOutputsNeverDrives)
+{
+    EXPECT_EQ(CNeuralNetworkRemoteControl::UnreadableOutputs(4), "");
+    EXPECT_EQ(CNeuralNetworkRemoteControl::UnreadableOutputs(2),
+              "has 2 outputs, not 4 (forward, backward, left, right): it never changes the robot's commands, so a "
+              "robot at rest stays at rest");
+}

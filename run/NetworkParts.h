@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "run/SimulationOptions.h"
+
 namespace Tarn {
 class CFeedForward;
 }
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 // A matrix handed over from an array: rows x columns, row after row.
 struct MatrixData {
@@ -30,8 +32,6 @@ struct NetworkParts {
     std::optional<MatrixData> pca;
 };
 
-using SharedNetwork = std::shared_ptr<const Tarn::CFeedForward>;
-
 // The network these parts describe, as a network file would hold it;
 // std::invalid_argument with a one-line reason when they do not fit together
 // or could not be written as a network file (no layer, an empty layer, a
@@ -47,4 +47,4 @@ std::string TransferName(const Tarn::CFeedForward& network, std::size_t layer);
 // values, written one after the other into `out`.
 void EvaluateRows(const Tarn::CFeedForward& network, const double* inputs, std::size_t count, double* out);
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

@@ -1,8 +1,8 @@
-#include "Interruption.h"
+#include "run/Cancellation.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
-bool Interruption::Poll()
+bool Cancellation::Poll()
 {
     if (Stopped())
         return true;
@@ -15,10 +15,10 @@ bool Interruption::Poll()
     return Stopped();
 }
 
-void Interruption::RethrowIfInterrupted() const
+void Cancellation::RethrowIfInterrupted() const
 {
     if (interrupted)
         std::rethrow_exception(interrupted);
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

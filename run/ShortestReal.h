@@ -2,7 +2,7 @@
 #include <charconv>
 #include <string>
 
-namespace Korvale::Tools {
+namespace Korvale::Run {
 
 // Appends the shortest text that reads back to the same double.
 inline void AppendShortest(std::string& out, double value)
@@ -12,4 +12,4 @@ inline void AppendShortest(std::string& out, double value)
     out.append(buffer, result.ptr);
 }
 
-} // namespace Korvale::Tools
+} // namespace Korvale::Run

@@ -1,6 +1,4 @@
-#include "Interrupt.h"
-
-#include <pybind11/pybind11.h>
+#include "BindingHelpers.h"
 
 namespace Korvale::Python {
 

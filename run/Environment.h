@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "Simulation.h"
-#include "StartPlaces.h"
+#include "run/Simulation.h"
+#include "run/StartPlaces.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 // What rewards a step: the frame's avoid value, its distance, a new cell
 // (1) or none (0), or nothing here (the environment's Python callable).
 enum class Reward { Avoid, Distance, Coverage, Outside };
 
-struct ArenaOptions {
+struct EnvironmentOptions {
     Simulation::Options simulation;
     Reward reward = Reward::Avoid;
     std::int64_t maxSteps = 1000; // 0: episodes are never truncated
@@ -38,11 +38,11 @@ struct ArenaOptions {
 // driving here and the same policy as a network driving a Simulation give
 // the same run, bit for bit. The frames of an episode are kept (a byte
 // each), so that a copy can be made again from a state of the episode.
-class Arena {
+class Environment {
 public:
-    explicit Arena(const ArenaOptions& options);
+    explicit Environment(const EnvironmentOptions& options);
     // Around a simulation restored from a pickle, with the loaded state and
-    // the episode's of the arena that was pickled (see GetEpisode).
+    // the episode's of the environment that was pickled (see GetEpisode).
     // Where a copy drives again from: a state taken on the way (checkpoint),
     // or without one the loaded state with the episode's first noise and
     // the robot's place, when it was placed.
@@ -54,13 +54,13 @@ public:
     // The simulation stands at the origin's state (the checkpoint, or the
     // loaded state); `frames` are driven again from it. Without `episode`
     // the simulation starts one.
-    Arena(const ArenaOptions& options, std::shared_ptr<Simulation> simulation, std::string start,
+    Environment(const EnvironmentOptions& options, std::shared_ptr<Simulation> simulation, std::string start,
           const std::string& episode, const Origin* origin = nullptr, const std::string& frames = {});
 
     std::size_t Readings() const { return readings; }
     std::size_t Pixels() const { return pixels; }
     const std::shared_ptr<Simulation>& GetSimulation() const { return simulation; }
-    const ArenaOptions& GetOptions() const { return options; }
+    const EnvironmentOptions& GetOptions() const { return options; }
 
     // Starts an episode from the loaded state. With a seed the noise starts
     // from it as in a Simulation made with that seed, and so do the random
@@ -104,10 +104,12 @@ public:
     static constexpr std::size_t replayLimit = 4096;
 
 private:
+    // The simulation's core, under its Lock().
+    SimulationCore& Core() const { return simulation->CoreLocked(); }
     void Drive(const std::array<bool, 4>* action);
     void Begin();
 
-    ArenaOptions options;
+    EnvironmentOptions options;
     std::shared_ptr<Simulation> simulation;
     std::string start; // the state as loaded
     std::size_t readings = 0;
@@ -119,4 +121,4 @@ private:
     std::vector<std::uint8_t> frames;
 };
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

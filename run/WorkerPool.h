@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 // A fixed set of threads that share the items of one job at a time. The
 // thread that runs a job takes items too, so a pool of one thread runs every
@@ -71,4 +71,4 @@ private:
     std::exception_ptr failure;
 };
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

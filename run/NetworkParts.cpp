@@ -1,15 +1,15 @@
-#include "Network.h"
+#include "run/NetworkParts.h"
 
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "Simulation.h"
 #include "control/CFeedForward.h"
 #include "io/CFeedForwardReader.h"
 #include "io/CFenIOStruct.h"
+#include "run/CommandError.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 namespace {
 
@@ -176,4 +176,4 @@ void EvaluateRows(const Tarn::CFeedForward& network, const double* inputs, std::
     }
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

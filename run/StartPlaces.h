@@ -2,9 +2,9 @@
 #include <array>
 #include <cstdint>
 
-#include "Simulation.h"
+#include "run/SimulationCore.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 // Random start places for the robot: free places drawn uniformly over the
 // arena, with a uniform heading, from a generator of their own (SplitMix64),
@@ -16,9 +16,9 @@ public:
     // Starts again from the places of a seed.
     void Restart(std::uint64_t seed);
     // The next free place (x, y, angle) for the robot of the simulation, as
-    // it stands now, under its Lock(); std::invalid_argument when none was
-    // found in `draws` draws.
-    std::array<double, 3> Draw(const Simulation& simulation);
+    // it stands now; std::invalid_argument when none was found in `draws`
+    // draws.
+    std::array<double, 3> Draw(const SimulationCore& simulation);
 
     // The generator's state, for pickles.
     std::uint64_t GetState() const { return state; }
@@ -32,4 +32,4 @@ private:
     std::uint64_t state = 0;
 };
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

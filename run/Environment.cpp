@@ -1,4 +1,4 @@
-#include "Arena.h"
+#include "run/Environment.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -9,7 +9,7 @@
 #include "engine/NeuralRobot.h"
 #include "engine/Random.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 namespace {
 
@@ -22,28 +22,28 @@ Simulation::Options WithControl(Simulation::Options options)
 
 } // namespace
 
-Arena::Arena(const ArenaOptions& options_)
-    : Arena(options_, std::make_shared<Simulation>(WithControl(options_.simulation)), {}, {}, nullptr)
+Environment::Environment(const EnvironmentOptions& options_)
+    : Environment(options_, std::make_shared<Simulation>(WithControl(options_.simulation)), {}, {}, nullptr)
 {
 }
 
-Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulation_, std::string start_,
+Environment::Environment(const EnvironmentOptions& options_, std::shared_ptr<Simulation> simulation_, std::string start_,
              const std::string& episode, const Origin* from, const std::string& replay)
     : options(options_), simulation(std::move(simulation_)), start(std::move(start_))
 {
-    if (options.frameSkip < 1 || options.frameSkip > ArenaOptions::maxFrameSkip)
-        throw std::invalid_argument("frame_skip must be from 1 to " + std::to_string(ArenaOptions::maxFrameSkip));
+    if (options.frameSkip < 1 || options.frameSkip > EnvironmentOptions::maxFrameSkip)
+        throw std::invalid_argument("frame_skip must be from 1 to " + std::to_string(EnvironmentOptions::maxFrameSkip));
     const auto lock = simulation->Lock();
-    const Fen::NeuralRobot* robot = simulation->RobotLocked();
+    const Fen::NeuralRobot* robot = Core().Robot();
     if (robot == nullptr)
         throw std::invalid_argument("an environment needs a robot");
     readings = robot->irSensors.size();
     for (const auto& camera : robot->cameras)
         pixels += camera->pixelCount();
     if (start.empty())
-        start = simulation->GetStateLocked();
+        start = Core().GetState();
     else
-        simulation->CheckStateLocked(start); // a pickled start must fit
+        Core().CheckState(start); // a pickled start must fit
     if (!episode.empty()) {
         std::uint64_t state = 0;
         if (episode.size() != sizeof steps + sizeof state)
@@ -55,14 +55,14 @@ Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulatio
     if (from != nullptr) {
         origin = *from;
         if (origin.checkpoint.empty()) {
-            simulation->NoiseLocked() = origin.noise;
+            Core().Noise() = origin.noise;
             if (origin.pose)
-                simulation->PlaceRobotLocked((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
+                Core().PlaceRobot((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
         }
     } else if (episode.empty()) {
-        origin.noise = simulation->NoiseLocked(); // a new simulation: its loaded state
+        origin.noise = Core().Noise(); // a new simulation: its loaded state
     } else {
-        origin.checkpoint = simulation->GetStateLocked(); // an earlier release's pickle
+        origin.checkpoint = Core().GetState(); // an earlier release's pickle
     }
     frames.reserve(replay.size());
     for (const char byte : replay) {
@@ -73,13 +73,13 @@ Arena::Arena(const ArenaOptions& options_, std::shared_ptr<Simulation> simulatio
         for (std::size_t k = 0; k < 4; ++k)
             keys[k] = (frame >> k) & 1;
         Drive(frame == networkFrame ? nullptr : &keys);
-        simulation->FrameLocked();
+        Core().Frame();
         frames.push_back(frame);
     }
     Begin();
 }
 
-std::string Arena::GetEpisode() const
+std::string Environment::GetEpisode() const
 {
     const auto lock = simulation->Lock();
     const std::uint64_t state = places.GetState();
@@ -89,54 +89,54 @@ std::string Arena::GetEpisode() const
     return bytes;
 }
 
-std::string Arena::GetFrames() const
+std::string Environment::GetFrames() const
 {
     const auto lock = simulation->Lock();
     return std::string(frames.begin(), frames.end());
 }
 
-void Arena::Reset(std::optional<std::uint64_t> seed, const std::optional<std::array<double, 3>>& pose)
+void Environment::Reset(std::optional<std::uint64_t> seed, const std::optional<std::array<double, 3>>& pose)
 {
     const auto lock = simulation->Lock();
     // The noise as the last step left it, before the begun frame's draws.
-    const std::uint32_t carried = simulation->FrameBegunLocked() ? boundaryNoise : simulation->NoiseLocked();
-    simulation->RestoreOwnStateLocked(start);
+    const std::uint32_t carried = Core().FrameBegun() ? boundaryNoise : Core().Noise();
+    Core().RestoreOwnState(start);
     if (seed) {
-        simulation->NoiseLocked() = Fen::seedState(*seed);
+        Core().Noise() = Fen::seedState(*seed);
         places.Restart(*seed);
     } else {
-        simulation->NoiseLocked() = carried;
+        Core().Noise() = carried;
     }
     steps = 0;
-    origin = Origin{{}, simulation->NoiseLocked(), pose};
+    origin = Origin{{}, Core().Noise(), pose};
     if (!pose && options.randomStart)
-        origin.pose = places.Draw(*simulation);
+        origin.pose = places.Draw(Core());
     if (origin.pose)
-        simulation->PlaceRobotLocked((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
+        Core().PlaceRobot((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
     frames.clear();
     Begin();
 }
 
-void Arena::Begin()
+void Environment::Begin()
 {
-    boundaryNoise = simulation->NoiseLocked();
-    simulation->BeginFrameLocked();
+    boundaryNoise = Core().Noise();
+    Core().BeginFrame();
 }
 
-void Arena::Drive(const std::array<bool, 4>* action)
+void Environment::Drive(const std::array<bool, 4>* action)
 {
     if (action != nullptr) {
-        simulation->DriveLocked(Simulation::Control::Keyboard);
-        simulation->SetKeysLocked(*action);
+        Core().Drive(Simulation::Control::Keyboard);
+        Core().SetKeys(*action);
     } else {
-        simulation->DriveLocked(Simulation::Control::Network);
+        Core().Drive(Simulation::Control::Network);
     }
 }
 
-Arena::Outcome Arena::Act(const std::array<bool, 4>* action)
+Environment::Outcome Environment::Act(const std::array<bool, 4>* action)
 {
     const auto lock = simulation->Lock();
-    if (action == nullptr && !simulation->HasFittingNetworkLocked())
+    if (action == nullptr && !Core().HasFittingNetwork())
         throw std::invalid_argument("step needs an action: no network that fits the robot drives this environment");
     std::uint8_t frame = networkFrame;
     if (action != nullptr) {
@@ -147,9 +147,9 @@ Arena::Outcome Arena::Act(const std::array<bool, 4>* action)
     Outcome outcome;
     for (int k = 0; k < options.frameSkip; ++k) {
         Drive(action);
-        simulation->FrameLocked();
+        Core().Frame();
         frames.push_back(frame);
-        const Fen::RunMetrics::Frame& last = simulation->MetricsLocked().lastFrame();
+        const Fen::RunMetrics::Frame& last = Core().LiveMetrics().lastFrame();
         switch (options.reward) {
         case Reward::Avoid: outcome.reward += last.avoid; break;
         case Reward::Distance: outcome.reward += last.distance; break;
@@ -159,21 +159,21 @@ Arena::Outcome Arena::Act(const std::array<bool, 4>* action)
     }
     ++steps;
     if (frames.size() >= replayLimit) {
-        origin.checkpoint = simulation->GetStateLocked();
+        origin.checkpoint = Core().GetState();
         frames.clear();
     }
     outcome.truncated = options.maxSteps > 0 && steps >= options.maxSteps;
     return outcome;
 }
 
-void Arena::Sense()
+void Environment::Sense()
 {
     const auto lock = simulation->Lock();
-    if (!simulation->FrameBegunLocked())
+    if (!Core().FrameBegun())
         Begin();
 }
 
-Arena::Outcome Arena::Step(const std::array<bool, 4>* action)
+Environment::Outcome Environment::Step(const std::array<bool, 4>* action)
 {
     const auto lock = simulation->Lock();
     const Outcome outcome = Act(action);
@@ -181,10 +181,10 @@ Arena::Outcome Arena::Step(const std::array<bool, 4>* action)
     return outcome;
 }
 
-void Arena::Observe(float* readingsOut, float* pixelsOut) const
+void Environment::Observe(float* readingsOut, float* pixelsOut) const
 {
     const auto lock = simulation->Lock();
-    const Fen::NeuralRobot& robot = *simulation->RobotLocked();
+    const Fen::NeuralRobot& robot = *Core().Robot();
     for (const auto& sensor : robot.irSensors)
         *readingsOut++ = static_cast<float>(sensor->finalValue);
     if (pixelsOut == nullptr)
@@ -197,10 +197,10 @@ void Arena::Observe(float* readingsOut, float* pixelsOut) const
         }
 }
 
-Metrics Arena::EpisodeMetrics() const
+Metrics Environment::EpisodeMetrics() const
 {
     const auto lock = simulation->Lock();
-    return Metrics::Of(simulation->MetricsLocked());
+    return Metrics::Of(Core().LiveMetrics());
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

@@ -1,10 +1,10 @@
-#include "WorkerPool.h"
+#include "run/WorkerPool.h"
 
 #include <algorithm>
 #include <chrono>
 #include <utility>
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 WorkerPool::WorkerPool(unsigned threads)
 {
@@ -122,4 +122,4 @@ void WorkerPool::Run(std::size_t items, const Item& item, const std::function<vo
         std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

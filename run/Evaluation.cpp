@@ -1,17 +1,18 @@
-#include "Evaluation.h"
+#include "run/Evaluation.h"
 
 #include <array>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
-#include "Interruption.h"
-#include "StartPlaces.h"
-#include "WorkerPool.h"
 #include "control/CFeedForward.h"
 #include "control/NetworkFit.h"
+#include "run/Cancellation.h"
+#include "run/SimulationCore.h"
+#include "run/StartPlaces.h"
+#include "run/WorkerPool.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 namespace {
 
@@ -20,27 +21,27 @@ class SceneSet {
 public:
     SceneSet(const EvaluationJob& job_) : job(job_), loaded(job_.scenes.size()) {}
 
-    Simulation& Get(std::size_t scene)
+    SimulationCore& Get(std::size_t scene)
     {
         if (!loaded[scene]) {
-            Simulation::Options options;
+            SimulationOptions options;
             options.scene = job.scenes[scene];
             options.robot = job.robot;
-            options.control = Simulation::Control::Network; // it drives once it has a network
+            options.control = Control::Network; // it drives once it has a network
             options.dt = job.dt;
-            loaded[scene] = std::make_unique<Simulation>(options);
+            loaded[scene] = std::make_unique<SimulationCore>(options);
         }
         return *loaded[scene];
     }
 
 private:
     const EvaluationJob& job;
-    std::vector<std::unique_ptr<Simulation>> loaded;
+    std::vector<std::unique_ptr<SimulationCore>> loaded;
 };
 
 } // namespace
 
-std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interruption& interruption)
+std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Cancellation& cancellation)
 {
     const std::size_t networks = job.networks.size();
     const std::size_t scenes = job.scenes.size();
@@ -71,8 +72,7 @@ std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interr
     std::vector<std::array<double, 3>> places;
     if (job.randomStart) {
         for (std::size_t j = 0; j < scenes; ++j) {
-            Simulation& simulation = threads[0].Get(j);
-            const auto lock = simulation.Lock();
+            const SimulationCore& simulation = threads[0].Get(j);
             for (const std::uint64_t seed : job.seeds)
                 places.push_back(StartPlaces(seed).Draw(simulation));
         }
@@ -83,26 +83,25 @@ std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interr
         const std::size_t j = item / (networks * seeds);
         const std::size_t i = item / seeds % networks;
         const std::size_t k = item % seeds;
-        Simulation& simulation = threads[worker].Get(j);
+        SimulationCore& simulation = threads[worker].Get(j);
         simulation.SetState(start[j]);
         simulation.SetNoiseSeed(job.seeds[k]);
         simulation.SetNetwork(job.networks[i]);
-        const auto lock = simulation.Lock();
         if (job.randomStart) {
             const auto [x, y, angle] = places[j * seeds + k];
-            simulation.PlaceRobotLocked(x, y, angle);
+            simulation.PlaceRobot(x, y, angle);
         }
         for (std::int64_t frame = 0; frame < job.frames; ++frame) {
-            if (interruption.Stopped())
+            if (cancellation.Stopped())
                 return;
-            simulation.FrameLocked();
-            if (worker == 0 && frame % 32 == 0 && interruption.Poll())
+            simulation.Frame();
+            if (worker == 0 && frame % 32 == 0 && cancellation.Poll())
                 return;
         }
-        runs[(i * scenes + j) * seeds + k] = Metrics::Of(simulation.MetricsLocked());
+        runs[(i * scenes + j) * seeds + k] = simulation.GetMetrics();
     };
-    pool.Run(runs.size(), run, [&] { interruption.Poll(); });
+    pool.Run(runs.size(), run, [&] { cancellation.Poll(); });
     return runs;
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

@@ -1,10 +1,10 @@
-#include "StartPlaces.h"
+#include "run/StartPlaces.h"
 
 #include <numbers>
 #include <stdexcept>
 #include <string>
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 void StartPlaces::Restart(std::uint64_t seed)
 {
@@ -22,18 +22,18 @@ double StartPlaces::NextUniform()
     return static_cast<double>(z >> 11) * 0x1.0p-53;
 }
 
-std::array<double, 3> StartPlaces::Draw(const Simulation& simulation)
+std::array<double, 3> StartPlaces::Draw(const SimulationCore& simulation)
 {
-    const auto [width, height, radius] = simulation.ArenaAndRobotSizeLocked();
+    const auto [width, height, radius] = simulation.ArenaAndRobotSize();
     for (int draw = 0; draw < draws; ++draw) {
         const double x = radius + NextUniform() * (width - 2 * radius);
         const double y = radius + NextUniform() * (height - 2 * radius);
         const double angle = -std::numbers::pi + 2 * std::numbers::pi * NextUniform();
-        if (simulation.PlaceFaultLocked(x, y, angle).empty())
+        if (simulation.PlaceFault(x, y, angle).empty())
             return {x, y, angle};
     }
     throw std::invalid_argument("no free place for the robot was found in " + std::to_string(draws)
                                 + " draws: the arena is too crowded for a random start");
 }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

@@ -2,12 +2,13 @@
 #include <chrono>
 #include <functional>
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
-// Lets a long call that runs without the interpreter lock be interrupted.
-// The call polls between units of work (frames); a few times a second the
-// poll runs the check, which throws to end the call right there, at that
-// boundary. Any long call of the module polls one of these.
+// Lets a long call be interrupted (Ctrl-C in a Python script, whose check
+// needs the interpreter lock the call runs without). The call polls between
+// units of work (frames); a few times a second the poll runs the check,
+// which throws to end the call right there, at that boundary. Every long
+// call of the run layer polls one of these.
 class InterruptPoll {
 public:
     using Check = std::function<void()>;
@@ -35,10 +36,4 @@ private:
     unsigned polls = 0;
 };
 
-// Takes the interpreter lock and runs Python's signal handlers: after a
-// Ctrl-C the default handler's KeyboardInterrupt (or whatever a handler
-// raised) is thrown as pybind11::error_already_set. The check of the
-// module's long calls.
-void CheckPythonSignals();
-
-} // namespace Korvale::Python
+} // namespace Korvale::Run

@@ -2,12 +2,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "Network.h"
-#include "Simulation.h"
+#include "run/Metrics.h"
+#include "run/ModelFile.h"
+#include "run/SimulationOptions.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
-class Interruption;
+class Cancellation;
 class WorkerPool;
 
 // Every network in every scene with every seed: run (i, j, k) is the scene
@@ -25,11 +26,11 @@ struct EvaluationJob {
     bool randomStart = false;
 };
 
-// The run measures of run (i, j, k) at (i * scenes + j) * seeds + k. Each
+// The metrics of run (i, j, k) at (i * scenes + j) * seeds + k. Each
 // scene is read once per thread; every run starts from its loaded state.
 // Throws CommandError when a file does not load, std::invalid_argument when
 // a network does not fit the robot or a scene has no free place to start; returns early (with runs left out) when
-// the interruption stops it.
-std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Interruption& interruption);
+// the cancellation stops it.
+std::vector<Metrics> Evaluate(const EvaluationJob& job, WorkerPool& pool, Cancellation& cancellation);
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

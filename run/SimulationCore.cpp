@@ -1,13 +1,8 @@
-#include "Simulation.h"
+#include "run/SimulationCore.h"
 
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <stdexcept>
 #include <utility>
-
-#include "Interrupt.h"
 
 #include "app/CKeyboard.h"
 #include "app/CKorvaleScene.h"
@@ -24,7 +19,6 @@
 #include "engine/Random.h"
 #include "engine/RemoteControl.h"
 #include "engine/World.h"
-#include "io/CXmlNode.h"
 #include "io/NetworkFileText.h"
 #include "io/ReportFault.h"
 #include "model/CFenNeuralRobot.h"
@@ -33,15 +27,22 @@
 #include "model/IFenWorld.h"
 #include "render/COffscreenWorldView.h"
 #include "render/CVertexBuffer.h"
+#include "run/CommandError.h"
+#include "run/InterruptPoll.h"
+#include "run/SnapshotFormat.h"
+#include "run/TraceWriter.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
 namespace {
 
-// The panel commands' host for a script: the error text a command would show
-// on the status line is kept for the exception; the rest has nothing to act on.
-class ScriptHost : public ISceneCommandHost {
+// The panel commands' host without a window: the error text a command would
+// show on the status line is kept for the exception, a warning goes to the
+// caller's callback or waits to be taken; the rest has nothing to act on.
+class HeadlessHost : public ISceneCommandHost {
 public:
+    explicit HeadlessHost(std::function<void(const std::string&)> warn_) : warn(std::move(warn_)) {}
+
     void ShowInfo(const std::string&) override {}
     void ShowError(const std::string& text) override
     {
@@ -49,22 +50,31 @@ public:
         const std::size_t end = text.find_last_not_of('\n');
         shown = end == std::string::npos ? std::string{} : text.substr(0, end + 1);
     }
-    void ShowWarning(const std::string& text) override { warnings.push_back(text); }
+    void ShowWarning(const std::string& text) override
+    {
+        if (warn)
+            warn(text);
+        else
+            warnings.push_back(text);
+    }
     void ResetZoom() override {}
     void CheckKeyboardButton() override {}
     void CheckNoTargetButton() override {}
 
+    std::function<void(const std::string&)> warn;
     std::string shown;
     std::vector<std::string> warnings;
 };
 
 } // namespace
 
-struct Simulation::Parts {
+struct SimulationCore::Parts {
+    explicit Parts(const SimulationOptions& options) : host(options.warn) {}
+
     CKeyboard keyboard;
     Tarn::CVertexBuffer vertexBuffer; // no device: nothing is drawn
     CKorvaleScene scene{&vertexBuffer, &keyboard};
-    ScriptHost host;
+    HeadlessHost host;
     CSceneCommands commands{scene, host};
     // Made by the first picture; it lends the drawing context a device and
     // goes before it.
@@ -77,27 +87,11 @@ struct Simulation::Parts {
     }
 };
 
-ModelFile ModelFile::Read(std::string path)
-{
-    ModelFile file{std::move(path), std::nullopt};
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file.path, error))
-        return file;
-    const std::uintmax_t size = std::filesystem::file_size(file.path, error);
-    if (error || size > Tarn::maxXmlFileSize)
-        return file;
-    std::ifstream in(file.path, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad() || text.size() > Tarn::maxXmlFileSize)
-        return file;
-    file.text = std::move(text);
-    return file;
-}
-
-Simulation::Simulation(const Options& options)
+SimulationCore::SimulationCore(const SimulationOptions& options)
     : noise(options.seed ? Fen::seedState(*options.seed) : 0u), dt(options.dt),
       // The host hands the frame's elapsed time over in single precision.
-      elapsed(static_cast<float>(options.dt)), interruptCheck(options.interruptCheck), parts(std::make_unique<Parts>())
+      elapsed(static_cast<float>(options.dt)), distanceOnly(options.distanceOnly),
+      interruptCheck(options.interruptCheck), parts(std::make_unique<Parts>(options))
 {
     if (!options.scene.Given())
         throw std::invalid_argument("the scene needs a file name");
@@ -112,10 +106,18 @@ Simulation::Simulation(const Options& options)
     // the same, so that nothing it ever does can touch another's.
     const Fen::NoiseScope scope(noise);
     Load(options);
-    StartMetrics();
+    if (const Fen::NeuralRobot* robot = parts->Robot())
+        metrics.start(*robot, dt);
 }
 
-void Simulation::Load(const Options& options)
+SimulationCore::~SimulationCore()
+{
+    // A running log is closed by the scene as it goes.
+    const Fen::NoiseScope scope(noise);
+    parts.reset();
+}
+
+void SimulationCore::Load(const SimulationOptions& options)
 {
     CSceneCommands& commands = parts->commands;
     const auto load = [&](const ModelFile& file, auto fromText, auto fromFile, ModelFile& kept) {
@@ -125,6 +127,8 @@ void Simulation::Load(const Options& options)
         kept = file;
     };
     load(options.scene, &CSceneCommands::LoadSceneText, &CSceneCommands::LoadScene, texts.scene);
+    if (options.pairSearch)
+        World().pairSearch = *options.pairSearch;
     if (options.robot.Given())
         load(options.robot, &CSceneCommands::LoadRobotText, &CSceneCommands::LoadRobot, texts.robot);
     ModelFile network;
@@ -132,42 +136,32 @@ void Simulation::Load(const Options& options)
         load(options.network, &CSceneCommands::LoadNetworkText, &CSceneCommands::LoadNetwork, network);
     else if (options.networkObject)
         parts->scene.SetNetwork(*options.networkObject);
-    if (!options.robot.Given())
-        return;
+    if (options.robot.Given())
+        SelectControl(options);
+}
+
+void SimulationCore::SelectControl(const SimulationOptions& options)
+{
     const bool networkGiven = options.network.Given() || options.networkObject;
     const Control control = options.control.value_or(networkGiven ? Control::Network : Control::Keyboard);
     bool ok = true;
     if (control == Control::Keyboard)
-        ok = commands.SelectKeyboard();
-    else if (networkGiven)
-        ok = commands.SelectNeuralNetwork();
+        ok = parts->commands.SelectKeyboard();
+    else if (networkGiven || options.networkControlNeedsNetwork)
+        ok = parts->commands.SelectNeuralNetwork();
     else
         ok = parts->scene.AttachNeuralNetworkControl(); // it drives once it has a network
     if (!ok)
         ThrowShownError();
 }
 
-void Simulation::StartMetrics()
-{
-    if (const Fen::NeuralRobot* robot = parts->Robot())
-        metrics.start(*robot, dt);
-}
+void SimulationCore::ThrowShownError() { throw CommandError(parts->host.shown); }
 
-Simulation::~Simulation()
+std::vector<std::string> SimulationCore::TakeWarnings() { return std::exchange(parts->host.warnings, {}); }
+
+void SimulationCore::Frame()
 {
-    // A running log is closed by the scene as it goes.
-    const std::lock_guard lock(mutex);
     const Fen::NoiseScope scope(noise);
-    parts.reset();
-}
-
-void Simulation::ThrowShownError()
-{
-    throw CommandError(parts->host.shown);
-}
-
-void Simulation::Frame()
-{
     if (parts->scene.FrameBegun())
         parts->scene.FinishFrame(elapsed);
     else
@@ -175,29 +169,25 @@ void Simulation::Frame()
     EndFrame();
 }
 
-void Simulation::EndFrame()
+void SimulationCore::EndFrame()
 {
     ++frames;
-    if (const Fen::NeuralRobot* robot = parts->Robot())
-        metrics.addFrame(parts->scene.GetWorld()->GetFenWorld(), *robot);
+    if (const Fen::NeuralRobot* robot = parts->Robot()) {
+        if (distanceOnly)
+            metrics.addDistance(*robot);
+        else
+            metrics.addFrame(World(), *robot);
+    }
     // A log that stopped on a fault (a full disk) says so at once, as
     // korvale-sim does.
     if (!parts->commands.CheckSceneErrors())
         ThrowShownError();
 }
 
-std::vector<std::string> Simulation::TakeWarnings()
-{
-    const std::lock_guard lock(mutex);
-    return std::exchange(parts->host.warnings, {});
-}
-
-void Simulation::Step(std::int64_t count)
+void SimulationCore::Step(std::int64_t count)
 {
     if (count < 0)
         throw std::invalid_argument("the number of frames must not be negative");
-    const std::lock_guard lock(mutex);
-    const Fen::NoiseScope scope(noise);
     InterruptPoll poll(interruptCheck);
     for (std::int64_t i = 0; i < count; ++i) {
         poll();
@@ -205,36 +195,21 @@ void Simulation::Step(std::int64_t count)
     }
 }
 
-std::size_t Simulation::TraceColumns() const
+std::size_t SimulationCore::TraceColumns() const
 {
-    const std::lock_guard lock(mutex);
     const Fen::NeuralRobot* robot = parts->Robot();
-    return robot ? 4 + robot->irSensors.size() + 4 : 0;
+    return robot ? Run::TraceColumns(robot->irSensors.size()) : 0;
 }
 
-void Simulation::TraceRow(double* row) const
-{
-    Fen::NeuralRobot& robot = *parts->Robot();
-    *row++ = static_cast<double>(frames) * dt;
-    *row++ = robot.pos.x;
-    *row++ = robot.pos.y;
-    *row++ = robot.angle;
-    for (const auto& sensor : robot.irSensors)
-        *row++ = sensor->finalValue;
-    for (const bool command : ControlCommands())
-        *row++ = command ? 1.0 : 0.0;
-}
+void SimulationCore::TraceRow(double* row) const { Run::TraceRow(Time(), *parts->Robot(), row); }
 
-void Simulation::Trace(std::int64_t count, double* rows)
+void SimulationCore::Trace(std::int64_t count, double* rows)
 {
     if (count < 0)
         throw std::invalid_argument("the number of frames must not be negative");
-    const std::lock_guard lock(mutex);
-    const Fen::NeuralRobot* robot = parts->Robot();
-    if (robot == nullptr)
+    if (parts->Robot() == nullptr)
         throw std::invalid_argument("a trace needs a robot");
-    const std::size_t columns = 4 + robot->irSensors.size() + 4;
-    const Fen::NoiseScope scope(noise);
+    const std::size_t columns = TraceColumns();
     InterruptPoll poll(interruptCheck);
     for (std::int64_t i = 0; i < count; ++i) {
         poll();
@@ -243,36 +218,23 @@ void Simulation::Trace(std::int64_t count, double* rows)
     }
 }
 
-double Simulation::Time() const
+double SimulationCore::SimulatedTime() const
 {
-    const std::lock_guard lock(mutex);
-    return static_cast<double>(frames) * dt;
-}
-
-double Simulation::SimulatedTime() const
-{
-    const std::lock_guard lock(mutex);
     return static_cast<double>(frames) * Tarn::CFenWorld::StepTime(elapsed);
 }
 
-bool Simulation::HasRobot() const
-{
-    const std::lock_guard lock(mutex);
-    return parts->Robot() != nullptr;
-}
+Fen::NeuralRobot* SimulationCore::Robot() const { return parts->Robot(); }
 
-std::array<double, 3> Simulation::Pose() const
+std::array<double, 3> SimulationCore::Pose() const
 {
-    const std::lock_guard lock(mutex);
     const Fen::NeuralRobot* robot = parts->Robot();
     if (robot == nullptr)
         return {0, 0, 0};
     return {robot->pos.x, robot->pos.y, robot->angle};
 }
 
-std::vector<double> Simulation::Infrared() const
+std::vector<double> SimulationCore::Infrared() const
 {
-    const std::lock_guard lock(mutex);
     std::vector<double> readings;
     if (const Fen::NeuralRobot* robot = parts->Robot())
         for (const auto& sensor : robot->irSensors)
@@ -280,26 +242,20 @@ std::vector<double> Simulation::Infrared() const
     return readings;
 }
 
-std::array<bool, 4> Simulation::Commands() const
+std::size_t SimulationCore::InfraredCount() const
 {
-    const std::lock_guard lock(mutex);
-    return ControlCommands();
-}
-
-std::array<bool, 4> Simulation::ControlCommands() const
-{
-    // Asking only reads: the keyboard control reads the held keys, the
-    // network control its answers of the last update.
     const Fen::NeuralRobot* robot = parts->Robot();
-    Fen::RemoteControl* control = robot ? robot->remoteControl : nullptr;
-    if (control == nullptr)
-        return {false, false, false, false};
-    return {control->isForward(), control->isBackward(), control->isLeft(), control->isRight()};
+    return robot ? robot->irSensors.size() : 0;
 }
 
-std::vector<std::vector<std::array<double, 3>>> Simulation::Cameras() const
+std::array<bool, 4> SimulationCore::Commands() const
 {
-    const std::lock_guard lock(mutex);
+    const Fen::NeuralRobot* robot = parts->Robot();
+    return robot ? ControlCommands(*robot) : std::array<bool, 4>{};
+}
+
+std::vector<std::vector<std::array<double, 3>>> SimulationCore::Cameras() const
+{
     std::vector<std::vector<std::array<double, 3>>> cameras;
     if (const Fen::NeuralRobot* robot = parts->Robot())
         for (const auto& camera : robot->cameras) {
@@ -310,9 +266,8 @@ std::vector<std::vector<std::array<double, 3>>> Simulation::Cameras() const
     return cameras;
 }
 
-std::vector<std::array<double, 3>> Simulation::Bodies() const
+std::vector<std::array<double, 3>> SimulationCore::Bodies() const
 {
-    const std::lock_guard lock(mutex);
     std::vector<std::array<double, 3>> bodies;
     const Tarn::IWorld& world = *parts->scene.GetWorld();
     for (unsigned i = 0; i < world.GetObjectCount(); ++i) {
@@ -322,37 +277,35 @@ std::vector<std::array<double, 3>> Simulation::Bodies() const
     return bodies;
 }
 
-void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
+void SimulationCore::SetKeys(const std::array<bool, 4>& keys)
 {
-    const std::lock_guard lock(mutex);
-    SetKeysLocked({forward, backward, left, right});
-}
-
-void Simulation::SetKeysLocked(const std::array<bool, 4>& keys)
-{
-    using namespace Tarn;
-    const std::uint8_t codes[] = {VirtualKey::Up, VirtualKey::Down, VirtualKey::Left, VirtualKey::Right};
+    using Tarn::VirtualKey::Down, Tarn::VirtualKey::Left, Tarn::VirtualKey::Right, Tarn::VirtualKey::Up;
+    const std::uint8_t codes[] = {Up, Down, Left, Right};
     for (std::size_t i = 0; i < 4; ++i)
-        parts->keyboard.OnMsg(nullptr, keys[i] ? WindowMessage::KeyDown : WindowMessage::KeyUp, codes[i], 0);
+        KeyMessage(codes[i], keys[i]);
 }
 
-void Simulation::StartLog(const std::string& fileName, bool corrections)
+void SimulationCore::KeyMessage(std::uint8_t key, bool down)
 {
-    const std::lock_guard lock(mutex);
+    using Tarn::WindowMessage::KeyDown, Tarn::WindowMessage::KeyUp;
+    parts->keyboard.OnMsg(nullptr, down ? KeyDown : KeyUp, key, 0);
+}
+
+void SimulationCore::StartLog(const std::string& fileName, bool corrections)
+{
     if (fileName.empty())
         throw std::invalid_argument("Please enter the name of the log");
     if (!(corrections ? parts->commands.StartCorrectionsLog(fileName) : parts->commands.StartLog(fileName)))
         ThrowShownError();
 }
 
-void Simulation::StopLog()
+void SimulationCore::StopLog()
 {
-    const std::lock_guard lock(mutex);
     if (!parts->commands.StopLog())
         ThrowShownError();
 }
 
-void Simulation::CheckPictureSize(int width, int height)
+void SimulationCore::CheckPictureSize(int width, int height)
 {
     const auto inRange = [](int side) { return side >= Tarn::MinPictureSide && side <= Tarn::MaxPictureSide; };
     if (!inRange(width) || !inRange(height)) {
@@ -362,10 +315,9 @@ void Simulation::CheckPictureSize(int width, int height)
     }
 }
 
-void Simulation::Render(int width, int height, std::uint8_t* pixels)
+void SimulationCore::Render(int width, int height, std::uint8_t* pixels)
 {
     CheckPictureSize(width, height);
-    const std::lock_guard lock(mutex);
     std::unique_ptr<Tarn::COffscreenWorldView>& view = parts->view;
     if (view == nullptr || view->GetWidth() != width || view->GetHeight() != height) {
         view.reset();
@@ -375,7 +327,7 @@ void Simulation::Render(int width, int height, std::uint8_t* pixels)
             throw std::runtime_error("no offscreen drawing: " + error);
     }
     // The window's camera after "Reset Zoom", as korvale-sim's snapshot.
-    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    const Fen::World& world = World();
     view->GetViewport().FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
     Tarn::RgbImage picture;
     const bool drawn = view->Draw(*parts->scene.GetWorld(), picture);
@@ -386,22 +338,13 @@ void Simulation::Render(int width, int height, std::uint8_t* pixels)
     std::copy(picture.pixels.begin(), picture.pixels.end(), pixels);
 }
 
-std::size_t Simulation::InfraredCount() const
-{
-    const std::lock_guard lock(mutex);
-    const Fen::NeuralRobot* robot = parts->Robot();
-    return robot ? robot->irSensors.size() : 0;
-}
+CKorvaleScene& SimulationCore::Scene() { return parts->scene; }
 
-Metrics Simulation::RunMeasures() const
-{
-    const std::lock_guard lock(mutex);
-    return Metrics::Of(metrics);
-}
+Tarn::CVertexBuffer& SimulationCore::DrawingContext() { return parts->vertexBuffer; }
 
-Fen::NeuralRobot* Simulation::RobotLocked() const { return parts->Robot(); }
+Fen::World& SimulationCore::World() const { return parts->scene.GetWorld()->GetFenWorld(); }
 
-void Simulation::DriveLocked(Control control)
+void SimulationCore::Drive(Control control)
 {
     const bool network = control == Control::Network;
     if (network == parts->scene.IsNeuralNetworkControl())
@@ -412,20 +355,14 @@ void Simulation::DriveLocked(Control control)
         parts->scene.SetKeyboardControl();
 }
 
-bool Simulation::HasFittingNetworkLocked() const
+bool SimulationCore::HasFittingNetwork() const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     return robot != nullptr && network.numLayers > 0 && Tarn::NetworkFitsSensors(network, robot->irSensors.size());
 }
 
-void Simulation::FrameLocked()
-{
-    const Fen::NoiseScope scope(noise);
-    Frame();
-}
-
-bool Simulation::BeginFrameLocked()
+bool SimulationCore::BeginFrame()
 {
     const Fen::NoiseScope scope(noise);
     if (parts->scene.FrameBegun())
@@ -436,9 +373,9 @@ bool Simulation::BeginFrameLocked()
     return false;
 }
 
-bool Simulation::FrameBegunLocked() const { return parts->scene.FrameBegun(); }
+bool SimulationCore::FrameBegun() const { return parts->scene.FrameBegun(); }
 
-void Simulation::CheckFits(const Tarn::CFeedForward& network) const
+void SimulationCore::CheckFits(const Tarn::CFeedForward& network) const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     if (robot == nullptr)
@@ -448,71 +385,34 @@ void Simulation::CheckFits(const Tarn::CFeedForward& network) const
         throw std::invalid_argument("the network " + Tarn::NetworkMisfit(network, sensors));
 }
 
-void Simulation::SetNetwork(const Network& network)
+void SimulationCore::SetNetwork(const SharedNetwork& network)
 {
     if (network == nullptr)
         throw std::invalid_argument("set_network needs a network");
-    const std::lock_guard lock(mutex);
     CheckFits(*network);
     parts->scene.SetNetwork(*network);
 }
 
-Simulation::Network Simulation::GetNetwork() const
+SharedNetwork SimulationCore::GetNetwork() const
 {
-    const std::lock_guard lock(mutex);
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     if (network.numLayers == 0)
         return nullptr;
     return std::make_shared<const Tarn::CFeedForward>(network);
 }
 
-std::pair<Simulation::Contents, std::string> Simulation::GetContentsAndState() const
+SimulationContents SimulationCore::GetContents() const
 {
-    const std::lock_guard lock(mutex);
-    return {GetContents(), GetStateLocked()};
-}
-
-Simulation::Contents Simulation::GetContents() const
-{
-    const std::lock_guard lock(mutex);
-    Contents contents = texts;
+    SimulationContents contents = texts;
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     if (network.numLayers != 0)
         contents.network = ModelFile::Text(Tarn::NetworkFileText(network));
     return contents;
 }
 
-namespace {
-
-// "KVSTATE" and the format's number: bytes of another kind, or of another
-// format, are told apart before anything is read.
-constexpr std::uint64_t stateMagic = 0x4b5653544154'4502;
-
-// FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
-// refused whole.
-std::uint64_t Checksum(std::string_view bytes)
+void SimulationCore::Archive(Tarn::StateArchive& archive)
 {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, 8);
-        hash ^= word;
-        hash *= 0x100000001b3ULL;
-    }
-    for (; at < bytes.size(); ++at) {
-        hash ^= static_cast<unsigned char>(bytes[at]);
-        hash *= 0x100000001b3ULL;
-    }
-    return hash;
-}
-
-} // namespace
-
-void Simulation::Archive(Tarn::StateArchive& archive)
-{
-    archive.Fixed(stateMagic, "the kinds of snapshot");
-    archive.Fixed(dt, "the frame times");
+    ArchiveSnapshotHeader(archive, dt);
     archive.Value(noise);
     archive.Value(frames);
     parts->scene.ArchiveState(archive);
@@ -521,63 +421,39 @@ void Simulation::Archive(Tarn::StateArchive& archive)
     archive.Finish();
 }
 
-std::string Simulation::GetState() const
-{
-    const std::lock_guard lock(mutex);
-    return GetStateLocked();
-}
-
-std::string Simulation::GetStateLocked() const
+std::string SimulationCore::GetState() const
 {
     if (parts->scene.FrameBegun())
         throw std::invalid_argument("the simulation is halfway through a frame that an environment began: "
                                     "step it on, or copy the environment instead");
     Tarn::StateArchive archive = Tarn::StateArchive::Saving();
     // Saving only reads; the one walk of the fields serves both ways.
-    const_cast<Simulation*>(this)->Archive(archive);
-    std::string bytes = archive.TakeBytes();
-    const std::uint64_t sum = Checksum(bytes);
-    bytes.append(reinterpret_cast<const char*>(&sum), sizeof sum);
-    return bytes;
+    const_cast<SimulationCore*>(this)->Archive(archive);
+    return SealSnapshot(archive.TakeBytes());
 }
 
-void Simulation::SetState(std::string_view state)
+void SimulationCore::SetState(std::string_view state)
 {
-    const std::lock_guard lock(mutex);
-    SetStateLocked(state);
+    CheckState(state);
+    RestoreOwnState(state);
 }
 
-void Simulation::SetStateLocked(std::string_view state)
+void SimulationCore::CheckState(std::string_view state)
 {
-    CheckStateLocked(state);
-    parts->scene.AbandonFrame();
-    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
-    Archive(load);
-}
-
-void Simulation::CheckStateLocked(std::string_view state)
-{
-    std::uint64_t sum = 0;
-    if (state.size() < sizeof sum)
-        throw Tarn::StateMismatch("the state is cut short");
-    const std::string_view payload = state.substr(0, state.size() - sizeof sum);
-    std::memcpy(&sum, state.data() + payload.size(), sizeof sum);
-    if (sum != Checksum(payload))
-        throw Tarn::StateMismatch("the state is damaged: its checksum differs");
     // Checked whole first, so that a state that does not fit changes nothing.
-    Tarn::StateArchive check = Tarn::StateArchive::Reading(payload, false);
+    Tarn::StateArchive check = Tarn::StateArchive::Reading(OpenSnapshot(state), false);
     Archive(check);
 }
 
-void Simulation::RestoreOwnStateLocked(std::string_view state)
+void SimulationCore::RestoreOwnState(std::string_view state)
 {
     // This simulation's own bytes, kept in memory: they fit as they are.
     parts->scene.AbandonFrame();
-    Tarn::StateArchive load = Tarn::StateArchive::Reading(state.substr(0, state.size() - sizeof(std::uint64_t)), true);
+    Tarn::StateArchive load = Tarn::StateArchive::Reading(OpenOwnSnapshot(state), true);
     Archive(load);
 }
 
-std::string Simulation::PlaceFaultLocked(double x, double y, double angle) const
+std::string SimulationCore::PlaceFault(double x, double y, double angle) const
 {
     const Fen::NeuralRobot* robot = parts->Robot();
     if (robot == nullptr)
@@ -590,7 +466,7 @@ std::string Simulation::PlaceFaultLocked(double x, double y, double angle) const
     probe.angle = angle;
     probe.forgetAbsBoundingSurface();
     probe.computeAbsBoundingSurface();
-    Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    Fen::World& world = World();
     if (Fen::RunMetrics::touchesWall(world, probe))
         return "the robot at " + Tarn::PointText(x, y) + " does not lie inside the walls";
     if (const Fen::PhysicalObject* body = Fen::RunMetrics::bodyTouched(world, probe, robot))
@@ -599,15 +475,9 @@ std::string Simulation::PlaceFaultLocked(double x, double y, double angle) const
     return {};
 }
 
-void Simulation::PlaceRobot(double x, double y, double angle)
+void SimulationCore::PlaceRobot(double x, double y, double angle)
 {
-    const std::lock_guard lock(mutex);
-    PlaceRobotLocked(x, y, angle);
-}
-
-void Simulation::PlaceRobotLocked(double x, double y, double angle)
-{
-    const std::string fault = PlaceFaultLocked(x, y, angle);
+    const std::string fault = PlaceFault(x, y, angle);
     if (!fault.empty())
         throw std::invalid_argument(fault);
     Fen::NeuralRobot* robot = parts->Robot();
@@ -616,21 +486,17 @@ void Simulation::PlaceRobotLocked(double x, double y, double angle)
     robot->speed = Fen::Vector{};
     robot->angSpeed = 0;
     robot->forgetAbsBoundingSurface();
-    parts->scene.GetWorld()->GetFenWorld().forgetPairCaches();
+    World().forgetPairCaches();
     metrics.start(*robot, dt);
 }
 
-std::array<double, 3> Simulation::ArenaAndRobotSizeLocked() const
+std::array<double, 3> SimulationCore::ArenaAndRobotSize() const
 {
-    const Fen::World& world = parts->scene.GetWorld()->GetFenWorld();
+    const Fen::World& world = World();
     const Fen::NeuralRobot* robot = parts->Robot();
     return {world.width, world.height, robot ? robot->r : 0.0};
 }
 
-void Simulation::SetNoiseSeed(std::uint64_t seed)
-{
-    const std::lock_guard lock(mutex);
-    noise = Fen::seedState(seed);
-}
+void SimulationCore::SetNoiseSeed(std::uint64_t seed) { noise = Fen::seedState(seed); }
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run

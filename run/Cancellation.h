@@ -3,18 +3,17 @@
 #include <exception>
 #include <utility>
 
-#include "Interrupt.h"
+#include "run/InterruptPoll.h"
 
-namespace Korvale::Python {
+namespace Korvale::Run {
 
-// Ctrl-C during a call whose work runs on several threads without the
-// interpreter lock: the calling thread polls the interrupt check between its
-// frames and while it waits for the others; once the check throws (a
-// KeyboardInterrupt), every thread stops at its next frame and the call ends
-// with that exception.
-class Interruption {
+// Stops a call whose work runs on several threads when its interrupt check
+// throws (a Ctrl-C in a script): the calling thread polls the check between
+// its frames and while it waits for the others; once the check throws, every
+// thread stops at its next frame and the call ends with that exception.
+class Cancellation {
 public:
-    explicit Interruption(InterruptPoll::Check check_) : check(std::move(check_)), poll(check) {}
+    explicit Cancellation(InterruptPoll::Check check_) : check(std::move(check_)), poll(check) {}
 
     // Whether to stop; cheap enough for every frame, on any thread.
     bool Stopped() const { return stop.load(std::memory_order_relaxed); }
@@ -31,4 +30,4 @@ private:
     std::exception_ptr interrupted;
 };
 
-} // namespace Korvale::Python
+} // namespace Korvale::Run
