@@ -53,8 +53,16 @@ CTraining::CTraining(CKorvaleScene& scene, CSceneCommands& commands, ISceneComma
 std::string CTraining::InstalledProgram()
 {
     std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return (self.parent_path().parent_path() / "tools" / "korvale-train").string();
+    return ProgramFor(std::filesystem::read_symlink("/proc/self/exe", error).string());
+}
+
+std::string CTraining::ProgramFor(const std::string& executable)
+{
+    const std::filesystem::path folder = std::filesystem::path(executable).parent_path();
+    std::error_code error;
+    if (std::filesystem::is_regular_file(folder / "korvale-train", error))
+        return (folder / "korvale-train").string();
+    return (folder.parent_path() / "tools" / "korvale-train").string();
 }
 
 void CTraining::LogStarted(const std::string& name, bool corrections)

@@ -28,9 +28,11 @@ public:
     CTraining(CKorvaleScene& scene, CSceneCommands& commands, ISceneCommandHost& host, std::string program,
               std::function<void()> studentLoaded = {});
 
-    // korvale-train beside the running program: build/tools of the build
-    // that made it.
+    // korvale-train for the running program (ProgramFor its executable).
     static std::string InstalledProgram();
+    // korvale-train for the window at `executable`: in the same folder when
+    // installed (bin/), else in tools/ of the build that made it.
+    static std::string ProgramFor(const std::string& executable);
 
     // A log was started: a demonstration replaces the choice, a corrections
     // log joins it.

@@ -88,8 +88,7 @@ def drive(networks):
     the robot's cameras on, as korvale-sim drives it. Returns, by (network,
     scene), a list of (distance, stuck share, stood still) per seed."""
     import korvale
-    sys.path.insert(0, str(SOURCE / "python"))
-    from korvale_train.driving import stood_still
+    from korvale.train.driving import stood_still
 
     def one(network, scene, seed):
         simulation = korvale.Simulation(str(EXAMPLES / scene), robot=str(EXAMPLES / "Robot.xml"),

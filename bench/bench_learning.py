@@ -32,8 +32,7 @@ import numpy as np
 
 import korvale
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bench_module import EXAMPLES, reference_scene  # noqa: E402
+from bench_module import EXAMPLES, reference_scene
 
 QUICK = "--quick" in sys.argv
 BUSY = "--busy" in sys.argv

@@ -22,16 +22,16 @@ the teacher's mean distance there and never gets stuck: never stays within
 least 100 units on every seed and never gets stuck. The goal: every
 selected, DAgger and person's student passes every scene.
 
-    nice bench/bench_students.py [--seeds 10] [--runs 3] [--build build]
+    PYTHONPATH=build/python nice bench/bench_students.py [--seeds 10] [--runs 3] [--build build]
 
 It trains 10 x (1 + 5 + 4 + 5) networks, two at a time by default.
 """
 
 import argparse
+import importlib.util
 import os
 import random
 import subprocess
-import sys
 import tempfile
 import time
 from concurrent.futures import ThreadPoolExecutor
@@ -75,8 +75,10 @@ def teacher_logs(build, folder):
 def person_log(korvale, seed, folder):
     """A minute of the simulated person's driving; the person looks at the
     robot about four times a simulated second, as in the window tests."""
-    sys.path.insert(0, str(SOURCE / "tests" / "e2e"))
-    from person import Arena, Person
+    person = importlib.util.spec_from_file_location("person", SOURCE / "tests" / "e2e" / "person.py")
+    module = importlib.util.module_from_spec(person)
+    person.loader.exec_module(module)
+    Arena, Person = module.Arena, module.Person
 
     simulation = korvale.Simulation(EXAMPLES / PERSON_SCENE, robot=ROBOT, control="keyboard", seed=seed)
     person = Person(Arena(EXAMPLES / PERSON_SCENE))
@@ -113,8 +115,6 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count(), help="trainings at once (default: one per core)")
     parser.add_argument("--keep", type=Path, metavar="FOLDER", help="keep the logs and students in this new folder")
     args = parser.parse_args()
-    sys.path.insert(0, str(args.build / "python"))
-    sys.path.insert(0, str(SOURCE / "python"))
     import korvale
 
     with tempfile.TemporaryDirectory(prefix="korvale-students-") as name:
@@ -137,7 +137,7 @@ def main():
 def stands(korvale, networks, runs):
     """Per network, scene and seed: whether the robot stood still for 5 s or
     circled within 6 units for 10 s."""
-    from korvale_train.driving import stood_still
+    from korvale.train.driving import stood_still
 
     def run(network, scene, seed):
         simulation = korvale.Simulation(str(EXAMPLES / scene), robot=str(ROBOT), control="network", seed=seed)

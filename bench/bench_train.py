@@ -3,7 +3,8 @@
 and training on 100,000 lines with 8 readings and 8 hidden units.
 
 The lines are real: the obstacle avoider driving through the four example
-scenes, logged by korvale-sim. Usage: bench/bench_train.py [BUILD_FOLDER]
+scenes, logged by korvale-sim. Usage:
+PYTHONPATH=build/python bench/bench_train.py [BUILD_FOLDER]
 """
 
 import os
@@ -18,12 +19,11 @@ import time  # noqa: E402
 from pathlib import Path  # noqa: E402
 
 SOURCE = Path(__file__).resolve().parents[1]
-sys.path.insert(0, str(SOURCE / "python"))
 
 from threadpoolctl import threadpool_limits  # noqa: E402
 
-from korvale_train.logs import read_logs  # noqa: E402
-from korvale_train.model import TrainOptions, train  # noqa: E402
+from korvale.train.logs import read_logs  # noqa: E402
+from korvale.train.model import TrainOptions, train  # noqa: E402
 
 LINES = 100_000
 SCENES = ("Default", "OpenArena", "Rooms", "Crowded")

@@ -11,14 +11,26 @@ ImageMagick, as the window tests do:
     xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 bench/bench_window_rate.py \\
         build/app/korvale examples [SECONDS]
 """
+import importlib.util
 import os
 import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from window_run_test import run_lines, typed_command  # noqa: E402
-from window_test import Session  # noqa: E402
+
+def _window_test_module(name):
+    """A helper module of the window tests (tests/e2e), loaded from its file."""
+    spec = importlib.util.spec_from_file_location(name, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                                     "..", "tests", "e2e", f"{name}.py"))
+    module = importlib.util.module_from_spec(spec)
+    sys.modules[name] = module  # window_run_test imports window_test by name
+    spec.loader.exec_module(module)
+    return module
+
+
+Session = _window_test_module("window_test").Session
+_window_run_test = _window_test_module("window_run_test")
+run_lines, typed_command = _window_run_test.run_lines, _window_run_test.typed_command
 
 
 def frames(session):

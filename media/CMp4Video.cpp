@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
+#include <filesystem>
+#include <unistd.h>
 #include <vector>
 
 #include "media/CNewFile.h"
@@ -24,12 +26,23 @@ const EncoderModule& LoadEncoderModule()
 {
     static const EncoderModule module = [] {
         EncoderModule loaded;
-        void* handle = ::dlopen(KORVALE_MP4_MODULE, RTLD_NOW | RTLD_LOCAL);
+        // The object that holds this code (the Python module, or the program)
+        // and the running program.
+        Dl_info self{};
+        const bool found = ::dladdr(reinterpret_cast<const void*>(&LoadEncoderModule), &self) != 0
+                           && self.dli_fname != nullptr;
+        std::error_code error;
+        const auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+        const auto candidates = CMp4Video::EncoderModuleCandidates(found ? self.dli_fname : "", program.string());
+        const std::string& path = *std::find_if(candidates.begin(), candidates.end() - 1, [](const std::string& name) {
+            return ::access(name.c_str(), R_OK) == 0;
+        });
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle != nullptr)
             loaded.create = reinterpret_cast<CreateMp4EncoderFunction*>(::dlsym(handle, CreateMp4EncoderSymbol));
         if (loaded.create == nullptr) {
             const char* reason = ::dlerror();
-            loaded.error = std::string("the film encoder cannot be loaded: ") + (reason ? reason : KORVALE_MP4_MODULE);
+            loaded.error = std::string("the film encoder cannot be loaded: ") + (reason ? reason : path);
         }
         return loaded;
     }();
@@ -37,6 +50,21 @@ const EncoderModule& LoadEncoderModule()
 }
 
 } // namespace
+
+std::vector<std::string> CMp4Video::EncoderModuleCandidates(const std::string& object, const std::string& program)
+{
+    std::vector<std::string> candidates;
+    const std::filesystem::path holder(object);
+    if (holder.extension() == ".so") {
+        if (holder.is_absolute())
+            candidates.push_back((holder.parent_path() / KORVALE_MP4_MODULE_NAME).string());
+    } else if (std::filesystem::path(program).is_absolute()) {
+        const std::filesystem::path prefix = std::filesystem::path(program).parent_path().parent_path();
+        candidates.push_back((prefix / "lib" / "korvale" / KORVALE_MP4_MODULE_NAME).string());
+    }
+    candidates.push_back(KORVALE_MP4_MODULE);
+    return candidates;
+}
 
 std::unique_ptr<CMp4Video> CMp4Video::Create(std::unique_ptr<CNewFile> file, const Settings& settings,
                                              std::string* error)

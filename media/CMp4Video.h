@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/RgbImage.h"
 #include "media/IMp4Encoder.h"
@@ -31,6 +32,12 @@ public:
     // encoder or the file cannot be started.
     static std::unique_ptr<CMp4Video> Create(std::unique_ptr<CNewFile> file, const Settings& settings,
                                              std::string* error);
+    // Where the film encoder module is looked for, the first there taken:
+    // when `object`, the file that holds this code, is a shared object (the
+    // Python module), beside it; else in lib/korvale/ of the running
+    // `program`'s prefix (installed programs are in bin/); last in the build
+    // that made it. Relative paths are passed over.
+    static std::vector<std::string> EncoderModuleCandidates(const std::string& object, const std::string& program);
     // A film that was not finished keeps the frames that reached the file; a
     // file that holds none goes away.
     ~CMp4Video();

@@ -15,6 +15,7 @@ packages=(
   python3-dev pybind11-dev python3-numpy python3-sklearn python3-distributed python3-deap python3-pytest
   libbox2d-dev
   mkdocs mkdocs-material
+  dpkg-dev lintian python3-threadpoolctl python3-skbuild python3-venv
 )
 if [ "${1:-}" = "--sanitize" ]; then
   packages+=(clang-14 libclang-rt-14-dev llvm-14)

@@ -14,11 +14,9 @@ PYTHON_DIR = Path(__file__).resolve().parents[1]
 SOURCE_DIR = Path(os.environ.get("KORVALE_SOURCE_DIR", PYTHON_DIR.parent))
 BINARY_DIR = Path(os.environ.get("KORVALE_BINARY_DIR", SOURCE_DIR / "build"))
 EXAMPLES = SOURCE_DIR / "examples"
-TRAIN = PYTHON_DIR / "korvale-train"
+TRAIN = BINARY_DIR / "tools" / "korvale-train"
 SIM = BINARY_DIR / "tools" / "korvale-sim"
 NET = BINARY_DIR / "tools" / "korvale-net"
-
-sys.path.insert(0, str(PYTHON_DIR))
 
 
 def run(*command, **options):

@@ -15,7 +15,7 @@ import numpy as np
 import pytest
 
 from conftest import EXAMPLES, SIM, TRAIN, run
-from korvale_train.driving import stood_still
+from korvale.train.driving import stood_still
 
 TEACHER = EXAMPLES / "AvoidObstacles.xml"
 ROBOT = EXAMPLES / "Robot.xml"

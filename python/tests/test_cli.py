@@ -5,7 +5,7 @@ import re
 import xml.etree.ElementTree as ElementTree
 
 from conftest import TRAIN, run
-from korvale_train.cli import main
+from korvale.train.cli import main
 
 
 def test_same_logs_options_and_seed_give_the_same_file_byte_for_byte(tmp_path, logs):

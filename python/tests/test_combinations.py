@@ -7,7 +7,7 @@ import pytest
 
 import korvale
 from conftest import TRAIN, demonstration, run, write_log
-from korvale_train.combinations import chosen_outputs, demonstrated
+from korvale.train.combinations import chosen_outputs, demonstrated
 
 F, B, L, R, IDLE = [1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1], [0, 0, 0, 0]
 FL, BR, BL, BLR = [1, 0, 1, 0], [0, 1, 0, 1], [0, 1, 1, 0], [0, 1, 1, 1]

@@ -8,9 +8,9 @@ import numpy as np
 import korvale
 
 from conftest import TRAIN, demonstration, run, write_log
-from korvale_train.demonstrations import balanced_rows, moving, settle_blind, settle_idle, standing_share
-from korvale_train.logs import Demonstrations
-from korvale_train.model import TrainOptions, train
+from korvale.train.demonstrations import balanced_rows, moving, settle_blind, settle_idle, standing_share
+from korvale.train.logs import Demonstrations
+from korvale.train.model import TrainOptions, train
 
 F, B, L, R, IDLE = [1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0], [0, 0, 0, 1], [0, 0, 0, 0]
 

@@ -8,11 +8,11 @@ import dataclasses
 import re
 
 from conftest import EXAMPLES, SOURCE_DIR
-from korvale_evolve import cli, config as configs, outputs as outs
-from korvale_evolve.evaluation import Evaluation, LocalEvaluator
-from korvale_evolve.genome import NetworkShape
-from korvale_evolve.loop import evolve
-from korvale_evolve.strategy import Evolution
+from korvale.evolve import cli, config as configs, outputs as outs
+from korvale.evolve.evaluation import Evaluation, LocalEvaluator
+from korvale.evolve.genome import NetworkShape
+from korvale.evolve.loop import evolve
+from korvale.evolve.strategy import Evolution
 
 # The CSV's first two rows as korvale-evolve writes them, all but the wall time.
 PINNED = [

@@ -9,8 +9,8 @@ import pytest
 
 import korvale
 from conftest import example, korvale_sim, sim_trace
-from korvale_batch import cli, report, runner, sweep, task
-from korvale_batch.sweep import Run, Sweep, SweepError
+from korvale.batch import cli, report, runner, sweep, task
+from korvale.batch.sweep import Run, Sweep, SweepError
 
 GOOD = """
 scenes = ["Default.xml", "Rooms.xml"]

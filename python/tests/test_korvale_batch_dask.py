@@ -4,15 +4,14 @@ import csv
 import os
 import signal
 import subprocess
-import sys
 
 import pytest
 from distributed import Client
 
-from conftest import SOURCE_DIR, example
-from korvale_batch import runner, sweep, task
+from conftest import BINARY_DIR, example
+from korvale.batch import runner, sweep, task
 
-KORVALE_BATCH = os.path.join(SOURCE_DIR, "python", "korvale-batch")
+KORVALE_BATCH = os.path.join(BINARY_DIR, "tools", "korvale-batch")
 
 
 def alone(runs):
@@ -39,7 +38,7 @@ def test_korvale_batch_on_two_workers_writes_the_rows_of_the_single_runs(tmp_pat
         f'networks = ["{example("AvoidObstacles.xml")}", "{example("DriveForward.xml")}"]\n'
         'seeds = [1, 2]\nduration = 20\n', encoding="utf-8")
     results = tmp_path / "results.csv"
-    completed = subprocess.run([sys.executable, KORVALE_BATCH, str(sweep_file), "-o", str(results), "--workers", "2"],
+    completed = subprocess.run([KORVALE_BATCH, str(sweep_file), "-o", str(results), "--workers", "2"],
                                capture_output=True, text=True, stdin=subprocess.DEVNULL, timeout=300, check=False)
     assert completed.returncode == 0, completed.stderr
 

@@ -14,13 +14,13 @@ import pytest
 import korvale
 
 from conftest import example
-from korvale_evolve import checkpoint, cli, config as configs, outputs as outs
-from korvale_evolve.checkpoint import CheckpointError, RunState
-from korvale_evolve.config import ConfigError
-from korvale_evolve.evaluation import Evaluation, evaluate_chunk
-from korvale_evolve.genome import NetworkShape
-from korvale_evolve.loop import evolve
-from korvale_evolve.strategy import Evolution, default_population
+from korvale.evolve import checkpoint, cli, config as configs, outputs as outs
+from korvale.evolve.checkpoint import CheckpointError, RunState
+from korvale.evolve.config import ConfigError
+from korvale.evolve.evaluation import Evaluation, evaluate_chunk
+from korvale.evolve.genome import NetworkShape
+from korvale.evolve.loop import evolve
+from korvale.evolve.strategy import Evolution, default_population
 
 GOOD = """
 scenes = ["Default.xml", "Rooms.xml"]

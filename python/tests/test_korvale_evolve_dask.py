@@ -7,7 +7,6 @@ import json
 import os
 import signal
 import subprocess
-import sys
 import time
 import tomllib
 
@@ -15,14 +14,14 @@ import numpy as np
 import pytest
 from distributed import Client
 
-from conftest import EXAMPLES, SOURCE_DIR, example, korvale_sim
-from korvale_batch import runner
-from korvale_evolve import config as configs
-from korvale_evolve.evaluation import DaskEvaluator, Evaluation, LocalEvaluator
-from korvale_evolve.genome import NetworkShape
-from korvale_evolve.strategy import Evolution
+from conftest import BINARY_DIR, EXAMPLES, example, korvale_sim
+from korvale.batch import runner
+from korvale.evolve import config as configs
+from korvale.evolve.evaluation import DaskEvaluator, Evaluation, LocalEvaluator
+from korvale.evolve.genome import NetworkShape
+from korvale.evolve.strategy import Evolution
 
-EVOLVE = SOURCE_DIR / "python" / "korvale-evolve"
+EVOLVE = BINARY_DIR / "tools" / "korvale-evolve"
 OUTPUTS = ("best.xml", "best.csv", "best.svg", "best.checkpoint")
 
 
@@ -46,7 +45,7 @@ def small_run(folder):
 
 
 def evolve(folder, *arguments, **options):
-    return subprocess.run([sys.executable, EVOLVE, small_run(folder), "-o", folder / "best.xml", *map(str, arguments)],
+    return subprocess.run([EVOLVE, small_run(folder), "-o", folder / "best.xml", *map(str, arguments)],
                           capture_output=True, text=True, stdin=subprocess.DEVNULL, timeout=300, check=False, **options)
 
 
@@ -84,7 +83,7 @@ def test_one_worker_gives_the_network_and_statistics_of_two_and_the_network_driv
 
 
 def test_ctrl_c_stops_after_the_generation_and_resume_completes_the_same_run(tmp_path, reference):
-    command = [sys.executable, EVOLVE, small_run(tmp_path), "-o", tmp_path / "best.xml", "--workers", "2"]
+    command = [EVOLVE, small_run(tmp_path), "-o", tmp_path / "best.xml", "--workers", "2"]
     # Its own process group, as a terminal's: Ctrl-C reaches the workers too.
     process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
                                text=True, start_new_session=True)

@@ -172,3 +172,16 @@ class TestRefusals:
         network.save(path, overwrite=True)
         assert korvale.Network.load(path).biases[0].tolist() == network.biases[0].tolist()
         assert sorted(os.listdir(folder)) == ["net.xml"]
+
+    def test_save_on_a_file_system_without_hard_links_still_never_replaces_a_file(self, folder, monkeypatch):
+        def no_links(source, target):
+            raise PermissionError(1, "Operation not permitted")  # as on FAT
+
+        monkeypatch.setattr(os, "link", no_links)
+        network = korvale.Network.load(example("DriveForward.xml"))
+        path = os.path.join(folder, "net.xml")
+        network.save(path)
+        assert korvale.Network.load(path).biases[0].tolist() == network.biases[0].tolist()
+        with pytest.raises(FileExistsError):
+            network.save(path)
+        assert sorted(os.listdir(folder)) == ["net.xml"]

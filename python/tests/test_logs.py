@@ -4,7 +4,7 @@ import numpy as np
 import pytest
 
 from conftest import TRAIN, log_line, run, write_log
-from korvale_train.logs import LogError, _read_carefully, _read_fast, read_log, read_logs
+from korvale.train.logs import LogError, _read_carefully, _read_fast, read_log, read_logs
 
 GOOD = "00000000 0000.125 000-0.25 1.23457e+06 1.0 0.0 0.0 1.0 \n" "01234.57 1e-05 00000001 000000.5 0.0 1.0 1.0 0.0 "
 

@@ -7,8 +7,8 @@ import numpy as np
 import pytest
 
 from conftest import NET, demonstration, run
-from korvale_train.model import TrainOptions, train
-from korvale_train.netfile import network_text
+from korvale.train.model import TrainOptions, train
+from korvale.train.netfile import network_text
 
 
 def korvale_outputs(network_file, rows):

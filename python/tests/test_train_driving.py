@@ -8,7 +8,7 @@ import re
 import pytest
 
 from conftest import EXAMPLES, SIM, TRAIN, run
-from korvale_train.cli import main
+from korvale.train.cli import main
 
 ROBOT = EXAMPLES / "Robot.xml"
 TEACHER = EXAMPLES / "AvoidObstacles.xml"

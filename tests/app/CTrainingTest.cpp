@@ -164,3 +164,19 @@ TEST_F(Training, WithoutLogsOrWhileItTrainsNothingStarts)
 }
 
 } // namespace
+
+// Installed, korvale-train is in the window's own folder (bin/); in a build,
+// in tools/ beside app/.
+TEST(TrainingProgram, IsBesideAnInstalledWindowElseInItsBuildsTools)
+{
+    TempFolder installed;
+    std::filesystem::create_directories(installed.File("bin"));
+    installed.Write("bin/korvale", "");
+    installed.Write("bin/korvale-train", "#!/bin/sh\n");
+    EXPECT_EQ(CTraining::ProgramFor(installed.File("bin/korvale")), installed.File("bin/korvale-train"));
+
+    TempFolder build;
+    std::filesystem::create_directories(build.File("app"));
+    build.Write("app/korvale", "");
+    EXPECT_EQ(CTraining::ProgramFor(build.File("app/korvale")), build.File("tools/korvale-train"));
+}

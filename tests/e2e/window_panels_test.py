@@ -12,8 +12,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run  # noqa: E402
+from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run
 
 HELP_ROWS = 11  # two columns of 8 lines, 3 lines across both under them
 HELP_RIGHT = 250

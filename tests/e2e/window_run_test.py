@@ -12,8 +12,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_test import VIEW, Session, fail, log, robot_pixels  # noqa: E402
+from window_test import VIEW, Session, fail, log, robot_pixels
 
 VIEW_BOX = (VIEW[0], VIEW[1], VIEW[0] + VIEW[2], VIEW[1] + VIEW[3])
 RUN_LINE = re.compile(r"^run: window frame (\d+), world frame (\d+)$")

@@ -14,9 +14,8 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_test import USER_PANEL, Session, fail, log, run  # noqa: E402
-from window_panels_test import hold_click, open_folder, tab  # noqa: E402
+from window_test import USER_PANEL, Session, fail, log, run
+from window_panels_test import hold_click, open_folder, tab
 
 SEVEN_INPUTS = """<network inputDimensions="7" outputDimensions="4" numLayers="1">
   <layers><layer index="1" dimensions="4" transferFcn="logsig"/></layers>

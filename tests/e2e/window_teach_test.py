@@ -18,12 +18,10 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "python"))
-from korvale_train.driving import stood_still  # noqa: E402
-from person import Arena, Person  # noqa: E402
-from window_test import USER_PANEL, Session, fail, log, run  # noqa: E402
-from window_run_test import typed_command  # noqa: E402
+from korvale.train.driving import stood_still
+from person import Arena, Person
+from window_test import USER_PANEL, Session, fail, log, run
+from window_run_test import typed_command
 
 ROBOT_LINE = re.compile(r"^robot: world frame (\d+), x (\S+), y (\S+), angle (\S+)$")
 FRAMES_PER_SECOND = 60

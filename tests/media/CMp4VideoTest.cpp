@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "media/CMp4Video.h"
 #include "media/CNewFile.h"
@@ -147,3 +148,19 @@ TEST_F(Mp4VideoTest, AnUnfinishedFilmKeepsItsFramesAndOneWithoutFramesGoes)
 }
 
 } // namespace
+
+// Installed, the encoder module lies beside the Python module and in the
+// programs' lib/korvale/; the build's own is the last resort. The Python
+// module never takes the one of the interpreter's prefix.
+TEST(Mp4EncoderModule, IsLookedForBesideTheModuleOrInTheProgramsPrefixThenInTheBuild)
+{
+    const auto module =
+        CMp4Video::EncoderModuleCandidates("/opt/k/lib/python3/dist-packages/korvale/_korvale.so", "/usr/bin/python3");
+    ASSERT_EQ(module.size(), 2u);
+    EXPECT_EQ(module[0], "/opt/k/lib/python3/dist-packages/korvale/libkorvale_mp4.so");
+    EXPECT_TRUE(std::filesystem::is_regular_file(module[1])) << module[1];
+
+    const auto program = CMp4Video::EncoderModuleCandidates("/usr/bin/korvale-sim", "/usr/bin/korvale-sim");
+    EXPECT_EQ(program, (std::vector<std::string>{"/usr/lib/korvale/libkorvale_mp4.so", module[1]}));
+    EXPECT_EQ(CMp4Video::EncoderModuleCandidates("korvale-sim", ""), std::vector<std::string>{module[1]});
+}

@@ -13,7 +13,7 @@ from dataclasses import dataclass, replace
 
 import numpy as np
 
-from korvale_train.model import TrainOptions, train
+from korvale.train.model import TrainOptions, train
 
 # Scores closer than this (units of distance) count as a tie.
 SCORE_RESOLUTION = 0.1

@@ -17,8 +17,8 @@ from dataclasses import dataclass, replace
 
 import numpy as np
 
-from korvale_train.driving import commands_of, readings_met
-from korvale_train.logs import Demonstrations
+from korvale.train.driving import commands_of, readings_met
+from korvale.train.logs import Demonstrations
 
 
 @dataclass(frozen=True)

@@ -8,13 +8,10 @@ first layer's bias. Numbers are written in Python's shortest exact form, so
 Korvale reads back the very doubles the model holds.
 """
 
-import os
-import tempfile
-from pathlib import Path
-
 import numpy as np
 
-from korvale_train.combinations import choice_layers
+from korvale.files import write_whole
+from korvale.train.combinations import choice_layers
 
 
 def network_parts(network):
@@ -80,41 +77,8 @@ def _matrix(rows, indent):
 
 
 def write_file(path, text, force=False):
-    """Writes text to path. Without force an existing file is never touched;
-    with force the old file is replaced only once the new one is complete."""
-    path = Path(path)
-    data = text.encode("ascii")
-    if not force:
-        with open(path, "xb") as out:
-            out.write(data)
-        return
+    """Writes text to path whole (korvale.files.write_whole). Without force
+    an existing file is never touched; with force the old file is replaced
+    only once the new one is complete."""
+    write_whole(path, text.encode("ascii"), overwrite=force)
 
-    def write(temporary):
-        with open(temporary, "wb") as out:
-            out.write(data)
-
-    replace_file(path, write)
-
-
-def replace_file(path, write):
-    """Makes path anew: write(temporary) fills a new file in the same folder,
-    which then takes path's place in one step, so a reader sees the old file
-    or the whole new one, never a part. Nothing is left behind on failure."""
-    path = Path(path)
-    handle, temporary = tempfile.mkstemp(dir=path.parent, prefix=f".{path.name}.", suffix=".tmp")
-    os.close(handle)
-    try:
-        write(temporary)
-        with open(temporary, "rb+") as out:
-            os.fsync(out.fileno())
-        os.chmod(temporary, 0o666 & ~_umask())
-        os.replace(temporary, path)
-    except BaseException:
-        Path(temporary).unlink(missing_ok=True)
-        raise
-
-
-def _umask():
-    mask = os.umask(0)
-    os.umask(mask)
-    return mask

@@ -3,7 +3,7 @@ and the candidates side by side."""
 
 import numpy as np
 
-from korvale_train.logs import COMMANDS
+from korvale.train.logs import COMMANDS
 
 
 def count(number, thing):

@@ -17,8 +17,8 @@ import numpy as np
 from distributed import as_completed
 
 import korvale
-from korvale_batch.runner import read_files
-from korvale_batch.task import write_model_file
+from korvale.batch.runner import read_files
+from korvale.batch.task import write_model_file
 
 from .genome import NetworkShape
 

@@ -10,16 +10,16 @@ from pathlib import Path
 import numpy as np
 from threadpoolctl import threadpool_limits
 
-from korvale_train.demonstrations import CORRECTION_WEIGHT
-from korvale_train.driving import Course, DrivingError, crowded_scenes, load_teacher
-from korvale_train.lesson import Lesson
-from korvale_train.logs import LogError, read_logs, readings_per_line
-from korvale_train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions
-from korvale_train.netfile import network_text, write_file
-from korvale_train.plot import loss_svg
-from korvale_train.progress import ProgressLines, TerminalProgress
-from korvale_train.report import summary
-from korvale_train.selection import candidate_options
+from korvale.train.demonstrations import CORRECTION_WEIGHT
+from korvale.train.driving import Course, DrivingError, crowded_scenes, load_teacher
+from korvale.train.lesson import Lesson
+from korvale.train.logs import LogError, read_logs, readings_per_line
+from korvale.train.model import ACTIVATIONS, OUTPUT_FUNCTIONS, TrainingError, TrainOptions
+from korvale.train.netfile import network_text, write_file
+from korvale.train.plot import loss_svg
+from korvale.train.progress import ProgressLines, TerminalProgress
+from korvale.train.report import summary
+from korvale.train.selection import candidate_options
 
 # Candidates of different seeds that --validate trains unless told otherwise.
 DEFAULT_CANDIDATES = 5
@@ -221,10 +221,11 @@ def check_option_values(args, parser):
         parser.error(f"argument --pca: {args.pca} components, but the logs have {readings} readings per line")
 
 
-def main(arguments, out=sys.stdout, err=sys.stderr, terminal=None):
-    """Runs the tool; returns the exit status (0 done, 1 bad input or output, 2 bad command line)."""
+def main(arguments=None, out=sys.stdout, err=sys.stderr, terminal=None):
+    """Runs the tool on arguments (the command line's without them); returns
+    the exit status (0 done, 1 bad input or output, 2 bad command line)."""
     try:
-        args = parse_arguments(arguments)
+        args = parse_arguments(sys.argv[1:] if arguments is None else arguments)
     except UsageError as error:
         err.write(f"korvale-train: {error} (korvale-train --help shows the usage)\n")
         return 2
@@ -370,6 +371,3 @@ class _Report:
             except (OSError, ValueError, io.UnsupportedOperation):
                 pass
 
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))

@@ -14,8 +14,8 @@ from sklearn.model_selection import train_test_split
 from sklearn.neural_network import MLPClassifier, MLPRegressor
 from sklearn.preprocessing import StandardScaler
 
-from korvale_train.demonstrations import balanced_rows, moving, standing_share
-from korvale_train.combinations import chosen_outputs, demonstrated, logsig, margins, undone
+from korvale.train.demonstrations import balanced_rows, moving, standing_share
+from korvale.train.combinations import chosen_outputs, demonstrated, logsig, margins, undone
 
 # The network file's transfer functions and scikit-learn's names for them.
 ACTIVATIONS = {"tansig": "tanh", "logsig": "logistic", "purelin": "identity"}

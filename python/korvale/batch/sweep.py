@@ -20,6 +20,10 @@ import tomllib
 
 DEFAULT_DT = 1 / 60
 SEED_RANGE = (-(2**63), 2**64 - 1)
+# The world steps from 1 ms to 1 s at a time; korvale-sim refuses other frame times.
+DT_RANGE = (0.001, 1.0)
+# As korvale-sim (--seconds / --dt): runs of this many frames or more are refused.
+FRAME_LIMIT = 9e15
 
 
 class SweepError(Exception):
@@ -93,7 +97,7 @@ def _frame_time(table):
         step = struct.unpack("f", struct.pack("f", value))[0]
     except OverflowError:
         step = math.inf
-    if not 0.001 <= step <= 1:
+    if not DT_RANGE[0] <= step <= DT_RANGE[1]:
         raise SweepError("'dt' must be from 0.001 to 1 second, the steps the world takes")
     return float(value)
 
@@ -133,7 +137,7 @@ def parse(text, folder="."):
     seeds = _seeds(table)
     duration = _number(table, "duration")
     dt = _frame_time(table)
-    if round_half_away(duration / dt) >= 9e15:
+    if round_half_away(duration / dt) >= FRAME_LIMIT:
         raise SweepError("'duration' / 'dt' gives too many frames")
     runs = [Run(scene, robot, network, seed, duration, dt)
             for scene in scenes for robot in robots for network in networks for seed in seeds]

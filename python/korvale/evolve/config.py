@@ -29,12 +29,10 @@ import math
 import os
 import tomllib
 
-from korvale_batch.sweep import SEED_RANGE, round_half_away
+from korvale.batch.sweep import DT_RANGE, FRAME_LIMIT, SEED_RANGE, round_half_away
 
 FITNESSES = ("avoid", "distance", "coverage")
 TRANSFER_FUNCTIONS = ("tansig", "logsig", "purelin")
-# The world steps from 1 ms to 1 s at a time; korvale-sim refuses other frame times.
-DT_RANGE = (0.001, 1.0)
 
 
 class ConfigError(Exception):
@@ -229,7 +227,7 @@ def parse(text, folder="."):
     frames = round_half_away(seconds / dt)
     if frames < 1:
         raise ConfigError("seconds", f"gives 0 frames of {dt!r} s; a run needs 1 at least")
-    if frames >= 9e15:
+    if frames >= FRAME_LIMIT:
         raise ConfigError("seconds", f"gives too many frames of {dt!r} s")
     network = _network(table)
 

@@ -9,8 +9,8 @@ import io
 import os
 from pathlib import Path
 
-from korvale_train.netfile import replace_file
-from korvale_train.plot import line_chart
+from korvale.files import write_whole
+from korvale.train.plot import line_chart
 
 from . import checkpoint
 
@@ -75,25 +75,20 @@ class Outputs:
         """Everything after a generation: the best network, the statistics,
         the plot, and last the checkpoint, so that a checkpoint never runs
         ahead of the files it stands for."""
-        _replace(self.network, lambda temporary: shape.network(state.best_genome).save(temporary, overwrite=True))
-        _replace_bytes(self.csv, csv_text(state.rows).encode("ascii"))
-        _replace_bytes(self.plot, plot_svg(state.rows).encode("ascii"))
-        _replace_bytes(self.checkpoint, checkpoint.to_bytes(identity, state))
+        network = shape.network(state.best_genome)
+        _replace(self.network, lambda: network.save(self.network, overwrite=True))  # whole, as save writes
+        _replace(self.csv, lambda: write_whole(self.csv, csv_text(state.rows).encode("ascii"), overwrite=True))
+        _replace(self.plot, lambda: write_whole(self.plot, plot_svg(state.rows).encode("ascii"), overwrite=True))
+        _replace(self.checkpoint, lambda: write_whole(self.checkpoint, checkpoint.to_bytes(identity, state),
+                                                      overwrite=True))
 
 
 def _replace(path, write):
+    """write() makes path anew, whole; a failure becomes an OutputError."""
     try:
-        replace_file(path, write)
+        write()
     except OSError as error:
         raise OutputError(f"cannot write {path}: {error.strerror or error}") from None
-
-
-def _replace_bytes(path, data):
-    def write(temporary):
-        with open(temporary, "wb") as file:
-            file.write(data)
-
-    _replace(path, write)
 
 
 def _text(column, value):

@@ -22,7 +22,7 @@ to do exactly where a student went wrong; they count twice.
 
 import numpy as np
 
-from korvale_train.logs import Demonstrations
+from korvale.train.logs import Demonstrations
 
 
 def moving(commands: np.ndarray) -> np.ndarray:

@@ -4,12 +4,12 @@ the warning when the student would stand where its teacher drove."""
 
 import time
 
-from korvale_train import dagger
-from korvale_train.combinations import combination_name
-from korvale_train.demonstrations import CORRECTION_WEIGHT, settle_blind, settle_idle, standing_share
-from korvale_train.driving import as_korvale, drive
-from korvale_train.report import (accuracy_table, candidates_table, count, course_line, driving_table, percent)
-from korvale_train.selection import choose, teach
+from korvale.train import dagger
+from korvale.train.combinations import combination_name
+from korvale.train.demonstrations import CORRECTION_WEIGHT, settle_blind, settle_idle, standing_share
+from korvale.train.driving import as_korvale, drive
+from korvale.train.report import (accuracy_table, candidates_table, count, course_line, driving_table, percent)
+from korvale.train.selection import choose, teach
 
 # Standing still on this share of the lines where the demonstration moved is
 # worth a warning: the student will stop somewhere its teacher drove on.

@@ -26,7 +26,6 @@ except ImportError:
     _Base = object
 
 REWARDS = ("avoid", "distance", "coverage")
-METRICS = ("distance", "coverage", "contact_frames", "stuck", "avoid")
 
 
 def reward_name(reward) -> str:

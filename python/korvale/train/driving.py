@@ -13,12 +13,8 @@ from pathlib import Path
 
 import numpy as np
 
-from korvale_train.netfile import network_parts
-
-try:
-    import korvale
-except ImportError:  # training alone needs no simulation
-    korvale = None
+import korvale
+from korvale.train.netfile import network_parts
 
 FRAMES_PER_SECOND = 60
 # A log writes a line once more than 0.1 s has passed: every 6th frame of
@@ -56,14 +52,14 @@ class Driving:
 
     distance: np.ndarray  # runs from the scene's start first, then from the free places
     stuck: np.ndarray  # share of frames, from 5 s on, less than 0.5 units from where it was 5 s before;
-    # NaN for drives shorter than 5 s
+    # 0 for drives shorter than 5 s, as the run measures give it
     coverage: np.ndarray  # distinct cells of the robot's diameter visited
 
     def score(self):
         """Per network: the distance it drove while not stuck, on average
         over scenes and seeds. A student that gets stuck half the time
         counts half its distance."""
-        return (self.distance * (1.0 - np.nan_to_num(self.stuck))).mean(axis=(1, 2))
+        return (self.distance * (1.0 - self.stuck)).mean(axis=(1, 2))
 
     def row(self, network):
         """Per scene: mean distance, mean stuck share and mean coverage over the seeds."""
@@ -75,15 +71,8 @@ class Driving:
         ]
 
 
-def _module():
-    if korvale is None:
-        raise DrivingError("driving needs the korvale module of the build (scripts/build.sh makes it)")
-    return korvale
-
-
 def as_korvale(trained):
     """The trained model as korvale computes its network file."""
-    _module()
     mean, std, projection, layers = network_parts(trained)
     functions, weights, biases = zip(*layers)
     return korvale.Network(list(weights), list(biases), list(functions), mean=mean, std=std, pca=projection)
@@ -92,7 +81,6 @@ def as_korvale(trained):
 def drive(networks, course):
     """Every network through every scene of the course: once per seed from
     the start, then from each free place."""
-    _module()
     networks, scenes = list(networks), [str(scene) for scene in course.scenes]
     runs = [("scene", list(course.seeds))] + ([("random", list(range(course.starts)))] if course.starts else [])
     parts = []
@@ -115,7 +103,6 @@ def crowded_scenes(course):
     korvale-train drives from the scene's start alone (a scene that was
     validated before free starts still is). Files that do not load are left
     for the drive to report."""
-    _module()
     crowded = []
     for scene in course.scenes:
         try:
@@ -132,7 +119,6 @@ def crowded_scenes(course):
 def load_teacher(path, readings):
     """The teacher network, which must take one input per reading of the logs
     and give the four commands."""
-    _module()
     try:
         teacher = korvale.Network.load(str(path))
     except (korvale.LoadError, OSError) as error:

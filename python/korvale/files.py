@@ -2,6 +2,7 @@
 into place, so that a reader never sees half of it and a failure leaves the
 target as it was."""
 
+import errno
 import os
 import tempfile
 
@@ -23,12 +24,23 @@ def write_whole(path, data: bytes, *, overwrite: bool = False) -> None:
             os.replace(temporary, path)
         else:
             # A hard link takes the name only if it is free, in one step.
-            os.link(temporary, path)
+            try:
+                os.link(temporary, path)
+            except OSError as error:
+                if error.errno not in _NO_HARD_LINKS:
+                    raise
+                # A file system without hard links (FAT): the name is still
+                # taken only if free, and filled at once.
+                with open(path, "xb") as out:
+                    out.write(data)
             os.unlink(temporary)
     except BaseException:
         if os.path.exists(temporary):
             os.unlink(temporary)
         raise
+
+
+_NO_HARD_LINKS = {errno.EPERM, errno.EOPNOTSUPP, errno.ENOTSUP, errno.EMLINK}
 
 
 def _umask():

@@ -38,7 +38,7 @@ import itertools
 
 import numpy as np
 
-from korvale_train.logs import COMMANDS
+from korvale.train.logs import COMMANDS
 
 SHARPNESS = 50.0  # the steep units: logsig(SHARPNESS x difference)
 TIE = 1e-3  # the earlier of two combinations wins a tie by this much

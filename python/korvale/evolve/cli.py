@@ -4,13 +4,15 @@ the run's statistics out, one progress line per generation on the way."""
 import argparse
 import contextlib
 import hashlib
+import os
 import signal
 import sys
 
 from distributed import Client, WorkerPlugin
+from threadpoolctl import threadpool_limits
 
 import korvale
-from korvale_batch import runner
+from korvale.batch import runner
 
 from . import checkpoint, config as configs
 from .evaluation import DaskEvaluator, Evaluation, EvaluationError
@@ -87,10 +89,32 @@ def main(arguments=None, out=None, err=None):
         err.write(f"korvale-evolve: {options.config}: {error}\n")
         return 2
     try:
-        return run(options, config, out if not options.quiet else None, err)
+        with one_blas_thread():
+            return run(options, config, out if not options.quiet else None, err)
     except (RunError, OutputError, EvaluationError) as error:
         err.write(f"korvale-evolve: {error}\n")
         return 1
+
+
+BLAS_THREADS = ("OPENBLAS_NUM_THREADS", "OMP_NUM_THREADS", "MKL_NUM_THREADS", "BLIS_NUM_THREADS")
+
+
+@contextlib.contextmanager
+def one_blas_thread():
+    """One BLAS thread here and in the worker processes started meanwhile,
+    which inherit the environment: the strategy's linear algebra gives the
+    same numbers on every run, and workers do not crowd each other's cores."""
+    before = {variable: os.environ.get(variable) for variable in BLAS_THREADS}
+    os.environ.update({variable: "1" for variable in BLAS_THREADS})
+    try:
+        with threadpool_limits(limits=1):
+            yield
+    finally:
+        for variable, value in before.items():
+            if value is None:
+                os.environ.pop(variable, None)
+            else:
+                os.environ[variable] = value
 
 
 def robot_inputs(config):
