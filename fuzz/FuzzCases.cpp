@@ -74,19 +74,29 @@ private:
     std::string shown;
 };
 
-// The input as a file, as the runner gets it: one file per process, removed
-// when the process ends.
+// The input as a file, as the runner gets it: one file per process in a
+// folder of its own, removed when the process ends. The example robot and
+// network lie beside it, so that a scene's robot elements can name them.
 class InputFile {
 public:
     InputFile()
-        : path((std::filesystem::temp_directory_path() / ("korvale-fuzz-" + std::to_string(::getpid()) + ".xml"))
-                   .string())
+        : folder(std::filesystem::temp_directory_path() / ("korvale-fuzz-" + std::to_string(::getpid()))),
+          path((folder / "input.xml").string())
     {
+        std::error_code ignored;
+        std::filesystem::create_directories(folder, ignored);
     }
     ~InputFile()
     {
         std::error_code ignored;
-        std::filesystem::remove(path, ignored);
+        std::filesystem::remove_all(folder, ignored);
+    }
+    void Provide(const std::string& examples) const
+    {
+        std::error_code ignored;
+        for (const char* name : {"Robot.xml", "AvoidObstacles.xml"})
+            if (!std::filesystem::exists(folder / name))
+                std::filesystem::copy_file(std::filesystem::path(examples) / name, folder / name, ignored);
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -99,12 +109,14 @@ public:
     }
 
 private:
+    std::filesystem::path folder;
     std::string path;
 };
 
-std::string WriteInput(std::string_view input)
+std::string WriteInput(std::string_view input, const std::string& examples)
 {
     static const InputFile file;
+    file.Provide(examples);
     return file.Write(input);
 }
 
@@ -153,13 +165,9 @@ std::string Describe(const char* what, const Fen::PhysicalObject& body, std::siz
 // frame. So the centre ends every frame at least its inner reach less one
 // frame's top travel inside each wall: inside the arena while the robot
 // cannot pass its own outline in a frame, and never far past a wall.
-std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, double step, int frame)
+std::string CheckRobot(const Fen::World& world, const Fen::NeuralRobot* robot, std::size_t index, double step,
+                       int frame)
 {
-    for (std::size_t i = 0; i < world.objects.size(); ++i) {
-        const Fen::PhysicalObject& body = *world.objects[i];
-        if (!Finite(body.pos) || !std::isfinite(body.angle) || !Finite(body.speed) || !std::isfinite(body.angSpeed))
-            return Describe("a body is no longer finite", body, i, frame);
-    }
     if (robot != nullptr && world.useWalls) {
         const Fen::Point& p = robot->pos;
         const double rounding = 1e-9 * std::max({1.0, world.width, world.height});
@@ -168,11 +176,25 @@ std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, d
             std::ostringstream size;
             size << " in an arena of " << world.width << " by " << world.height << ", where its centre stays " << least
                  << " inside the walls";
-            return Describe("the robot ended a frame past a wall", *robot, world.objects.size() - 1, frame)
-                + size.str();
+            return Describe("the robot ended a frame past a wall", *robot, index, frame) + size.str();
         }
     }
     return {};
+}
+
+// Every body stays finite; the user's robot and every robot the scene placed
+// stay inside the walls.
+std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, double step, int frame)
+{
+    for (std::size_t i = 0; i < world.objects.size(); ++i) {
+        const Fen::PhysicalObject& body = *world.objects[i];
+        if (!Finite(body.pos) || !std::isfinite(body.angle) || !Finite(body.speed) || !std::isfinite(body.angSpeed))
+            return Describe("a body is no longer finite", body, i, frame);
+        if (const auto* other = dynamic_cast<const Fen::NeuralRobot*>(&body); other != nullptr && other != robot)
+            if (std::string fault = CheckRobot(world, other, i, step, frame); !fault.empty())
+                return "a scene's robot: " + fault;
+    }
+    return CheckRobot(world, robot, world.objects.size() - 1, step, frame);
 }
 
 } // namespace
@@ -194,7 +216,7 @@ CaseResult RunCase(Harness harness, std::string_view input, const std::string& e
 {
     // Every case starts the noise where a program starts it.
     Fen::setRandomState(0);
-    const std::string file = WriteInput(input);
+    const std::string file = WriteInput(input, examples);
     const std::string scenePath = harness == Harness::Scene ? file : examples + "/Crowded.xml";
     const std::string robotPath = harness == Harness::Robot ? file : examples + "/Robot.xml";
     const std::string networkPath = harness == Harness::Network ? file : examples + "/AvoidObstacles.xml";

@@ -1,5 +1,6 @@
 #include "io/CFenIOStruct.h"
 
+#include <filesystem>
 #include <new>
 #include <utility>
 
@@ -7,6 +8,7 @@ namespace Tarn {
 
 CFenIOStruct::CFenIOStruct(std::string fileName)
 {
+    folder = std::filesystem::path(fileName).parent_path().string();
     CXmlNode document;
     bool created = true;
     try {

@@ -30,6 +30,9 @@ public:
     const std::string& GetFileProblem() const { return fileProblem; }
     // The name of the document's root element; empty without a document.
     const std::string& GetRootName() const { return rootName; }
+    // The folder of the file, to which names inside it are relative ("" for
+    // the working folder, and for a document held in memory).
+    const std::string& GetFolder() const { return folder; }
 
     CXmlNode GetNode() const;
     // Makes node the current node and returns this same object, so that a
@@ -45,6 +48,7 @@ private:
     CReportError report;
     std::string fileProblem;
     std::string rootName;
+    std::string folder;
 };
 
 } // namespace Tarn

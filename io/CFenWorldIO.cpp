@@ -10,6 +10,7 @@
 #include "io/CFenIOStruct.h"
 #include "io/ForEachNamedAttribute.h"
 #include "io/ReportFault.h"
+#include "io/SceneRobotsReader.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
 
@@ -64,6 +65,9 @@ void CFenWorldIO::Read(CFenIOStruct& io)
     if (seen[StartX] && seen[StartY] && value[StartX] < value[Width] && value[StartY] < value[Height])
         world->AddStartPoint(Fen::Point{value[StartX], value[StartY]});
 
+    // Bodies and single robots enter the world in file order; groups of
+    // robots after them all, so that their places avoid every body.
+    SceneRobotsReader robots;
     for (std::size_t i = 0; i < children.GetLength(); ++i) {
         const CXmlNode child = children.GetItem(i);
         if (child.GetNodeType() != CXmlNodeType::Element) {
@@ -71,7 +75,15 @@ void CFenWorldIO::Read(CFenIOStruct& io)
             world->Reset(100, 100);
             return;
         }
-        if (child.GetNodeName() != "object")
+        const std::string name = child.GetNodeName();
+        if (name == "robot" || name == "robots") {
+            if (!robots.Read(io, child, *world)) {
+                world->Reset(100, 100);
+                return;
+            }
+            continue;
+        }
+        if (name != "object")
             continue;
         CFenPhysicalObject& object = CFenPhysicalObject::Create(*world);
         object.Read(io.SetNode(child));
@@ -90,6 +102,8 @@ void CFenWorldIO::Read(CFenIOStruct& io)
             return;
         }
     }
+    if (!robots.Finish(io, *world))
+        world->Reset(100, 100);
 }
 
 } // namespace Tarn

@@ -101,6 +101,22 @@ CXmlNode::CXmlNode(CXmlDocumentPtr document_, pugi::xml_attribute attribute_)
 {
 }
 
+std::size_t CXmlNode::GetLine() const
+{
+    const std::ptrdiff_t offset = node ? node.offset_debug() : -1;
+    if (!document || offset < 0)
+        return 0;
+    const auto at = static_cast<std::size_t>(offset);
+    if (document->fileName.empty())
+        return 1 + static_cast<std::size_t>(std::lower_bound(document->lineFeeds.begin(), document->lineFeeds.end(), at)
+                                            - document->lineFeeds.begin());
+    // A file is read again only for a message: its lines cost nothing otherwise.
+    const std::string text = FileText(document->fileName);
+    if (at >= text.size())
+        return 0;
+    return 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+}
+
 bool CXmlNode::IsEmpty() const { return !node && !attribute; }
 
 CXmlNodeType CXmlNode::GetNodeType() const
@@ -213,8 +229,9 @@ CXmlNode LoadXmlFile(const std::string& fileName, std::string& problem)
         problem = SystemErrorWords(errno);
         return {};
     }
-    auto document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result result = document->load_file(fileName.c_str(), parseOptions);
+    auto document = std::make_shared<XmlDocument>();
+    document->fileName = fileName;
+    const pugi::xml_parse_result result = document->dom.load_file(fileName.c_str(), parseOptions);
     if (!result) {
         if (result.status == pugi::status_out_of_memory)
             problem = "not enough memory to read it";
@@ -224,25 +241,28 @@ CXmlNode LoadXmlFile(const std::string& fileName, std::string& problem)
             problem = ParseProblem(FileText(fileName), result);
         return {};
     }
-    if (!IsWellFormed(*document, problem))
+    if (!IsWellFormed(document->dom, problem))
         return {};
-    const pugi::xml_node root = *document;
+    const pugi::xml_node root = document->dom;
     return CXmlNode(std::move(document), root);
 }
 
 CXmlNode LoadXmlText(std::string_view text, std::string& problem)
 {
     problem.clear();
-    auto document = std::make_shared<pugi::xml_document>();
-    const pugi::xml_parse_result result = document->load_buffer(text.data(), text.size(), parseOptions);
+    auto document = std::make_shared<XmlDocument>();
+    // Offsets fit: no document this large is ever read.
+    for (std::size_t i = text.find('\n'); i != std::string_view::npos && i < 0xffffffffu; i = text.find('\n', i + 1))
+        document->lineFeeds.push_back(static_cast<std::uint32_t>(i));
+    const pugi::xml_parse_result result = document->dom.load_buffer(text.data(), text.size(), parseOptions);
     if (!result) {
         problem =
             result.status == pugi::status_out_of_memory ? "not enough memory to read it" : ParseProblem(text, result);
         return {};
     }
-    if (!IsWellFormed(*document, problem))
+    if (!IsWellFormed(document->dom, problem))
         return {};
-    const pugi::xml_node root = *document;
+    const pugi::xml_node root = document->dom;
     return CXmlNode(std::move(document), root);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -13,8 +14,15 @@ namespace Tarn {
 class CXmlNodeList;
 class CXmlAttributes;
 
+// A parsed document and what finds a node's line in its text again.
+struct XmlDocument {
+    pugi::xml_document dom;
+    std::string fileName; // the file it was read from; empty for a text
+    std::vector<std::uint32_t> lineFeeds; // for a text: the offset of each line feed
+};
+
 // Shared ownership of a parsed document; every handle holds one.
-using CXmlDocumentPtr = std::shared_ptr<const pugi::xml_document>;
+using CXmlDocumentPtr = std::shared_ptr<const XmlDocument>;
 
 // Kind of a DOM node. Element, Attribute and Text carry the DOM standard's
 // codes 1, 2 and 3; a CDATA section is text too (its content is plain text).
@@ -68,6 +76,9 @@ public:
     CXmlAttributes GetAttributes() const;
     // The child nodes of an element or of the document (empty list otherwise).
     CXmlNodeList GetChildNodes() const;
+    // The line of the text (from 1) on which an element starts, for messages
+    // that point into a file; 0 when it cannot be told (a file changed since).
+    std::size_t GetLine() const;
 
 private:
     friend class CXmlNodeList;

@@ -7,16 +7,21 @@ namespace Tarn {
 CFenNeuralRobot& CFenNeuralRobot::Create(CFenWorld& world)
 {
     // The constructor hands the new adapter to the world adapter, its owner.
-    return *new CFenNeuralRobot(world);
+    return *new CFenNeuralRobot(world, false);
 }
 
-CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_) : world(&world_)
+CFenNeuralRobot& CFenNeuralRobot::CreateSceneRobot(CFenWorld& world) { return *new CFenNeuralRobot(world, true); }
+
+CFenNeuralRobot::CFenNeuralRobot(CFenWorld& world_, bool sceneRobot) : world(&world_)
 {
     Clear();
     graphics = world_.GetGraphicsFactory().CreateGraphics(*this);
     io = world_.GetIOFactory().CreateIO(*this);
     // Last, so that a failure above registers nothing.
-    world_.AddRobot(this);
+    if (sceneRobot)
+        world_.AddSceneRobot(this);
+    else
+        world_.AddRobot(this);
 }
 
 CFenNeuralRobot::~CFenNeuralRobot()

@@ -19,6 +19,9 @@ class CFenWorld;
 class CFenNeuralRobot : public IFenRobot {
 public:
     static CFenNeuralRobot& Create(CFenWorld& world);
+    // The same for a robot the scene file places: the world adapter lists it
+    // among its scene robots (GetSceneRobot), not as the user's robot.
+    static CFenNeuralRobot& CreateSceneRobot(CFenWorld& world);
 
     CFenNeuralRobot(const CFenNeuralRobot&) = delete;
     CFenNeuralRobot& operator=(const CFenNeuralRobot&) = delete;
@@ -33,7 +36,7 @@ public:
     CFenWorld& GetWorld() const { return *world; }
 
 private:
-    explicit CFenNeuralRobot(CFenWorld& world);
+    CFenNeuralRobot(CFenWorld& world, bool sceneRobot);
 
     CFenWorld* world;
     Fen::NeuralRobot robot;

@@ -61,6 +61,7 @@ void CFenWorld::Reset(double width, double height)
     // Moved out so that the lists are already empty while adapters die.
     { const auto doomed = std::move(objects); objects.clear(); }
     { const auto doomed = std::move(robots); robots.clear(); }
+    { const auto doomed = std::move(sceneRobots); sceneRobots.clear(); }
 }
 
 unsigned CFenWorld::GetObjectCount() const { return static_cast<unsigned>(objects.size()); }
@@ -70,6 +71,24 @@ CFenPhysicalObject& CFenWorld::GetObject(unsigned index) const { return *objects
 unsigned CFenWorld::GetRobotCount() const { return static_cast<unsigned>(robots.size()); }
 
 CFenNeuralRobot& CFenWorld::GetRobot(unsigned index) const { return *robots.at(index); }
+
+unsigned CFenWorld::GetSceneRobotCount() const { return static_cast<unsigned>(sceneRobots.size()); }
+
+CFenNeuralRobot& CFenWorld::GetSceneRobot(unsigned index) const { return *sceneRobots.at(index).robot; }
+
+CNeuralNetworkRemoteControl* CFenWorld::GetSceneRobotControl(unsigned index) const
+{
+    return sceneRobots.at(index).control.get();
+}
+
+void CFenWorld::DriveSceneRobot(unsigned index, const CFeedForward& network)
+{
+    SceneRobot& scene = sceneRobots.at(index);
+    auto control = std::make_unique<CNeuralNetworkRemoteControl>();
+    control->network = network;
+    scene.robot->GetPhysicalObject().setRemoteControl(control.get());
+    scene.control = std::move(control);
+}
 
 double CFenWorld::StepTime(double dt)
 {
@@ -102,6 +121,13 @@ void CFenWorld::AddRobot(CFenNeuralRobot* robot)
     reserveOneMore(robots);
     world.addObject(&robot->GetPhysicalObject());
     robots.emplace_back(robot);
+}
+
+void CFenWorld::AddSceneRobot(CFenNeuralRobot* robot)
+{
+    reserveOneMore(sceneRobots);
+    world.addObject(&robot->GetPhysicalObject());
+    sceneRobots.push_back(SceneRobot{std::unique_ptr<CFenNeuralRobot>(robot), nullptr});
 }
 
 void CFenWorld::RemoveObject(CFenPhysicalObject* object)

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "control/CNeuralNetworkRemoteControl.h"
 #include "engine/Vector.h"
 #include "engine/World.h"
 #include "model/IFenGraphicsFactory.h"
@@ -28,6 +29,14 @@ public:
     CFenPhysicalObject& GetObject(unsigned index) const override;
     unsigned GetRobotCount() const override;
     CFenNeuralRobot& GetRobot(unsigned index) const override;
+    unsigned GetSceneRobotCount() const override;
+    CFenNeuralRobot& GetSceneRobot(unsigned index) const override;
+    // The network control that drives scene robot `index`, or null while it
+    // has none and stands still.
+    CNeuralNetworkRemoteControl* GetSceneRobotControl(unsigned index) const;
+    // Scene robot `index` is driven by a copy of `network` through a control
+    // of its own, from the next step on.
+    void DriveSceneRobot(unsigned index, const CFeedForward& network);
     void Step(double dt) override;
     // The shortest and longest step the world takes.
     static constexpr double minStepTime = 0.001;
@@ -43,6 +52,7 @@ public:
 
     void AddObject(CFenPhysicalObject* object) override;
     void AddRobot(CFenNeuralRobot* robot) override;
+    void AddSceneRobot(CFenNeuralRobot* robot) override;
     void RemoveObject(CFenPhysicalObject* object) override;
     void RemoveRobot(CFenNeuralRobot* robot) override;
     void AddStartPoint(const Fen::Point& point) override;
@@ -63,6 +73,12 @@ private:
     std::unique_ptr<IFenIO> io;
     std::vector<std::unique_ptr<CFenPhysicalObject>> objects;
     std::vector<std::unique_ptr<CFenNeuralRobot>> robots;
+    // A scene robot and its control; the control lets go of the robot as it dies.
+    struct SceneRobot {
+        std::unique_ptr<CFenNeuralRobot> robot;
+        std::unique_ptr<CNeuralNetworkRemoteControl> control;
+    };
+    std::vector<SceneRobot> sceneRobots;
     std::vector<Fen::Point> startPoints;
 };
 

@@ -20,6 +20,8 @@ public:
     // adapter owns them from then on.
     virtual void AddObject(CFenPhysicalObject* object) = 0;
     virtual void AddRobot(CFenNeuralRobot* robot) = 0;
+    // A robot the scene places (CFenNeuralRobot::CreateSceneRobot).
+    virtual void AddSceneRobot(CFenNeuralRobot* robot) = 0;
     // Takes the body out of the engine world, then destroys the adapter;
     // nothing when the adapter is not one of this world's.
     virtual void RemoveObject(CFenPhysicalObject* object) = 0;

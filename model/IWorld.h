@@ -17,6 +17,12 @@ public:
     virtual unsigned GetRobotCount() const = 0;
     // index must be below GetRobotCount().
     virtual CFenNeuralRobot& GetRobot(unsigned index) const = 0;
+    // The robots the scene file placed, in the file's order; each has a
+    // control of its own. They are apart from the robots above (the one a
+    // user loads), which keep their meaning whatever the scene holds.
+    virtual unsigned GetSceneRobotCount() const = 0;
+    // index must be below GetSceneRobotCount().
+    virtual CFenNeuralRobot& GetSceneRobot(unsigned index) const = 0;
     // Advances the simulation by dt seconds, kept within [0.001, 1].
     virtual void Step(double dt) = 0;
 };

@@ -45,6 +45,9 @@ DeviceResult CFenWorldGraphics::Draw()
         for (unsigned i = 0; i < objects; ++i)
             world.GetObject(i).Draw();
     }
+    const unsigned sceneRobots = world.GetSceneRobotCount();
+    for (unsigned i = 0; i < sceneRobots; ++i)
+        world.GetSceneRobot(i).Draw();
     for (unsigned i = 0; i < robots; ++i)
         world.GetRobot(i).Draw();
     return result;

@@ -1,0 +1,128 @@
+// Swarms at the density of examples/Swarm.xml: N robots of examples/Robot.xml
+// (8 infrared sensors and a 60-pixel camera each) running AvoidObstacles.xml
+// among Crowded.xml's bodies, the arena grown with N (100 x 100 per 20
+// robots, Crowded.xml's bodies laid once per 100 x 100 tile that fits). Steps
+// of 1/60 s through the world adapter, as every program steps. Prints, per N,
+// simulated seconds per wall second, the cost of one robot's frame and the
+// memory the loaded swarm takes per robot (resident size before and after).
+//
+// Usage: bench_swarm [N ...] [--seconds S]   (default N: 10 100 1000 10000; S: 3
+// seconds of wall time per N, at least 3 frames)
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "engine/World.h"
+#include "io/CFenIOFactory.h"
+#include "io/CFenIOStruct.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestWorld.h"
+
+namespace {
+
+using SwarmWorld = TestSupport::TestWorld<Tarn::CFenIOFactory, TestSupport::NoDrawing>;
+
+const std::string examples = std::string(KORVALE_SOURCE_DIR) + "/examples/";
+constexpr double frameTime = 1.0 / 60;
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Crowded.xml's objects moved into every whole tile of the arena.
+std::string Scene(int robots)
+{
+    const double side = std::round(100 * std::sqrt(robots / 20.0) * 1000) / 1000;
+    const std::string crowded = ReadText(examples + "Crowded.xml");
+    const std::regex objectPattern(R"(  <object [^]*?(?:/>|</object>)\n)");
+    std::vector<std::string> objects;
+    for (auto it = std::sregex_iterator(crowded.begin(), crowded.end(), objectPattern); it != std::sregex_iterator(); ++it)
+        objects.push_back(it->str());
+    std::string text = "<world width=\"" + std::to_string(side) + "\" height=\"" + std::to_string(side) + "\">\n";
+    const int tiles = static_cast<int>(std::floor(side / 100));
+    const std::regex xPattern(R"(\bx="([^"]+)\")"), yPattern(R"(\by="([^"]+)\")");
+    for (int row = 0; row < tiles; ++row)
+        for (int column = 0; column < tiles; ++column)
+            for (const std::string& object : objects) {
+                std::smatch x, y;
+                std::regex_search(object, x, xPattern);
+                std::regex_search(object, y, yPattern);
+                std::string moved = std::regex_replace(object, xPattern, "x=\"" + std::to_string(std::stod(x[1]) + 100 * column) + "\"",
+                                                       std::regex_constants::format_first_only);
+                moved = std::regex_replace(moved, yPattern, "y=\"" + std::to_string(std::stod(y[1]) + 100 * row) + "\"",
+                                           std::regex_constants::format_first_only);
+                text += moved;
+            }
+    text += "  <robots file=\"Robot.xml\" count=\"" + std::to_string(robots) + "\" seed=\"1\" network=\"AvoidObstacles.xml\"/>\n";
+    return text + "</world>\n";
+}
+
+double ResidentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
+}
+
+void Measure(int robots, double seconds)
+{
+    TestSupport::TempFolder folder;
+    for (const char* name : {"Robot.xml", "AvoidObstacles.xml"})
+        folder.Write(name, ReadText(examples + name));
+    const std::string scene = folder.Write("Swarm.xml", Scene(robots));
+    const double before = ResidentBytes();
+    SwarmWorld world;
+    Tarn::CFenIOStruct io(scene);
+    world.Read(io);
+    if (!io.IsOk()) {
+        std::fprintf(stderr, "%s", io.GetErrorText().c_str());
+        return;
+    }
+    const double memory = ResidentBytes() - before;
+    world.Step(frameTime); // the caches of a first step
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    int frames = 0;
+    double wall = 0;
+    while (frames < 3 || wall < seconds) {
+        world.Step(frameTime);
+        ++frames;
+        wall = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    const double simulated = frames * frameTime;
+    std::printf("%6d robots  %5u bodies  arena %7.1f  %5d frames  %9.2f x real time  %8.3f us per robot-frame  "
+                "%6.1f KiB per robot  broad phase: %s\n",
+                robots, world.GetObjectCount(), world.GetFenWorld().width, frames, simulated / wall,
+                1e6 * wall / (frames * static_cast<double>(robots)), memory / robots / 1024,
+                world.GetFenWorld().lastStepUsedBroadPhase() ? "yes" : "no");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<int> counts;
+    double seconds = 3;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--seconds" && i + 1 < argc)
+            seconds = std::stod(argv[++i]);
+        else
+            counts.push_back(std::stoi(argument));
+    }
+    if (counts.empty())
+        counts = {10, 100, 1000, 10000};
+    for (const int count : counts)
+        Measure(count, seconds);
+    return 0;
+}
