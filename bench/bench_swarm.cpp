@@ -1,7 +1,8 @@
 // Swarms at the density of examples/Swarm.xml: N robots of examples/Robot.xml
 // (8 infrared sensors and a 60-pixel camera each) running AvoidObstacles.xml
 // among Crowded.xml's bodies, the arena grown with N (100 x 100 per 20
-// robots, Crowded.xml's bodies laid once per 100 x 100 tile that fits). Steps
+// robots, Crowded.xml's bodies laid once per 100 x 100 tile, those that fit
+// in the arena whole). Steps
 // of 1/60 s through the world adapter, as every program steps. Prints, per N,
 // simulated seconds per wall second, the cost of one robot's frame and the
 // memory the loaded swarm takes per robot (resident size before and after).
@@ -37,7 +38,8 @@ std::string ReadText(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Crowded.xml's objects moved into every whole tile of the arena.
+// Crowded.xml's objects moved into every tile of the arena, but for those
+// whose position and radius would reach past its far walls.
 std::string Scene(int robots)
 {
     const double side = std::round(100 * std::sqrt(robots / 20.0) * 1000) / 1000;
@@ -47,14 +49,19 @@ std::string Scene(int robots)
     for (auto it = std::sregex_iterator(crowded.begin(), crowded.end(), objectPattern); it != std::sregex_iterator(); ++it)
         objects.push_back(it->str());
     std::string text = "<world width=\"" + std::to_string(side) + "\" height=\"" + std::to_string(side) + "\">\n";
-    const int tiles = static_cast<int>(std::floor(side / 100));
-    const std::regex xPattern(R"(\bx="([^"]+)\")"), yPattern(R"(\by="([^"]+)\")");
+    const int tiles = static_cast<int>(std::ceil(side / 100));
+    const std::regex xPattern(R"(\bx="([^"]+)\")"), yPattern(R"(\by="([^"]+)\")"), rPattern(R"(\br="([^"]+)\")");
     for (int row = 0; row < tiles; ++row)
         for (int column = 0; column < tiles; ++column)
             for (const std::string& object : objects) {
                 std::smatch x, y;
                 std::regex_search(object, x, xPattern);
                 std::regex_search(object, y, yPattern);
+                std::smatch r;
+                // Polygons of Crowded.xml reach at most 6.4 from their position.
+                const double reach = std::regex_search(object, r, rPattern) ? std::stod(r[1]) : 6.4;
+                if (std::stod(x[1]) + 100 * column + reach > side || std::stod(y[1]) + 100 * row + reach > side)
+                    continue;
                 std::string moved = std::regex_replace(object, xPattern, "x=\"" + std::to_string(std::stod(x[1]) + 100 * column) + "\"",
                                                        std::regex_constants::format_first_only);
                 moved = std::regex_replace(moved, yPattern, "y=\"" + std::to_string(std::stod(y[1]) + 100 * row) + "\"",

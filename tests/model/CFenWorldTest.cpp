@@ -298,3 +298,39 @@ TEST(CFenWorld, LifecycleNeverLeavesDanglingReferences)
 }
 
 } // namespace
+
+namespace {
+
+TEST(CFenWorld, SceneRobotsAreListedApartFromTheUsersRobotEachWithItsOwnControl)
+{
+    World world;
+    CFenNeuralRobot& sceneRobot = CFenNeuralRobot::CreateSceneRobot(world);
+    CFenNeuralRobot& other = CFenNeuralRobot::CreateSceneRobot(world);
+    CFenNeuralRobot& user = CFenNeuralRobot::Create(world);
+    EXPECT_EQ(world.GetRobotCount(), 1u);
+    EXPECT_EQ(&world.GetRobot(0), &user) << "the first robot is still the user's";
+    ASSERT_EQ(world.GetSceneRobotCount(), 2u);
+    EXPECT_EQ(&world.GetSceneRobot(0), &sceneRobot);
+    EXPECT_EQ(&world.GetSceneRobot(1), &other);
+    const std::vector<Fen::PhysicalObject*> order{&sceneRobot.GetPhysicalObject(), &other.GetPhysicalObject(),
+                                                  &user.GetPhysicalObject()};
+    EXPECT_EQ(world.GetFenWorld().objects, order);
+
+    Tarn::CFeedForward network;
+    network.inputDimensions = 0;
+    world.DriveSceneRobot(1, network);
+    EXPECT_EQ(world.GetSceneRobotControl(0), nullptr);
+    ASSERT_NE(world.GetSceneRobotControl(1), nullptr);
+    EXPECT_EQ(other.GetPhysicalObject().remoteControl, world.GetSceneRobotControl(1));
+    EXPECT_EQ(world.GetSceneRobotControl(1)->robot, &other.GetPhysicalObject());
+    // A second network replaces the control; the old one lets go of the robot.
+    world.DriveSceneRobot(1, network);
+    EXPECT_EQ(other.GetPhysicalObject().remoteControl, world.GetSceneRobotControl(1));
+
+    world.Reset(50, 50);
+    EXPECT_EQ(world.GetSceneRobotCount(), 0u);
+    EXPECT_EQ(world.GetRobotCount(), 0u);
+    EXPECT_TRUE(world.GetFenWorld().objects.empty());
+}
+
+} // namespace
