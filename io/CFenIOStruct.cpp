@@ -8,11 +8,11 @@ namespace Tarn {
 
 CFenIOStruct::CFenIOStruct(std::string fileName)
 {
-    folder = std::filesystem::path(fileName).parent_path().string();
     CXmlNode document;
     bool created = true;
     try {
         document = LoadXmlFile(fileName, fileProblem);
+        folder = std::filesystem::path(fileName).parent_path().string();
     } catch (const std::bad_alloc&) {
         created = false;
     }
