@@ -23,6 +23,17 @@ public:
     virtual unsigned GetSceneRobotCount() const = 0;
     // index must be below GetSceneRobotCount().
     virtual CFenNeuralRobot& GetSceneRobot(unsigned index) const = 0;
+    // Every robot in the arena as the window, korvale-sim and the module
+    // number them: the user's robots first (GetRobot), then the scene's
+    // robots in the file's order. Robot 0 is the one a single-robot script
+    // has always meant.
+    unsigned GetSwarmSize() const { return GetRobotCount() + GetSceneRobotCount(); }
+    // index must be below GetSwarmSize().
+    CFenNeuralRobot& GetSwarmRobot(unsigned index) const
+    {
+        const unsigned own = GetRobotCount();
+        return index < own ? GetRobot(index) : GetSceneRobot(index - own);
+    }
     // Advances the simulation by dt seconds, kept within [0.001, 1].
     virtual void Step(double dt) = 0;
 };

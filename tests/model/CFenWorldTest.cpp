@@ -315,6 +315,11 @@ TEST(CFenWorld, SceneRobotsAreListedApartFromTheUsersRobotEachWithItsOwnControl)
     const std::vector<Fen::PhysicalObject*> order{&sceneRobot.GetPhysicalObject(), &other.GetPhysicalObject(),
                                                   &user.GetPhysicalObject()};
     EXPECT_EQ(world.GetFenWorld().objects, order);
+    // The swarm numbers the user's robot first, then the scene's in order.
+    ASSERT_EQ(world.GetSwarmSize(), 3u);
+    EXPECT_EQ(&world.GetSwarmRobot(0), &user);
+    EXPECT_EQ(&world.GetSwarmRobot(1), &sceneRobot);
+    EXPECT_EQ(&world.GetSwarmRobot(2), &other);
 
     Tarn::CFeedForward network;
     network.inputDimensions = 0;
