@@ -59,11 +59,16 @@ void RunMetrics::addDistance(const NeuralRobot& robot)
 
 void RunMetrics::addFrame(World& world, const NeuralRobot& robot)
 {
+    updatePlaces(world, robot);
+    addFrame(robot, touches(world, robot));
+}
+
+void RunMetrics::addFrame(const NeuralRobot& robot, bool contact)
+{
     const Point pos = robot.pos;
     addDistance(robot);
     last.newCell = cells.insert(cellOf(pos)).second;
-    updatePlaces(world, robot);
-    last.contact = touches(world, robot);
+    last.contact = contact;
     if (last.contact)
         ++contacts;
     last.avoid = avoidValue(robot);

@@ -63,6 +63,10 @@ public:
     // run that reads nothing else (korvale-sim): the other measures, whose
     // contact test costs a tenth of a crowded frame, stay as they were.
     void addDistance(const NeuralRobot& robot);
+    // addFrame with the contact test already made (`contact`: the robot
+    // touches a wall or a body as it stands), for robots of one world whose
+    // tests share one grid of the bodies' places.
+    void addFrame(const NeuralRobot& robot, bool contact);
 
     std::int64_t frames() const { return frameCount; }
     double distance() const { return path; }
@@ -81,6 +85,12 @@ public:
     // `self`: the contact frames' tests, one body at a time.
     static bool touchesWall(const World& world, const PhysicalObject& body);
     static const PhysicalObject* bodyTouched(World& world, const PhysicalObject& body, const PhysicalObject* self);
+    // Whether the two touch, by the world's contact test on copies (the
+    // copies are scratch space, so that a caller can keep them).
+    static bool contact(World& world, const PhysicalObject& a, const PhysicalObject& b, PhysicalObject& copyA,
+                        PhysicalObject& copyB);
+    // A copy of a body's shape and place, for contact tests that must not move it.
+    static void copyShape(const PhysicalObject& from, PhysicalObject& to);
 
     void archive(Tarn::StateArchive& archive);
 
@@ -100,14 +110,9 @@ private:
     Cell cellOf(const Point& p) const;
     // Whether the robot touches a wall or a body as it stands (see above).
     bool touches(World& world, const NeuralRobot& robot);
-    // Whether the two touch, by the world's contact test on copies.
-    static bool contact(World& world, const PhysicalObject& a, const PhysicalObject& b, PhysicalObject& copyA,
-                        PhysicalObject& copyB);
     // Brings the grid of the bodies' places up to date after a step.
     void updatePlaces(const World& world, const NeuralRobot& robot);
     void place(const World& world, std::uint32_t body);
-    // A copy of a body's shape and place, for contact tests that must not move it.
-    static void copyShape(const PhysicalObject& from, PhysicalObject& to);
 
     std::int64_t frameCount = 0;
     double path = 0;

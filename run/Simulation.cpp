@@ -86,6 +86,24 @@ Metrics Simulation::GetMetrics() const
     return core.GetMetrics();
 }
 
+std::size_t Simulation::SwarmSize() const
+{
+    const std::lock_guard lock(mutex);
+    return core.SwarmSize();
+}
+
+Metrics Simulation::RobotMetrics(std::size_t index) const
+{
+    const std::lock_guard lock(mutex);
+    return Metrics::Of(core.RobotMetrics(index));
+}
+
+SwarmState Simulation::GetSwarmState() const
+{
+    const std::lock_guard lock(mutex);
+    return core.GetSwarmState();
+}
+
 void Simulation::SetKeys(bool forward, bool backward, bool left, bool right)
 {
     const std::lock_guard lock(mutex);

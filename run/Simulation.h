@@ -40,6 +40,10 @@ public:
     std::vector<std::vector<std::array<double, 3>>> Cameras() const;
     std::vector<std::array<double, 3>> Bodies() const;
     Metrics GetMetrics() const;
+    std::size_t SwarmSize() const;
+    // std::out_of_range for an index beyond the swarm.
+    Metrics RobotMetrics(std::size_t index) const;
+    SwarmState GetSwarmState() const;
     void SetKeys(bool forward, bool backward, bool left, bool right);
     void SetNetwork(const SharedNetwork& network);
     SharedNetwork GetNetwork() const;

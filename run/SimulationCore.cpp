@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include "app/CKeyboard.h"
@@ -106,8 +107,14 @@ SimulationCore::SimulationCore(const SimulationOptions& options)
     // the same, so that nothing it ever does can touch another's.
     const Fen::NoiseScope scope(noise);
     Load(options);
-    if (const Fen::NeuralRobot* robot = parts->Robot())
+    StartMetrics();
+}
+
+void SimulationCore::StartMetrics()
+{
+    if (const Fen::NeuralRobot* robot = SwarmRobot(0))
         metrics.start(*robot, dt);
+    swarmMetrics.Start(*parts->scene.GetWorld(), dt);
 }
 
 SimulationCore::~SimulationCore()
@@ -172,17 +179,20 @@ void SimulationCore::Frame()
 void SimulationCore::EndFrame()
 {
     ++frames;
-    if (const Fen::NeuralRobot* robot = parts->Robot()) {
+    if (const Fen::NeuralRobot* robot = SwarmRobot(0)) {
         if (distanceOnly)
             metrics.addDistance(*robot);
         else
             metrics.addFrame(World(), *robot);
     }
+    AddSwarmFrame();
     // A log that stopped on a fault (a full disk) says so at once, as
     // korvale-sim does.
     if (!parts->commands.CheckSceneErrors())
         ThrowShownError();
 }
+
+void SimulationCore::AddSwarmFrame() { swarmMetrics.AddFrame(*parts->scene.GetWorld(), World(), distanceOnly); }
 
 void SimulationCore::Step(std::int64_t count)
 {
@@ -416,8 +426,9 @@ void SimulationCore::Archive(Tarn::StateArchive& archive)
     archive.Value(noise);
     archive.Value(frames);
     parts->scene.ArchiveState(archive);
-    if (parts->Robot() != nullptr)
+    if (SwarmRobot(0) != nullptr)
         metrics.archive(archive);
+    ArchiveSwarmMetrics(archive);
     archive.Finish();
 }
 
@@ -487,7 +498,7 @@ void SimulationCore::PlaceRobot(double x, double y, double angle)
     robot->angSpeed = 0;
     robot->forgetAbsBoundingSurface();
     World().forgetPairCaches();
-    metrics.start(*robot, dt);
+    StartRobotMetrics(0);
 }
 
 std::array<double, 3> SimulationCore::ArenaAndRobotSize() const
@@ -498,5 +509,62 @@ std::array<double, 3> SimulationCore::ArenaAndRobotSize() const
 }
 
 void SimulationCore::SetNoiseSeed(std::uint64_t seed) { noise = Fen::seedState(seed); }
+
+} // namespace Korvale::Run
+
+namespace Korvale::Run {
+
+// The swarm's measures, apart from the lone robot's above.
+
+std::size_t SimulationCore::SwarmSize() const { return parts->scene.GetWorld()->GetSwarmSize(); }
+
+Fen::NeuralRobot* SimulationCore::SwarmRobot(std::size_t index) const
+{
+    const Tarn::IWorld& world = *parts->scene.GetWorld();
+    return index < world.GetSwarmSize() ? &world.GetSwarmRobot(static_cast<unsigned>(index)).GetPhysicalObject()
+                                        : nullptr;
+}
+
+const Fen::RunMetrics& SimulationCore::RobotMetrics(std::size_t index) const
+{
+    if (index >= SwarmSize())
+        throw std::out_of_range("robot " + std::to_string(index) + " is not in the swarm of "
+                                + std::to_string(SwarmSize()));
+    return index == 0 ? metrics : swarmMetrics.Of(index);
+}
+
+void SimulationCore::StartRobotMetrics(std::size_t index)
+{
+    const Fen::NeuralRobot* robot = SwarmRobot(index);
+    if (robot == nullptr)
+        throw std::out_of_range("robot " + std::to_string(index) + " is not in the swarm of "
+                                + std::to_string(SwarmSize()));
+    if (index == 0)
+        metrics.start(*robot, dt);
+    swarmMetrics.RobotPlaced(*parts->scene.GetWorld(), index, dt);
+}
+
+SwarmState SimulationCore::GetSwarmState() const
+{
+    std::vector<Disc> robots(SwarmSize());
+    for (std::size_t i = 0; i < robots.size(); ++i) {
+        const Fen::NeuralRobot& robot = *SwarmRobot(i);
+        robots[i] = Disc{robot.pos.x, robot.pos.y, robot.r};
+    }
+    SwarmState state;
+    state.robots = static_cast<std::int64_t>(robots.size());
+    state.largestCluster = LargestClusterShare(robots);
+    state.centreDistance = MeanDistanceToCentre(robots);
+    state.nearestNeighbour = MeanNearestNeighbourDistance(robots);
+    state.cellsVisited = robots.size() > 1 ? swarmMetrics.CellsVisited() : robots.empty() ? 0 : metrics.coverage();
+    return state;
+}
+
+void SimulationCore::ArchiveSwarmMetrics(Tarn::StateArchive& archive)
+{
+    // Only a swarm has them: a lone robot's state stays as it always was.
+    if (swarmMetrics.Count() > 0)
+        swarmMetrics.Archive(archive);
+}
 
 } // namespace Korvale::Run

@@ -10,6 +10,8 @@
 #include "engine/RunMetrics.h"
 #include "run/Metrics.h"
 #include "run/SimulationOptions.h"
+#include "run/SwarmMeasures.h"
+#include "run/SwarmRunMetrics.h"
 
 namespace Tarn {
 class CVertexBuffer;
@@ -91,6 +93,20 @@ public:
     // Frame by frame, with the last frame's values.
     const Fen::RunMetrics& LiveMetrics() const { return metrics; }
 
+    // Every robot of the swarm (IWorld::GetSwarmRobot's numbering): its run
+    // measures, frame by frame; robot 0's are LiveMetrics(). A swarm of more
+    // than one robot keeps them for every robot; std::out_of_range for an
+    // index beyond the swarm.
+    std::size_t SwarmSize() const;
+    Fen::NeuralRobot* SwarmRobot(std::size_t index) const;
+    const Fen::RunMetrics& RobotMetrics(std::size_t index) const;
+    // Robot `index` was put somewhere from outside a frame: its measures
+    // start again there.
+    void StartRobotMetrics(std::size_t index);
+    // How the swarm stands now (SwarmMeasures.h), and the cells its robots
+    // visited since the start (robot 0's own for a swarm of one).
+    SwarmState GetSwarmState() const;
+
     // The arrow keys the keyboard control reads from the next frame on.
     void SetKeys(const std::array<bool, 4>& keys);
     // A key pressed (down) or released, as the window hands it over.
@@ -164,6 +180,9 @@ private:
     void SelectControl(const SimulationOptions& options);
     void Archive(Tarn::StateArchive& archive);
     void CheckFits(const Tarn::CFeedForward& network) const;
+    void StartMetrics();
+    void AddSwarmFrame();
+    void ArchiveSwarmMetrics(Tarn::StateArchive& archive);
 
     std::uint32_t noise = 0;
     double dt;
@@ -172,7 +191,8 @@ private:
     bool distanceOnly;
     std::function<void()> interruptCheck;
     SimulationContents texts;
-    Fen::RunMetrics metrics;
+    Fen::RunMetrics metrics; // robot 0's
+    SwarmRunMetrics swarmMetrics; // the other robots', for a swarm
     std::unique_ptr<Parts> parts;
 };
 

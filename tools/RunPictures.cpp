@@ -29,6 +29,13 @@ std::unique_ptr<CNewFile> TakeName(const std::string& path, const char* what, st
     return file;
 }
 
+// Robot 0 of the swarm: the user's robot when one is loaded, else the scene's first.
+const Fen::NeuralRobot* FollowedRobot(const CKorvaleScene& scene)
+{
+    const Tarn::IWorld& world = *scene.GetWorld();
+    return world.GetSwarmSize() > 0 ? &world.GetSwarmRobot(0).GetPhysicalObject() : nullptr;
+}
+
 } // namespace
 
 RunPictures::RunPictures(const SimOptions& options_, CKorvaleScene& scene_)
@@ -71,8 +78,8 @@ std::unique_ptr<RunPictures> RunPictures::Start(const SimOptions& options, Tarn:
     Tarn::CViewport& viewport = pictures->view->GetViewport();
     const Fen::World& world = scene.GetWorld()->GetFenWorld();
     viewport.FitWorld(static_cast<float>(world.width), static_cast<float>(world.height));
-    if (options.follow && scene.GetRobot() != nullptr) {
-        const Fen::Point& pos = scene.GetRobot()->GetPhysicalObject().pos;
+    if (const Fen::NeuralRobot* followed = options.follow ? FollowedRobot(scene) : nullptr) {
+        const Fen::Point& pos = followed->pos;
         viewport.SetCentre(static_cast<float>(pos.x), static_cast<float>(pos.y));
     }
     return pictures;
@@ -106,8 +113,8 @@ void RunPictures::Film(std::int64_t state)
 
 void RunPictures::AfterFrame(std::int64_t frame, float elapsed)
 {
-    if (options.follow && scene.GetRobot() != nullptr) {
-        const Fen::Point& pos = scene.GetRobot()->GetPhysicalObject().pos;
+    if (const Fen::NeuralRobot* followed = options.follow ? FollowedRobot(scene) : nullptr) {
+        const Fen::Point& pos = followed->pos;
         view->GetViewport().MoveTo(static_cast<float>(pos.x), static_cast<float>(pos.y), elapsed);
     }
     Film(frame);

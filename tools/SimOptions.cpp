@@ -116,6 +116,12 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
             options.quiet = true;
             continue;
         }
+        if (option == "--per-robot" && !value) {
+            if (options.perRobot)
+                throw UsageError("--per-robot given twice");
+            options.perRobot = true;
+            continue;
+        }
         if (option == "--follow" && !value) {
             if (options.follow)
                 throw UsageError("--follow given twice");
@@ -168,7 +174,9 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         else
             throw UsageError("--control is keyboard or network, not '" + control + "'");
     }
-    for (const char* name : {"--control", "--keys", "--trace"})
+    // --trace and --follow take the scene's robots too: SimRun checks them
+    // once the scene is loaded.
+    for (const char* name : {"--control", "--keys"})
         if (has(name) && options.robot.empty())
             throw UsageError(std::string(name) + " needs --robot FILE");
 
@@ -181,8 +189,6 @@ SimOptions SimOptions::Parse(const std::vector<std::string>& arguments)
         throw UsageError("--follow needs --snapshot FILE or --video FILE");
     if (has("--fps") && !has("--video"))
         throw UsageError("--fps needs --video FILE");
-    if (options.follow && options.robot.empty())
-        throw UsageError("--follow needs --robot FILE");
     if (has("--size"))
         ParseSize(get("--size"), &options.pictureWidth, &options.pictureHeight);
     if (has("--video") && (options.pictureWidth % 2 != 0 || options.pictureHeight % 2 != 0))

@@ -38,7 +38,8 @@ struct SimOptions {
     int pictureWidth = 800;
     int pictureHeight = 800;
     int framesPerSecond = 30; // film frames per simulated second
-    bool follow = false; // the view follows the robot instead of showing the arena
+    bool follow = false; // the view follows robot 0 instead of showing the arena
+    bool perRobot = false; // one line a robot after the summary
     bool quiet = false;
     bool help = false;
 
@@ -56,6 +57,6 @@ inline constexpr const char* SimUsage =
     "                   [--keys FILE] [--dt SECONDS] (--seconds T | --steps N)\n"
     "                   [--seed N] [--pairs auto|all|broad] [--log FILE] [--trace FILE.csv] [--plot FILE.svg]\n"
     "                   [--snapshot FILE.png] [--video FILE.mp4] [--size WxH] [--fps N] [--follow]\n"
-    "                   [--quiet]\n";
+    "                   [--per-robot] [--quiet]\n";
 
 } // namespace Korvale::Tools

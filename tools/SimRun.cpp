@@ -1,5 +1,6 @@
 #include "tools/SimRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -8,11 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/IRSensor.h"
 #include "engine/NeuralRobot.h"
 #include "model/CFenWorld.h"
 #include "run/CommandError.h"
 #include "run/SimulationCore.h"
+#include "run/SwarmTrace.h"
 #include "run/TraceWriter.h"
+#include "tools/SwarmSummary.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
 #include "tools/RunPictures.h"
@@ -76,11 +80,19 @@ Run::SimulationOptions LoadOptions(const SimOptions& options, HeldWarnings& warn
     return load;
 }
 
-std::string Fixed(double value, int decimals)
+// Every robot's place after a frame (or at the start) on its path.
+void AddPathPoints(SvgPlot& plot, const Run::SimulationCore& simulation)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
+    for (std::size_t i = 0; i < simulation.SwarmSize(); ++i)
+        plot.AddPathPoint(i, simulation.SwarmRobot(i)->pos);
+}
+
+std::size_t MostInfraredSensors(const Run::SimulationCore& simulation)
+{
+    std::size_t most = 0;
+    for (std::size_t i = 0; i < simulation.SwarmSize(); ++i)
+        most = std::max(most, simulation.SwarmRobot(i)->irSensors.size());
+    return most;
 }
 
 } // namespace
@@ -101,6 +113,11 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         return 1;
     }
     warnings.Flush();
+    const std::size_t robots = simulation->SwarmSize();
+    // Options that need a robot: the user's or the scene's.
+    for (const auto& [given, name] : {std::pair{!options.trace.empty(), "--trace"}, std::pair{options.follow, "--follow"}})
+        if (given && robots == 0)
+            throw UsageError(std::string(name) + " needs --robot FILE");
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.
@@ -111,7 +128,9 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 
     std::ofstream traceFile;
     std::unique_ptr<Run::TraceWriter> trace;
-    const Fen::NeuralRobot* robot = simulation->Robot();
+    std::unique_ptr<Run::SwarmTraceWriter> swarmTrace;
+    // Robot 0: the user's robot when one is loaded, else the scene's first.
+    const Fen::NeuralRobot* robot = simulation->SwarmRobot(0);
     std::vector<double> traceRow;
     if (!options.trace.empty()) {
         traceFile.open(options.trace, std::ios::binary | std::ios::trunc);
@@ -119,8 +138,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
             err << "korvale-sim: cannot write the trace '" << options.trace << "'\n";
             return 1;
         }
-        trace = std::make_unique<Run::TraceWriter>(traceFile, robot->irSensors.size());
-        traceRow.resize(simulation->TraceColumns());
+        if (robots == 1) {
+            trace = std::make_unique<Run::TraceWriter>(traceFile, robot->irSensors.size());
+            traceRow.resize(Run::TraceColumns(robot->irSensors.size()));
+        } else {
+            swarmTrace = std::make_unique<Run::SwarmTraceWriter>(traceFile, MostInfraredSensors(*simulation));
+        }
     }
     std::ofstream plotFile;
     if (!options.plot.empty()) {
@@ -141,12 +164,12 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
 
     const float elapsed = static_cast<float>(options.frameTime);
-    // The path is kept for the plot alone, in bounded memory.
+    // The paths are kept for the plot alone, in bounded memory.
     std::optional<SvgPlot> plot;
     if (!options.plot.empty())
-        plot.emplace(simulation->World());
-    if (robot != nullptr && plot)
-        plot->AddPathPoint(robot->pos);
+        plot.emplace(simulation->World(), robots);
+    if (plot)
+        AddPathPoints(*plot, *simulation);
 
     int status = 0;
     const auto wallStart = std::chrono::steady_clock::now();
@@ -170,12 +193,15 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
         const std::int64_t framesRun = simulation->FrameCount();
         if (pictures)
             pictures->AfterFrame(framesRun, elapsed);
-        if (robot != nullptr && plot)
-            plot->AddPathPoint(robot->pos);
+        if (plot)
+            AddPathPoints(*plot, *simulation);
         if (trace) {
-            simulation->TraceRow(traceRow.data());
+            Run::TraceRow(simulation->Time(), *robot, traceRow.data());
             trace->Row(traceRow.data());
         }
+        if (swarmTrace)
+            for (std::size_t i = 0; i < robots; ++i)
+                swarmTrace->Row(simulation->Time(), i, *simulation->SwarmRobot(i));
         progress.Update(framesRun);
         if (fault) {
             PrintError(err, *fault);
@@ -211,12 +237,18 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
 
     if (!options.quiet) {
         const double simulated = simulation->SimulatedTime();
-        const double distance = simulation->LiveMetrics().distance();
         out << "simulated " << Fixed(simulated, 3) << " s in " << Fixed(wallSeconds, 3) << " s wall time ("
-            << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-"))
-            << " real time), robot travelled "
-            << (robot ? Fixed(distance, 3) + " units" : std::string("nothing: no robot")) << '\n';
+            << (wallSeconds > 0 ? Fixed(simulated / wallSeconds, 1) + "x" : std::string("-")) << " real time), ";
+        if (robots > 1) {
+            out << SwarmSummary(*simulation) << '\n';
+        } else {
+            const double distance = simulation->LiveMetrics().distance();
+            out << "robot travelled " << (robot ? Fixed(distance, 3) + " units" : std::string("nothing: no robot"))
+                << '\n';
+        }
     }
+    if (options.perRobot)
+        out << RobotDistances(*simulation);
     return status;
 }
 

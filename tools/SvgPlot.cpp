@@ -61,9 +61,36 @@ constexpr double PictureSize = 800;
 
 } // namespace
 
-SvgPlot::SvgPlot(const Fen::World& world)
-    : path(std::max(world.width, world.height) / PictureSize / 2) // half a pixel, to start with
+SvgPlot::SvgPlot(const Fen::World& world, std::size_t robots)
 {
+    // Half a pixel, to start with.
+    const double tolerance = std::max(world.width, world.height) / PictureSize / 2;
+    paths.reserve(std::max<std::size_t>(robots, 1));
+    for (std::size_t i = 0; i < std::max<std::size_t>(robots, 1); ++i)
+        paths.emplace_back(tolerance, PathCapacity(robots));
+}
+
+std::size_t SvgPlot::PathCapacity(std::size_t robots)
+{
+    if (robots <= 1)
+        return PlotPath::defaultCapacity;
+    return std::max(minimumPathCapacity, pointsForAllPaths / robots);
+}
+
+void SvgPlot::WritePath(std::ostream& out, const PlotPath& path) const
+{
+    if (path.Empty())
+        return;
+    out << "<polyline fill=\"none\" stroke=\"#000\" stroke-opacity=\"0.6\" stroke-width=\"0.3\" "
+           "stroke-linejoin=\"round\" points=\"";
+    const char* separator = "";
+    path.ForEachPoint([&](const Fen::Point& point) {
+        out << separator << Num(point.x) << ',' << Num(point.y);
+        separator = " ";
+    });
+    out << "\"/>\n";
+    out << "<circle cx=\"" << Num(path.Front().x) << "\" cy=\"" << Num(path.Front().y)
+        << "\" r=\"0.8\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>\n";
 }
 
 void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
@@ -79,18 +106,8 @@ void SvgPlot::Write(std::ostream& out, const Fen::World& world) const
     out << "<g transform=\"translate(0 " << Num(h) << ") scale(1 -1)\">\n";
     out << "<rect x=\"0\" y=\"0\" width=\"" << Num(w) << "\" height=\"" << Num(h)
         << "\" fill=\"#e8e8f0\" stroke=\"#00007f\" stroke-width=\"0.5\"/>\n";
-    if (!path.Empty()) {
-        out << "<polyline fill=\"none\" stroke=\"#000\" stroke-opacity=\"0.6\" stroke-width=\"0.3\" "
-               "stroke-linejoin=\"round\" points=\"";
-        const char* separator = "";
-        path.ForEachPoint([&](const Fen::Point& point) {
-            out << separator << Num(point.x) << ',' << Num(point.y);
-            separator = " ";
-        });
-        out << "\"/>\n";
-        out << "<circle cx=\"" << Num(path.Front().x) << "\" cy=\"" << Num(path.Front().y)
-            << "\" r=\"0.8\" fill=\"none\" stroke=\"#000\" stroke-width=\"0.3\"/>\n";
-    }
+    for (const PlotPath& path : paths)
+        WritePath(out, path);
     for (const Fen::PhysicalObject* body : world.objects)
         WriteBody(out, *body);
     out << "</g>\n</svg>\n";

@@ -69,6 +69,8 @@ std::int64_t FramesFrom(double seconds, double dt);
 
 void BindRules(py::module_& m);
 void BindSimulation(py::module_& m);
+// Every robot's run measures and the swarm's, on the Simulation class.
+void BindSwarmMetrics(py::module_& m);
 void BindEnvironments(py::module_& m);
 void BindNetwork(py::module_& m);
 void BindEvaluation(py::module_& m);

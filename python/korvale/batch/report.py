@@ -6,7 +6,7 @@ import os
 import statistics
 import tempfile
 
-from .task import COLUMNS
+from .task import columns
 
 
 def _text(value):
@@ -24,9 +24,10 @@ def write_csv(rows, path):
     try:
         with os.fdopen(handle, "w", newline="", encoding="utf-8") as file:
             writer = csv.writer(file, lineterminator="\n")
-            writer.writerow(COLUMNS)
+            header = columns(rows)
+            writer.writerow(header)
             for row in rows:
-                writer.writerow([_text(row[column]) for column in COLUMNS])
+                writer.writerow([_text(row.get(column)) for column in header])
         os.replace(temporary, path)
     except BaseException:
         os.unlink(temporary)

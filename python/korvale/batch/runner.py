@@ -11,7 +11,7 @@ import os
 
 from distributed import Client, LocalCluster, as_completed
 
-from . import task
+from . import scene_files, task
 
 
 def read_files(names, path=lambda name: name):
@@ -35,13 +35,30 @@ def read_contents(sweep):
     return read_files((name for run in sweep.runs for name in (run.scene, run.robot, run.network)), sweep.path)
 
 
+def read_scene_files(sweep, contents):
+    """For each scene, the files its robot and robots elements name, by the
+    name they give (relative to the scene's folder); a file that cannot be
+    read is left out, so the worker's load names it."""
+    named = {}
+    for run in sweep.runs:
+        scene = contents[run.scene]
+        if run.scene in named or not isinstance(scene, bytes):
+            continue
+        folder = os.path.dirname(sweep.path(run.scene))
+        read = read_files(scene_files.named_files(scene), lambda name: os.path.join(folder, name))
+        named[run.scene] = {name: content for name, content in read.items() if isinstance(content, bytes)}
+    return named
+
+
 def run_sweep(sweep, client, on_row=None):
     """Runs every combination on the client's cluster; on_row(done, total, row)
     after each finished run. Returns the rows in the sweep's order."""
     contents = read_contents(sweep)
+    named = read_scene_files(sweep, contents)
     futures = {}
     for index, run in enumerate(sweep.runs):
         files = {kind: contents[getattr(run, kind)] for kind in ("scene", "robot", "network")}
+        files["scene_files"] = named.get(run.scene, {})
         future = client.submit(task.run, run, files, pure=False)
         futures[future] = index
     rows = [None] * len(sweep.runs)

@@ -15,6 +15,7 @@ import time
 
 import korvale
 
+from . import scene_files
 from .sweep import round_half_away
 
 # The robot counts as stuck at the end of a frame when it is less than 0.5
@@ -26,6 +27,19 @@ STUCK_SECONDS = 5.0
 # computes them everywhere (evaluate, the environments' info).
 COLUMNS = ["scene", "robot", "network", "seed", "seconds", "distance", "stuck", "coverage", "contact_frames",
            "avoid", "x", "y", "angle", "wall_time", "error"]
+
+# The swarm measures of korvale.Simulation.swarm_metrics, for runs of more
+# than one robot (a scene with robots of its own). A sweep with such runs has
+# these columns too, after angle; other sweeps' files stay as they were.
+SWARM_COLUMNS = ["robots", "largest_cluster", "centre_distance", "nearest_neighbour", "cells_visited"]
+
+
+def columns(rows):
+    """The results file's columns for these rows."""
+    if not any("robots" in row for row in rows):
+        return COLUMNS
+    at = COLUMNS.index("angle") + 1
+    return COLUMNS[:at] + SWARM_COLUMNS + COLUMNS[at:]
 
 
 KINDS = {"scene": "Scene", "robot": "Robot", "network": "Network"}
@@ -87,9 +101,13 @@ def measure(simulation, run):
     metrics = simulation.metrics
     stuck = metrics["stuck"] if run.frames >= round_frames(STUCK_SECONDS, run.dt) else None
     x, y, angle = simulation.pose
-    return dict(seconds=simulation.simulated, distance=metrics["distance"], stuck=stuck,
-                coverage=metrics["coverage"], contact_frames=metrics["contact_frames"], avoid=metrics["avoid"],
-                x=x, y=y, angle=angle)
+    values = dict(seconds=simulation.simulated, distance=metrics["distance"], stuck=stuck,
+                  coverage=metrics["coverage"], contact_frames=metrics["contact_frames"], avoid=metrics["avoid"],
+                  x=x, y=y, angle=angle)
+    swarm = simulation.swarm_metrics
+    if swarm["robots"] > 1:
+        values.update((column, swarm[column]) for column in SWARM_COLUMNS)
+    return values
 
 
 def round_frames(seconds, dt):
@@ -97,15 +115,32 @@ def round_frames(seconds, dt):
     return max(1, round_half_away(seconds / dt))
 
 
+def write_scene_files(folder, files):
+    """The scene's own robot files and networks (relative name to bytes),
+    written where the scene's names find them from its copy; returns the
+    folder to hand write_model_file for the scene, deep enough that names
+    reaching above the scene's folder stay inside `folder`."""
+    above = os.path.join(folder, *["s"] * scene_files.depth_above(files))
+    for name, content in files.items():
+        path = os.path.normpath(os.path.join(above, "scene", name))
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as file:
+            file.write(content)
+    return above
+
+
 def run(run, contents):
     """Executes one run; contents maps 'scene', 'robot', 'network' to the
-    files' bytes (Unreadable, or None, for a file the client could not read).
-    Returns its row; a failed load gives the status line's text in the error
-    column."""
+    files' bytes (Unreadable, or None, for a file the client could not read),
+    and 'scene_files', if there, to the files the scene names for its robots
+    (relative name to bytes). Returns its row; a failed load gives the status
+    line's text in the error column."""
     began = time.perf_counter()
     with tempfile.TemporaryDirectory(prefix="korvale-run-") as folder:
+        scene_folder = write_scene_files(folder, contents.get("scene_files", {}))
         paths = {kind: write_model_file(folder, kind, getattr(run, kind), contents[kind])
-                 for kind in ("scene", "robot", "network")}
+                 for kind in ("robot", "network")}
+        paths["scene"] = write_model_file(scene_folder, "scene", run.scene, contents["scene"])
         try:
             simulation = korvale.Simulation(paths["scene"], robot=paths["robot"], network=paths["network"],
                                             seed=run.seed, dt=run.dt)
