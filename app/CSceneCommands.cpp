@@ -34,7 +34,8 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
 
 bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
 {
-    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    // The scene's robots name their files relative to the scene's folder.
+    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text, fileName);
     const Replaced replaced = WhatASceneReplaces();
     scene.LoadScene(io, fileName);
     return SceneLoaded(replaced);

@@ -19,13 +19,14 @@ CFenIOStruct::CFenIOStruct(std::string fileName)
     Open(created, document);
 }
 
-CFenIOStruct CFenIOStruct::FromText(std::string_view text)
+CFenIOStruct CFenIOStruct::FromText(std::string_view text, const std::string& fileName)
 {
     CFenIOStruct io;
     CXmlNode document;
     bool created = true;
     try {
         document = LoadXmlText(text, io.fileProblem);
+        io.folder = std::filesystem::path(fileName).parent_path().string();
     } catch (const std::bad_alloc&) {
         created = false;
     }

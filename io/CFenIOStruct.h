@@ -16,8 +16,10 @@ public:
     // opened and, on success, the current node is the document's single
     // top-level node (of whatever kind: the first reader checks it).
     explicit CFenIOStruct(std::string fileName);
-    // The same for a document held in memory (used by tools and tests).
-    static CFenIOStruct FromText(std::string_view text);
+    // The same for a document held in memory (used by tools and tests);
+    // names inside it are relative to the folder of fileName, the file the
+    // text was read from, when one is given.
+    static CFenIOStruct FromText(std::string_view text, const std::string& fileName = {});
 
     bool IsOk() const override;
     void ReportError(std::string message) override;
@@ -31,7 +33,7 @@ public:
     // The name of the document's root element; empty without a document.
     const std::string& GetRootName() const { return rootName; }
     // The folder of the file, to which names inside it are relative ("" for
-    // the working folder, and for a document held in memory).
+    // the working folder, and for a document held in memory without a file name).
     const std::string& GetFolder() const { return folder; }
 
     CXmlNode GetNode() const;

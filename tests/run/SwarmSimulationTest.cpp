@@ -31,7 +31,7 @@ SimulationOptions SceneWithRobots(const TestSupport::TempFolder& folder, const s
 SimulationOptions SwarmExample()
 {
     SimulationOptions options;
-    options.scene = ModelFile::Named(Example("Swarm.xml"));
+    options.scene = ModelFile::Read(Example("Swarm.xml")); // as the module reads it: text, from its folder
     options.seed = 3;
     return options;
 }

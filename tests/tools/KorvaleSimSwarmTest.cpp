@@ -119,3 +119,19 @@ TEST_F(KorvaleSimSwarm, PerRobotIsOneFlag)
     EXPECT_EQ(twice.status, 2);
     EXPECT_EQ(twice.err, "korvale-sim: --per-robot given twice (korvale-sim --help shows the usage)\n");
 }
+
+TEST_F(KorvaleSimSwarm, ASwarmRunRepeatsToTheByteWhicheverWayPairsAreFound)
+{
+    const auto trace = [&](const std::string& name, const std::string& seed, const std::string& pairs) {
+        const Result result = folder.Run({"--scene", Example("Swarm.xml"), "--steps", "120", "--seed", seed, "--pairs",
+                                          pairs, "--trace", folder.File(name), "--quiet"});
+        EXPECT_EQ(result.status, 0) << result.err;
+        return ReadFile(folder.File(name));
+    };
+    const std::string first = trace("a.csv", "9", "auto");
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1 + 120 * 20);
+    EXPECT_EQ(trace("b.csv", "9", "auto"), first);
+    EXPECT_EQ(trace("c.csv", "9", "all"), first);
+    EXPECT_EQ(trace("d.csv", "9", "broad"), first);
+    EXPECT_NE(trace("e.csv", "10", "auto"), first) << "another seed, other noise for every robot";
+}
