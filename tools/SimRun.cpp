@@ -16,12 +16,12 @@
 #include "run/SimulationCore.h"
 #include "run/SwarmTrace.h"
 #include "run/TraceWriter.h"
-#include "tools/SwarmSummary.h"
 #include "tools/KeyScript.h"
 #include "tools/ProgressBar.h"
 #include "tools/RunPictures.h"
 #include "tools/SimOptions.h"
 #include "tools/SvgPlot.h"
+#include "tools/SwarmSummary.h"
 
 namespace Korvale::Tools {
 
@@ -114,10 +114,11 @@ int SimRun::Run(const SimOptions& options, std::ostream& out, std::ostream& err,
     }
     warnings.Flush();
     const std::size_t robots = simulation->SwarmSize();
-    // Options that need a robot: the user's or the scene's.
-    for (const auto& [given, name] : {std::pair{!options.trace.empty(), "--trace"}, std::pair{options.follow, "--follow"}})
-        if (given && robots == 0)
-            throw UsageError(std::string(name) + " needs --robot FILE");
+    // These need a robot, the user's or one of the scene's: known only now.
+    if (robots == 0 && !options.trace.empty())
+        throw UsageError("--trace needs --robot FILE");
+    if (robots == 0 && options.follow)
+        throw UsageError("--follow needs --robot FILE");
 
     // The picture files are taken before anything else is written, so that a
     // name in the way stops the run with every file as it was.
