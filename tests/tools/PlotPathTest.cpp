@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/PlotPath.h"
+#include "tools/SvgPlot.h"
 
 namespace {
 
@@ -51,6 +52,20 @@ TEST(PlotPath, ALongPathStaysBoundedAndCloseToTheTruePath)
         ASSERT_LE((added[i] - drawn[k]).norm(), 2 * path.Tolerance()) << "point " << i;
     }
     EXPECT_EQ(k, drawn.size() - 1) << "every drawn point is one that was added";
+}
+
+TEST(PlotPath, ASwarmsPathsShareOneBoundedBudget)
+{
+    using Korvale::Tools::SvgPlot;
+    EXPECT_EQ(SvgPlot::PathCapacity(1), PlotPath::defaultCapacity);
+    EXPECT_EQ(SvgPlot::PathCapacity(20), 13107u);
+    EXPECT_EQ(SvgPlot::PathCapacity(1000), 262u);
+    EXPECT_EQ(SvgPlot::PathCapacity(10000), SvgPlot::minimumPathCapacity);
+    // Each path thins itself at its capacity: the points of every robot's path stay bounded.
+    PlotPath path(0.01, SvgPlot::PathCapacity(1000));
+    for (int frame = 0; frame < 50000; ++frame)
+        path.Add(Wander(frame));
+    EXPECT_LE(path.Points().size(), SvgPlot::PathCapacity(1000) + 1);
 }
 
 } // namespace
