@@ -18,7 +18,7 @@ std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenPhysicalOb
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenNeuralRobot& robot)
 {
-    return std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, robot);
+    return std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, robot, &robotOptions);
 }
 
 } // namespace Tarn
