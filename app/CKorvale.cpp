@@ -154,17 +154,23 @@ bool CKorvale::SelectRobot(unsigned index)
     if (!scene.SelectRobot(index))
         return false;
     sensorHistory.Clear();
+    return true;
+}
+
+std::string CKorvale::SelectionMessage() const
+{
     // A single robot is never named: the window stays as it always was.
-    if (scene.RobotCount() < 2)
-        return true;
-    std::string text = RobotNumberText(index, scene.RobotCount());
+    const unsigned count = scene.RobotCount();
+    if (count < 2)
+        return {};
+    const unsigned index = scene.SelectedIndex();
+    std::string text = RobotNumberText(index, count);
     const Tarn::CFenNeuralRobot* logged = scene.GetLoggedRobot();
     const Tarn::IFenWorld& world = *scene.GetWorld();
-    for (unsigned i = 0; logged != nullptr && i < world.GetSwarmSize(); ++i)
+    for (unsigned i = 0; logged != nullptr && i < count; ++i)
         if (&world.GetSwarmRobot(i) == logged && i != index)
             text += "; the log records robot " + std::to_string(i + 1);
-    ShowInfo(text);
-    return true;
+    return text;
 }
 
 bool CKorvale::SelectNextRobot(bool backwards)

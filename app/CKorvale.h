@@ -57,11 +57,14 @@ public:
     // there is more than one robot, a ring round the selected one.
     void RenderWorld();
 
-    // Selecting a robot of a swarm: the scene's selection changes, the
-    // sensor history starts anew and the status line names the robot
-    // ("Robot 3 of 20"), adding which robot a running log records when that
-    // is another one; a lone robot is not named. False, changing nothing, without such a robot.
+    // Selecting a robot of a swarm: the scene's selection changes and the
+    // sensor history starts anew. False, changing nothing, without such a
+    // robot.
     bool SelectRobot(unsigned index);
+    // What the status line says of the selection: "Robot 3 of 20", adding
+    // which robot a running log records when that is another one; empty
+    // for a lone robot, which is never named.
+    std::string SelectionMessage() const;
     // Tab and Shift+Tab: the next or previous robot, wrapping.
     bool SelectNextRobot(bool backwards);
     // A click at a pixel of the world view: the robot there, if any.

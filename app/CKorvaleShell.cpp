@@ -176,6 +176,12 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
     NoteRobot();
 }
 
+void CKorvaleShell::ShowSelection()
+{
+    if (const std::string text = app.SelectionMessage(); !text.empty())
+        commandHost.ShowInfo(text);
+}
+
 void CKorvaleShell::ShowRestingText()
 {
     // Loads and clears change the robots without a word to the shell: the
@@ -351,8 +357,9 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
         return true;
     app.msgSubject.Notify(window, message, wParam, lParam);
     // A click on a robot in the world view selects it.
-    if (message == Tarn::WindowMessage::LeftButtonDown)
-        app.SelectRobotAt(static_cast<std::int16_t>(lParam & 0xFFFF), static_cast<std::int16_t>((lParam >> 16) & 0xFFFF));
+    if (message == Tarn::WindowMessage::LeftButtonDown
+        && app.SelectRobotAt(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam)))
+        ShowSelection();
     return false;
 }
 
@@ -366,8 +373,8 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
         app.scene.SetRaysShown(!app.scene.RaysShown());
         commandHost.ShowInfo(app.scene.RaysShown() ? "Sensor rays shown" : "Sensor rays hidden (F5 shows them)");
     }
-    if (down && key == Tarn::VirtualKey::Tab)
-        app.SelectNextRobot(app.keyboard.IsKeyDown(Tarn::VirtualKey::Shift));
+    if (down && key == Tarn::VirtualKey::Tab && app.SelectNextRobot(app.keyboard.IsKeyDown(Tarn::VirtualKey::Shift)))
+        ShowSelection();
     // The picture is taken once the frame is drawn whole.
     if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;

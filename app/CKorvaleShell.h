@@ -87,6 +87,8 @@ private:
     // The status line's resting text: the run state, and the selected robot
     // of a swarm ("Ready - Robot 3 of 20").
     void ShowRestingText();
+    // The status line names the robot just selected.
+    void ShowSelection();
 
     Host::Framework& framework;
     CKorvale& app;
