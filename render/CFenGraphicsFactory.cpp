@@ -8,7 +8,7 @@ namespace Tarn {
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenWorld& world)
 {
-    return std::make_unique<CFenWorldGraphics>(vertexBuffer, world);
+    return std::make_unique<CFenWorldGraphics>(vertexBuffer, world, &robotOptions);
 }
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenPhysicalObject& object)
