@@ -1,22 +1,33 @@
 #include "app/CKorvale.h"
 
+#include "app/RobotSelection.h"
+
 #include "base/WindowMessages.h"
 #include "engine/NeuralRobot.h"
 #include "engine/World.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
+#include "render/SelectionRing.h"
 #include "render/WorldView.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <iomanip>
 #include <locale>
+#include <optional>
 #include <sstream>
+#include <string>
 
 namespace Korvale {
 
 namespace {
 constexpr float CameraStep = 20.0f;
+// A click this many pixels off a robot's rim still hits it.
+constexpr float ClickReach = 6.0f;
+// The ring stays at least this large on the screen, however far out the zoom.
+constexpr float RingInnerPixels = 7.0f;
+constexpr float RingWidthPixels = 2.5f;
 }
 
 CKorvale::CKorvale()
@@ -28,6 +39,8 @@ CKorvale::CKorvale()
     msgSubject.Attach(&mouseWheel);
     deviceSubject.Attach(&vertexBuffer);
     deviceSubject.Attach(&viewport);
+    // The window's keys go to whichever robot is selected.
+    scene.SetKeysFollowSelection(true);
 }
 
 void CKorvale::Update(double time, float elapsed)
@@ -101,7 +114,7 @@ void CKorvale::MoveCamera(float elapsed)
 
 void CKorvale::FollowRobot(float elapsed)
 {
-    Tarn::CFenNeuralRobot* robot = scene.GetRobot();
+    Tarn::CFenNeuralRobot* robot = scene.GetSelectedRobot();
     if (!robot)
         return;
     const Fen::Point& pos = robot->GetPhysicalObject().pos;
@@ -110,7 +123,68 @@ void CKorvale::FollowRobot(float elapsed)
 
 void CKorvale::RenderWorld()
 {
-    Tarn::DrawWorldView(viewport, [this] { scene.Draw(); });
+    Tarn::CFenNeuralRobot* selected = scene.RobotCount() > 1 ? scene.GetSelectedRobot() : nullptr;
+    const float perPixel = selected != nullptr ? WorldPerPixel() : 0.0f;
+    Tarn::DrawWorldView(viewport, [&] {
+        scene.Draw();
+        if (selected == nullptr)
+            return;
+        const Fen::NeuralRobot& body = selected->GetPhysicalObject();
+        const float r = static_cast<float>(body.r);
+        const float inner = std::max(1.35f * r, RingInnerPixels * perPixel);
+        const float width = std::max(0.25f * r, RingWidthPixels * perPixel);
+        Tarn::SelectionRing::Draw(vertexBuffer, static_cast<float>(body.pos.x), static_cast<float>(body.pos.y), inner,
+                                  inner + width);
+    });
+}
+
+float CKorvale::WorldPerPixel()
+{
+    const Tarn::DeviceViewport& rect = viewport.GetRect();
+    const int x = static_cast<int>(rect.x);
+    const int y = static_cast<int>(rect.y);
+    const Tarn::Vec2 a = viewport.ScreenToWorld(x, y);
+    const Tarn::Vec2 b = viewport.ScreenToWorld(x + 100, y);
+    const float perPixel = std::hypot(b.x - a.x, b.y - a.y) / 100.0f;
+    return std::isfinite(perPixel) ? perPixel : 0.0f;
+}
+
+bool CKorvale::SelectRobot(unsigned index)
+{
+    if (!scene.SelectRobot(index))
+        return false;
+    sensorHistory.Clear();
+    return true;
+}
+
+std::string CKorvale::SelectionMessage() const
+{
+    // A single robot is never named: the window stays as it always was.
+    const unsigned count = scene.RobotCount();
+    if (count < 2)
+        return {};
+    const unsigned index = scene.SelectedIndex();
+    std::string text = RobotNumberText(index, count);
+    const Tarn::CFenNeuralRobot* logged = scene.GetLoggedRobot();
+    const Tarn::IFenWorld& world = *scene.GetWorld();
+    for (unsigned i = 0; logged != nullptr && i < count; ++i)
+        if (&world.GetSwarmRobot(i) == logged && i != index)
+            text += "; the log records robot " + std::to_string(i + 1);
+    return text;
+}
+
+bool CKorvale::SelectNextRobot(bool backwards)
+{
+    return SelectRobot(NextRobot(scene.SelectedIndex(), scene.RobotCount(), backwards));
+}
+
+bool CKorvale::SelectRobotAt(int pixelX, int pixelY)
+{
+    if (!viewport.Contains(pixelX, pixelY))
+        return false;
+    const Tarn::Vec2 at = viewport.ScreenToWorld(pixelX, pixelY);
+    const std::optional<unsigned> hit = RobotAt(*scene.GetWorld(), at.x, at.y, ClickReach * WorldPerPixel());
+    return hit.has_value() && SelectRobot(*hit);
 }
 
 void CKorvale::ResetZoom()

@@ -51,9 +51,24 @@ public:
     // W/S and D/A aim the centre 20 world units up/down, right/left; the
     // first of each pair wins.
     void MoveCamera(float elapsed);
+    // The camera closes in on the selected robot.
     void FollowRobot(float elapsed);
-    // The world view: cleared to dark blue, then the scene.
+    // The world view: cleared to dark blue, then the scene, then, when
+    // there is more than one robot, a ring round the selected one.
     void RenderWorld();
+
+    // Selecting a robot of a swarm: the scene's selection changes and the
+    // sensor history starts anew. False, changing nothing, without such a
+    // robot.
+    bool SelectRobot(unsigned index);
+    // What the status line says of the selection: "Robot 3 of 20", adding
+    // which robot a running log records when that is another one; empty
+    // for a lone robot, which is never named.
+    std::string SelectionMessage() const;
+    // Tab and Shift+Tab: the next or previous robot, wrapping.
+    bool SelectNextRobot(bool backwards);
+    // A click at a pixel of the world view: the robot there, if any.
+    bool SelectRobotAt(int pixelX, int pixelY);
     // Fits the arena into the world view.
     void ResetZoom();
     void ShowInfo(const std::string& text);
@@ -77,6 +92,8 @@ public:
 
 private:
     void WorldFrame(float elapsed);
+    // World units one pixel of the world view spans.
+    float WorldPerPixel();
 
     std::function<double()> clock;
     double frameBudget = 0.010;

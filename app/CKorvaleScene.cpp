@@ -24,11 +24,11 @@
 namespace Korvale {
 
 CKorvaleScene::CKorvaleScene(Tarn::CVertexBuffer* vertexBuffer_, CKeyboard* keyboard_)
-    : vertexBuffer(vertexBuffer_), keyboard(keyboard_), graphicsFactory(vertexBuffer_)
+    : vertexBuffer(vertexBuffer_), keyboard(keyboard_), graphicsFactory(vertexBuffer_), userKeys(keyboard_)
 {
     log = std::make_unique<Tarn::CLog>();
-    keyboardControl = std::make_unique<Tarn::CKeyboardRemoteControl>(keyboard);
-    networkControl = std::make_unique<Tarn::CTakeOverRemoteControl>(keyboard);
+    keyboardControl = std::make_unique<Tarn::CKeyboardRemoteControl>(&userKeys);
+    networkControl = std::make_unique<Tarn::CTakeOverRemoteControl>(&userKeys);
     world = std::make_unique<Tarn::CFenWorld>(ioFactory, graphicsFactory);
     SetKeyboardControl(); // no robot yet: changes nothing
 }
@@ -63,14 +63,75 @@ void CKorvaleScene::ReportLines(std::string text)
     ReportError(std::move(text));
 }
 
-void CKorvaleScene::ReleaseRobotFromLog()
+namespace {
+
+// Which of the scene's robots `robot` is; -1 for none of them.
+int SceneRobotIndex(const Tarn::IFenWorld& world, const Tarn::CFenNeuralRobot* robot)
 {
-    if (robot == nullptr)
+    for (unsigned i = 0; robot != nullptr && i < world.GetSceneRobotCount(); ++i)
+        if (&world.GetSceneRobot(i) == robot)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace
+
+void CKorvaleScene::ReleaseRobotFromLog(const Tarn::CFenNeuralRobot* dying)
+{
+    if (loggedRobot == nullptr || (dying != nullptr && dying != loggedRobot))
         return;
+    loggedRobot = nullptr;
     if (keepLog)
         log->ReplaceRobot(nullptr);
     else
         log->Close();
+}
+
+unsigned CKorvaleScene::RobotCount() const { return world->GetSwarmSize(); }
+
+Tarn::CFenNeuralRobot* CKorvaleScene::GetSelectedRobot() const
+{
+    return selected < RobotCount() ? &world->GetSwarmRobot(selected) : nullptr;
+}
+
+bool CKorvaleScene::SelectRobot(unsigned index)
+{
+    if (index >= RobotCount())
+        return false;
+    selected = index;
+    HandKeysToSelection();
+    return true;
+}
+
+void CKorvaleScene::SetKeysFollowSelection(bool follow)
+{
+    keysFollowSelection = follow;
+    HandKeysToSelection();
+}
+
+Tarn::CFenNeuralRobot* CKorvaleScene::GetLoggedRobot() const { return IsLogging() ? loggedRobot : nullptr; }
+
+void CKorvaleScene::ResetSelection()
+{
+    selected = 0;
+    HandKeysToSelection();
+}
+
+void CKorvaleScene::HandKeysToSelection()
+{
+    const unsigned own = world->GetRobotCount();
+    const unsigned sceneRobots = world->GetSceneRobotCount();
+    const bool sceneRobotSelected = selected >= own && selected - own < sceneRobots;
+    // With no robot of the user's selected, its controls see no key held.
+    userKeys.SetOpen(!sceneRobotSelected);
+    const int wanted = sceneRobotSelected && keysFollowSelection ? static_cast<int>(selected - own) : -1;
+    if (wanted == keyedSceneRobot)
+        return;
+    if (keyedSceneRobot >= 0 && static_cast<unsigned>(keyedSceneRobot) < sceneRobots)
+        world->SetSceneRobotKeys(static_cast<unsigned>(keyedSceneRobot), nullptr);
+    if (wanted >= 0)
+        world->SetSceneRobotKeys(static_cast<unsigned>(wanted), keyboard);
+    keyedSceneRobot = wanted;
 }
 
 void CKorvaleScene::ReloadFiles()
@@ -80,6 +141,10 @@ void CKorvaleScene::ReloadFiles()
     const std::string robotName = robotFile;
     const std::string networkName = networkFile;
     keepLog = IsLogging();
+    // The log goes on with the same robot as loaded again: the user's, or
+    // the scene's robot of the same number.
+    const bool logsUsersRobot = keepLog && loggedRobot != nullptr && loggedRobot == robot;
+    const int logsSceneRobot = keepLog ? SceneRobotIndex(*world, loggedRobot) : -1;
     if (sceneName.empty())
         ClearScene();
     else
@@ -91,10 +156,19 @@ void CKorvaleScene::ReloadFiles()
     else
         LoadNetwork(networkName);
     if (keepLog) {
-        if (robot != nullptr)
-            log->ReplaceRobot(&robot->GetPhysicalObject());
-        else
+        Tarn::CFenNeuralRobot* again = logsUsersRobot ? robot : nullptr;
+        if (logsSceneRobot >= 0 && static_cast<unsigned>(logsSceneRobot) < world->GetSceneRobotCount()) {
+            again = &world->GetSceneRobot(static_cast<unsigned>(logsSceneRobot));
+            // A log records a control: one without a network gets one that stands.
+            if (again->GetPhysicalObject().remoteControl == nullptr)
+                world->SetSceneRobotKeys(static_cast<unsigned>(logsSceneRobot), nullptr);
+        }
+        if (again != nullptr) {
+            log->ReplaceRobot(&again->GetPhysicalObject());
+            loggedRobot = again;
+        } else {
             log->Close(); // nothing left to record; every line is in the file
+        }
     }
     keepLog = false;
 }
@@ -112,21 +186,24 @@ std::string CKorvaleScene::NetworkMisfitLine() const
 
 void CKorvaleScene::ClearScene()
 {
-    ReleaseRobotFromLog();
+    ReleaseRobotFromLog(nullptr);
     world->Reset(100, 100);
     robot = nullptr;
+    keyedSceneRobot = -1; // went with the world
     sceneFile.clear();
     robotFile.clear();
+    ResetSelection();
 }
 
 void CKorvaleScene::ClearRobot()
 {
     if (robot == nullptr)
         return;
-    ReleaseRobotFromLog();
+    ReleaseRobotFromLog(robot);
     world->RemoveRobot(robot);
     robot = nullptr;
     robotFile.clear();
+    ResetSelection();
 }
 
 void CKorvaleScene::ClearNetwork()
@@ -151,6 +228,7 @@ bool CKorvaleScene::LoadScene(Tarn::CFenIOStruct& io, std::string fileName)
     world->Read(io);
     if (io.IsOk()) {
         sceneFile = std::move(fileName);
+        ResetSelection(); // the scene's robots are in
         return true;
     }
     ClearScene(); // a half-read scene is never kept
@@ -184,6 +262,7 @@ bool CKorvaleScene::LoadRobot(Tarn::CFenIOStruct& io, std::string fileName)
         if (world->GetStartPointCount() != 0)
             robot->GetPhysicalObject().pos = world->GetStartPoint(0);
         robotFile = std::move(fileName);
+        ResetSelection(); // the new robot comes first
         return true;
     }
     ClearRobot();
@@ -238,14 +317,16 @@ std::string CKorvaleScene::TakeWarning() { return std::exchange(warning, {}); }
 
 bool CKorvaleScene::StartLog(std::string fileName)
 {
-    if (robot == nullptr) {
+    Tarn::CFenNeuralRobot* recorded = GetSelectedRobot();
+    if (recorded == nullptr) {
         ReportError("Error in CKorvaleScene: robot is not loaded");
         ReportError(Tarn::FileFaultLine("Log", fileName, "there is no robot to record"));
         return false;
     }
     logName = fileName;
     log->Create(std::move(fileName));
-    log->AttachRobot(&robot->GetPhysicalObject());
+    log->AttachRobot(&recorded->GetPhysicalObject());
+    loggedRobot = recorded;
     log->Start();
     if (log->IsOk())
         return true;
@@ -253,6 +334,7 @@ bool CKorvaleScene::StartLog(std::string fileName)
     ReportError("Error in CKorvaleScene: unable to start log");
     ReportError(Tarn::FileFaultLine("Log", logName, log->GetProblem()));
     log->Close();
+    loggedRobot = nullptr;
     return false;
 }
 
@@ -281,6 +363,7 @@ void CKorvaleScene::WriteLog(float elapsed)
 bool CKorvaleScene::StopLog()
 {
     log->Close();
+    loggedRobot = nullptr;
     return true;
 }
 
@@ -358,13 +441,26 @@ bool CKorvaleScene::IsNeuralNetworkControl() const { return networkControlActive
 
 Tarn::CNeuralNetworkRemoteControl& CKorvaleScene::GetNeuralNetworkControl() const { return *networkControl; }
 
-bool CKorvaleScene::IsTakenOver() const { return networkControlActive && networkControl->IsTakenOver(); }
+bool CKorvaleScene::IsTakenOver() const
+{
+    Tarn::CFenNeuralRobot* chosen = GetSelectedRobot();
+    if (chosen != nullptr && chosen != robot)
+        return Tarn::IsTakenOver(chosen->GetPhysicalObject().remoteControl);
+    return networkControlActive && networkControl->IsTakenOver();
+}
 
 Tarn::IFenWorld* CKorvaleScene::GetWorld() const { return world.get(); }
 
 Tarn::CFenNeuralRobot* CKorvaleScene::GetRobot() const { return robot; }
 
 void CKorvaleScene::Draw() { world->Draw(); }
+
+void CKorvaleScene::SetRaysShown(bool shown) { graphicsFactory.RobotOptions().rays = shown; }
+
+bool CKorvaleScene::RaysShown() const
+{
+    return graphicsFactory.RobotOptions().rays;
+}
 
 void CKorvaleScene::Step(double elapsed) { world->Step(elapsed); }
 

@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "app/KeyGate.h"
 #include "base/CReportError.h"
 #include "io/CFenIOFactory.h"
 #include "io/ModelFileFault.h"
@@ -113,7 +114,31 @@ public:
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;
 
+    // The selected robot: the one the arrow keys drive or take over, Start
+    // Log records and the window follows and shows, numbered as
+    // IWorld::GetSwarmSize numbers them (the user's robot first, then the
+    // scene's). Every load, clear and Reset selects robot 0 again; with one
+    // robot it is always that one.
+    unsigned RobotCount() const;
+    unsigned SelectedIndex() const { return selected; }
+    // Null without robots.
+    Tarn::CFenNeuralRobot* GetSelectedRobot() const;
+    // False, changing nothing, when index is not below RobotCount(). The
+    // keys leave the robot selected before: a scene robot goes on with its
+    // network, the user's robot stands (or its network drives).
+    bool SelectRobot(unsigned index);
+    // Whether the keys follow the selection onto the scene's robots (the
+    // window's way); off, as for scripts and the runner, they only ever
+    // reach the user's robot.
+    void SetKeysFollowSelection(bool follow);
+    // The robot the running log records: the one selected when it started,
+    // whatever is selected since. Null when no log runs.
+    Tarn::CFenNeuralRobot* GetLoggedRobot() const;
+
     virtual void Draw();
+    // Whether every robot's infrared rays are drawn (at the start they are).
+    void SetRaysShown(bool shown);
+    bool RaysShown() const;
     // Advances the world; the world adapter clamps the time to 0.001 .. 1 s.
     virtual void Step(double elapsed);
     // One frame of the simulation, the same for the window, the runner and
@@ -143,9 +168,14 @@ public:
     Tarn::CNeuralNetworkRemoteControl& GetNeuralNetworkControl() const;
 
 private:
-    // The robot is about to be deleted: a log that records it must let go
-    // first, or its next write would read a deleted robot.
-    void ReleaseRobotFromLog();
+    // `dying` is about to be deleted (null: every robot is): a log that
+    // records it must let go first, or its next write would read a deleted
+    // robot.
+    void ReleaseRobotFromLog(const Tarn::CFenNeuralRobot* dying);
+    // The arrow keys go to the selected robot alone.
+    void HandKeysToSelection();
+    // Robot 0 again, after the robots changed.
+    void ResetSelection();
     // Takes over the lines of another report (a model file's, the log's),
     // one fault a line, without an empty line after them.
     void ReportLines(std::string text);
@@ -164,11 +194,17 @@ private:
     std::string logName; // as the last Start Log named it
     bool keepLog = false; // while ReloadFiles runs: the log outlives the robot
     std::string warning;
+    // What the user's robot's controls see of the keys.
+    KeyGate userKeys;
     std::unique_ptr<Tarn::CKeyboardRemoteControl> keyboardControl;
     // The network's control: while an arrow key is held, the keys drive.
     std::unique_ptr<Tarn::CTakeOverRemoteControl> networkControl;
     std::unique_ptr<Tarn::CFenWorld> world;
     Tarn::CFenNeuralRobot* robot = nullptr; // owned by the world
+    unsigned selected = 0;
+    int keyedSceneRobot = -1; // the scene robot that has the keys, if one has
+    bool keysFollowSelection = false;
+    Tarn::CFenNeuralRobot* loggedRobot = nullptr; // owned by the world
     std::string sceneFile;
     std::string robotFile;
     std::string networkFile;

@@ -4,6 +4,7 @@
 #include "app/KorvaleLayout.h"
 #include "app/KorvaleOverlay.h"
 #include "app/KorvalePanels.h"
+#include "app/RobotSelection.h"
 #include "app/Screenshot.h"
 #include "app/SensorPanel.h"
 #include "base/WindowMessages.h"
@@ -25,6 +26,8 @@ namespace Korvale {
 namespace {
 constexpr std::uint32_t BackgroundColor = 0x002D32AA;
 constexpr std::uint32_t OutlineColor = 0xFF00007F;
+// Shows or hides every robot's infrared rays.
+constexpr std::uint8_t RaysKey = Tarn::VirtualKey::F1 + 4; // F5
 
 double WallSeconds()
 {
@@ -169,14 +172,32 @@ void CKorvaleShell::OnFrameMove(double time, float elapsed)
     }
     training.Poll();
     userPanel.SetText(PanelId::TrainResult, training.Summary());
+    ShowRestingText();
     NoteRobot();
+}
+
+void CKorvaleShell::ShowSelection()
+{
+    if (const std::string text = app.SelectionMessage(); !text.empty())
+        commandHost.ShowInfo(text);
+}
+
+void CKorvaleShell::ShowRestingText()
+{
+    // Loads and clears change the robots without a word to the shell: the
+    // number is checked each frame.
+    std::string text = RestingStatusText(app.run.StateText(), app.scene.SelectedIndex(), app.scene.RobotCount());
+    if (text == restingText)
+        return;
+    restingText = std::move(text);
+    app.statusBar.SetDefaultText(Host::Utf8ToUtf16(restingText));
 }
 
 void CKorvaleShell::NoteRobot()
 {
     constexpr long FramesBetweenNotes = 15;
     const long frame = app.WorldFrames();
-    Tarn::CFenNeuralRobot* robot = app.scene.GetRobot();
+    Tarn::CFenNeuralRobot* robot = app.scene.GetSelectedRobot();
     if (!framework.Flags().automation || robot == nullptr || frame / FramesBetweenNotes == notedWorldFrame)
         return;
     notedWorldFrame = frame / FramesBetweenNotes;
@@ -335,6 +356,10 @@ bool CKorvaleShell::MsgProc(void* window, std::uint32_t message, std::uintptr_t 
     if (sensorsShown && sensorPanel.MsgProc(message, wParam, lParam))
         return true;
     app.msgSubject.Notify(window, message, wParam, lParam);
+    // A click on a robot in the world view selects it.
+    if (message == Tarn::WindowMessage::LeftButtonDown
+        && app.SelectRobotAt(Tarn::PointParamX(lParam), Tarn::PointParamY(lParam)))
+        ShowSelection();
     return false;
 }
 
@@ -344,6 +369,12 @@ void CKorvaleShell::OnKeyboard(std::uint8_t key, bool down, bool)
         helpShown = !helpShown;
     if (down && key == Tarn::VirtualKey::F4)
         sensorsShown = !sensorsShown;
+    if (down && key == RaysKey) {
+        app.scene.SetRaysShown(!app.scene.RaysShown());
+        commandHost.ShowInfo(app.scene.RaysShown() ? "Sensor rays shown" : "Sensor rays hidden (F5 shows them)");
+    }
+    if (down && key == Tarn::VirtualKey::Tab && app.SelectNextRobot(app.keyboard.IsKeyDown(Tarn::VirtualKey::Shift)))
+        ShowSelection();
     // The picture is taken once the frame is drawn whole.
     if (down && key == Tarn::VirtualKey::F12)
         screenshotRequested = true;
@@ -396,7 +427,8 @@ void CKorvaleShell::ShowRunState(const std::string& message)
 {
     Korvale::ShowRunState(runBar, app.run.IsPaused(),
                           app.run.IsAsFastAsPossible() ? "max" : app.run.SpeedText().c_str());
-    app.statusBar.SetDefaultText(Host::Utf8ToUtf16(app.run.StateText()));
+    restingText.clear();
+    ShowRestingText();
     if (!message.empty())
         commandHost.ShowInfo(message);
     commandHost.Note("run",

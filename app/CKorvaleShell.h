@@ -84,6 +84,11 @@ private:
     // The run bar and the status line's resting text follow the run state;
     // under automation a line tells the window and world frames so far.
     void ShowRunState(const std::string& message);
+    // The status line's resting text: the run state, and the selected robot
+    // of a swarm ("Ready - Robot 3 of 20").
+    void ShowRestingText();
+    // The status line names the robot just selected.
+    void ShowSelection();
 
     Host::Framework& framework;
     CKorvale& app;
@@ -102,6 +107,7 @@ private:
     std::vector<std::string> trainingLogRows; // the names the Teach page's rows show
     double trainingLogsTime = 0.0;
     long notedWorldFrame = -1;
+    std::string restingText = "Ready"; // as the status line starts
     std::unique_ptr<Tarn::CGLDevice> device;
     bool helpShown = false;
     bool sensorsShown = false;

@@ -28,6 +28,7 @@ const std::vector<std::string>& HelpLines()
         "F12: screenshot",
         "Alt+Enter: full screen",
         "Arrows while the network drives: take over.",
+        "Swarm: Tab, Shift+Tab or a click picks a robot; F5: rays",
         "Load scene, robot, network: button, Files tab or drop;",
         "drive, Start Log, Train (Teach tab) or korvale-train LOG",
     };

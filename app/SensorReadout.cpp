@@ -9,17 +9,39 @@
 
 namespace Korvale {
 
+namespace {
+
+// A scene robot is driven by its network (taken over by the keys while it
+// is selected and one is held), or stands without one.
+void ReadSceneRobotControl(Fen::NeuralRobot& robot, SensorReadout& readout)
+{
+    Fen::RemoteControl* driver = robot.remoteControl;
+    auto* control = dynamic_cast<Tarn::CNeuralNetworkRemoteControl*>(driver);
+    readout.networkDriving = control != nullptr && control->isConsistent();
+    if (readout.networkDriving)
+        readout.outputs = control->outputs.data;
+    if (driver != nullptr)
+        readout.commands = {driver->isForward(), driver->isBackward(), driver->isLeft(), driver->isRight()};
+}
+
+} // namespace
+
 SensorReadout ReadSensors(const CKorvaleScene& scene)
 {
     SensorReadout readout;
-    Tarn::CFenNeuralRobot* adapter = scene.GetRobot();
+    Tarn::CFenNeuralRobot* adapter = scene.GetSelectedRobot();
     if (adapter == nullptr)
         return readout;
     Fen::NeuralRobot& robot = adapter->GetPhysicalObject();
     readout.hasRobot = true;
+    readout.robot = adapter;
     readout.infrared.reserve(robot.irSensors.size());
     for (const auto& sensor : robot.irSensors)
         readout.infrared.push_back(sensor->finalValue);
+    if (adapter != scene.GetRobot()) {
+        ReadSceneRobotControl(robot, readout);
+        return readout;
+    }
 
     Tarn::CNeuralNetworkRemoteControl& control = scene.GetNeuralNetworkControl();
     readout.networkDriving = scene.IsNeuralNetworkControl() && robot.remoteControl == &control;
@@ -44,7 +66,8 @@ void CSensorHistory::Record(const SensorReadout& readout)
         samples.clear();
         return;
     }
-    if (!samples.empty() && samples.back().infrared.size() != readout.infrared.size())
+    if (!samples.empty()
+        && (samples.back().robot != readout.robot || samples.back().infrared.size() != readout.infrared.size()))
         samples.clear();
     samples.push_back(readout);
     if (samples.size() > Length)

@@ -11,6 +11,9 @@ class CKorvaleScene;
 // What the robot senses and decides at one moment, for the sensor panel.
 struct SensorReadout {
     bool hasRobot = false;
+    // Which robot it was read from (the scene's selected one), only to tell
+    // readouts of different robots apart.
+    const void* robot = nullptr;
     std::vector<double> infrared; // the robot's readings, in its sensors' order
     // The network's outputs: those that drove the last step while it drives,
     // otherwise what it gives for the readings now; empty without a network
@@ -21,11 +24,12 @@ struct SensorReadout {
     std::array<bool, 4> commands{};
 };
 
+// What the scene's selected robot senses and decides.
 SensorReadout ReadSensors(const CKorvaleScene& scene);
 
 // The last readouts, one a world frame: a few seconds at the usual frame
-// rate. Without a robot there is none; a robot with another sensor count
-// starts it anew.
+// rate. Without a robot there is none; another robot, or a robot with
+// another sensor count, starts it anew.
 class CSensorHistory {
 public:
     static constexpr std::size_t Length = 300;

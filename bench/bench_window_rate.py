@@ -4,12 +4,17 @@ with the obstacle avoider driving examples/Crowded.xml, and the world frames
 a second at each. The window keeps its rate when the second figure is near
 the first and the third.
 
+With --swarm, what drawing alone costs a frame for the 1,000 robots of
+examples/Swarm1000.xml: the window runs without vertical sync and paused
+(no world frames), so each window frame is drawing and the frame's rest;
+measured with the infrared rays shown and hidden (F5).
+
 The window runs under -automation, which writes "run: window frame W, world
 frame F" at each run key; N (a frame while paused: refused while running)
 asks for one without changing anything. Needs an X server, xdotool and
 ImageMagick, as the window tests do:
     xvfb-run -a -s "-screen 0 1024x768x24" /usr/bin/python3 bench/bench_window_rate.py \\
-        build/app/korvale examples [SECONDS]
+        build/app/korvale examples [SECONDS] [--swarm]
 """
 import importlib.util
 import os
@@ -44,9 +49,59 @@ def frames(session):
     return run_lines(session)[-1], asked
 
 
+def paused_frame_time(session, seconds):
+    """Milliseconds a window frame takes while paused, between two run lines
+    that change nothing ("+" then "-": the speed and back)."""
+    session.press("plus", 0.05)
+    time.sleep(1.0)  # settling
+    count = len(run_lines(session))
+    start = time.time()
+    session.press("minus", 0.05)
+    while len(run_lines(session)) <= count:
+        time.sleep(0.02)
+    window0, _ = run_lines(session)[-1]
+    time.sleep(seconds)
+    count = len(run_lines(session))
+    session.press("plus", 0.05)
+    while len(run_lines(session)) <= count:
+        time.sleep(0.02)
+    end = time.time()
+    window1, _ = run_lines(session)[-1]
+    session.press("minus", 0.05)
+    return 1000.0 * (end - start) / max(window1 - window0, 1), window1 - window0
+
+
+def swarm(program, examples, seconds):
+    session = Session(program, examples, tempfile.mkdtemp(prefix="korvale-window-rate-"), ("-forcevsync:0",),
+                      "rate")
+    try:
+        print("scene                          frames  ms a frame (drawing and the frame's rest, paused)")
+        rows = (("Default.xml", "Default.xml (no robot)"), ("Swarm.xml", "Swarm.xml (20 robots)"),
+                ("Swarm1000.xml", "Swarm1000, rays shown"), (None, "Swarm1000, rays hidden (F5)"))
+        paused = False
+        for name, label in rows:
+            if name is not None:
+                typed_command(session, name, 102, "info: Scene was loaded successfully")
+                if not paused:
+                    session.press("p", 0.05)
+                    session.expect_output("info: Paused", 30)
+                    paused = True
+            else:
+                session.press("F5", 0.05)
+                session.expect_output("info: Sensor rays hidden (F5 shows them)", 10)
+            milliseconds, frames_counted = paused_frame_time(session, seconds)
+            print("%-30s %6d  %6.2f" % (label, frames_counted, milliseconds), flush=True)
+    finally:
+        session.process.kill()
+
+
 def main():
     program, examples = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 10.0
+    numbers = [a for a in sys.argv[3:] if not a.startswith("--")]
+    seconds = float(numbers[0]) if numbers else 10.0
+    if "--swarm" in sys.argv:
+        swarm(program, examples, seconds)
+        return
     session = Session(program, examples, tempfile.mkdtemp(prefix="korvale-window-rate-"), (), "rate")
     try:
         typed_command(session, "Crowded.xml", 102, "info: Scene was loaded successfully")

@@ -549,6 +549,9 @@ void Dialog::OnRender(float)
     backdrop.w = 1.0f;
     ImGui::PushStyleColor(ImGuiCol_WindowBg, backdrop);
     if (ImGui::Begin(name.c_str(), nullptr, flags)) {
+        // Tab is the window's key (the next robot): it never puts the
+        // keyboard into an edit box.
+        ImGui::PushAllowKeyboardFocus(false);
         RenderPageTabs(events);
         for (Control& control : controls) {
             if (IsShown(control))
@@ -556,6 +559,7 @@ void Dialog::OnRender(float)
             else
                 control.focused = false;
         }
+        ImGui::PopAllowKeyboardFocus();
     }
     ImGui::End();
     ImGui::PopStyleColor();

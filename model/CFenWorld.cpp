@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "control/CTakeOverRemoteControl.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 
@@ -86,6 +87,23 @@ void CFenWorld::DriveSceneRobot(unsigned index, const CFeedForward& network)
     SceneRobot& scene = sceneRobots.at(index);
     auto control = std::make_unique<CNeuralNetworkRemoteControl>();
     control->network = network;
+    scene.robot->GetPhysicalObject().setRemoteControl(control.get());
+    scene.control = std::move(control);
+}
+
+void CFenWorld::SetSceneRobotKeys(unsigned index, const IKeyboardState* keys)
+{
+    SceneRobot& scene = sceneRobots.at(index);
+    std::unique_ptr<CNeuralNetworkRemoteControl> control;
+    if (keys != nullptr)
+        control = std::make_unique<CTakeOverRemoteControl>(keys);
+    else
+        control = std::make_unique<CNeuralNetworkRemoteControl>();
+    if (scene.control) {
+        control->network = scene.control->network;
+        control->commands = scene.control->commands;
+        control->outputs = scene.control->outputs;
+    }
     scene.robot->GetPhysicalObject().setRemoteControl(control.get());
     scene.control = std::move(control);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "control/CNeuralNetworkRemoteControl.h"
+#include "control/IKeyboardState.h"
 #include "engine/Vector.h"
 #include "engine/World.h"
 #include "model/IFenGraphicsFactory.h"
@@ -37,6 +38,14 @@ public:
     // Scene robot `index` is driven by a copy of `network` through a control
     // of its own, from the next step on.
     void DriveSceneRobot(unsigned index, const CFeedForward& network);
+    // With keys, a person can take scene robot `index` over as the window
+    // lets one take over the user's robot: while an arrow key is held the
+    // keys drive, otherwise its network does (a robot without one stands).
+    // Null gives it back to its network alone. Its network, last commands
+    // and outputs carry over either way, so nothing changes while no key is
+    // held; a robot taken over once keeps a control (an empty network
+    // stands still) so that a log can go on recording it.
+    void SetSceneRobotKeys(unsigned index, const IKeyboardState* keys);
     void Step(double dt) override;
     // The shortest and longest step the world takes.
     static constexpr double minStepTime = 0.001;

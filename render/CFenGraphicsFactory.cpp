@@ -8,7 +8,7 @@ namespace Tarn {
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenWorld& world)
 {
-    return std::make_unique<CFenWorldGraphics>(vertexBuffer, world);
+    return std::make_unique<CFenWorldGraphics>(vertexBuffer, world, &robotOptions);
 }
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenPhysicalObject& object)
@@ -18,7 +18,7 @@ std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenPhysicalOb
 
 std::unique_ptr<IFenGraphics> CFenGraphicsFactory::CreateGraphics(CFenNeuralRobot& robot)
 {
-    return std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, robot);
+    return std::make_unique<CFenNeuralRobotGraphics>(vertexBuffer, robot, &robotOptions);
 }
 
 } // namespace Tarn

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/IFenGraphicsFactory.h"
+#include "render/RobotDrawOptions.h"
 
 namespace Tarn {
 
@@ -17,9 +18,13 @@ public:
     std::unique_ptr<IFenGraphics> CreateGraphics(CFenNeuralRobot& robot) override;
 
     CVertexBuffer* GetVertexBuffer() const { return vertexBuffer; }
+    // Read by every robot this factory gave a drawing object, at each drawing.
+    RobotDrawOptions& RobotOptions() { return robotOptions; }
+    const RobotDrawOptions& RobotOptions() const { return robotOptions; }
 
 private:
     CVertexBuffer* vertexBuffer;
+    RobotDrawOptions robotOptions;
 };
 
 } // namespace Tarn

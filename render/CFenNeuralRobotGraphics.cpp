@@ -6,8 +6,9 @@
 
 namespace Tarn {
 
-CFenNeuralRobotGraphics::CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer_, CFenNeuralRobot& robot_)
-    : vertexBuffer(vertexBuffer_), robot(robot_), objectPlotter(vertexBuffer_), camPlotter(vertexBuffer_),
+CFenNeuralRobotGraphics::CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer_, CFenNeuralRobot& robot_,
+                                                 const RobotDrawOptions* options_)
+    : vertexBuffer(vertexBuffer_), robot(robot_), options(options_), objectPlotter(vertexBuffer_), camPlotter(vertexBuffer_),
       irPlotter(vertexBuffer_)
 {
 }
@@ -21,6 +22,8 @@ DeviceResult CFenNeuralRobotGraphics::Draw()
     for (const auto& camera : body.cameras)
         if (camera != nullptr)
             result = camPlotter.Plot(*camera, body.r);
+    if (options != nullptr && !options->rays)
+        return result;
     for (const auto& sensor : body.irSensors)
         if (sensor != nullptr)
             result = irPlotter.Plot(*sensor);

@@ -4,6 +4,7 @@
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenIRSensorPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
+#include "render/RobotDrawOptions.h"
 
 namespace Tarn {
 
@@ -19,7 +20,9 @@ public:
     static constexpr std::uint32_t ArrowColor = 0xFFAAAAAAu;
     static constexpr std::uint32_t WheelColor = 0xFFAAAAAAu;
 
-    CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer, CFenNeuralRobot& robot);
+    // The options (not owned; null: everything) are read at each drawing.
+    CFenNeuralRobotGraphics(CVertexBuffer* vertexBuffer, CFenNeuralRobot& robot,
+                            const RobotDrawOptions* options = nullptr);
     // The result of the last drawing, the sensors' if there are any.
     DeviceResult Draw() override;
     // A triangle whose tip lies half a radius ahead of the centre.
@@ -30,6 +33,7 @@ public:
 private:
     CVertexBuffer* vertexBuffer; // not owned
     CFenNeuralRobot& robot;
+    const RobotDrawOptions* options;
     CFenPhysicalObjectPlotter objectPlotter;
     CFenCircularCamPlotter camPlotter;
     CFenIRSensorPlotter irPlotter;

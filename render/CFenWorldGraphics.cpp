@@ -14,8 +14,9 @@
 
 namespace Tarn {
 
-CFenWorldGraphics::CFenWorldGraphics(CVertexBuffer* vertexBuffer_, CFenWorld& world_)
-    : vertexBuffer(vertexBuffer_), world(world_)
+CFenWorldGraphics::CFenWorldGraphics(CVertexBuffer* vertexBuffer_, CFenWorld& world_,
+                                     const RobotDrawOptions* robotOptions_)
+    : vertexBuffer(vertexBuffer_), world(world_), robotOptions(robotOptions_)
 {
 }
 
@@ -46,8 +47,12 @@ DeviceResult CFenWorldGraphics::Draw()
             world.GetObject(i).Draw();
     }
     const unsigned sceneRobots = world.GetSceneRobotCount();
-    for (unsigned i = 0; i < sceneRobots; ++i)
-        world.GetSceneRobot(i).Draw();
+    if (batchObjects && sceneRobots >= BatchFrom) {
+        DrawSceneRobotsInOneList();
+    } else {
+        for (unsigned i = 0; i < sceneRobots; ++i)
+            world.GetSceneRobot(i).Draw();
+    }
     for (unsigned i = 0; i < robots; ++i)
         world.GetRobot(i).Draw();
     return result;
@@ -292,6 +297,53 @@ void AppendDisc(const Fen::PhysicalObject& body, const PixelCentres& screen, dou
 }
 
 } // namespace
+
+void CFenWorldGraphics::DrawSceneRobotsInOneList()
+{
+    const bool rays = robotOptions == nullptr || robotOptions->rays;
+    const PixelCentres screen(vertexBuffer->GetDevice());
+    robotBatch.Clear();
+    const unsigned robots = world.GetSceneRobotCount();
+    for (unsigned i = 0; i < robots; ++i) {
+        const std::size_t first = robotBatch.Triangles().size();
+        robotBatch.Append(world.GetSceneRobot(i).GetPhysicalObject(), rays);
+        if (!screen.usable)
+            continue;
+        // The box of what this robot drew, a little larger for the rounding
+        // to single precision, tells how far the device may place a corner
+        // off ours.
+        const std::vector<Vertex>& all = robotBatch.Triangles();
+        double left = std::numeric_limits<double>::infinity();
+        double bottom = left;
+        double right = -left;
+        double top = -left;
+        for (std::size_t k = first; k < all.size(); ++k) {
+            left = std::min(left, static_cast<double>(all[k].x));
+            right = std::max(right, static_cast<double>(all[k].x));
+            bottom = std::min(bottom, static_cast<double>(all[k].y));
+            top = std::max(top, static_cast<double>(all[k].y));
+        }
+        if (first == all.size())
+            continue;
+        const double slack =
+            1e-6 * (1 + std::max({std::fabs(left), std::fabs(right), std::fabs(bottom), std::fabs(top)}));
+        const double error = screen.Error(left - slack, bottom - slack, right + slack, top + slack);
+        if (!std::isfinite(slack) || !std::isfinite(error))
+            continue;
+        const bool anywhere = screen.MayCoverBox(left - slack, bottom - slack, right + slack, top + slack, error);
+        robotBatch.KeepTriangles(first, [&](const Vertex* corner) {
+            if (!anywhere)
+                return false;
+            double x[3];
+            double y[3];
+            for (int c = 0; c < 3; ++c)
+                if (!screen.Place(corner[c], x[c], y[c]))
+                    return true;
+            return screen.MayCover(x, y, error);
+        });
+    }
+    robotBatch.Draw(*vertexBuffer);
+}
 
 void CFenWorldGraphics::DrawObjectsInOneList()
 {

@@ -110,6 +110,7 @@ TEST(KorvaleOverlay, HelpNamesEveryKeyOfTheKeyTable)
     for (const std::string& line : HelpLines())
         help += line + "\n";
     for (const char* key : {"Arrows", "W,S,A,D", "Q,E", "ESC", "Mouse wheel", "P:", "N:", "+, -", "R:", "F1", "F2",
-                            "F3", "F4", "F12", "Alt+Enter", "Load", "Start Log", "korvale-train"})
+                            "F3", "F4", "F5", "F12", "Alt+Enter", "Tab", "Shift+Tab", "click", "Load", "Start Log",
+                            "korvale-train"})
         EXPECT_NE(help.find(key), std::string::npos) << key;
 }

@@ -14,7 +14,7 @@ import time
 
 from window_test import HEIGHT, USER_PANEL, WIDTH, Session, fail, log, run
 
-HELP_ROWS = 11  # two columns of 8 lines, 3 lines across both under them
+HELP_ROWS = 12  # two columns of 8 lines, 4 lines across both under them
 HELP_RIGHT = 250
 SENSOR_PANEL = (WIDTH - 170 - 6 - 200, 55 + 6, WIDTH - 170 - 6, 55 + 6 + 258)
 

@@ -17,6 +17,8 @@
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "model/CFenWorld.h"
+#include "control/CTakeOverRemoteControl.h"
+#include "control/IKeyboardState.h"
 #include "tests/support/TestWorld.h"
 
 namespace {
@@ -336,6 +338,63 @@ TEST(CFenWorld, SceneRobotsAreListedApartFromTheUsersRobotEachWithItsOwnControl)
     EXPECT_EQ(world.GetSceneRobotCount(), 0u);
     EXPECT_EQ(world.GetRobotCount(), 0u);
     EXPECT_TRUE(world.GetFenWorld().objects.empty());
+}
+
+} // namespace
+
+namespace {
+
+// The arrow keys a test holds.
+class HeldKeys : public Tarn::IKeyboardState {
+public:
+    bool IsKeyDown(unsigned code) const override { return code == held; }
+    unsigned held = 0;
+};
+
+TEST(CFenWorld, KeysTakeASceneRobotOverAndGiveItBackWithItsNetwork)
+{
+    World world;
+    CFenNeuralRobot::CreateSceneRobot(world);
+    CFenNeuralRobot& keyed = CFenNeuralRobot::CreateSceneRobot(world);
+    // A network that does not fit (the robot has no sensors) gives no
+    // commands of its own: what drives below is the keys.
+    Tarn::CFeedForward network;
+    network.inputDimensions = 5;
+    network.layerDimensions = {4};
+    world.DriveSceneRobot(1, network);
+    world.GetSceneRobotControl(1)->commands.left = true;
+
+    HeldKeys keys;
+    world.SetSceneRobotKeys(1, &keys);
+    Tarn::CNeuralNetworkRemoteControl* control = world.GetSceneRobotControl(1);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(keyed.GetPhysicalObject().remoteControl, control);
+    EXPECT_EQ(control->network.layerDimensions, network.layerDimensions) << "its network came along";
+    EXPECT_TRUE(control->isLeft()) << "and its last commands";
+    keys.held = 0x26; // up
+    control->update();
+    EXPECT_TRUE(control->isForward());
+    EXPECT_TRUE(Tarn::IsTakenOver(control));
+
+    world.SetSceneRobotKeys(1, nullptr);
+    control = world.GetSceneRobotControl(1);
+    EXPECT_EQ(keyed.GetPhysicalObject().remoteControl, control);
+    EXPECT_FALSE(Tarn::IsTakenOver(control));
+    EXPECT_EQ(control->network.layerDimensions, network.layerDimensions);
+
+    // A robot without a network: driven by the keys, then standing with a
+    // control of its own.
+    world.SetSceneRobotKeys(0, &keys);
+    control = world.GetSceneRobotControl(0);
+    ASSERT_NE(control, nullptr);
+    control->update();
+    EXPECT_TRUE(control->isForward());
+    world.SetSceneRobotKeys(0, nullptr);
+    control = world.GetSceneRobotControl(0);
+    ASSERT_NE(control, nullptr);
+    control->update();
+    EXPECT_FALSE(control->isForward() || control->isBackward() || control->isLeft() || control->isRight());
+    world.Reset(50, 50);
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include "render/CViewport.h"
 #include "engine/Angle.h"
 #include "engine/CircularCam.h"
+#include "engine/IRSensor.h"
+#include "engine/NeuralRobot.h"
+#include "engine/NeuralRobotIRSensorModel.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/CFenPhysicalObject.h"
 #include "DrawnWorld.h"
@@ -17,6 +20,9 @@
 #include "render/CFenCircularCamPlotter.h"
 #include "render/CFenPhysicalObjectPlotter.h"
 #include "render/CFenWorldGraphics.h"
+#include "render/RobotDrawOptions.h"
+#include "render/SelectionRing.h"
+#include "render/VertexColor.h"
 
 using namespace Tarn;
 
@@ -293,3 +299,96 @@ TEST_F(GLSceneTest, DrawingsThatOutgrowTheBufferStillShow)
 }
 
 } // namespace
+
+namespace {
+
+// A robot as the example robot file makes it: eight one-ray infrared
+// sensors with orange rays and a 60-pixel camera seeing two colours.
+Fen::NeuralRobot& EquippedSceneRobot(DrawnWorld& world, double x, double y, double angle)
+{
+    Fen::NeuralRobot& robot = Tarn::CFenNeuralRobot::CreateSceneRobot(world).GetPhysicalObject();
+    robot.pos = {x, y};
+    robot.r = 3;
+    robot.angle = angle;
+    robot.wheelDistance = 5.3;
+    robot.color = {0.2, 0.4, 0.8, 1};
+    static Fen::SensorResponseFunctor* functor = &Fen::NeuralRobotIRSensorModel::instance();
+    for (int s = 0; s < 8; ++s) {
+        auto sensor = std::make_unique<Fen::IRSensor>(1, &functor);
+        const double a = angle + 2 * Fen::pi * s / 8;
+        sensor->absPos = robot.pos + Fen::Vector(std::cos(a), std::sin(a)) * 2.9;
+        sensor->rayHitPoints[0] = Fen::Vector(std::cos(a), std::sin(a)) * 7.0;
+        sensor->finalRayColors[0] = {1, 0.5, 0, 1};
+        robot.irSensors.push_back(std::move(sensor));
+    }
+    auto camera = std::make_unique<Fen::CircularCam>();
+    camera->setup(2.5, 0, 3, 0, Fen::pi / 6, 60);
+    camera->absPos = robot.pos;
+    camera->absOrientation = angle;
+    for (unsigned i = 0; i < 60; ++i)
+        camera->image[i] = i < 25 ? Fen::Color{0, 1, 0, 1} : Fen::Color{1, 0, 1, 1};
+    robot.cameras.push_back(std::move(camera));
+    return robot;
+}
+
+} // namespace
+
+TEST_F(GLSceneTest, ASwarmInOneListLooksAsItsRobotsDrawnOneByOne)
+{
+    // A swarm past BatchFrom, seen whole and close up: the batched drawing
+    // places arrows and wheels itself and thins the camera's runs of one
+    // colour, so a few edge pixels may differ from one drawing a robot;
+    // every robot still shows, and hiding the rays leaves no orange.
+    for (unsigned i = 0; i < 100; ++i)
+        EquippedSceneRobot(world, 5 + 10 * (i % 10), 5 + 10 * (i / 10), 0.37 * i);
+    ASSERT_GE(world.GetSceneRobotCount(), CFenWorldGraphics::BatchFrom);
+    // The options every robot of the world reads, and the batch with them.
+    RobotDrawOptions& options = static_cast<CFenGraphicsFactory&>(world.GetGraphicsFactory()).RobotOptions();
+    CFenWorldGraphics graphics(&vertexBuffer, world, &options);
+    const auto frame = [&](bool batched) {
+        graphics.batchObjects = batched;
+        Frame([&] { EXPECT_EQ(graphics.Draw(), DeviceOk); });
+        return device->ReadPixels(0, 0, Width, Height);
+    };
+    const auto count = [](const std::vector<std::uint32_t>& pixels, std::uint32_t rgb) {
+        return static_cast<std::size_t>(
+            std::count_if(pixels.begin(), pixels.end(), [rgb](std::uint32_t p) { return Rgb(p) == rgb; }));
+    };
+    const std::uint32_t body = Rgb(VertexColor({0.2, 0.4, 0.8, 1}));
+    const std::uint32_t orange = Rgb(VertexColor({1, 0.5, 0, 1}));
+    const float fitted = viewport.GetZoom();
+    for (const float zoom : {fitted, 4 * fitted}) {
+        viewport.SetZoom(zoom);
+        const std::vector<std::uint32_t> oneByOne = frame(false);
+        const std::vector<std::uint32_t> inOneList = frame(true);
+        std::size_t differing = 0;
+        for (std::size_t k = 0; k < oneByOne.size(); ++k)
+            differing += Rgb(oneByOne[k]) != Rgb(inOneList[k]);
+        const std::size_t drawn = oneByOne.size() - count(oneByOne, WorldColor) - count(oneByOne, WindowColor);
+        EXPECT_GT(drawn, 10000u) << "zoom " << zoom;
+        EXPECT_LT(differing, drawn / 50) << "zoom " << zoom;
+        for (const std::uint32_t rgb : {body, 0xAAAAAAu, 0x00FF00u, 0xFF00FFu, orange})
+            EXPECT_NEAR(static_cast<double>(count(inOneList, rgb)), static_cast<double>(count(oneByOne, rgb)),
+                        0.05 * static_cast<double>(count(oneByOne, rgb)) + 20)
+                << std::hex << rgb << " at zoom " << zoom;
+    }
+    viewport.SetZoom(fitted);
+    options.rays = false;
+    for (const bool batched : {false, true}) {
+        const std::vector<std::uint32_t> pixels = frame(batched);
+        EXPECT_EQ(count(pixels, orange), 0u) << (batched ? "in one list" : "one by one");
+        EXPECT_GT(count(pixels, body), 1000u);
+    }
+}
+
+TEST_F(GLSceneTest, TheSelectionRingCirclesItsCentre)
+{
+    Frame([&] { EXPECT_EQ(SelectionRing::Draw(vertexBuffer, 50, 50, 10, 12), DeviceOk); });
+    const std::uint32_t ring = Rgb(SelectionRing::Color);
+    for (int k = 0; k < 8; ++k) {
+        const double a = k * Fen::pi / 4;
+        EXPECT_TRUE(NearPoint(50 + 11 * std::cos(a), 50 + 11 * std::sin(a), ring)) << "direction " << k;
+    }
+    EXPECT_EQ(At(50, 50), WorldColor) << "the inside stays clear";
+    EXPECT_EQ(At(50, 64), WorldColor);
+}
