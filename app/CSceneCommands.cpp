@@ -1,5 +1,7 @@
 #include "app/CSceneCommands.h"
 
+#include <filesystem>
+
 #include "app/CKorvaleScene.h"
 #include "app/ISceneCommandHost.h"
 #include "io/CFenIOStruct.h"
@@ -34,7 +36,9 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
 
 bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
 {
-    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text);
+    // The robot files a scene names are beside it, wherever its text was read.
+    Tarn::CFenIOStruct io
+        = Tarn::CFenIOStruct::FromText(text, std::filesystem::path(fileName).parent_path().string());
     const Replaced replaced = WhatASceneReplaces();
     scene.LoadScene(io, fileName);
     return SceneLoaded(replaced);

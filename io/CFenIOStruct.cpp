@@ -19,9 +19,10 @@ CFenIOStruct::CFenIOStruct(std::string fileName)
     Open(created, document);
 }
 
-CFenIOStruct CFenIOStruct::FromText(std::string_view text)
+CFenIOStruct CFenIOStruct::FromText(std::string_view text, std::string folder)
 {
     CFenIOStruct io;
+    io.folder = std::move(folder);
     CXmlNode document;
     bool created = true;
     try {

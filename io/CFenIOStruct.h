@@ -16,8 +16,10 @@ public:
     // opened and, on success, the current node is the document's single
     // top-level node (of whatever kind: the first reader checks it).
     explicit CFenIOStruct(std::string fileName);
-    // The same for a document held in memory (used by tools and tests).
-    static CFenIOStruct FromText(std::string_view text);
+    // The same for a document held in memory (used by tools and tests);
+    // names inside it are relative to `folder`, as they would be to the
+    // folder of the file it was read from.
+    static CFenIOStruct FromText(std::string_view text, std::string folder = {});
 
     bool IsOk() const override;
     void ReportError(std::string message) override;
