@@ -78,16 +78,22 @@ CFenNeuralRobot& CFenWorld::GetSceneRobot(unsigned index) const { return *sceneR
 
 CNeuralNetworkRemoteControl* CFenWorld::GetSceneRobotControl(unsigned index) const
 {
-    return sceneRobots.at(index).control.get();
+    const SceneRobot& scene = sceneRobots.at(index);
+    return scene.networkGiven ? &scene.controls->network : nullptr;
 }
 
 void CFenWorld::DriveSceneRobot(unsigned index, const CFeedForward& network)
 {
+    SceneRobotControls(index).network.network = network;
+    sceneRobots[index].networkGiven = true;
+}
+
+CRobotControls& CFenWorld::SceneRobotControls(unsigned index)
+{
     SceneRobot& scene = sceneRobots.at(index);
-    auto control = std::make_unique<CNeuralNetworkRemoteControl>();
-    control->network = network;
-    scene.robot->GetPhysicalObject().setRemoteControl(control.get());
-    scene.control = std::move(control);
+    if (scene.controls == nullptr)
+        scene.controls = std::make_unique<CRobotControls>(scene.robot->GetPhysicalObject());
+    return *scene.controls;
 }
 
 double CFenWorld::StepTime(double dt)
@@ -127,7 +133,7 @@ void CFenWorld::AddSceneRobot(CFenNeuralRobot* robot)
 {
     reserveOneMore(sceneRobots);
     world.addObject(&robot->GetPhysicalObject());
-    sceneRobots.push_back(SceneRobot{std::unique_ptr<CFenNeuralRobot>(robot), nullptr});
+    sceneRobots.push_back(SceneRobot{std::unique_ptr<CFenNeuralRobot>(robot), nullptr, false});
 }
 
 void CFenWorld::RemoveObject(CFenPhysicalObject* object)
