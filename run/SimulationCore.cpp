@@ -138,6 +138,7 @@ void SimulationCore::Load(const SimulationOptions& options)
         parts->scene.SetNetwork(*options.networkObject);
     if (options.robot.Given())
         SelectControl(options);
+    GiveSceneRobotNetworks(options.sceneNetworks);
 }
 
 void SimulationCore::SelectControl(const SimulationOptions& options)
@@ -340,6 +341,8 @@ void SimulationCore::Render(int width, int height, std::uint8_t* pixels)
 
 CKorvaleScene& SimulationCore::Scene() { return parts->scene; }
 
+CKorvaleScene& SimulationCore::SwarmScene() const { return parts->scene; }
+
 Tarn::CVertexBuffer& SimulationCore::DrawingContext() { return parts->vertexBuffer; }
 
 Fen::World& SimulationCore::World() const { return parts->scene.GetWorld()->GetFenWorld(); }
@@ -407,17 +410,21 @@ SimulationContents SimulationCore::GetContents() const
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     if (network.numLayers != 0)
         contents.network = ModelFile::Text(Tarn::NetworkFileText(network));
+    contents.sceneNetworks = SceneRobotNetworks();
     return contents;
 }
 
 void SimulationCore::Archive(Tarn::StateArchive& archive)
 {
-    ArchiveSnapshotHeader(archive, dt);
+    const bool sceneRobots = parts->scene.GetWorld()->GetSceneRobotCount() > 0;
+    const bool sceneRobotControls = ArchiveSnapshotHeader(archive, dt, sceneRobots);
     archive.Value(noise);
     archive.Value(frames);
     parts->scene.ArchiveState(archive);
     if (parts->Robot() != nullptr)
         metrics.archive(archive);
+    if (sceneRobotControls)
+        ArchiveSceneRobots(archive);
     archive.Finish();
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/World.h"
 #include "run/ModelFile.h"
@@ -45,6 +46,9 @@ struct SimulationOptions {
     // Run a few times a second during Step and Trace, between frames; it
     // throws to interrupt them (see InterruptPoll).
     std::function<void()> interruptCheck;
+    // Networks for the scene's robots in the file's order, in place of those
+    // the scene gave them (none: the scene's), as a pickle carries them.
+    std::vector<SharedNetwork> sceneNetworks;
 };
 
 // The files a simulation was loaded from (not given for none), and its
@@ -53,6 +57,8 @@ struct SimulationContents {
     ModelFile scene;
     ModelFile robot;
     ModelFile network;
+    // Each scene robot's network, in the file's order (none for one without).
+    std::vector<SharedNetwork> sceneNetworks;
 };
 
 } // namespace Korvale::Run
