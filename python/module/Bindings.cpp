@@ -88,6 +88,7 @@ PYBIND11_MODULE(_korvale, m)
     BindRules(m);
     BindNetwork(m);
     BindSimulation(m);
+    BindSwarm(m);
     BindEvaluation(m);
     BindEnvironments(m);
 }
