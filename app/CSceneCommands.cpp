@@ -44,6 +44,17 @@ bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view
     return SceneLoaded(replaced);
 }
 
+bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text,
+                                   Tarn::CFenIOStruct::NamedTexts& named)
+{
+    Tarn::CFenIOStruct io
+        = Tarn::CFenIOStruct::FromText(text, std::filesystem::path(fileName).parent_path().string());
+    io.LendNamedTexts(&named);
+    const Replaced replaced = WhatASceneReplaces();
+    scene.LoadScene(io, fileName);
+    return SceneLoaded(replaced);
+}
+
 CSceneCommands::Replaced CSceneCommands::WhatASceneReplaces() const
 {
     return {scene.RobotFile(), scene.IsLogging() ? scene.LogName() : std::string{}};

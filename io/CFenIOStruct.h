@@ -3,6 +3,7 @@
 #include "base/CReportError.h"
 #include "io/CXmlNode.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,16 @@ public:
     // the working folder, and for a document held in memory).
     const std::string& GetFolder() const { return folder; }
 
+    // The texts of files a document names, by the name written in it.
+    using NamedTexts = std::map<std::string, std::string>;
+    // A file this document names, found from its folder. With texts lent
+    // (LendNamedTexts), one of the name is read from them, and one read
+    // from disk leaves its text there, so that the document and every file
+    // it names can be loaded again where none of them is.
+    CFenIOStruct OpenNamed(const std::string& name) const;
+    // Not owned; null (the default) reads every file from disk.
+    void LendNamedTexts(NamedTexts* texts) { namedTexts = texts; }
+
     CXmlNode GetNode() const;
     // Makes node the current node and returns this same object, so that a
     // reader hands a child down as subReader.Read(io.SetNode(child), ...).
@@ -51,6 +62,7 @@ private:
     std::string fileProblem;
     std::string rootName;
     std::string folder;
+    NamedTexts* namedTexts = nullptr;
 };
 
 } // namespace Tarn

@@ -126,7 +126,7 @@ void SimulationCore::Load(const SimulationOptions& options)
             ThrowShownError();
         kept = file;
     };
-    load(options.scene, &CSceneCommands::LoadSceneText, &CSceneCommands::LoadScene, texts.scene);
+    LoadScene(options);
     if (options.pairSearch)
         World().pairSearch = *options.pairSearch;
     if (options.robot.Given())
@@ -139,6 +139,21 @@ void SimulationCore::Load(const SimulationOptions& options)
     if (options.robot.Given())
         SelectControl(options);
     GiveSceneRobotNetworks(options.sceneNetworks);
+}
+
+void SimulationCore::LoadScene(const SimulationOptions& options)
+{
+    const ModelFile& scene = options.scene;
+    // A scene read as text keeps the texts of the files it names, so that a
+    // pickle carries them too.
+    texts.sceneFiles = options.sceneFiles;
+    const bool ok = scene.text ? parts->commands.LoadSceneText(scene.path, *scene.text, texts.sceneFiles)
+                               : parts->commands.LoadScene(scene.path);
+    if (!ok)
+        ThrowShownError();
+    texts.scene = scene;
+    if (!scene.text)
+        texts.sceneFiles.clear();
 }
 
 void SimulationCore::SelectControl(const SimulationOptions& options)

@@ -196,6 +196,7 @@ private:
     void EndFrame();
     [[noreturn]] void ThrowShownError();
     void Load(const SimulationOptions& options);
+    void LoadScene(const SimulationOptions& options);
     void SelectControl(const SimulationOptions& options);
     void Archive(Tarn::StateArchive& archive);
     void CheckFits(const Tarn::CFeedForward& network) const;

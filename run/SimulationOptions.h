@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,10 @@ struct SimulationOptions {
     // Networks for the scene's robots in the file's order, in place of those
     // the scene gave them (none: the scene's), as a pickle carries them.
     std::vector<SharedNetwork> sceneNetworks;
+    // The texts of files the scene names (its robots' files), by the name
+    // written in it, read in place of the files; the others are read from
+    // the scene's folder.
+    std::map<std::string, std::string> sceneFiles;
 };
 
 // The files a simulation was loaded from (not given for none), and its
@@ -59,6 +64,9 @@ struct SimulationContents {
     ModelFile network;
     // Each scene robot's network, in the file's order (none for one without).
     std::vector<SharedNetwork> sceneNetworks;
+    // The texts of the files a scene read as text named, by the name
+    // written in it (none for a scene read from its file).
+    std::map<std::string, std::string> sceneFiles;
 };
 
 } // namespace Korvale::Run

@@ -60,10 +60,12 @@ ModelFile FromKept(const py::handle& kept)
     return ModelFile::Text(pair[1].cast<std::string>(), pair[0].cast<std::string>());
 }
 
-// The scene robots' networks as pickling keeps them: each network once (a
-// swarm mostly shares one), and for each robot which one, -1 for none.
-py::tuple KeptSceneNetworks(const std::vector<SharedNetwork>& networks)
+// The scene robots as pickling keeps them: their networks, each once (a
+// swarm mostly shares one), for each robot which one (-1 for none), and the
+// texts of the files the scene names.
+py::tuple KeptSceneRobots(const Simulation::Contents& contents)
 {
+    const std::vector<SharedNetwork>& networks = contents.sceneNetworks;
     std::map<std::string, std::size_t> seen;
     py::list distinct;
     py::list which;
@@ -77,23 +79,28 @@ py::tuple KeptSceneNetworks(const std::vector<SharedNetwork>& networks)
             distinct.append(NetworkObject(network));
         which.append(at->second);
     }
-    return py::make_tuple(distinct, which);
+    py::dict files;
+    for (const auto& [name, text] : contents.sceneFiles)
+        files[py::str(name)] = py::bytes(text);
+    return py::make_tuple(distinct, which, files);
 }
 
-std::vector<SharedNetwork> SceneNetworksFromKept(const py::handle& kept)
+void SceneRobotsFromKept(const py::handle& kept, Simulation::Options& options)
 {
     const auto pair = kept.cast<py::tuple>();
+    if (pair.size() != 3)
+        throw py::value_error("not a pickled korvale.Simulation");
     std::vector<SharedNetwork> distinct;
     for (const py::handle network : pair[0].cast<py::list>())
         distinct.push_back(NetworkOf(network));
-    std::vector<SharedNetwork> networks;
     for (const py::handle index : pair[1].cast<py::list>()) {
         const auto i = index.cast<long long>();
         if (i >= static_cast<long long>(distinct.size()) || (i >= 0 && distinct[static_cast<std::size_t>(i)] == nullptr))
             throw py::value_error("not a pickled korvale.Simulation");
-        networks.push_back(i < 0 ? nullptr : distinct[static_cast<std::size_t>(i)]);
+        options.sceneNetworks.push_back(i < 0 ? nullptr : distinct[static_cast<std::size_t>(i)]);
     }
-    return networks;
+    for (const auto& [name, text] : pair[2].cast<py::dict>())
+        options.sceneFiles.emplace(name.cast<std::string>(), text.cast<std::string>());
 }
 
 } // namespace
@@ -107,7 +114,7 @@ py::tuple SimulationKept(const Simulation::Contents& contents, double dt, const 
     if (contents.sceneNetworks.empty())
         return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state));
     return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state),
-                          KeptSceneNetworks(contents.sceneNetworks));
+                          KeptSceneRobots(contents));
 }
 
 std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
@@ -126,7 +133,7 @@ std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
         options.control = Simulation::Control::Keyboard;
     options.dt = kept[3].cast<double>();
     if (kept.size() == 6)
-        options.sceneNetworks = SceneNetworksFromKept(kept[5]);
+        SceneRobotsFromKept(kept[5], options);
     options.interruptCheck = CheckPythonSignals;
     const std::string state = kept[4].cast<std::string>();
     py::gil_scoped_release release;

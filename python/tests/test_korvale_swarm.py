@@ -153,6 +153,20 @@ class TestSnapshotsAndPicklesCarryEveryRobot:
         assert (twin.get_network(5).weights[0] == sim.get_network(5).weights[0]).all()
         assert (run(twin, 40, start=20) == run(sim, 40, start=20)).all()
 
+    def test_a_pickle_runs_on_where_none_of_the_files_is(self, tmp_path, monkeypatch):
+        folder = tmp_path / "swarm"
+        folder.mkdir()
+        for name in ("Swarm.xml", "Robot.xml", "AvoidObstacles.xml"):
+            shutil.copy(example(name), folder)
+        monkeypatch.chdir(folder)
+        sim = korvale.Simulation("Swarm.xml", robot="Robot.xml", network="AvoidObstacles.xml", seed=4)
+        sim.step(30)
+        kept = pickle.dumps(sim)
+        shutil.rmtree(folder)
+        monkeypatch.chdir(tmp_path)
+        twin = pickle.loads(kept)
+        assert (run(twin, 30, start=30) == run(sim, 30, start=30)).all()
+
     def test_a_pickle_of_one_robot_made_before_the_swarm_loads_as_it_did(self):
         with open(SOURCE_DIR / "tests" / "run" / "data" / "avoider-crowded-90-frames.pickle", "rb") as kept:
             old = pickle.loads(kept.read())

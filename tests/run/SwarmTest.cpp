@@ -15,6 +15,7 @@
 #include "engine/NeuralRobot.h"
 #include "model/CFenNeuralRobot.h"
 #include "model/IFenWorld.h"
+#include "run/CommandError.h"
 #include "run/NetworkParts.h"
 #include "run/Simulation.h"
 #include "run/SimulationCore.h"
@@ -305,4 +306,26 @@ TEST(SwarmSnapshot, StatesSavedBeforeTheSwarmsControlsWereCarriedStillLoad)
     running.Step(60);
     old.Step(60);
     ExpectSameBits(Poses(old), Poses(running));
+}
+
+TEST(SwarmContents, AScenesRobotFilesTravelWithItsText)
+{
+    SimulationCore original(Swarm());
+    const SimulationContents contents = original.GetContents();
+    ASSERT_EQ(contents.sceneFiles.size(), 2u);
+    EXPECT_EQ(contents.sceneFiles.at("Robot.xml"), *ModelFile::Read(Example("Robot.xml")).text);
+    EXPECT_EQ(contents.sceneFiles.count("AvoidObstacles.xml"), 1u);
+    ASSERT_EQ(contents.sceneNetworks.size(), 20u);
+
+    // Where none of the files is, the texts stand in for them.
+    SimulationOptions elsewhere = Swarm();
+    elsewhere.scene = ModelFile::Text(*contents.scene.text, "/nonexistent/folder/Swarm.xml");
+    elsewhere.sceneFiles = contents.sceneFiles;
+    SimulationCore moved(elsewhere);
+    original.Step(60);
+    moved.Step(60);
+    ExpectSameBits(Poses(moved), Poses(original));
+
+    elsewhere.sceneFiles.erase("Robot.xml");
+    EXPECT_THROW(SimulationCore{elsewhere}, CommandError);
 }
