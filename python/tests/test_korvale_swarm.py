@@ -202,6 +202,11 @@ def test_the_environments_drive_robot_0_in_a_swarm():
     assert np.array_equal(observation, sim.swarm_ir[0].astype(np.float32))
     moved = np.hypot(*(sim.swarm_pose - start)[:, :2].T)
     assert moved[0] > 1 and (moved[1:] > 0).all()  # the agent drives forward, the swarm avoids
+    twin = pickle.loads(pickle.dumps(env))
+    for _ in range(10):
+        assert np.array_equal(env.step(np.array([1, 0, 1, 0], np.int8))[0],
+                              twin.step(np.array([1, 0, 1, 0], np.int8))[0])
+    assert np.array_equal(twin.simulation.swarm_pose, sim.swarm_pose)
     vector = korvale.VectorEnv(2, SWARM, ROBOT, max_steps=10)
     observations, _ = vector.reset(seed=1)
     assert observations.shape == (2, 8)
