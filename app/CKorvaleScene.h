@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <memory>
 #include <string>
 
@@ -110,6 +111,30 @@ public:
     // selected control and its last commands, the held keys, the log's
     // gathered time), saved, checked or loaded in one order; see StateArchive.
     void ArchiveState(Tarn::StateArchive& archive);
+
+    // Every robot of the arena by its number in the swarm
+    // (Tarn::IWorld::GetSwarmRobot: the user's robot first when loaded, then
+    // the scene's). The user's robot is driven by the scene's own controls
+    // (the keyboard's arrow keys, the loaded network); a scene robot by
+    // controls of its own (Tarn::CRobotControls), with keys held for it
+    // alone. `robot` must be below the swarm's size.
+    unsigned SwarmSize() const;
+    bool IsUsersRobot(unsigned robot) const;
+    // The keys alone drive it (true), or its network, which held keys take
+    // over (false). A network control drives whatever its network: one that
+    // is empty or does not fit gives no commands.
+    void SelectSwarmControl(unsigned robot, bool keys);
+    bool SwarmKeysDrive(unsigned robot) const;
+    // Its network control's network (empty: none), and a copy of another in
+    // its place from the next frame on, whatever control is selected.
+    const Tarn::CFeedForward& SwarmNetwork(unsigned robot) const;
+    void SetSwarmNetwork(unsigned robot, const Tarn::CFeedForward& network);
+    // The arrow keys held for it: forward, backward, left, right.
+    std::array<bool, 4> SwarmKeys(unsigned robot) const;
+    void HoldSwarmKeys(unsigned robot, const std::array<bool, 4>& keys);
+    // The scene robots' controls as they run (see CRobotControls), in swarm
+    // order, for a snapshot beside ArchiveState.
+    void ArchiveSceneRobotControls(Tarn::StateArchive& archive);
 
     virtual Tarn::IFenWorld* GetWorld() const;
     virtual Tarn::CFenNeuralRobot* GetRobot() const;

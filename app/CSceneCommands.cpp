@@ -1,5 +1,7 @@
 #include "app/CSceneCommands.h"
 
+#include <filesystem>
+
 #include "app/CKorvaleScene.h"
 #include "app/ISceneCommandHost.h"
 #include "io/CFenIOStruct.h"
@@ -34,8 +36,20 @@ bool CSceneCommands::LoadScene(const std::string& fileName)
 
 bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text)
 {
-    // The scene's robots name their files relative to the scene's folder.
-    Tarn::CFenIOStruct io = Tarn::CFenIOStruct::FromText(text, fileName);
+    // The robot files a scene names are beside it, wherever its text was read.
+    Tarn::CFenIOStruct io
+        = Tarn::CFenIOStruct::FromText(text, std::filesystem::path(fileName).parent_path().string());
+    const Replaced replaced = WhatASceneReplaces();
+    scene.LoadScene(io, fileName);
+    return SceneLoaded(replaced);
+}
+
+bool CSceneCommands::LoadSceneText(const std::string& fileName, std::string_view text,
+                                   Tarn::CFenIOStruct::NamedTexts& named)
+{
+    Tarn::CFenIOStruct io
+        = Tarn::CFenIOStruct::FromText(text, std::filesystem::path(fileName).parent_path().string());
+    io.LendNamedTexts(&named);
     const Replaced replaced = WhatASceneReplaces();
     scene.LoadScene(io, fileName);
     return SceneLoaded(replaced);

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/CFenIOStruct.h"
+
 namespace Korvale {
 
 class CKorvaleScene;
@@ -22,6 +24,10 @@ public:
     // The same for a file's text, read already; the faults name fileName
     // (nothing is cleared).
     bool LoadSceneText(const std::string& fileName, std::string_view text);
+    // A scene's text with the texts of files it names (its robots' robot and
+    // network files) at hand: those it holds are read from it, the others
+    // from disk, and then kept in it (see Tarn::CFenIOStruct::OpenNamed).
+    bool LoadSceneText(const std::string& fileName, std::string_view text, Tarn::CFenIOStruct::NamedTexts& named);
     bool LoadRobotText(const std::string& fileName, std::string_view text);
     bool LoadNetworkText(const std::string& fileName, std::string_view text);
     bool StartLog(const std::string& fileName);

@@ -22,6 +22,8 @@ public:
     // update are those of this moment.
     void update() override;
 
+    // The keys it reads from the next update on; not owned, none answers false.
+    void ReadKeysFrom(const IKeyboardState* keys) { keyboard.keyboard = keys; }
     // An arrow key was held at the last update: the keys drive.
     bool IsTakenOver() const { return takenOver; }
     // The keys of the last update: a copy of a run answers as the original.

@@ -1,6 +1,8 @@
 #include "io/CFenIOStruct.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -19,19 +21,38 @@ CFenIOStruct::CFenIOStruct(std::string fileName)
     Open(created, document);
 }
 
-CFenIOStruct CFenIOStruct::FromText(std::string_view text, const std::string& fileName)
+CFenIOStruct CFenIOStruct::FromText(std::string_view text, std::string folder)
 {
     CFenIOStruct io;
+    io.folder = std::move(folder);
     CXmlNode document;
     bool created = true;
     try {
         document = LoadXmlText(text, io.fileProblem);
-        io.folder = std::filesystem::path(fileName).parent_path().string();
     } catch (const std::bad_alloc&) {
         created = false;
     }
     io.Open(created, document);
     return io;
+}
+
+CFenIOStruct CFenIOStruct::OpenNamed(const std::string& name) const
+{
+    const std::filesystem::path written(name);
+    const std::string path
+        = written.is_absolute() || folder.empty() ? name : (std::filesystem::path(folder) / written).string();
+    if (namedTexts != nullptr) {
+        if (const auto kept = namedTexts->find(name); kept != namedTexts->end())
+            return FromText(kept->second, std::filesystem::path(path).parent_path().string());
+    }
+    CFenIOStruct file(path);
+    if (namedTexts != nullptr && file.IsOk()) {
+        std::ifstream in(path, std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (in || in.eof())
+            namedTexts->emplace(name, std::move(text));
+    }
+    return file;
 }
 
 void CFenIOStruct::Open(bool created, const CXmlNode& document)

@@ -3,6 +3,7 @@
 #include "base/CReportError.h"
 #include "io/CXmlNode.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -17,9 +18,9 @@ public:
     // top-level node (of whatever kind: the first reader checks it).
     explicit CFenIOStruct(std::string fileName);
     // The same for a document held in memory (used by tools and tests);
-    // names inside it are relative to the folder of fileName, the file the
-    // text was read from, when one is given.
-    static CFenIOStruct FromText(std::string_view text, const std::string& fileName = {});
+    // names inside it are relative to `folder`, as they would be to the
+    // folder of the file it was read from.
+    static CFenIOStruct FromText(std::string_view text, std::string folder = {});
 
     bool IsOk() const override;
     void ReportError(std::string message) override;
@@ -33,8 +34,18 @@ public:
     // The name of the document's root element; empty without a document.
     const std::string& GetRootName() const { return rootName; }
     // The folder of the file, to which names inside it are relative ("" for
-    // the working folder, and for a document held in memory without a file name).
+    // the working folder, and for a document held in memory).
     const std::string& GetFolder() const { return folder; }
+
+    // The texts of files a document names, by the name written in it.
+    using NamedTexts = std::map<std::string, std::string>;
+    // A file this document names, found from its folder. With texts lent
+    // (LendNamedTexts), one of the name is read from them, and one read
+    // from disk leaves its text there, so that the document and every file
+    // it names can be loaded again where none of them is.
+    CFenIOStruct OpenNamed(const std::string& name) const;
+    // Not owned; null (the default) reads every file from disk.
+    void LendNamedTexts(NamedTexts* texts) { namedTexts = texts; }
 
     CXmlNode GetNode() const;
     // Makes node the current node and returns this same object, so that a
@@ -51,6 +62,7 @@ private:
     std::string fileProblem;
     std::string rootName;
     std::string folder;
+    NamedTexts* namedTexts = nullptr;
 };
 
 } // namespace Tarn

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -39,15 +38,6 @@ std::string Where(const CXmlNode& element)
     if (const std::size_t line = element.GetLine(); line != 0)
         where += " at line " + std::to_string(line);
     return where;
-}
-
-// A file named in the scene, as found from the scene's folder.
-std::string InSceneFolder(const CFenIOStruct& scene, const std::string& name)
-{
-    const std::filesystem::path path(name);
-    if (path.is_absolute() || scene.GetFolder().empty())
-        return name;
-    return (std::filesystem::path(scene.GetFolder()) / path).string();
 }
 
 bool Fail(CFenIOStruct& io, const std::string& words)
@@ -110,7 +100,7 @@ bool ReadNetwork(CFenIOStruct& io, const CXmlNode& element, const Attributes& at
         return true;
     const std::string& name = attributes.text[Network];
     const std::string where = "network file '" + name + "' of the " + Where(element) + ": ";
-    CFenIOStruct file(InSceneFolder(io, name));
+    CFenIOStruct file = io.OpenNamed(name);
     network.emplace();
     if (file.IsOk())
         CFeedForwardReader().Read(file, *network);
@@ -162,7 +152,7 @@ bool SceneRobotsReader::ReadOne(CFenIOStruct& io, const CXmlNode& element, CFenW
         return Fail(io, "more than 100,000 robots in the scene");
 
     const std::string& name = attributes->text[File];
-    CFenIOStruct robotFile(InSceneFolder(io, name));
+    CFenIOStruct robotFile = io.OpenNamed(name);
     CFenNeuralRobot* const robot = ReadRobot(io, robotFile, element, name, world);
     if (robot == nullptr)
         return false;
@@ -224,7 +214,7 @@ bool SceneRobotsReader::PlaceGroup(CFenIOStruct& io, const Group& group, CFenWor
     const std::optional<Attributes> attributes = ReadAttributes(io, group.element);
     if (!attributes)
         return false;
-    CFenIOStruct robotFile(InSceneFolder(io, group.file));
+    CFenIOStruct robotFile = io.OpenNamed(group.file);
     const CXmlNode root = robotFile.GetNode();
     CFenNeuralRobot* const first = ReadRobot(io, robotFile, group.element, group.file, world);
     if (first == nullptr)

@@ -79,33 +79,27 @@ CFenNeuralRobot& CFenWorld::GetSceneRobot(unsigned index) const { return *sceneR
 
 CNeuralNetworkRemoteControl* CFenWorld::GetSceneRobotControl(unsigned index) const
 {
-    return sceneRobots.at(index).control.get();
+    const SceneRobot& scene = sceneRobots.at(index);
+    return scene.networkGiven ? &scene.controls->network : nullptr;
 }
 
 void CFenWorld::DriveSceneRobot(unsigned index, const CFeedForward& network)
 {
+    SceneRobotControls(index).network.network = network;
+    sceneRobots[index].networkGiven = true;
+}
+
+CRobotControls& CFenWorld::SceneRobotControls(unsigned index)
+{
     SceneRobot& scene = sceneRobots.at(index);
-    auto control = std::make_unique<CNeuralNetworkRemoteControl>();
-    control->network = network;
-    scene.robot->GetPhysicalObject().setRemoteControl(control.get());
-    scene.control = std::move(control);
+    if (scene.controls == nullptr)
+        scene.controls = std::make_unique<CRobotControls>(scene.robot->GetPhysicalObject());
+    return *scene.controls;
 }
 
 void CFenWorld::SetSceneRobotKeys(unsigned index, const IKeyboardState* keys)
 {
-    SceneRobot& scene = sceneRobots.at(index);
-    std::unique_ptr<CNeuralNetworkRemoteControl> control;
-    if (keys != nullptr)
-        control = std::make_unique<CTakeOverRemoteControl>(keys);
-    else
-        control = std::make_unique<CNeuralNetworkRemoteControl>();
-    if (scene.control) {
-        control->network = scene.control->network;
-        control->commands = scene.control->commands;
-        control->outputs = scene.control->outputs;
-    }
-    scene.robot->GetPhysicalObject().setRemoteControl(control.get());
-    scene.control = std::move(control);
+    SceneRobotControls(index).ReadKeysFrom(keys);
 }
 
 double CFenWorld::StepTime(double dt)
@@ -145,7 +139,7 @@ void CFenWorld::AddSceneRobot(CFenNeuralRobot* robot)
 {
     reserveOneMore(sceneRobots);
     world.addObject(&robot->GetPhysicalObject());
-    sceneRobots.push_back(SceneRobot{std::unique_ptr<CFenNeuralRobot>(robot), nullptr});
+    sceneRobots.push_back(SceneRobot{std::unique_ptr<CFenNeuralRobot>(robot), nullptr, false});
 }
 
 void CFenWorld::RemoveObject(CFenPhysicalObject* object)

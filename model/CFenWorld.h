@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "control/CNeuralNetworkRemoteControl.h"
-#include "control/IKeyboardState.h"
+#include "control/CRobotControls.h"
 #include "engine/Vector.h"
 #include "engine/World.h"
 #include "model/IFenGraphicsFactory.h"
@@ -32,19 +32,22 @@ public:
     CFenNeuralRobot& GetRobot(unsigned index) const override;
     unsigned GetSceneRobotCount() const override;
     CFenNeuralRobot& GetSceneRobot(unsigned index) const override;
-    // The network control that drives scene robot `index`, or null while it
-    // has none and stands still.
+    // The network control of scene robot `index`, or null while it was given
+    // no network (it stands still unless keys are held for it).
     CNeuralNetworkRemoteControl* GetSceneRobotControl(unsigned index) const;
     // Scene robot `index` is driven by a copy of `network` through a control
-    // of its own, from the next step on.
+    // of its own, from the next step on; the keys drive instead while they
+    // are selected for it.
     void DriveSceneRobot(unsigned index, const CFeedForward& network);
+    // The controls of scene robot `index`: its network, its held keys and
+    // which of the two drives. Made on first use, the network (empty) driving,
+    // which leaves the robot as it was.
+    CRobotControls& SceneRobotControls(unsigned index);
     // With keys, a person can take scene robot `index` over as the window
     // lets one take over the user's robot: while an arrow key is held the
     // keys drive, otherwise its network does (a robot without one stands).
-    // Null gives it back to its network alone. Its network, last commands
-    // and outputs carry over either way, so nothing changes while no key is
-    // held; a robot taken over once keeps a control (an empty network
-    // stands still) so that a log can go on recording it.
+    // Null gives it back to the keys held for it alone
+    // (SceneRobotControls). Nothing changes while no key is held.
     void SetSceneRobotKeys(unsigned index, const IKeyboardState* keys);
     void Step(double dt) override;
     // The shortest and longest step the world takes.
@@ -82,10 +85,11 @@ private:
     std::unique_ptr<IFenIO> io;
     std::vector<std::unique_ptr<CFenPhysicalObject>> objects;
     std::vector<std::unique_ptr<CFenNeuralRobot>> robots;
-    // A scene robot and its control; the control lets go of the robot as it dies.
+    // A scene robot and its controls; they let go of the robot as they die.
     struct SceneRobot {
         std::unique_ptr<CFenNeuralRobot> robot;
-        std::unique_ptr<CNeuralNetworkRemoteControl> control;
+        std::unique_ptr<CRobotControls> controls;
+        bool networkGiven = false;
     };
     std::vector<SceneRobot> sceneRobots;
     std::vector<Fen::Point> startPoints;

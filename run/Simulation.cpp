@@ -86,12 +86,6 @@ Metrics Simulation::GetMetrics() const
     return core.GetMetrics();
 }
 
-std::size_t Simulation::SwarmSize() const
-{
-    const std::lock_guard lock(mutex);
-    return core.SwarmSize();
-}
-
 Metrics Simulation::RobotMetrics(std::size_t index) const
 {
     const std::lock_guard lock(mutex);

@@ -40,7 +40,6 @@ public:
     std::vector<std::vector<std::array<double, 3>>> Cameras() const;
     std::vector<std::array<double, 3>> Bodies() const;
     Metrics GetMetrics() const;
-    std::size_t SwarmSize() const;
     // std::out_of_range for an index beyond the swarm.
     Metrics RobotMetrics(std::size_t index) const;
     SwarmState GetSwarmState() const;
@@ -58,6 +57,25 @@ public:
     void SetNoiseSeed(std::uint64_t seed);
     void Render(int width, int height, std::uint8_t* pixels);
     static void CheckPictureSize(int width, int height) { SimulationCore::CheckPictureSize(width, height); }
+
+    // The swarm (SimulationCore's Swarm calls), each under the lock.
+    std::size_t SwarmSize() const;
+    std::vector<std::array<double, 3>> SwarmPoses() const;
+    std::vector<std::vector<double>> SwarmInfrared() const;
+    std::vector<std::array<bool, 4>> SwarmCommands() const;
+    std::vector<std::vector<std::vector<std::array<double, 3>>>> SwarmCameras() const;
+    std::vector<std::array<bool, 4>> SwarmKeys() const;
+    // Keys for each of `robots`, one set of four each.
+    void HoldSwarmKeys(const std::vector<std::size_t>& robots, const std::vector<std::array<bool, 4>>& keys);
+    Control SwarmControl(std::size_t robot) const;
+    // Every robot's control, at one moment.
+    std::vector<Control> SwarmControls() const;
+    void DriveSwarmRobots(const std::vector<std::size_t>& robots, Control control);
+    SharedNetwork SwarmNetwork(std::size_t robot) const;
+    // Every robot's network (none for a robot without), at one moment.
+    std::vector<SharedNetwork> SwarmNetworks() const;
+    void SetSwarmNetwork(const std::vector<std::size_t>& robots, const SharedNetwork& network);
+    void PlaceSwarmRobots(const std::vector<std::size_t>& robots, const std::vector<std::array<double, 3>>& poses);
 
     // For the environments, which step many frames under one lock: the
     // core, for as long as the lock is held.

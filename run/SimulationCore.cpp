@@ -133,7 +133,7 @@ void SimulationCore::Load(const SimulationOptions& options)
             ThrowShownError();
         kept = file;
     };
-    load(options.scene, &CSceneCommands::LoadSceneText, &CSceneCommands::LoadScene, texts.scene);
+    LoadScene(options);
     if (options.pairSearch)
         World().pairSearch = *options.pairSearch;
     if (options.robot.Given())
@@ -145,6 +145,22 @@ void SimulationCore::Load(const SimulationOptions& options)
         parts->scene.SetNetwork(*options.networkObject);
     if (options.robot.Given())
         SelectControl(options);
+    GiveSceneRobotNetworks(options.sceneNetworks);
+}
+
+void SimulationCore::LoadScene(const SimulationOptions& options)
+{
+    const ModelFile& scene = options.scene;
+    // A scene read as text keeps the texts of the files it names, so that a
+    // pickle carries them too.
+    texts.sceneFiles = options.sceneFiles;
+    const bool ok = scene.text ? parts->commands.LoadSceneText(scene.path, *scene.text, texts.sceneFiles)
+                               : parts->commands.LoadScene(scene.path);
+    if (!ok)
+        ThrowShownError();
+    texts.scene = scene;
+    if (!scene.text)
+        texts.sceneFiles.clear();
 }
 
 void SimulationCore::SelectControl(const SimulationOptions& options)
@@ -350,6 +366,8 @@ void SimulationCore::Render(int width, int height, std::uint8_t* pixels)
 
 CKorvaleScene& SimulationCore::Scene() { return parts->scene; }
 
+CKorvaleScene& SimulationCore::SwarmScene() const { return parts->scene; }
+
 Tarn::CVertexBuffer& SimulationCore::DrawingContext() { return parts->vertexBuffer; }
 
 Fen::World& SimulationCore::World() const { return parts->scene.GetWorld()->GetFenWorld(); }
@@ -417,18 +435,26 @@ SimulationContents SimulationCore::GetContents() const
     const Tarn::CFeedForward& network = parts->scene.GetNeuralNetworkControl().network;
     if (network.numLayers != 0)
         contents.network = ModelFile::Text(Tarn::NetworkFileText(network));
+    contents.sceneNetworks = SceneRobotNetworks();
     return contents;
 }
 
 void SimulationCore::Archive(Tarn::StateArchive& archive)
 {
-    ArchiveSnapshotHeader(archive, dt);
+    const bool sceneRobots = parts->scene.GetWorld()->GetSceneRobotCount() > 0;
+    const bool sceneRobotControls = ArchiveSnapshotHeader(archive, dt, sceneRobots);
     archive.Value(noise);
     archive.Value(frames);
     parts->scene.ArchiveState(archive);
-    if (SwarmRobot(0) != nullptr)
+    // A swarm's snapshot (scene robots) carries robot 0's measures whoever
+    // robot 0 is, then the scene robots' controls and every robot's measures;
+    // the older kind only the user's robot's, as it always did.
+    if (sceneRobotControls ? SwarmRobot(0) != nullptr : parts->Robot() != nullptr)
         metrics.archive(archive);
-    ArchiveSwarmMetrics(archive);
+    if (sceneRobotControls) {
+        ArchiveSceneRobots(archive);
+        ArchiveSwarmMetrics(archive);
+    }
     archive.Finish();
 }
 
@@ -515,8 +541,6 @@ void SimulationCore::SetNoiseSeed(std::uint64_t seed) { noise = Fen::seedState(s
 namespace Korvale::Run {
 
 // The swarm's measures, apart from the lone robot's above.
-
-std::size_t SimulationCore::SwarmSize() const { return parts->scene.GetWorld()->GetSwarmSize(); }
 
 Fen::NeuralRobot* SimulationCore::SwarmRobot(std::size_t index) const
 {

@@ -165,6 +165,40 @@ public:
     // std::invalid_argument for a size Render does not draw.
     static void CheckPictureSize(int width, int height);
 
+    // The swarm: every robot of the arena by its number, the user's robot
+    // first when loaded, then the scene's in the file's order (what the
+    // single-robot calls above read is the user's robot). An index at or
+    // beyond SwarmSize() throws std::out_of_range.
+    // x, y, angle of every robot.
+    std::vector<std::array<double, 3>> SwarmPoses() const;
+    // Every robot's infrared readings, each in its own sensor order.
+    std::vector<std::vector<double>> SwarmInfrared() const;
+    // forward, backward, left, right of the control that drives each robot.
+    std::vector<std::array<bool, 4>> SwarmCommands() const;
+    // Every robot's cameras, as Cameras gives the user's robot's.
+    std::vector<std::vector<std::vector<std::array<double, 3>>>> SwarmCameras() const;
+    // The arrow keys held for each robot (the user's robot's are the
+    // keyboard's), and keys held for one from the next frame on.
+    std::vector<std::array<bool, 4>> SwarmKeys() const;
+    void HoldSwarmKeys(std::size_t robot, const std::array<bool, 4>& keys);
+    // The control that drives a robot: its network (which held keys take
+    // over) or its keys alone. A network control drives whatever its network.
+    Control SwarmControl(std::size_t robot) const;
+    void DriveSwarmRobot(std::size_t robot, Control control);
+    // A robot's network, none while it has none.
+    SharedNetwork SwarmNetwork(std::size_t robot) const;
+    // Each of `robots` drives with a copy of the network from the next frame
+    // on, whatever its control. std::invalid_argument, naming the first
+    // robot it does not fit ("robot 3: the network takes 7 inputs, but the
+    // robot has 8 infrared sensors"), changes none.
+    void SetSwarmNetwork(const std::vector<std::size_t>& robots, const SharedNetwork& network);
+    // Puts each of `robots` at its pose (x, y, angle in radians), at rest,
+    // all at once: each must lie inside the walls and touch no body and no
+    // robot where the others stand afterwards; otherwise std::invalid_argument
+    // ("robot 3 at (40, 50) touches robot 5 at (41, 50)") and none moves.
+    // The user's robot's metrics start again where it is put.
+    void PlaceSwarmRobots(const std::vector<std::size_t>& robots, const std::vector<std::array<double, 3>>& poses);
+
     // For korvale-sim's pictures and plot: the scene, its drawing context
     // (no device: nothing is drawn unless a picture lends it one) and world.
     CKorvaleScene& Scene();
@@ -177,12 +211,22 @@ private:
     void EndFrame();
     [[noreturn]] void ThrowShownError();
     void Load(const SimulationOptions& options);
+    void LoadScene(const SimulationOptions& options);
     void SelectControl(const SimulationOptions& options);
     void Archive(Tarn::StateArchive& archive);
     void CheckFits(const Tarn::CFeedForward& network) const;
     void StartMetrics();
     void AddSwarmFrame();
     void ArchiveSwarmMetrics(Tarn::StateArchive& archive);
+    // Robot `robot` of the swarm; std::out_of_range, in words, beyond it.
+    Fen::NeuralRobot& CheckedSwarmRobot(std::size_t robot) const;
+    // The scene, for the swarm's calls (SimulationCoreSwarm.cpp).
+    CKorvaleScene& SwarmScene() const;
+    // The scene robots' controls, in a snapshot that carries them.
+    void ArchiveSceneRobots(Tarn::StateArchive& archive);
+    std::string SwarmPlaceFault(const std::vector<std::size_t>& robots) const;
+    std::vector<SharedNetwork> SceneRobotNetworks() const;
+    void GiveSceneRobotNetworks(const std::vector<SharedNetwork>& networks);
 
     std::uint32_t noise = 0;
     double dt;

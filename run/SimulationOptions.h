@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/World.h"
 #include "run/ModelFile.h"
@@ -45,6 +47,13 @@ struct SimulationOptions {
     // Run a few times a second during Step and Trace, between frames; it
     // throws to interrupt them (see InterruptPoll).
     std::function<void()> interruptCheck;
+    // Networks for the scene's robots in the file's order, in place of those
+    // the scene gave them (none: the scene's), as a pickle carries them.
+    std::vector<SharedNetwork> sceneNetworks;
+    // The texts of files the scene names (its robots' files), by the name
+    // written in it, read in place of the files; the others are read from
+    // the scene's folder.
+    std::map<std::string, std::string> sceneFiles;
 };
 
 // The files a simulation was loaded from (not given for none), and its
@@ -53,6 +62,11 @@ struct SimulationContents {
     ModelFile scene;
     ModelFile robot;
     ModelFile network;
+    // Each scene robot's network, in the file's order (none for one without).
+    std::vector<SharedNetwork> sceneNetworks;
+    // The texts of the files a scene read as text named, by the name
+    // written in it (none for a scene read from its file).
+    std::map<std::string, std::string> sceneFiles;
 };
 
 } // namespace Korvale::Run

@@ -10,8 +10,10 @@ namespace Korvale::Run {
 namespace {
 
 // "KVSTATE" and the format's number: bytes of another kind, or of another
-// format, are told apart before anything is read.
+// format, are told apart before anything is read. The second format adds the
+// controls of the scene's robots.
 constexpr std::uint64_t stateMagic = 0x4b5653544154'4502;
+constexpr std::uint64_t swarmStateMagic = 0x4b5653544154'4503;
 
 // FNV-1a over the bytes, eight at a time: a snapshot damaged on its way is
 // refused whole.
@@ -34,10 +36,14 @@ std::uint64_t Checksum(std::string_view bytes)
 
 } // namespace
 
-void ArchiveSnapshotHeader(Tarn::StateArchive& archive, const double& frameTime)
+bool ArchiveSnapshotHeader(Tarn::StateArchive& archive, const double& frameTime, bool sceneRobots)
 {
-    archive.Fixed(stateMagic, "the kinds of snapshot");
+    std::uint64_t magic = sceneRobots ? swarmStateMagic : stateMagic;
+    archive.Local(magic);
+    if (magic != stateMagic && magic != swarmStateMagic)
+        throw Tarn::StateMismatch("the state belongs to another simulation: the kinds of snapshot differ");
     archive.Fixed(frameTime, "the frame times");
+    return magic == swarmStateMagic;
 }
 
 std::string SealSnapshot(std::string payload)

@@ -15,8 +15,12 @@ namespace Korvale::Run {
 // is loaded.
 
 // The first fields of every snapshot: the kind (and the format's number),
-// then the frame time, which must match.
-void ArchiveSnapshotHeader(Tarn::StateArchive& archive, const double& frameTime);
+// then the frame time, which must match. Saving, `sceneRobots` says whether
+// the simulation has robots of the scene, whose controls follow the rest
+// in a format of their own; a simulation without them is saved in the
+// first format, byte for byte. Returns whether the snapshot carries the
+// scene robots' controls (a swarm saved before they were carried does not).
+bool ArchiveSnapshotHeader(Tarn::StateArchive& archive, const double& frameTime, bool sceneRobots);
 // The archive's bytes with their checksum after them.
 std::string SealSnapshot(std::string payload);
 // The payload of sealed bytes; Tarn::StateMismatch when they are cut short

@@ -7,6 +7,10 @@
 
 Simulation loads through the same commands as the panel buttons; a file that
 fails raises LoadError with the status line's text, one fault a line.
+In a scene with robots of its own, Simulation numbers every robot (the one
+robot= loads first) and gives them as arrays: swarm_pose (n, 3), swarm_ir
+(n, k), swarm_commands (n, 4); set_network, set_keys and place_robot take
+robot= for any of them.
 Network holds a feed-forward network made from arrays or read from a file;
 evaluate runs many networks over scenes and seeds at once; Env and VectorEnv
 are learning environments with Gymnasium's conventions.

@@ -67,10 +67,18 @@ void WarnIfUnreadable(const Tarn::CFeedForward& network);
 // Whole frames in `seconds` as every run counts them; ValueError otherwise.
 std::int64_t FramesFrom(double seconds, double dt);
 
+// control=: "keyboard" or "network" (None: none); ValueError otherwise.
+std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>& control);
+// robot=: a robot's number (negative from the end), a sequence of them or
+// "all", among `count` robots; IndexError, TypeError or ValueError in words.
+std::vector<std::size_t> RobotsOption(const py::handle& robot, std::size_t count);
+
 void BindRules(py::module_& m);
 void BindSimulation(py::module_& m);
 // Every robot's run measures and the swarm's, on the Simulation class.
 void BindSwarmMetrics(py::module_& m);
+// The swarm's calls, added to the Simulation class BindSimulation made.
+void BindSwarm(py::module_& m);
 void BindEnvironments(py::module_& m);
 void BindNetwork(py::module_& m);
 void BindEvaluation(py::module_& m);

@@ -89,6 +89,7 @@ PYBIND11_MODULE(_korvale, m)
     BindNetwork(m);
     BindSimulation(m);
     BindSwarmMetrics(m);
+    BindSwarm(m);
     BindEvaluation(m);
     BindEnvironments(m);
 }

@@ -1,7 +1,10 @@
 // Simulation for Python: loading, stepping, reading, snapshots and pickling.
 #include <pybind11/stl.h>
 
+#include <map>
+
 #include "BindingHelpers.h"
+#include "io/NetworkFileText.h"
 #include "run/InterruptPoll.h"
 #include "run/Simulation.h"
 
@@ -30,8 +33,6 @@ void SetNetworkOption(Simulation::Options& options, const py::object& network)
     }
 }
 
-namespace {
-
 std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>& control)
 {
     if (!control)
@@ -42,6 +43,8 @@ std::optional<Simulation::Control> ControlFrom(const std::optional<std::string>&
         return Simulation::Control::Network;
     throw py::value_error("control is \"keyboard\" or \"network\", not \"" + *control + "\"");
 }
+
+namespace {
 
 // A model file as pickling keeps it: (name, text), or None.
 py::object Kept(const ModelFile& file)
@@ -57,6 +60,49 @@ ModelFile FromKept(const py::handle& kept)
     return ModelFile::Text(pair[1].cast<std::string>(), pair[0].cast<std::string>());
 }
 
+// The scene robots as pickling keeps them: their networks, each once (a
+// swarm mostly shares one), for each robot which one (-1 for none), and the
+// texts of the files the scene names.
+py::tuple KeptSceneRobots(const Simulation::Contents& contents)
+{
+    const std::vector<SharedNetwork>& networks = contents.sceneNetworks;
+    std::map<std::string, std::size_t> seen;
+    py::list distinct;
+    py::list which;
+    for (const SharedNetwork& network : networks) {
+        if (network == nullptr) {
+            which.append(-1);
+            continue;
+        }
+        const auto [at, added] = seen.emplace(Tarn::NetworkFileText(*network), seen.size());
+        if (added)
+            distinct.append(NetworkObject(network));
+        which.append(at->second);
+    }
+    py::dict files;
+    for (const auto& [name, text] : contents.sceneFiles)
+        files[py::str(name)] = py::bytes(text);
+    return py::make_tuple(distinct, which, files);
+}
+
+void SceneRobotsFromKept(const py::handle& kept, Simulation::Options& options)
+{
+    const auto pair = kept.cast<py::tuple>();
+    if (pair.size() != 3)
+        throw py::value_error("not a pickled korvale.Simulation");
+    std::vector<SharedNetwork> distinct;
+    for (const py::handle network : pair[0].cast<py::list>())
+        distinct.push_back(NetworkOf(network));
+    for (const py::handle index : pair[1].cast<py::list>()) {
+        const auto i = index.cast<long long>();
+        if (i >= static_cast<long long>(distinct.size()) || (i >= 0 && distinct[static_cast<std::size_t>(i)] == nullptr))
+            throw py::value_error("not a pickled korvale.Simulation");
+        options.sceneNetworks.push_back(i < 0 ? nullptr : distinct[static_cast<std::size_t>(i)]);
+    }
+    for (const auto& [name, text] : pair[2].cast<py::dict>())
+        options.sceneFiles.emplace(name.cast<std::string>(), text.cast<std::string>());
+}
+
 } // namespace
 
 // A simulation made again from what pickling kept: the files' texts, the
@@ -65,12 +111,16 @@ py::tuple SimulationKept(const Simulation::Contents& contents, double dt, const 
 {
     if (!contents.scene.text || (contents.robot.Given() && !contents.robot.text))
         throw py::type_error("this simulation's files were not read as text and cannot be pickled");
-    return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state));
+    if (contents.sceneNetworks.empty())
+        return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state));
+    return py::make_tuple(Kept(contents.scene), Kept(contents.robot), Kept(contents.network), dt, py::bytes(state),
+                          KeptSceneRobots(contents));
 }
 
 std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
 {
-    if (kept.size() != 5 || kept[0].is_none())
+    // Five parts for a simulation without scene robots, six with them.
+    if ((kept.size() != 5 && kept.size() != 6) || kept[0].is_none())
         throw py::value_error("not a pickled korvale.Simulation");
     Simulation::Options options;
     options.scene = FromKept(kept[0]);
@@ -82,6 +132,8 @@ std::shared_ptr<Simulation> RestoreSimulation(const py::tuple& kept)
     if (options.robot.Given())
         options.control = Simulation::Control::Keyboard;
     options.dt = kept[3].cast<double>();
+    if (kept.size() == 6)
+        SceneRobotsFromKept(kept[5], options);
     options.interruptCheck = CheckPythonSignals;
     const std::string state = kept[4].cast<std::string>();
     py::gil_scoped_release release;
@@ -197,26 +249,55 @@ sequence); dt: the frame time in seconds, 0.001 to 1.)")
                                "korvale.Network | None: the network control's network.")
         .def(
             "set_network",
-            [](Simulation& simulation, const py::object& network) {
+            [](Simulation& simulation, const py::object& network, const py::object& robot) {
                 SharedNetwork object = NetworkOf(network);
                 if (!object)
                     throw py::type_error("set_network takes a korvale.Network");
-                simulation.SetNetwork(object);
+                if (robot.is_none())
+                    simulation.SetNetwork(object);
+                else
+                    simulation.SetSwarmNetwork(RobotsOption(robot, simulation.SwarmSize()), object);
                 WarnIfUnreadable(*object);
             },
-            py::arg("network"),
-            "set_network(self, network: korvale.Network) -> None\n\nThe network control drives with a copy of this network "
-            "from the next frame on, when it is selected.")
-        .def("set_keys", &Simulation::SetKeys, py::call_guard<py::gil_scoped_release>(), py::arg("forward") = false,
-             py::arg("backward") = false, py::arg("left") = false, py::arg("right") = false,
-             "set_keys(self, forward: bool = False, backward: bool = False, left: bool = False, right: bool = False) -> "
-             "None\n\nHolds the arrow keys for the keyboard control from the next frame on.")
+            py::arg("network"), py::arg("robot") = py::none(),
+            "set_network(self, network: korvale.Network, robot: int | Sequence[int] | str | None = None) -> None\n\n"
+            "The network control drives with a copy of this network from the next frame on, when it is selected. "
+            "robot: a robot's number, a sequence of them or \"all\" (None: the robot robot= loaded, as always); "
+            "ValueError naming the first robot it does not fit, and none changes.")
+        .def(
+            "set_keys",
+            [](Simulation& simulation, bool forward, bool backward, bool left, bool right, const py::object& robot) {
+                if (robot.is_none()) {
+                    py::gil_scoped_release release;
+                    simulation.SetKeys(forward, backward, left, right);
+                    return;
+                }
+                const std::vector<std::size_t> robots = RobotsOption(robot, simulation.SwarmSize());
+                const std::vector<std::array<bool, 4>> keys(robots.size(), {forward, backward, left, right});
+                simulation.HoldSwarmKeys(robots, keys);
+            },
+            py::arg("forward") = false, py::arg("backward") = false, py::arg("left") = false,
+            py::arg("right") = false, py::kw_only(), py::arg("robot") = py::none(),
+            "set_keys(self, forward: bool = False, backward: bool = False, left: bool = False, right: bool = False, *, "
+            "robot: int | Sequence[int] | str | None = None) -> None\n\nHolds the arrow keys from the next frame on, "
+            "for the keyboard control or to take over from the network (None: the keyboard's, which drive the robot "
+            "robot= loaded; a number, a sequence of them or \"all\": those robots' own).")
         .def(
             "place_robot",
-            [](Simulation& simulation, double x, double y, double angle) { simulation.PlaceRobot(x, y, angle); },
-            py::arg("x"), py::arg("y"), py::arg("angle") = 0.0,
-            "place_robot(self, x: float, y: float, angle: float = 0.0) -> None\n\nPuts the robot at (x, y), heading angle "
-            "radians, at rest; the metrics start there. ValueError where it would touch a wall or a body.")
+            [](Simulation& simulation, double x, double y, double angle, const py::object& robot) {
+                if (robot.is_none()) {
+                    simulation.PlaceRobot(x, y, angle);
+                    return;
+                }
+                const std::vector<std::size_t> robots = RobotsOption(robot, simulation.SwarmSize());
+                if (robots.size() != 1)
+                    throw py::value_error("place_robot places one robot; place_robots places many");
+                simulation.PlaceSwarmRobots(robots, {{x, y, angle}});
+            },
+            py::arg("x"), py::arg("y"), py::arg("angle") = 0.0, py::kw_only(), py::arg("robot") = py::none(),
+            "place_robot(self, x: float, y: float, angle: float = 0.0, *, robot: int | None = None) -> None\n\nPuts "
+            "the robot at (x, y), heading angle radians, at rest; the metrics start there. ValueError where it would "
+            "touch a wall, a body or another robot. robot: its number (None: the robot robot= loaded).")
         .def(
             "get_state", [](const Simulation& simulation) { return py::bytes(simulation.GetState()); },
             "get_state(self) -> bytes\n\nEverything that changes as the simulation runs, as bytes (not the model files or "

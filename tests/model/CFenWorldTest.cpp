@@ -376,24 +376,27 @@ TEST(CFenWorld, KeysTakeASceneRobotOverAndGiveItBackWithItsNetwork)
     EXPECT_TRUE(control->isForward());
     EXPECT_TRUE(Tarn::IsTakenOver(control));
 
+    // Given back, it reads the keys held for it alone (none): its network
+    // drives again from the next update.
     world.SetSceneRobotKeys(1, nullptr);
     control = world.GetSceneRobotControl(1);
     EXPECT_EQ(keyed.GetPhysicalObject().remoteControl, control);
+    control->update();
     EXPECT_FALSE(Tarn::IsTakenOver(control));
     EXPECT_EQ(control->network.layerDimensions, network.layerDimensions);
 
-    // A robot without a network: driven by the keys, then standing with a
-    // control of its own.
+    // A robot without a network: driven by the keys, then standing, with a
+    // control of its own all along so that a log can go on recording it.
     world.SetSceneRobotKeys(0, &keys);
-    control = world.GetSceneRobotControl(0);
-    ASSERT_NE(control, nullptr);
-    control->update();
-    EXPECT_TRUE(control->isForward());
+    Fen::RemoteControl* const standing = world.GetSceneRobot(0).GetPhysicalObject().remoteControl;
+    ASSERT_NE(standing, nullptr);
+    EXPECT_EQ(world.GetSceneRobotControl(0), nullptr) << "it was given no network";
+    standing->update();
+    EXPECT_TRUE(standing->isForward());
     world.SetSceneRobotKeys(0, nullptr);
-    control = world.GetSceneRobotControl(0);
-    ASSERT_NE(control, nullptr);
-    control->update();
-    EXPECT_FALSE(control->isForward() || control->isBackward() || control->isLeft() || control->isRight());
+    EXPECT_EQ(world.GetSceneRobot(0).GetPhysicalObject().remoteControl, standing);
+    standing->update();
+    EXPECT_FALSE(standing->isForward() || standing->isBackward() || standing->isLeft() || standing->isRight());
     world.Reset(50, 50);
 }
 
