@@ -67,6 +67,7 @@
 #include "engine/BroadPhase.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -942,17 +943,59 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, DrawScratc
     const int rings = std::max(std::max(cx, columns - 1 - cx), std::max(cy, rows - 1 - cy));
     // A cell may hold a point in view if its centre comes within half its
     // diagonal of the view. Cell centres are reached from the camera's cell
-    // by whole steps of rotated cell sides.
+    // by whole steps of rotated cell sides. Once a ring's distance bound
+    // holds, only pixels showing nothing nearer than it can still change:
+    // the walk looks only into the sectors of those pixels, as drawing
+    // reaches a pixel only from within a pixel's angle of its line.
     const CircularCam::ViewCone cone = camera.viewCone();
     const Point eyeCell{grid.left() + (cx + 0.5) * s, grid.bottom() + (cy + 0.5) * s};
-    const Vector base = cone.toView(eyeCell - eye);
-    const Vector stepX = cone.toView(Vector{s, 0});
-    const Vector stepY = cone.toView(Vector{0, s});
+    struct Sector {
+        CircularCam::ViewCone cone;
+        Vector base;
+        Vector stepX;
+        Vector stepY;
+    };
+    constexpr std::size_t mostSectors = 4;
+    std::array<Sector, mostSectors> sectors;
+    std::size_t sectorCount = 1;
+    const auto setSector = [&](std::size_t k, const CircularCam::ViewCone& view) {
+        sectors[k] = Sector{view, view.toView(eyeCell - eye), view.toView(Vector{s, 0}), view.toView(Vector{0, s})};
+    };
+    setSector(0, cone);
+    // The runs of pixels that may still change (depth at least `near`
+    // squared); false when none may.
+    const auto openSectors = [&](double near) {
+        const std::vector<double>& depths = camera.zBuffer;
+        const double bound = near * near;
+        std::array<std::pair<std::size_t, std::size_t>, mostSectors> runs;
+        std::size_t count = 0;
+        for (std::size_t k = 0; k < depths.size(); ++k) {
+            if (!(depths[k] >= bound))
+                continue;
+            // Runs a few pixels apart share a sector; past the most
+            // sectors, the last one takes in the rest.
+            if (count > 0 && (k <= runs[count - 1].second + 3 || count == mostSectors))
+                runs[count - 1].second = k;
+            else
+                runs[count++] = {k, k};
+        }
+        for (std::size_t r = 0; r < count; ++r)
+            setSector(r, camera.pixelCone(runs[r].first, runs[r].second));
+        sectorCount = count;
+        return count > 0;
+    };
     const double eyeSize = std::fabs(eye.x) + std::fabs(eye.y);
     double room = 0;
     const auto visitCell = [&](int x, int y) {
-        if (cone.culls && !cone.near(base + stepX * (x - cx) + stepY * (y - cy), room))
-            return;
+        if (cone.culls) {
+            bool near = false;
+            for (std::size_t r = 0; r < sectorCount && !near; ++r) {
+                const Sector& sector = sectors[r];
+                near = sector.cone.near(sector.base + sector.stepX * (x - cx) + sector.stepY * (y - cy), room);
+            }
+            if (!near)
+                return;
+        }
         grid.forEachInCell(x, y, [&](std::uint32_t i) {
             if (stamps[i] == stamp)
                 return;
@@ -968,6 +1011,8 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, DrawScratc
             const double near = (k - 1) * s * (1 - 1e-9) - 1e-9 * (1 + std::fabs(eye.x) + std::fabs(eye.y));
             if (near > 0 && near * near > camera.farthestDepth())
                 break;
+            if (near > 0 && cone.culls && !openSectors(near))
+                break;
         }
         // Centres of ring k lie within (k + 1/2) diagonals of the camera.
         room = cone.room(s * 0.7072, (k + 1) * s * 1.4143, 2 * eyeSize + 2 * (k + 2) * s);
@@ -976,15 +1021,24 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, DrawScratc
         const int y0 = cy - k;
         const int y1 = cy + k;
         // A side of the ring: cells from..to along one row or column. Only
-        // the part the cone's interval reaches (widened by a cell against
+        // the part the sectors' intervals reach (widened by a cell against
         // rounding) is tested cell by cell.
         const auto side = [&](int fixed, int from, int to, bool row) {
             if (from > to)
                 return;
             if (cone.culls) {
-                const Vector start = row ? base + stepX * (from - cx) + stepY * (fixed - cy)
-                                         : base + stepX * (fixed - cx) + stepY * (from - cy);
-                const auto [low, high] = cone.span(start, row ? stepX : stepY, room);
+                double low = std::numeric_limits<double>::infinity();
+                double high = -std::numeric_limits<double>::infinity();
+                for (std::size_t r = 0; r < sectorCount; ++r) {
+                    const Sector& sector = sectors[r];
+                    const Vector start = row ? sector.base + sector.stepX * (from - cx) + sector.stepY * (fixed - cy)
+                                             : sector.base + sector.stepX * (fixed - cx) + sector.stepY * (from - cy);
+                    const auto [a, b] = sector.cone.span(start, row ? sector.stepX : sector.stepY, room);
+                    if (a <= b) {
+                        low = std::min(low, a);
+                        high = std::max(high, b);
+                    }
+                }
                 if (!(low <= high))
                     return;
                 const double first = std::max(std::floor(low) - 1, 0.0);
