@@ -5,7 +5,9 @@
 // in the arena whole). Steps
 // of 1/60 s through the world adapter, as every program steps. Prints, per N,
 // simulated seconds per wall second, the cost of one robot's frame and the
-// memory the loaded swarm takes per robot (resident size before and after).
+// memory the loaded swarm takes per robot (resident size before and after), and
+// the processor time per robot-frame of all threads, which a shared machine
+// leaves as it is.
 //
 // Usage: bench_swarm [N ...] [--seconds S] [--threads T,...]   (default N: 10
 // 100 1000 10000; S: 3 seconds of wall time per N, at least 3 frames; T: 1,2,
@@ -19,6 +21,7 @@
 #include <regex>
 #include <sstream>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -84,6 +87,15 @@ double ResidentBytes()
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
+// Processor time of all the process's threads: on a shared machine, what the
+// step itself costs, whatever else runs.
+double ProcessorSeconds()
+{
+    timespec time{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + 1e-9 * static_cast<double>(time.tv_nsec);
+}
+
 void Measure(int robots, double seconds, unsigned threads)
 {
     TestSupport::TempFolder folder;
@@ -103,6 +115,7 @@ void Measure(int robots, double seconds, unsigned threads)
     world.Step(frameTime); // the caches of a first step
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
+    const double processorStart = ProcessorSeconds();
     int frames = 0;
     double wall = 0;
     while (frames < 3 || wall < seconds) {
@@ -111,11 +124,12 @@ void Measure(int robots, double seconds, unsigned threads)
         wall = std::chrono::duration<double>(Clock::now() - start).count();
     }
     const double simulated = frames * frameTime;
+    const double processor = ProcessorSeconds() - processorStart;
+    const double robotFrames = frames * static_cast<double>(robots);
     std::printf("%6d robots  %5u bodies  arena %7.1f  %u thread%s  %5d frames  %9.2f x real time  %8.3f us per "
-                "robot-frame  %6.1f KiB per robot  broad phase: %s\n",
+                "robot-frame  %8.3f us processor time per robot-frame  %6.1f KiB per robot  broad phase: %s\n",
                 robots, world.GetObjectCount(), world.GetFenWorld().width, threads, threads == 1 ? " " : "s", frames,
-                simulated / wall,
-                1e6 * wall / (frames * static_cast<double>(robots)), memory / robots / 1024,
+                simulated / wall, 1e6 * wall / robotFrames, 1e6 * processor / robotFrames, memory / robots / 1024,
                 world.GetFenWorld().lastStepUsedBroadPhase() ? "yes" : "no");
     std::fflush(stdout);
 }

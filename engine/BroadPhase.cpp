@@ -46,17 +46,32 @@
 //   circle meets one of its sensors' reach circles (computed in init, fixed
 //   for the step) or that is listed with it; for any other body the sensors'
 //   test is false and the collision apart, so the event changes nothing.
+//   Each body lists the robots that may see it. A robot's event decides
+//   which sensors the visit reaches and whether it collides, as
+//   Robot::interactWithObject does, and notes the sensors with where the
+//   body stands; they see it after the pair phase, in the events' order.
+//   A sensor changes only itself and reads of the body only what stays
+//   fixed in the pair phase and its position, so the result is the same.
 // - Cameras: while the pair phase runs, a robot's cameras defer drawing; right
 //   after it they draw every body in any order with an ordered depth test
 //   that gives the image of the in-order drawing (see CircularCam). A disc is
-//   drawn where it stood at its camera event: a body that a contact moves
-//   after that moment has its position kept just before that contact. The
+//   drawn where it stood at its camera event: every move a contact makes in
+//   the pair phase is noted with its event and the position before it, and
+//   a camera takes the position before the first move at or after its own
+//   event. The
 //   drawing starts with the bodies that moved or whose grid cells may not hold
 //   them, then walks the grid's cells outwards from the camera in rings,
 //   skipping cells outside the view, and leaves out a body that lies wholly
 //   outside the view or farther than everything already shown in every
 //   pixel, since the depth test keeps only strictly nearer candidates. When
-//   the next ring lies farther than everything shown, nothing beyond can show.
+//   the next ring lies farther than everything shown, nothing beyond can show;
+//   before that, only pixels showing nothing nearer than the ring can change,
+//   and only cells near their sectors are walked.
+// - Threads: sensing, drawing, the robots' init and the search for what
+//   their sensors may see are per robot, write only the robot's own sensors
+//   and images and read what the pair phase is done with (or has not begun),
+//   so they run on any number of threads with the same result. Noise is
+//   drawn only in the bodies' own operations, on the calling thread.
 //
 // The bodies' own operations: a plain body that starts the step at rest (speed
 // and angular speed +0, no collision shift, inside the walls, finite values)
@@ -200,6 +215,7 @@ bool BroadPhase::prepare(World& world, double dt)
             list.clear();
         robotBits.assign((n + 63) / 64, 0);
         slotOfBody.assign(n, 0);
+        started.assign(n, 0);
         firstMove.assign(n, 0);
         stamps.assign(n, 0);
         stamp = 0;
@@ -213,6 +229,19 @@ bool BroadPhase::prepare(World& world, double dt)
     if (duplicates)
         return false;
 
+    // The robots of the last step start theirs on the threads: each one's
+    // start touches only itself and its sensors. Robots new to the list
+    // start in the loop below.
+    std::fill(started.begin(), started.end(), 0);
+    if (known && threads.size() > 1 && started.size() == n) {
+        threads.run(robotCount, [this](std::size_t k, unsigned) {
+            Robot& robot = *robots[k].robot;
+            robot.initInteractions();
+            robot.postInitHook();
+        });
+        for (std::size_t k = 0; k < robotCount; ++k)
+            started[robots[k].index] = 1;
+    }
     pairOrder = world.pairOrderFlag;
     // Notes of quiet pairs hold step numbers; they start again with the lists.
     if (stepNumber == 0xffffffffu)
@@ -262,8 +291,10 @@ bool BroadPhase::prepare(World& world, double dt)
             body.computeAbsBoundingSurface();
         } else if (typeid(body) == typeid(Robot) || typeid(body) == typeid(NeuralRobot)) {
             Robot& robot = static_cast<Robot&>(body);
-            body.initInteractions();
-            body.postInitHook();
+            if (!started[i]) {
+                body.initInteractions();
+                body.postInitHook();
+            }
             if (!describeRobot(robot, i))
                 return false;
             state = isRobot;
@@ -326,9 +357,7 @@ bool BroadPhase::prepare(World& world, double dt)
     }
     std::fill(robotBits.begin(), robotBits.end(), 0);
     sensorSpan = 0;
-    // In list order, so that every body's watchers come sorted.
-    for (std::size_t k = 0; k < robotCount; ++k)
-        findCandidates(robots[k]);
+    listCandidates();
     known = true;
     return true;
 }
@@ -490,9 +519,12 @@ bool BroadPhase::mayBeSeen(const RobotInfo& info, std::uint32_t j) const
     return false;
 }
 
-void BroadPhase::findCandidates(RobotInfo& info)
+// The bodies a robot's sensors may see, sorted, and how far they reach from
+// the centre of its fat circle; reads only the grid and the records.
+void BroadPhase::findCandidates(RobotInfo& info, Scratch& own) const
 {
     info.candidates.clear();
+    info.span = 0;
     if (info.sensors.empty())
         return;
     const Point centre = spots[info.index].centre;
@@ -503,24 +535,60 @@ void BroadPhase::findCandidates(RobotInfo& info)
         const double r = sensor->reachRadius;
         box = Box{std::min(box.minX, c.x - r), std::min(box.minY, c.y - r), std::max(box.maxX, c.x + r),
                   std::max(box.maxY, c.y + r)};
-        sensorSpan = std::max(sensorSpan, (c - centre).norm() + r);
+        info.span = std::max(info.span, (c - centre).norm() + r);
     }
     // A body's cells hold its fat circle, and a fat circle meeting a reach
     // circle overlaps the box around all of them.
-    const auto slot = static_cast<std::uint32_t>(&info - robots.data());
-    robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
-    nextStamp();
+    const std::uint32_t stamp = own.next();
     grid.forEachInBox(box, [&](std::uint32_t j) {
-        if (stamps[j] == stamp)
+        if (own.stamps[j] == stamp)
             return;
-        stamps[j] = stamp;
-        if (mayBeSeen(info, j)) {
+        own.stamps[j] = stamp;
+        if (mayBeSeen(info, j))
             info.candidates.push_back(j);
+    });
+    std::sort(info.candidates.begin(), info.candidates.end());
+}
+
+// Every robot's candidates, found on the threads, then its watchers noted in
+// list order, so that every body's come sorted.
+void BroadPhase::listCandidates()
+{
+    prepareScratch();
+    threads.run(robotCount, [this](std::size_t k, unsigned worker) { findCandidates(robots[k], scratch[worker]); });
+    for (std::uint32_t slot = 0; slot < robotCount; ++slot) {
+        const RobotInfo& info = robots[slot];
+        if (info.sensors.empty())
+            continue;
+        sensorSpan = std::max(sensorSpan, info.span);
+        robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
+        for (const std::uint32_t j : info.candidates) {
             watchers[j].push_back(slot);
             robotBits[j / 64] |= std::uint64_t{1} << (j % 64);
         }
-    });
-    std::sort(info.candidates.begin(), info.candidates.end());
+    }
+}
+
+void BroadPhase::prepareScratch()
+{
+    if (scratch.size() < threads.size())
+        scratch.resize(threads.size());
+    for (Scratch& own : scratch) {
+        if (own.stamps.size() != spots.size()) {
+            own.stamps.assign(spots.size(), 0);
+            own.stamp = 0;
+        }
+    }
+}
+
+std::uint32_t BroadPhase::Scratch::next()
+{
+    if (++stamp == 0) {
+        // Stamps wrap after some billions of queries: start them again.
+        std::fill(stamps.begin(), stamps.end(), 0);
+        stamp = 1;
+    }
+    return stamp;
 }
 
 // ---- the pair phase -------------------------------------------------------
@@ -856,9 +924,7 @@ void BroadPhase::senseAndDraw()
             for (CircularCam* camera : robots[slot].cameras)
                 camera->deferDrawing = false;
     }
-    const std::size_t workers = threads.size();
-    if (drawScratch.size() < workers)
-        drawScratch.resize(workers);
+    prepareScratch();
     threads.run(robotCount, [this](std::size_t k, unsigned worker) {
         const RobotInfo& info = robots[k];
         for (const Sighting& sighting : info.sightings) {
@@ -868,13 +934,8 @@ void BroadPhase::senseAndDraw()
         }
         if (info.cameras.empty())
             return;
-        DrawScratch& scratch = drawScratch[worker];
-        if (scratch.stamps.size() != spots.size()) {
-            scratch.stamps.assign(spots.size(), 0);
-            scratch.stamp = 0;
-        }
         for (CircularCam* camera : info.cameras)
-            drawCamera(*camera, info.index, scratch);
+            drawCamera(*camera, info.index, scratch[worker]);
     });
 }
 
@@ -896,6 +957,9 @@ Point BroadPhase::seenPosition(std::uint32_t body, std::uint32_t owner) const
 bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
 {
     const PhysicalObject& body = *listed[i];
+    // Lower than the camera: drawing leaves it out anyway.
+    if (body.height < camera.height)
+        return true;
     if (spots[i].disc) {
         const Point& p = body.pos;
         if (!camera.mayShow(p, body.r))
@@ -908,16 +972,11 @@ bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
     return !camera.mayShow(spots[i].at, radius) || camera.nearestDepth(spots[i].at, radius) > camera.farthestDepth();
 }
 
-void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, DrawScratch& scratch) const
+void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, Scratch& own) const
 {
     camera.beginDrawingInOrder();
-    std::vector<std::uint32_t>& stamps = scratch.stamps;
-    if (++scratch.stamp == 0) {
-        // Stamps wrap after some billions of queries: start them again.
-        std::fill(scratch.stamps.begin(), scratch.stamps.end(), 0);
-        scratch.stamp = 1;
-    }
-    const std::uint32_t stamp = scratch.stamp;
+    std::vector<std::uint32_t>& stamps = own.stamps;
+    const std::uint32_t stamp = own.next();
     stamps[owner] = stamp;
     for (const std::uint32_t i : oneByOne) {
         if (stamps[i] == stamp)

@@ -87,6 +87,7 @@ private:
         std::vector<CircularCam*> cameras;
         std::vector<std::uint32_t> candidates; // sorted: bodies its sensors may see
         std::vector<Sighting> sightings; // in event order
+        double span = 0; // how far its sensors reach from its fat circle's centre
     };
     struct Before {
         Point pos;
@@ -99,10 +100,12 @@ private:
         std::uint64_t key;
         Point before;
     };
-    // What one drawing thread keeps for itself.
-    struct alignas(64) DrawScratch {
+    // What one thread keeps for itself: stamps for visiting each body once
+    // per query.
+    struct alignas(64) Scratch {
         std::vector<std::uint32_t> stamps;
         std::uint32_t stamp = 0;
+        std::uint32_t next();
     };
 
     bool prepare(World& world, double dt);
@@ -114,7 +117,9 @@ private:
     void reserveLists();
     void place(std::uint32_t i, double margin);
     void linkPairs(std::uint32_t i, bool laterOnly);
-    void findCandidates(RobotInfo& info);
+    void findCandidates(RobotInfo& info, Scratch& own) const;
+    void listCandidates();
+    void prepareScratch();
     bool mayBeSeen(const RobotInfo& info, std::uint32_t body) const;
     void pairPhase(World& world, double dt);
     void visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j);
@@ -131,7 +136,7 @@ private:
     void escape(std::uint32_t i);
     void robotEvent(World& world, double dt, std::uint32_t caller, std::uint32_t callee);
     void senseAndDraw();
-    void drawCamera(CircularCam& camera, std::uint32_t owner, DrawScratch& scratch) const;
+    void drawCamera(CircularCam& camera, std::uint32_t owner, Scratch& own) const;
     Point seenPosition(std::uint32_t body, std::uint32_t owner) const;
     bool cull(const CircularCam& camera, std::uint32_t i) const;
 
@@ -157,6 +162,7 @@ private:
     std::vector<std::vector<std::uint32_t>> watchers;
     std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or watched
     std::vector<std::uint32_t> slotOfBody; // per robot body, its place in `robots`
+    std::vector<std::uint8_t> started; // per body, its robot start made on the threads
     std::vector<Move> moves; // in event order, then by body (see drawCameras)
     std::vector<std::uint32_t> firstMove; // per moved body, its first entry in `moves`
     std::vector<std::uint32_t> stamps; // for visiting each body once per query
@@ -173,7 +179,7 @@ private:
     // How far a robot's sensors reach from the centre of its fat circle, at most.
     double sensorSpan = 0;
     StepThreads threads;
-    std::vector<DrawScratch> drawScratch;
+    std::vector<Scratch> scratch; // one per thread
 };
 
 } // namespace Fen

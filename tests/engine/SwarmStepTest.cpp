@@ -78,13 +78,13 @@ TEST(SwarmStep, HundredsOfRobotsRunAsWithAllPairs)
 
 TEST(SwarmStep, OneTwoAndEightThreadsGiveTheSameRun)
 {
-    Lockstep run(5, 400, 600, 3);
+    Lockstep run(5, 200, 400, 3);
     const unsigned threads[] = {1, 2, 8};
     for (std::size_t k = 0; k < 3; ++k) {
         run.scenes[k]->world.pairSearch = PairSearch::broadPhase;
         run.scenes[k]->world.setThreads(threads[k]);
         EXPECT_EQ(run.scenes[k]->world.threads(), threads[k]);
     }
-    ASSERT_EQ(run.firstDifference(300), -1);
-    EXPECT_EQ(run.broadFrames[2], 300);
+    ASSERT_EQ(run.firstDifference(200), -1);
+    EXPECT_EQ(run.broadFrames[2], 200);
 }
