@@ -216,6 +216,7 @@ bool BroadPhase::prepare(World& world, double dt)
         robotBits.assign((n + 63) / 64, 0);
         slotOfBody.assign(n, 0);
         started.assign(n, 0);
+        heights.assign(n, 0);
         firstMove.assign(n, 0);
         stamps.assign(n, 0);
         stamp = 0;
@@ -269,6 +270,7 @@ bool BroadPhase::prepare(World& world, double dt)
             prefetchBody(world.objects[i + prefetchAhead]);
         PhysicalObject& body = *world.objects[i];
         Spot& spot = spots[i];
+        heights[i] = body.height;
         std::uint8_t state = 0;
         if (typeid(body) == typeid(PhysicalObject)) {
             // initInteractions; at rest, its clearing of the shift changes nothing.
@@ -956,20 +958,22 @@ Point BroadPhase::seenPosition(std::uint32_t body, std::uint32_t owner) const
 // view, or every pixel already shows something strictly nearer.
 bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
 {
-    const PhysicalObject& body = *listed[i];
-    // Lower than the camera: drawing leaves it out anyway.
-    if (body.height < camera.height)
+    // From the records, not the bodies, which lie apart in memory: a body
+    // no contact moved stands where the step found it. Lower than the
+    // camera, drawing leaves it out anyway.
+    if (heights[i] < camera.height)
         return true;
-    if (spots[i].disc) {
-        const Point& p = body.pos;
-        if (!camera.mayShow(p, body.r))
+    const Spot& spot = spots[i];
+    if (spot.disc) {
+        const Point& p = spot.at;
+        if (!camera.mayShow(p, spot.r))
             return true;
         // The disc's depth, computed as its drawing does.
         const double d = (p - camera.absPos).norm();
         return d * d > camera.farthestDepth();
     }
-    const double radius = body.r * (1 + 2e-12);
-    return !camera.mayShow(spots[i].at, radius) || camera.nearestDepth(spots[i].at, radius) > camera.farthestDepth();
+    const double radius = spot.r * (1 + 2e-12);
+    return !camera.mayShow(spot.at, radius) || camera.nearestDepth(spot.at, radius) > camera.farthestDepth();
 }
 
 void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, Scratch& own) const

@@ -163,6 +163,7 @@ private:
     std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or watched
     std::vector<std::uint32_t> slotOfBody; // per robot body, its place in `robots`
     std::vector<std::uint8_t> started; // per body, its robot start made on the threads
+    std::vector<double> heights; // per body, for the cameras
     std::vector<Move> moves; // in event order, then by body (see drawCameras)
     std::vector<std::uint32_t> firstMove; // per moved body, its first entry in `moves`
     std::vector<std::uint32_t> stamps; // for visiting each body once per query
