@@ -237,11 +237,14 @@ bool BroadPhase::prepare(World& world, double dt)
     if (known && threads.size() > 1 && started.size() == n) {
         threads.run(robotCount, [this](std::size_t k, unsigned) {
             Robot& robot = *robots[k].robot;
+            // A sensor given to another robot since is left to the loop.
+            for (const LocalInteraction* interaction : robot.localInteractions)
+                if (interaction == nullptr || interaction->owner != &robot)
+                    return;
             robot.initInteractions();
             robot.postInitHook();
-        });
-        for (std::size_t k = 0; k < robotCount; ++k)
             started[robots[k].index] = 1;
+        });
     }
     pairOrder = world.pairOrderFlag;
     // Notes of quiet pairs hold step numbers; they start again with the lists.
@@ -403,6 +406,10 @@ bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
             info.cameras.push_back(camera);
         } else if (typeid(*interaction) == typeid(IRSensor)) {
             auto* sensor = static_cast<IRSensor*>(interaction);
+            // Its own, so that no other robot's sensing, on another thread
+            // or in another order, touches it.
+            if (sensor->owner != &robot)
+                return false;
             if (!(sensor->reachRadius >= 0 && sensor->reachRadius <= reach && within(sensor->absReachCentre)))
                 return false;
             info.sensors.push_back(sensor);
