@@ -5,16 +5,23 @@
 // in the arena whole). Steps
 // of 1/60 s through the world adapter, as every program steps. Prints, per N,
 // simulated seconds per wall second, the cost of one robot's frame and the
-// memory the loaded swarm takes per robot (resident size before and after).
+// memory the loaded swarm takes per robot (resident size before and after), and
+// the processor time per robot-frame of all threads, which a shared machine
+// leaves as it is.
 //
-// Usage: bench_swarm [N ...] [--seconds S]   (default N: 10 100 1000 10000; S: 3
-// seconds of wall time per N, at least 3 frames)
+// Usage: bench_swarm [N ...] [--seconds S] [--threads T,...]   (default N: 10
+// 100 1000 10000; S: 3 seconds of wall time per N, at least 3 frames; T: 1,2,
+// the threads the step shares sensing and cameras with, each on the same
+// swarm loaded afresh). Ends with the load average, as the machine may be shared.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <sstream>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -80,7 +87,16 @@ double ResidentBytes()
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
-void Measure(int robots, double seconds)
+// Processor time of all the process's threads: on a shared machine, what the
+// step itself costs, whatever else runs.
+double ProcessorSeconds()
+{
+    timespec time{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) + 1e-9 * static_cast<double>(time.tv_nsec);
+}
+
+void Measure(int robots, double seconds, unsigned threads)
 {
     TestSupport::TempFolder folder;
     for (const char* name : {"Robot.xml", "AvoidObstacles.xml"})
@@ -95,9 +111,11 @@ void Measure(int robots, double seconds)
         return;
     }
     const double memory = ResidentBytes() - before;
+    world.GetFenWorld().setThreads(threads);
     world.Step(frameTime); // the caches of a first step
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
+    const double processorStart = ProcessorSeconds();
     int frames = 0;
     double wall = 0;
     while (frames < 3 || wall < seconds) {
@@ -106,10 +124,12 @@ void Measure(int robots, double seconds)
         wall = std::chrono::duration<double>(Clock::now() - start).count();
     }
     const double simulated = frames * frameTime;
-    std::printf("%6d robots  %5u bodies  arena %7.1f  %5d frames  %9.2f x real time  %8.3f us per robot-frame  "
-                "%6.1f KiB per robot  broad phase: %s\n",
-                robots, world.GetObjectCount(), world.GetFenWorld().width, frames, simulated / wall,
-                1e6 * wall / (frames * static_cast<double>(robots)), memory / robots / 1024,
+    const double processor = ProcessorSeconds() - processorStart;
+    const double robotFrames = frames * static_cast<double>(robots);
+    std::printf("%6d robots  %5u bodies  arena %7.1f  %u thread%s  %5d frames  %9.2f x real time  %8.3f us per "
+                "robot-frame  %8.3f us processor time per robot-frame  %6.1f KiB per robot  broad phase: %s\n",
+                robots, world.GetObjectCount(), world.GetFenWorld().width, threads, threads == 1 ? " " : "s", frames,
+                simulated / wall, 1e6 * wall / robotFrames, 1e6 * processor / robotFrames, memory / robots / 1024,
                 world.GetFenWorld().lastStepUsedBroadPhase() ? "yes" : "no");
     std::fflush(stdout);
 }
@@ -119,17 +139,29 @@ void Measure(int robots, double seconds)
 int main(int argc, char** argv)
 {
     std::vector<int> counts;
+    std::vector<unsigned> threads;
     double seconds = 3;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--seconds" && i + 1 < argc)
+        if (argument == "--seconds" && i + 1 < argc) {
             seconds = std::stod(argv[++i]);
-        else
+        } else if (argument == "--threads" && i + 1 < argc) {
+            std::istringstream list(argv[++i]);
+            for (std::string item; std::getline(list, item, ',');)
+                threads.push_back(static_cast<unsigned>(std::stoul(item)));
+        } else {
             counts.push_back(std::stoi(argument));
+        }
     }
     if (counts.empty())
         counts = {10, 100, 1000, 10000};
+    if (threads.empty())
+        threads = {1, 2};
     for (const int count : counts)
-        Measure(count, seconds);
+        for (const unsigned threadCount : threads)
+            Measure(count, seconds, threadCount);
+    double load[3] = {0, 0, 0};
+    if (::getloadavg(load, 3) == 3)
+        std::printf("load average %.2f %.2f %.2f\n", load[0], load[1], load[2]);
     return 0;
 }

@@ -46,17 +46,32 @@
 //   circle meets one of its sensors' reach circles (computed in init, fixed
 //   for the step) or that is listed with it; for any other body the sensors'
 //   test is false and the collision apart, so the event changes nothing.
+//   Each body lists the robots that may see it. A robot's event decides
+//   which sensors the visit reaches and whether it collides, as
+//   Robot::interactWithObject does, and notes the sensors with where the
+//   body stands; they see it after the pair phase, in the events' order.
+//   A sensor changes only itself and reads of the body only what stays
+//   fixed in the pair phase and its position, so the result is the same.
 // - Cameras: while the pair phase runs, a robot's cameras defer drawing; right
 //   after it they draw every body in any order with an ordered depth test
 //   that gives the image of the in-order drawing (see CircularCam). A disc is
-//   drawn where it stood at its camera event: a body that a contact moves
-//   after that moment has its position kept just before that contact. The
+//   drawn where it stood at its camera event: every move a contact makes in
+//   the pair phase is noted with its event and the position before it, and
+//   a camera takes the position before the first move at or after its own
+//   event. The
 //   drawing starts with the bodies that moved or whose grid cells may not hold
 //   them, then walks the grid's cells outwards from the camera in rings,
 //   skipping cells outside the view, and leaves out a body that lies wholly
 //   outside the view or farther than everything already shown in every
 //   pixel, since the depth test keeps only strictly nearer candidates. When
-//   the next ring lies farther than everything shown, nothing beyond can show.
+//   the next ring lies farther than everything shown, nothing beyond can show;
+//   before that, only pixels showing nothing nearer than the ring can change,
+//   and only cells near their sectors are walked.
+// - Threads: sensing, drawing, the robots' init and the search for what
+//   their sensors may see are per robot, write only the robot's own sensors
+//   and images and read what the pair phase is done with (or has not begun),
+//   so they run on any number of threads with the same result. Noise is
+//   drawn only in the bodies' own operations, on the calling thread.
 //
 // The bodies' own operations: a plain body that starts the step at rest (speed
 // and angular speed +0, no collision shift, inside the walls, finite values)
@@ -67,6 +82,7 @@
 #include "engine/BroadPhase.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -74,6 +90,7 @@
 #include "engine/CircularCam.h"
 #include "engine/DepthTest.h"
 #include "engine/IRSensor.h"
+#include "engine/LocalInteraction.h"
 #include "engine/NeuralRobot.h"
 #include "engine/PhysicalObject.h"
 #include "engine/Robot.h"
@@ -83,7 +100,6 @@ namespace Fen {
 
 namespace {
 
-constexpr std::uint32_t maximumRobots = 32;
 constexpr double relativeSlack = 1e-9;
 
 bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
@@ -163,7 +179,7 @@ BroadPhase::Outcome BroadPhase::step(World& world, double dt, const PhysicalObje
         return Outcome::declined;
     }
     pairPhase(world, dt);
-    drawCameras(world);
+    senseAndDraw();
     world.pairOrderFlag = !world.pairOrderFlag;
     const std::size_t none = spots.size();
     return finishStep(world, dt, 0, decider, none, &at) ? Outcome::stopped : Outcome::whole;
@@ -194,9 +210,14 @@ bool BroadPhase::prepare(World& world, double dt)
         sameSince.assign(n, 0);
         proxies.assign(n, Proxy{});
         flags.assign(n, 0);
-        marks.assign(n, 0);
+        watchers.resize(n);
+        for (std::vector<std::uint32_t>& list : watchers)
+            list.clear();
         robotBits.assign((n + 63) / 64, 0);
-        seenAt.assign(n, Point{});
+        slotOfBody.assign(n, 0);
+        started.assign(n, 0);
+        heights.assign(n, 0);
+        firstMove.assign(n, 0);
         stamps.assign(n, 0);
         stamp = 0;
         dirty.clear();
@@ -209,6 +230,22 @@ bool BroadPhase::prepare(World& world, double dt)
     if (duplicates)
         return false;
 
+    // The robots of the last step start theirs on the threads: each one's
+    // start touches only itself and its sensors. Robots new to the list
+    // start in the loop below.
+    std::fill(started.begin(), started.end(), 0);
+    if (known && threads.size() > 1 && started.size() == n) {
+        threads.run(robotCount, [this](std::size_t k, unsigned) {
+            Robot& robot = *robots[k].robot;
+            // A sensor given to another robot since is left to the loop.
+            for (const LocalInteraction* interaction : robot.localInteractions)
+                if (interaction == nullptr || interaction->owner != &robot)
+                    return;
+            robot.initInteractions();
+            robot.postInitHook();
+            started[robots[k].index] = 1;
+        });
+    }
     pairOrder = world.pairOrderFlag;
     // Notes of quiet pairs hold step numbers; they start again with the lists.
     if (stepNumber == 0xffffffffu)
@@ -217,12 +254,13 @@ bool BroadPhase::prepare(World& world, double dt)
     if (known) {
         for (std::size_t k = 0; k < robotCount; ++k)
             for (const std::uint32_t j : robots[k].candidates)
-                marks[j] = 0;
+                watchers[j].clear();
     } else {
-        std::fill(marks.begin(), marks.end(), 0);
+        for (std::vector<std::uint32_t>& list : watchers)
+            list.clear();
     }
     robotCount = 0;
-    cameraRobot = maximumRobots;
+    cameraRobots.clear();
     dirty.clear();
     oneByOne.clear();
     // Read once: the compiler cannot tell that the bodies' fields are not these.
@@ -235,6 +273,7 @@ bool BroadPhase::prepare(World& world, double dt)
             prefetchBody(world.objects[i + prefetchAhead]);
         PhysicalObject& body = *world.objects[i];
         Spot& spot = spots[i];
+        heights[i] = body.height;
         std::uint8_t state = 0;
         if (typeid(body) == typeid(PhysicalObject)) {
             // initInteractions; at rest, its clearing of the shift changes nothing.
@@ -257,8 +296,10 @@ bool BroadPhase::prepare(World& world, double dt)
             body.computeAbsBoundingSurface();
         } else if (typeid(body) == typeid(Robot) || typeid(body) == typeid(NeuralRobot)) {
             Robot& robot = static_cast<Robot&>(body);
-            body.initInteractions();
-            body.postInitHook();
+            if (!started[i]) {
+                body.initInteractions();
+                body.postInitHook();
+            }
             if (!describeRobot(robot, i))
                 return false;
             state = isRobot;
@@ -300,6 +341,7 @@ bool BroadPhase::prepare(World& world, double dt)
 
     if (!known) {
         rebuild(world);
+        reserveLists();
     } else {
         for (const std::uint32_t i : dirty) {
             grid.remove(i);
@@ -319,10 +361,19 @@ bool BroadPhase::prepare(World& world, double dt)
             oneByOne.push_back(i);
     }
     std::fill(robotBits.begin(), robotBits.end(), 0);
-    for (std::size_t k = 0; k < robotCount; ++k)
-        findCandidates(robots[k]);
+    sensorSpan = 0;
+    listCandidates();
     known = true;
     return true;
+}
+
+void BroadPhase::nextStamp()
+{
+    if (++stamp == 0) {
+        // Stamps wrap after some billions of queries: start them again.
+        std::fill(stamps.begin(), stamps.end(), 0);
+        stamp = 1;
+    }
 }
 
 double BroadPhase::minimumMargin(double r) const { return 0.02 * r + std::max(0.01 * cell, 1000 * absoluteSlack); }
@@ -332,7 +383,7 @@ bool BroadPhase::within(const Point& p) const { return std::fabs(p.x) <= reach &
 // A robot of a known kind whose interactions are all known, cameras first.
 bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
 {
-    if (!robot.globalInteractions.empty() || robotCount == maximumRobots)
+    if (!robot.globalInteractions.empty())
         return false;
     if (robotCount == robots.size())
         robots.emplace_back();
@@ -341,6 +392,7 @@ bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
     info.robot = &robot;
     info.sensors.clear();
     info.cameras.clear();
+    info.sightings.clear();
     for (LocalInteraction* interaction : robot.localInteractions) {
         if (interaction == nullptr)
             return false;
@@ -353,7 +405,11 @@ bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
                 return false;
             info.cameras.push_back(camera);
         } else if (typeid(*interaction) == typeid(IRSensor)) {
-            const auto* sensor = static_cast<const IRSensor*>(interaction);
+            auto* sensor = static_cast<IRSensor*>(interaction);
+            // Its own, so that no other robot's sensing, on another thread
+            // or in another order, touches it.
+            if (sensor->owner != &robot)
+                return false;
             if (!(sensor->reachRadius >= 0 && sensor->reachRadius <= reach && within(sensor->absReachCentre)))
                 return false;
             info.sensors.push_back(sensor);
@@ -361,14 +417,27 @@ bool BroadPhase::describeRobot(Robot& robot, std::uint32_t index)
             return false;
         }
     }
-    if (!info.cameras.empty()) {
-        // The positions kept for the camera are for one robot's events.
-        if (cameraRobot != maximumRobots)
-            return false;
-        cameraRobot = robotCount;
-    }
+    if (!info.cameras.empty())
+        cameraRobots.push_back(static_cast<std::uint32_t>(robotCount));
+    slotOfBody[index] = static_cast<std::uint32_t>(robotCount);
     ++robotCount;
     return true;
+}
+
+// Room for what a robot usually meets and a body's usual watchers, so that
+// steady steps allocate nothing; the room for all robots together is
+// bounded, and a robot in a thick crowd grows its lists as it needs.
+void BroadPhase::reserveLists()
+{
+    const std::size_t n = spots.size();
+    const std::size_t share = robotCount == 0 ? 0 : std::max<std::size_t>(64, (std::size_t{1} << 18) / robotCount);
+    for (std::size_t k = 0; k < robotCount; ++k) {
+        robots[k].candidates.reserve(std::min(n, share));
+        robots[k].sightings.reserve(std::min(n, share));
+    }
+    const std::size_t usual = std::min<std::size_t>(robotCount, 8);
+    for (std::vector<std::uint32_t>& list : watchers)
+        list.reserve(usual);
 }
 
 // Lays the grid over the arena (and a border) with cells about four median
@@ -426,7 +495,7 @@ void BroadPhase::linkPairs(std::uint32_t i, bool laterOnly)
     const Spot& a = spots[i];
     const double fat = a.r + proxies[i].margin;
     const Box box{a.centre.x - fat, a.centre.y - fat, a.centre.x + fat, a.centre.y + fat};
-    ++stamp;
+    nextStamp();
     stamps[i] = stamp;
     grid.forEachInBox(box, [&](std::uint32_t j) {
         if (stamps[j] == stamp || (laterOnly && j < i))
@@ -459,13 +528,15 @@ bool BroadPhase::mayBeSeen(const RobotInfo& info, std::uint32_t j) const
     return false;
 }
 
-void BroadPhase::findCandidates(RobotInfo& info)
+// The bodies a robot's sensors may see, sorted, and how far they reach from
+// the centre of its fat circle; reads only the grid and the records.
+void BroadPhase::findCandidates(RobotInfo& info, Scratch& own) const
 {
     info.candidates.clear();
-    if (info.candidates.capacity() < spots.size())
-        info.candidates.reserve(spots.size());
+    info.span = 0;
     if (info.sensors.empty())
         return;
+    const Point centre = spots[info.index].centre;
     Box box{std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
             std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()};
     for (const IRSensor* sensor : info.sensors) {
@@ -473,23 +544,60 @@ void BroadPhase::findCandidates(RobotInfo& info)
         const double r = sensor->reachRadius;
         box = Box{std::min(box.minX, c.x - r), std::min(box.minY, c.y - r), std::max(box.maxX, c.x + r),
                   std::max(box.maxY, c.y + r)};
+        info.span = std::max(info.span, (c - centre).norm() + r);
     }
     // A body's cells hold its fat circle, and a fat circle meeting a reach
     // circle overlaps the box around all of them.
-    const std::uint32_t bit = 1u << (&info - robots.data());
-    robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
-    ++stamp;
+    const std::uint32_t stamp = own.next();
     grid.forEachInBox(box, [&](std::uint32_t j) {
-        if (stamps[j] == stamp)
+        if (own.stamps[j] == stamp)
             return;
-        stamps[j] = stamp;
-        if (mayBeSeen(info, j)) {
+        own.stamps[j] = stamp;
+        if (mayBeSeen(info, j))
             info.candidates.push_back(j);
-            marks[j] |= bit;
-            robotBits[j / 64] |= std::uint64_t{1} << (j % 64);
-        }
     });
     std::sort(info.candidates.begin(), info.candidates.end());
+}
+
+// Every robot's candidates, found on the threads, then its watchers noted in
+// list order, so that every body's come sorted.
+void BroadPhase::listCandidates()
+{
+    prepareScratch();
+    threads.run(robotCount, [this](std::size_t k, unsigned worker) { findCandidates(robots[k], scratch[worker]); });
+    for (std::uint32_t slot = 0; slot < robotCount; ++slot) {
+        const RobotInfo& info = robots[slot];
+        if (info.sensors.empty())
+            continue;
+        sensorSpan = std::max(sensorSpan, info.span);
+        robotBits[info.index / 64] |= std::uint64_t{1} << (info.index % 64);
+        for (const std::uint32_t j : info.candidates) {
+            watchers[j].push_back(slot);
+            robotBits[j / 64] |= std::uint64_t{1} << (j % 64);
+        }
+    }
+}
+
+void BroadPhase::prepareScratch()
+{
+    if (scratch.size() < threads.size())
+        scratch.resize(threads.size());
+    for (Scratch& own : scratch) {
+        if (own.stamps.size() != spots.size()) {
+            own.stamps.assign(spots.size(), 0);
+            own.stamp = 0;
+        }
+    }
+}
+
+std::uint32_t BroadPhase::Scratch::next()
+{
+    if (++stamp == 0) {
+        // Stamps wrap after some billions of queries: start them again.
+        std::fill(stamps.begin(), stamps.end(), 0);
+        stamp = 1;
+    }
+    return stamp;
 }
 
 // ---- the pair phase -------------------------------------------------------
@@ -512,8 +620,9 @@ void BroadPhase::pairPhase(World& world, double dt)
 {
     exhaustive = false;
     world.visitsLastStep = 0;
-    if (cameraRobot < robotCount)
-        for (CircularCam* camera : robots[cameraRobot].cameras)
+    moves.clear();
+    for (const std::uint32_t slot : cameraRobots)
+        for (CircularCam* camera : robots[slot].cameras)
             camera->deferDrawing = true;
 
     // Only bodies with pairs, robots and what robots may see have events.
@@ -597,11 +706,16 @@ bool BroadPhase::eventsAsCallee(World& world, double dt, std::uint32_t i)
             k = std::upper_bound(partners.begin(), partners.end(), static_cast<std::uint32_t>(last)) - partners.begin();
         }
         std::uint64_t next = k < partners.size() ? partners[k] : none;
-        for (std::uint32_t m = marks[i]; m != 0; m &= m - 1) {
-            const std::uint32_t robotIndex = robots[std::countr_zero(m)].index;
-            if ((last == none || robotIndex > last) && robotIndex < next)
-                next = robotIndex;
-        }
+        // Robots are listed in `robots` in list order: the first watcher
+        // after `last` has the lowest index after it.
+        const std::vector<std::uint32_t>& watching = watchers[i];
+        const auto after = last == none ? watching.begin()
+                                        : std::upper_bound(watching.begin(), watching.end(), last,
+                                                           [this](std::uint64_t value, std::uint32_t slot) {
+                                                               return value < robots[slot].index;
+                                                           });
+        if (after != watching.end() && robots[*after].index < next)
+            next = robots[*after].index;
         if (next == none)
             return false;
         const auto j = static_cast<std::uint32_t>(next);
@@ -621,13 +735,7 @@ bool BroadPhase::eventsAsCallee(World& world, double dt, std::uint32_t i)
     }
 }
 
-std::size_t BroadPhase::slotOf(std::uint32_t index) const
-{
-    std::size_t k = 0;
-    while (robots[k].index != index)
-        ++k;
-    return k;
-}
+std::size_t BroadPhase::slotOf(std::uint32_t index) const { return slotOfBody[index]; }
 
 // Every event after (i, j), as the all-pairs loop makes them.
 void BroadPhase::visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j)
@@ -687,38 +795,57 @@ bool BroadPhase::visit(World& world, double dt, std::uint32_t caller, std::uint3
 {
     PhysicalObject& a = *listed[caller];
     PhysicalObject& b = *listed[callee];
-    if (cameraRobot < robotCount) {
-        // Keep where a body stood at its camera event if this event may move it.
-        const std::uint32_t owner = robots[cameraRobot].index;
-        for (const std::uint32_t i : {caller, callee}) {
-            if (i == owner || (flags[i] & captured))
-                continue;
-            const std::uint64_t seen = pairOrder ? eventKey(owner, i) : eventKey(i, owner);
-            if (seen <= key) {
-                flags[i] |= captured;
-                seenAt[i] = listed[i]->pos;
-            }
-        }
-    }
     ++world.visitsLastStep;
     const Before beforeA{a.pos, a.angSpeed, a.collisionShift};
     const Before beforeB{b.pos, b.angSpeed, b.collisionShift};
     bool found = true;
     if (flags[caller] & isRobot)
-        a.interactWithObject(world, b, dt, caller < callee);
+        robotEvent(world, dt, caller, callee);
     else if (caller < callee) // what PhysicalObject::interactWithObject does
         found = pairOrder ? world.collideObjects(a, b) : world.collideObjects(b, a);
     else
         found = false;
-    settle(caller, beforeA);
-    settle(callee, beforeB);
+    settle(caller, beforeA, key);
+    settle(callee, beforeB, key);
     return found;
 }
 
-void BroadPhase::settle(std::uint32_t i, const Before& before)
+// Robot::interactWithObject with the sensing put off: its interactions come
+// cameras first, then infrared sensors, by decreasing reach, and the first
+// out of reach ends the visit, the collision included. The cameras draw
+// later anyway; the sensors met are noted with where the body stands now,
+// which is all a sensor reads of it that the pair phase may change.
+void BroadPhase::robotEvent(World& world, double dt, std::uint32_t caller, std::uint32_t callee)
+{
+    Robot& robot = *static_cast<Robot*>(listed[caller]);
+    PhysicalObject& other = *listed[callee];
+    RobotInfo& info = robots[slotOfBody[caller]];
+    const Vector d = robot.pos - other.pos;
+    const double d2 = d.x * d.x + d.y * d.y;
+    std::uint32_t met = 0;
+    bool collides = true;
+    for (const LocalInteraction* interaction : robot.localInteractions) {
+        const double reach = interaction->r + other.r;
+        if (!(reach * reach > d2)) {
+            collides = false;
+            break;
+        }
+        ++met;
+    }
+    const auto cameras = static_cast<std::uint32_t>(info.cameras.size());
+    if (met > cameras)
+        info.sightings.push_back(Sighting{callee, met - cameras, other.pos});
+    if (collides)
+        robot.PhysicalObject::interactWithObject(world, other, dt, caller < callee);
+}
+
+void BroadPhase::settle(std::uint32_t i, const Before& before, std::uint64_t key)
 {
     const PhysicalObject& body = *listed[i];
     if (!sameBits(body.pos, before.pos)) {
+        // The cameras draw it where it stood at their events.
+        if (!cameraRobots.empty())
+            moves.push_back(Move{i, key, before.pos});
         if (!(flags[i] & moved))
             oneByOne.push_back(i);
         flags[i] |= moved | touched;
@@ -753,64 +880,125 @@ void BroadPhase::escape(std::uint32_t i)
     place(i, std::clamp(wanted, least, std::max(least, 0.5 * cell)));
     spots[i].at = start;
     linkPairs(i, false);
-    for (std::size_t k = 0; k < robotCount; ++k) {
-        RobotInfo& info = robots[k];
-        const std::uint32_t bit = 1u << k;
-        if (!(marks[i] & bit) && mayBeSeen(info, i)) {
-            info.candidates.insert(std::upper_bound(info.candidates.begin(), info.candidates.end(), i), i);
-            marks[i] |= bit;
-            robotBits[i / 64] |= std::uint64_t{1} << (i % 64);
-        }
+    if (flags[i] & isRobot) {
+        // Its sensors stay where the step began; its cells moved.
+        for (const IRSensor* sensor : robots[slotOfBody[i]].sensors)
+            sensorSpan = std::max(sensorSpan, (sensor->absReachCentre - spots[i].centre).norm() + sensor->reachRadius);
     }
+    if (robotCount == 0 || !(sensorSpan > 0))
+        return;
+    // A robot whose sensors may now see it has the centre of its fat circle,
+    // which its cells hold, within sensorSpan of its fat circle.
+    const Spot& spot = spots[i];
+    const double grow = spot.r + proxies[i].margin + sensorSpan * (1 + 1e-6) + 4 * absoluteSlack;
+    const Box box{spot.centre.x - grow, spot.centre.y - grow, spot.centre.x + grow, spot.centre.y + grow};
+    nextStamp();
+    grid.forEachInBox(box, [&](std::uint32_t j) {
+        if (stamps[j] == stamp)
+            return;
+        stamps[j] = stamp;
+        if (!(flags[j] & isRobot))
+            return;
+        const std::uint32_t slot = slotOfBody[j];
+        RobotInfo& info = robots[slot];
+        std::vector<std::uint32_t>& watching = watchers[i];
+        const auto at = std::lower_bound(watching.begin(), watching.end(), slot);
+        if ((at != watching.end() && *at == slot) || !mayBeSeen(info, i))
+            return;
+        watching.insert(at, slot);
+        info.candidates.insert(std::upper_bound(info.candidates.begin(), info.candidates.end(), i), i);
+        robotBits[i / 64] |= std::uint64_t{1} << (i % 64);
+    });
 }
 
 // ---- the cameras ----------------------------------------------------------
 
-void BroadPhase::drawCameras(const World& world)
+// After the pair phase: every robot's sensors see what they met, in the
+// order they met it, and its cameras draw. Each robot writes only its own
+// sensors and images, and reads bodies the pair phase is done with, so the
+// threads may share the robots out as they like.
+void BroadPhase::senseAndDraw()
 {
-    if (cameraRobot >= robotCount)
+    if (robotCount == 0)
         return;
-    const RobotInfo& info = robots[cameraRobot];
-    for (CircularCam* camera : info.cameras) {
-        camera->deferDrawing = false;
-        drawCamera(*camera, info.index);
+    // Each moved body's moves together, in event order.
+    if (!cameraRobots.empty()) {
+        // A body moves at most once an event: (body, event) orders them all.
+        std::sort(moves.begin(), moves.end(), [](const Move& a, const Move& b) {
+            return a.body != b.body ? a.body < b.body : a.key < b.key;
+        });
+        for (std::size_t m = moves.size(); m-- > 0;)
+            firstMove[moves[m].body] = static_cast<std::uint32_t>(m);
+        for (const std::uint32_t slot : cameraRobots)
+            for (CircularCam* camera : robots[slot].cameras)
+                camera->deferDrawing = false;
     }
-    (void)world;
+    prepareScratch();
+    threads.run(robotCount, [this](std::size_t k, unsigned worker) {
+        const RobotInfo& info = robots[k];
+        for (const Sighting& sighting : info.sightings) {
+            const PhysicalObject& body = *listed[sighting.body];
+            for (std::uint32_t s = 0; s < sighting.sensors; ++s)
+                info.sensors[s]->seeBodyAt(body, sighting.at);
+        }
+        if (info.cameras.empty())
+            return;
+        for (CircularCam* camera : info.cameras)
+            drawCamera(*camera, info.index, scratch[worker]);
+    });
+}
+
+// Where a body stood at the owner's camera event: before the first contact
+// that moved it in or after that event, or where it stands now.
+Point BroadPhase::seenPosition(std::uint32_t body, std::uint32_t owner) const
+{
+    if (!(flags[body] & moved))
+        return listed[body]->pos;
+    const std::uint64_t seen = pairOrder ? eventKey(owner, body) : eventKey(body, owner);
+    for (std::size_t m = firstMove[body]; m < moves.size() && moves[m].body == body; ++m)
+        if (moves[m].key >= seen)
+            return moves[m].before;
+    return listed[body]->pos;
 }
 
 // Whether body i, untouched by contacts, can be left out: it lies outside the
 // view, or every pixel already shows something strictly nearer.
 bool BroadPhase::cull(const CircularCam& camera, std::uint32_t i) const
 {
-    const PhysicalObject& body = *listed[i];
-    if (spots[i].disc) {
-        const Point& p = body.pos;
-        if (!camera.mayShow(p, body.r))
+    // From the records, not the bodies, which lie apart in memory: a body
+    // no contact moved stands where the step found it. Lower than the
+    // camera, drawing leaves it out anyway.
+    if (heights[i] < camera.height)
+        return true;
+    const Spot& spot = spots[i];
+    if (spot.disc) {
+        const Point& p = spot.at;
+        if (!camera.mayShow(p, spot.r))
             return true;
         // The disc's depth, computed as its drawing does.
         const double d = (p - camera.absPos).norm();
         return d * d > camera.farthestDepth();
     }
-    const double radius = body.r * (1 + 2e-12);
-    return !camera.mayShow(spots[i].at, radius) || camera.nearestDepth(spots[i].at, radius) > camera.farthestDepth();
+    const double radius = spot.r * (1 + 2e-12);
+    return !camera.mayShow(spot.at, radius) || camera.nearestDepth(spot.at, radius) > camera.farthestDepth();
 }
 
-void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
+void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner, Scratch& own) const
 {
     camera.beginDrawingInOrder();
-    ++stamp;
+    std::vector<std::uint32_t>& stamps = own.stamps;
+    const std::uint32_t stamp = own.next();
     stamps[owner] = stamp;
     for (const std::uint32_t i : oneByOne) {
         if (stamps[i] == stamp)
             continue;
         stamps[i] = stamp;
-        const PhysicalObject& body = *listed[i];
-        camera.drawInOrder(body, (flags[i] & captured) ? seenAt[i] : body.pos, i);
+        camera.drawInOrder(*listed[i], seenPosition(i, owner), i);
     }
     if (exhaustive) {
         for (std::uint32_t i = 0; i < listed.size(); ++i)
             if (stamps[i] != stamp)
-                camera.drawInOrder(*listed[i], (flags[i] & captured) ? seenAt[i] : listed[i]->pos, i);
+                camera.drawInOrder(*listed[i], seenPosition(i, owner), i);
         return;
     }
 
@@ -825,17 +1013,59 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
     const int rings = std::max(std::max(cx, columns - 1 - cx), std::max(cy, rows - 1 - cy));
     // A cell may hold a point in view if its centre comes within half its
     // diagonal of the view. Cell centres are reached from the camera's cell
-    // by whole steps of rotated cell sides.
+    // by whole steps of rotated cell sides. Once a ring's distance bound
+    // holds, only pixels showing nothing nearer than it can still change:
+    // the walk looks only into the sectors of those pixels, as drawing
+    // reaches a pixel only from within a pixel's angle of its line.
     const CircularCam::ViewCone cone = camera.viewCone();
     const Point eyeCell{grid.left() + (cx + 0.5) * s, grid.bottom() + (cy + 0.5) * s};
-    const Vector base = cone.toView(eyeCell - eye);
-    const Vector stepX = cone.toView(Vector{s, 0});
-    const Vector stepY = cone.toView(Vector{0, s});
+    struct Sector {
+        CircularCam::ViewCone cone;
+        Vector base;
+        Vector stepX;
+        Vector stepY;
+    };
+    constexpr std::size_t mostSectors = 4;
+    std::array<Sector, mostSectors> sectors;
+    std::size_t sectorCount = 1;
+    const auto setSector = [&](std::size_t k, const CircularCam::ViewCone& view) {
+        sectors[k] = Sector{view, view.toView(eyeCell - eye), view.toView(Vector{s, 0}), view.toView(Vector{0, s})};
+    };
+    setSector(0, cone);
+    // The runs of pixels that may still change (depth at least `near`
+    // squared); false when none may.
+    const auto openSectors = [&](double near) {
+        const std::vector<double>& depths = camera.zBuffer;
+        const double bound = near * near;
+        std::array<std::pair<std::size_t, std::size_t>, mostSectors> runs;
+        std::size_t count = 0;
+        for (std::size_t k = 0; k < depths.size(); ++k) {
+            if (!(depths[k] >= bound))
+                continue;
+            // Runs a few pixels apart share a sector; past the most
+            // sectors, the last one takes in the rest.
+            if (count > 0 && (k <= runs[count - 1].second + 3 || count == mostSectors))
+                runs[count - 1].second = k;
+            else
+                runs[count++] = {k, k};
+        }
+        for (std::size_t r = 0; r < count; ++r)
+            setSector(r, camera.pixelCone(runs[r].first, runs[r].second));
+        sectorCount = count;
+        return count > 0;
+    };
     const double eyeSize = std::fabs(eye.x) + std::fabs(eye.y);
     double room = 0;
     const auto visitCell = [&](int x, int y) {
-        if (cone.culls && !cone.near(base + stepX * (x - cx) + stepY * (y - cy), room))
-            return;
+        if (cone.culls) {
+            bool near = false;
+            for (std::size_t r = 0; r < sectorCount && !near; ++r) {
+                const Sector& sector = sectors[r];
+                near = sector.cone.near(sector.base + sector.stepX * (x - cx) + sector.stepY * (y - cy), room);
+            }
+            if (!near)
+                return;
+        }
         grid.forEachInCell(x, y, [&](std::uint32_t i) {
             if (stamps[i] == stamp)
                 return;
@@ -851,6 +1081,8 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
             const double near = (k - 1) * s * (1 - 1e-9) - 1e-9 * (1 + std::fabs(eye.x) + std::fabs(eye.y));
             if (near > 0 && near * near > camera.farthestDepth())
                 break;
+            if (near > 0 && cone.culls && !openSectors(near))
+                break;
         }
         // Centres of ring k lie within (k + 1/2) diagonals of the camera.
         room = cone.room(s * 0.7072, (k + 1) * s * 1.4143, 2 * eyeSize + 2 * (k + 2) * s);
@@ -859,15 +1091,24 @@ void BroadPhase::drawCamera(CircularCam& camera, std::uint32_t owner)
         const int y0 = cy - k;
         const int y1 = cy + k;
         // A side of the ring: cells from..to along one row or column. Only
-        // the part the cone's interval reaches (widened by a cell against
+        // the part the sectors' intervals reach (widened by a cell against
         // rounding) is tested cell by cell.
         const auto side = [&](int fixed, int from, int to, bool row) {
             if (from > to)
                 return;
             if (cone.culls) {
-                const Vector start = row ? base + stepX * (from - cx) + stepY * (fixed - cy)
-                                         : base + stepX * (fixed - cx) + stepY * (from - cy);
-                const auto [low, high] = cone.span(start, row ? stepX : stepY, room);
+                double low = std::numeric_limits<double>::infinity();
+                double high = -std::numeric_limits<double>::infinity();
+                for (std::size_t r = 0; r < sectorCount; ++r) {
+                    const Sector& sector = sectors[r];
+                    const Vector start = row ? sector.base + sector.stepX * (from - cx) + sector.stepY * (fixed - cy)
+                                             : sector.base + sector.stepX * (fixed - cx) + sector.stepY * (from - cy);
+                    const auto [a, b] = sector.cone.span(start, row ? sector.stepX : sector.stepY, room);
+                    if (a <= b) {
+                        low = std::min(low, a);
+                        high = std::max(high, b);
+                    }
+                }
                 if (!(low <= high))
                     return;
                 const double first = std::max(std::floor(low) - 1, 0.0);

@@ -3,6 +3,7 @@
 #include <vector>
 #include "engine/BodyGrid.h"
 #include "engine/PairLists.h"
+#include "engine/StepThreads.h"
 #include "engine/Vector.h"
 
 namespace Fen {
@@ -33,6 +34,10 @@ public:
                     std::size_t prepared, std::size_t* at = nullptr);
     // The world was stepped without this: start afresh next time.
     void forget() { known = false; }
+    // Threads that draw the cameras (1: the caller alone); any count gives
+    // the same images to the bit.
+    void setThreads(unsigned count) { threads.resize(count); }
+    unsigned threadCount() const { return threads.size(); }
     // After a step it took: appends the index of every body the step may
     // have moved or changed; a body left out is as the step found it.
     void appendChanged(std::vector<std::uint32_t>& out) const;
@@ -68,29 +73,53 @@ private:
         resting = 2, // its own operations of this step change nothing
         moved = 4, // a contact moved it during the pair phase
         touched = 8, // a contact changed it during the pair phase
-        captured = 16, // seenAt holds where the camera saw it
+    };
+    // A robot met a body in the pair phase; its sensors see it afterwards.
+    struct Sighting {
+        std::uint32_t body;
+        std::uint32_t sensors; // how many of its sensors, in list order, met it
+        Point at; // where the body stood then
     };
     struct RobotInfo {
         std::uint32_t index = 0;
         Robot* robot = nullptr;
-        std::vector<const IRSensor*> sensors;
+        std::vector<IRSensor*> sensors;
         std::vector<CircularCam*> cameras;
         std::vector<std::uint32_t> candidates; // sorted: bodies its sensors may see
+        std::vector<Sighting> sightings; // in event order
+        double span = 0; // how far its sensors reach from its fat circle's centre
     };
     struct Before {
         Point pos;
         double angSpeed;
         Vector collisionShift;
     };
+    // A contact moved a body in the pair phase: where it stood before the event.
+    struct Move {
+        std::uint32_t body;
+        std::uint64_t key;
+        Point before;
+    };
+    // What one thread keeps for itself: stamps for visiting each body once
+    // per query.
+    struct alignas(64) Scratch {
+        std::vector<std::uint32_t> stamps;
+        std::uint32_t stamp = 0;
+        std::uint32_t next();
+    };
 
     bool prepare(World& world, double dt);
+    void nextStamp();
     double minimumMargin(double r) const;
     bool within(const Point& p) const;
     bool describeRobot(Robot& robot, std::uint32_t index);
     void rebuild(const World& world);
+    void reserveLists();
     void place(std::uint32_t i, double margin);
     void linkPairs(std::uint32_t i, bool laterOnly);
-    void findCandidates(RobotInfo& info);
+    void findCandidates(RobotInfo& info, Scratch& own) const;
+    void listCandidates();
+    void prepareScratch();
     bool mayBeSeen(const RobotInfo& info, std::uint32_t body) const;
     void pairPhase(World& world, double dt);
     void visitTheRest(World& world, double dt, std::uint32_t i, std::uint32_t j);
@@ -102,10 +131,13 @@ private:
     bool eventsAsCaller(World& world, double dt, std::uint32_t i);
     bool eventsAsCallee(World& world, double dt, std::uint32_t i);
     std::size_t slotOf(std::uint32_t index) const;
-    void settle(std::uint32_t i, const Before& before);
+    void settle(std::uint32_t i, const Before& before, std::uint64_t key);
+    void addWatcher(std::uint32_t body, std::uint32_t robotIndex);
     void escape(std::uint32_t i);
-    void drawCameras(const World& world);
-    void drawCamera(CircularCam& camera, std::uint32_t owner);
+    void robotEvent(World& world, double dt, std::uint32_t caller, std::uint32_t callee);
+    void senseAndDraw();
+    void drawCamera(CircularCam& camera, std::uint32_t owner, Scratch& own) const;
+    Point seenPosition(std::uint32_t body, std::uint32_t owner) const;
     bool cull(const CircularCam& camera, std::uint32_t i) const;
 
     bool known = false; // the state below matches the world's list
@@ -126,9 +158,14 @@ private:
     std::vector<std::uint32_t> sameSince;
     std::vector<Proxy> proxies;
     std::vector<std::uint8_t> flags;
-    std::vector<std::uint32_t> marks; // per body, a bit per robot whose sensors may see it
-    std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or marked
-    std::vector<Point> seenAt;
+    // Per body, the list indices of the robots whose sensors may see it, sorted.
+    std::vector<std::vector<std::uint32_t>> watchers;
+    std::vector<std::uint64_t> robotBits; // a bit per body that is a robot or watched
+    std::vector<std::uint32_t> slotOfBody; // per robot body, its place in `robots`
+    std::vector<std::uint8_t> started; // per body, its robot start made on the threads
+    std::vector<double> heights; // per body, for the cameras
+    std::vector<Move> moves; // in event order, then by body (see drawCameras)
+    std::vector<std::uint32_t> firstMove; // per moved body, its first entry in `moves`
     std::vector<std::uint32_t> stamps; // for visiting each body once per query
     std::uint32_t stamp = 0;
     std::vector<std::uint32_t> dirty; // to place again before the pair phase
@@ -139,7 +176,11 @@ private:
     PairLists pairs;
     std::vector<RobotInfo> robots;
     std::size_t robotCount = 0;
-    std::size_t cameraRobot = 0; // the robot with cameras, or robotCount
+    std::vector<std::uint32_t> cameraRobots; // slots in `robots` of the robots with cameras
+    // How far a robot's sensors reach from the centre of its fat circle, at most.
+    double sensorSpan = 0;
+    StepThreads threads;
+    std::vector<Scratch> scratch; // one per thread
 };
 
 } // namespace Fen

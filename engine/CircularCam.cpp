@@ -216,6 +216,25 @@ std::pair<double, double> CircularCam::ViewCone::span(const Vector& q0, const Ve
     return {low, high};
 }
 
+CircularCam::ViewCone CircularCam::pixelCone(std::size_t first, std::size_t last) const
+{
+    // Pixel k looks along -fieldOfView + k * pixelAngle from the camera's direction.
+    const double margin = 1.5 * pixelAngle + 1e-9;
+    const double from = -fieldOfView + static_cast<double>(first) * pixelAngle - margin;
+    const double to = -fieldOfView + static_cast<double>(last) * pixelAngle + margin;
+    const double middle = (from + to) / 2;
+    const double half = (to - from) / 2;
+    ViewCone cone = viewCone();
+    // No narrower than the view: the view itself, which is convex.
+    if (!(half < fieldOfView))
+        return cone;
+    cone.toViewCos = std::cos(-(absOrientation + middle));
+    cone.toViewSin = std::sin(-(absOrientation + middle));
+    cone.halfCos = std::cos(half);
+    cone.halfSin = std::sin(half);
+    return cone;
+}
+
 bool CircularCam::mayShow(const Point& centre, double radius) const
 {
     if (!cullsByView)

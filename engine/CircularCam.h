@@ -97,6 +97,11 @@ public:
         std::pair<double, double> span(const Vector& q0, const Vector& d, double room) const;
     };
     ViewCone viewCone() const;
+    // The cone of the pixels from `first` to `last`, widened so that whatever
+    // can reach one of them lies within it (with the room of ViewCone::near):
+    // drawing reaches a pixel from up to one pixel's angle beside its line.
+    // Only while viewCone().culls.
+    ViewCone pixelCone(std::size_t first, std::size_t last) const;
     // A depth no point of the circle can be drawn nearer than.
     double nearestDepth(const Point& centre, double radius) const;
 

@@ -105,16 +105,18 @@ void IRSensor::init()
     absReachCentre = absPos + rotate(reachCentre, c, s);
 }
 
-void IRSensor::objectStep(double /*dt*/, PhysicalObject& body, World& /*world*/)
+void IRSensor::objectStep(double /*dt*/, PhysicalObject& body, World& /*world*/) { seeBodyAt(body, body.pos); }
+
+void IRSensor::seeBodyAt(const PhysicalObject& body, const Point& at)
 {
     if (body.height < height || rayCount == 0)
         return;
     const double reach = reachRadius + body.r;
-    if (reach * reach < (body.pos - absReachCentre).norm2())
+    if (reach * reach < (at - absReachCentre).norm2())
         return;
 
-    const double dx = body.pos.x - absPos.x;
-    const double dy = body.pos.y - absPos.y;
+    const double dx = at.x - absPos.x;
+    const double dy = at.y - absPos.y;
     const double e = dx * dx + dy * dy;
     const double phi = std::atan2(dy, dx);
     const double a = body.r * body.r;

@@ -41,6 +41,9 @@ public:
 
     void init() override;
     void objectStep(double dt, PhysicalObject& object, World& world) override;
+    // objectStep with the body standing at `at`: a step that defers its
+    // sensing passes where the body stood when the sensor met it.
+    void seeBodyAt(const PhysicalObject& body, const Point& at);
     void wallsStep(World& world) override;
     void finalize(double dt) override;
 };

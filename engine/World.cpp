@@ -68,6 +68,10 @@ void World::abandonStep()
 
 void World::forgetPairCaches() { broadPhase->forget(); }
 
+void World::setThreads(unsigned count) { broadPhase->setThreads(count); }
+
+unsigned World::threads() const { return broadPhase->threadCount(); }
+
 void World::bodiesChangedInLastStep(std::vector<std::uint32_t>& out) const
 {
     out.clear();

@@ -74,6 +74,10 @@ public:
     // A begun step is dropped, as when a restored state replaces the bodies.
     void abandonStep();
     std::size_t lastStepVisits() const { return visitsLastStep; }
+    // Threads a step shares its independent work with (1, the default: the
+    // caller alone). Any count gives the same run to the bit.
+    void setThreads(unsigned count);
+    unsigned threads() const;
 
 private:
     friend class BroadPhase;

@@ -29,6 +29,9 @@ namespace Korvale::Fuzz {
 namespace {
 
 constexpr int frames = 300;
+// A swarm steps fewer frames: a mutated count of thousands of robots must
+// not take the case past the fuzzer's time limit.
+constexpr unsigned robotFrameBudget = 300 * 64;
 constexpr float frameTime = 1.0f / 60.0f;
 
 // The commands' error texts, kept to be checked.
@@ -199,6 +202,11 @@ std::string CheckWorld(const Fen::World& world, const Fen::NeuralRobot* robot, d
 
 } // namespace
 
+int FramesFor(unsigned robots)
+{
+    return static_cast<int>(std::clamp(robotFrameBudget / std::max(robots, 1u), 1u, static_cast<unsigned>(frames)));
+}
+
 bool HarnessFromName(std::string_view name, Harness& harness)
 {
     if (name == "scene")
@@ -257,7 +265,8 @@ CaseResult RunCase(Harness harness, std::string_view input, const std::string& e
     // Under the keyboard: forward all the time, turning left in the second
     // and right in the fourth second.
     key(Tarn::VirtualKey::Up, true);
-    for (int frame = 1; frame <= frames; ++frame) {
+    const int steps = FramesFor(scene.GetWorld()->GetSwarmSize());
+    for (int frame = 1; frame <= steps; ++frame) {
         if (frame == 60 || frame == 120)
             key(Tarn::VirtualKey::Left, frame == 60);
         if (frame == 180 || frame == 240)

@@ -15,7 +15,7 @@ bool HarnessFromName(std::string_view name, Harness& harness);
 
 // Loads `input` as the harness's file (a scene, a robot or a network), with
 // example files from `examples` for the other two, through the panel
-// commands, and runs 300 frames of 1/60 s. Tells the first broken invariant
+// commands, and runs FramesFor(robots) frames of 1/60 s. Tells the first broken invariant
 // in words, or nothing when all held, and whether the files loaded and ran:
 // - a load succeeds with nothing reported, or fails with its messages, one
 //   "Error in ..." line each and no empty line, and then the line that names
@@ -30,6 +30,10 @@ struct CaseResult {
     std::string fault; // empty when every invariant held
     bool ran = false; // every file loaded, and the frames ran
 };
+// 300 frames for up to 64 robots (the user's and the scene's), then a budget
+// of 19,200 robot-frames shared out, and at least one frame: large swarms
+// load and step within the fuzzer's time limit, small ones run in full.
+int FramesFor(unsigned robots);
 CaseResult RunCase(Harness harness, std::string_view input, const std::string& examples);
 
 } // namespace Korvale::Fuzz

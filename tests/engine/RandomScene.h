@@ -58,14 +58,22 @@ struct RandomScene : Scene {
     // An empty arena, to be filled by hand.
     RandomScene() : Scene(1, 1) {}
 
-    RandomScene(std::uint32_t seed, int bodies) : Scene(1, 1)
+    // swarm > 0: that many robots, every other one with a camera, in an
+    // arena grown to hold them (the same draws otherwise).
+    RandomScene(std::uint32_t seed, int bodies, int swarm = 0) : Scene(1, 1)
     {
         Dice dice(seed);
         const double size = dice.between(15, 60);
         world.width = size * dice.between(0.7, 1.4);
         world.height = size;
         world.useWalls = !dice.chance(0.1);
-        const int robotCount = dice.chance(0.2) ? 2 : 1;
+        const bool twoRobots = dice.chance(0.2);
+        const int robotCount = swarm > 0 ? swarm : twoRobots ? 2 : 1;
+        if (swarm > 0) {
+            const double grow = std::sqrt((bodies + swarm) / 80.0);
+            world.width *= grow;
+            world.height *= grow;
+        }
         // Where in the list the robots go: first, last or among the bodies.
         std::vector<int> robotSlots;
         for (int k = 0; k < robotCount; ++k)
@@ -75,7 +83,7 @@ struct RandomScene : Scene {
         for (int i = 0; i <= bodies; ++i) {
             for (int k = 0; k < robotCount; ++k)
                 if (robotSlots[k] == i)
-                    addRobot(dice, k == 0, seed + k);
+                    addRobot(dice, swarm > 0 ? k % 2 == 0 : k == 0, seed + k);
             if (i < bodies)
                 addBody(dice, spacing * crowd * 0.5);
         }
