@@ -13,10 +13,11 @@ struct Metrics {
     std::int64_t contactFrames = 0;
     double stuck = 0;
     double avoid = 0;
+    bool stuckMeasured = false;
 
     static Metrics Of(const Fen::RunMetrics& m)
     {
-        return {m.frames(), m.distance(), m.coverage(), m.contactFrames(), m.stuck(), m.avoid()};
+        return {m.frames(), m.distance(), m.coverage(), m.contactFrames(), m.stuck(), m.avoid(), m.stuckMeasured()};
     }
 };
 
