@@ -1,12 +1,13 @@
 // The rules the C++ core keeps and the Python programs check against: the
 // frame times the world takes, whole frames in a time, the stuck measure's
-// window. Defined once, in C++; the module hands them over.
+// window, the rewards' names. Defined once, in C++; the module hands them over.
 #include <cmath>
 
 #include "BindingHelpers.h"
 #include "engine/FrameCount.h"
 #include "engine/RunMetrics.h"
 #include "model/CFenWorld.h"
+#include "run/Rewards.h"
 
 namespace Korvale::Python {
 
@@ -33,6 +34,10 @@ void BindRules(py::module_& m)
     m.attr("_MAX_FRAMES") = Fen::maxFrames;
     m.attr("_STUCK_SECONDS") = Fen::RunMetrics::stuckSeconds;
     m.attr("_STUCK_DISTANCE") = Fen::RunMetrics::stuckDistance;
+    py::tuple rewards(rewardNames.size());
+    for (std::size_t k = 0; k < rewardNames.size(); ++k)
+        rewards[k] = py::str(rewardNames[k].data(), rewardNames[k].size());
+    m.attr("_REWARDS") = rewards;
 }
 
 } // namespace Korvale::Python

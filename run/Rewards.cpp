@@ -1,0 +1,43 @@
+#include "run/Rewards.h"
+
+namespace Korvale::Run {
+
+namespace {
+
+constexpr std::array<Reward, rewardNames.size()> namedRewards = {Reward::Avoid, Reward::Distance, Reward::Coverage};
+constexpr std::string_view outsideName = "outside";
+
+} // namespace
+
+std::optional<Reward> RewardNamed(std::string_view name)
+{
+    for (std::size_t k = 0; k < rewardNames.size(); ++k)
+        if (name == rewardNames[k])
+            return namedRewards[k];
+    if (name == outsideName)
+        return Reward::Outside;
+    return std::nullopt;
+}
+
+std::string_view RewardName(Reward reward)
+{
+    for (std::size_t k = 0; k < rewardNames.size(); ++k)
+        if (reward == namedRewards[k])
+            return rewardNames[k];
+    return outsideName;
+}
+
+std::string QuotedRewardNames()
+{
+    std::string text;
+    for (const std::string_view name : rewardNames) {
+        if (!text.empty())
+            text += ", ";
+        text += '"';
+        text += name;
+        text += '"';
+    }
+    return text;
+}
+
+} // namespace Korvale::Run
