@@ -1,7 +1,10 @@
 // The rules the C++ core keeps and the Python programs check against: the
 // frame times the world takes, whole frames in a time, the stuck measure's
-// window, the rewards' names. Defined once, in C++; the module hands them over.
+// window, the rewards' names, the seeds taken. Defined once, in C++; the
+// module hands them over.
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "BindingHelpers.h"
 #include "engine/FrameCount.h"
@@ -38,6 +41,9 @@ void BindRules(py::module_& m)
     for (std::size_t k = 0; k < rewardNames.size(); ++k)
         rewards[k] = py::str(rewardNames[k].data(), rewardNames[k].size());
     m.attr("_REWARDS") = rewards;
+    // What SeedFrom takes: any 64-bit whole number, signed or not.
+    m.attr("_SEED_RANGE") = py::make_tuple(std::numeric_limits<std::int64_t>::min(),
+                                           std::numeric_limits<std::uint64_t>::max());
 }
 
 } // namespace Korvale::Python

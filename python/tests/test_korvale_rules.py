@@ -77,6 +77,22 @@ class TestFrameTimesOfSweepsAndEvolutions:
             config.parse(EVOLUTION.replace("seconds = 2", f"seconds = {huge}"))
 
 
+def test_sweeps_and_evolutions_take_the_seeds_a_simulation_takes():
+    low, high = _korvale._SEED_RANGE
+    assert (low, high) == (-(2**63), 2**64 - 1)
+    for seed in (low, high):
+        korvale.Simulation(example("Default.xml"), seed=seed)
+        assert sweep.parse(SWEEP + f"seeds = [{seed}]\n").runs[0].seed == seed
+        assert config.parse(EVOLUTION + f"seed = {seed}\n").seed == seed
+    for seed in (low - 1, high + 1):
+        with pytest.raises(ValueError, match="^seed must lie in the 64-bit range$"):
+            korvale.Simulation(example("Default.xml"), seed=seed)
+        with pytest.raises(SweepError, match="is not a 64-bit whole number$"):
+            sweep.parse(SWEEP + f"seeds = [{seed}]\n")
+        with pytest.raises(ConfigError, match="^'seed' must be a 64-bit whole number$"):
+            config.parse(EVOLUTION + f"seed = {seed}\n")
+
+
 def test_the_stuck_window_is_the_metrics_own():
     assert (_korvale._STUCK_SECONDS, _korvale._STUCK_DISTANCE) == (5.0, 0.5)
     # Frames of 0.5 s: the window is round(5 / 0.5) = 10 frames.

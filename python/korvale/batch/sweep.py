@@ -20,7 +20,7 @@ import tomllib
 from korvale import _korvale
 
 DEFAULT_DT = 1 / 60
-SEED_RANGE = (-(2**63), 2**64 - 1)
+SEED_RANGE = _korvale._SEED_RANGE
 
 
 class SweepError(Exception):
