@@ -1,8 +1,24 @@
 #include "run/Rewards.h"
 
+#include "run/Metrics.h"
+
 namespace Korvale::Run {
 
 namespace {
+
+// A fitness named after a reward reads the run measure of that name.
+constexpr bool EveryRewardIsAMeasure()
+{
+    for (const std::string_view reward : rewardNames) {
+        bool found = false;
+        for (const std::string_view measure : measureNames)
+            found = found || reward == measure;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+static_assert(EveryRewardIsAMeasure());
 
 constexpr std::array<Reward, rewardNames.size()> namedRewards = {Reward::Avoid, Reward::Distance, Reward::Coverage};
 constexpr std::string_view outsideName = "outside";

@@ -221,8 +221,9 @@ struct BatchArrays {
     {
         py::dict infos;
         const std::pair<const char*, py::object> measures[] = {
-            {"distance", distance}, {"coverage", coverage}, {"contact_frames", contacts}, {"stuck", stuck},
-            {"avoid", avoid},       {"steps", steps},       {"time", time}};
+            {measureNames[0], distance}, {measureNames[1], coverage}, {measureNames[2], contacts},
+            {measureNames[3], stuck},    {measureNames[4], avoid},    {"steps", steps},
+            {"time", time}};
         py::array_t<bool> mask(rewards.size());
         std::fill(mask.mutable_data(), mask.mutable_data() + mask.size(), true);
         for (const auto& [name, values] : measures) {

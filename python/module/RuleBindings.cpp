@@ -1,6 +1,6 @@
 // The rules the C++ core keeps and the Python programs check against: the
 // frame times the world takes, whole frames in a time, the stuck measure's
-// window, the rewards' names, the seeds taken. Defined once, in C++; the
+// window, the measures' and rewards' names, the seeds taken. Defined once, in C++; the
 // module hands them over.
 #include <cmath>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include "engine/FrameCount.h"
 #include "engine/RunMetrics.h"
 #include "model/CFenWorld.h"
+#include "run/Metrics.h"
 #include "run/Rewards.h"
 
 namespace Korvale::Python {
@@ -41,6 +42,10 @@ void BindRules(py::module_& m)
     for (std::size_t k = 0; k < rewardNames.size(); ++k)
         rewards[k] = py::str(rewardNames[k].data(), rewardNames[k].size());
     m.attr("_REWARDS") = rewards;
+    py::tuple measures(measureNames.size());
+    for (std::size_t k = 0; k < measureNames.size(); ++k)
+        measures[k] = py::str(measureNames[k]);
+    m.attr("_MEASURES") = measures;
     // What SeedFrom takes: any 64-bit whole number, signed or not.
     m.attr("_SEED_RANGE") = py::make_tuple(std::numeric_limits<std::int64_t>::min(),
                                            std::numeric_limits<std::uint64_t>::max());

@@ -12,11 +12,7 @@ ModelFile FileFrom(const py::handle& path) { return ModelFile::Read(PathText(pat
 py::dict MetricsDict(const Metrics& m)
 {
     py::dict metrics;
-    metrics["distance"] = m.distance;
-    metrics["coverage"] = m.coverage;
-    metrics["contact_frames"] = m.contactFrames;
-    metrics["stuck"] = m.stuck;
-    metrics["avoid"] = m.avoid;
+    m.ForEachMeasure([&](const char* name, const auto value) { metrics[name] = value; });
     return metrics;
 }
 

@@ -103,6 +103,23 @@ def test_the_stuck_window_is_the_metrics_own():
     assert simulation.stuck_measured
 
 
+def test_every_dict_of_run_measures_names_them_alike_in_one_order():
+    scene, robot = example("Default.xml"), example("Robot.xml")
+    assert _korvale._MEASURES == ("distance", "coverage", "contact_frames", "stuck", "avoid")
+    simulation = korvale.Simulation(scene, robot=robot, network=example("AvoidObstacles.xml"), seed=1)
+    simulation.step(30)
+    assert tuple(simulation.metrics) == _korvale._MEASURES
+    assert [type(value) for value in simulation.metrics.values()] == [float, int, int, float, float]
+    result = korvale.evaluate([example("AvoidObstacles.xml")], [scene], robot, 0.5, [1])
+    assert tuple(result.metrics) == _korvale._MEASURES
+    assert {name: result.metrics[name][0, 0, 0] for name in _korvale._MEASURES} == simulation.metrics
+    vector = korvale.VectorEnv(2, scene, robot)
+    vector.reset(seed=1)
+    infos = vector.step(np.zeros((2, 4)))[-1]
+    assert [name for name in infos if not name.startswith("_")] == [*_korvale._MEASURES, "steps", "time"]
+    assert set(_korvale._REWARDS) <= set(_korvale._MEASURES)
+
+
 def test_the_rewards_are_named_once_and_every_message_lists_them_as_before():
     assert _korvale._REWARDS == ("avoid", "distance", "coverage")
     scene, robot = example("Default.xml"), example("Robot.xml")
