@@ -1,7 +1,7 @@
 // The rules the C++ core keeps and the Python programs check against: the
 // frame times the world takes, whole frames in a time, the stuck measure's
-// window, the measures' and rewards' names, the seeds taken. Defined once, in C++; the
-// module hands them over.
+// window, the top infrared reading, the measures' and rewards' names, the
+// seeds taken. Defined once, in C++; the module hands them over.
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -38,6 +38,7 @@ void BindRules(py::module_& m)
     m.attr("_MAX_FRAMES") = Fen::maxFrames;
     m.attr("_STUCK_SECONDS") = Fen::RunMetrics::stuckSeconds;
     m.attr("_STUCK_DISTANCE") = Fen::RunMetrics::stuckDistance;
+    m.attr("_TOP_READING") = Fen::RunMetrics::topReading;
     py::tuple rewards(rewardNames.size());
     for (std::size_t k = 0; k < rewardNames.size(); ++k)
         rewards[k] = py::str(rewardNames[k].data(), rewardNames[k].size());

@@ -103,6 +103,12 @@ def test_the_stuck_window_is_the_metrics_own():
     assert simulation.stuck_measured
 
 
+def test_observations_are_bounded_by_the_top_reading_the_avoid_measure_uses():
+    assert _korvale._TOP_READING == 1100 * 1.07
+    space = korvale.Env(example("Default.xml"), example("Robot.xml")).observation_space
+    assert (space.low == 0).all() and (space.high == np.float32(_korvale._TOP_READING)).all()
+
+
 def test_every_dict_of_run_measures_names_them_alike_in_one_order():
     scene, robot = example("Default.xml"), example("Robot.xml")
     assert _korvale._MEASURES == ("distance", "coverage", "contact_frames", "stuck", "avoid")
