@@ -73,6 +73,9 @@ public:
     std::int64_t coverage() const { return static_cast<std::int64_t>(cells.size()); }
     std::int64_t contactFrames() const { return contacts; }
     double stuck() const;
+    // Whether the run has reached the stuck window, so that stuck() judges
+    // frames rather than reporting 0 for a run too short to judge.
+    bool stuckMeasured() const { return windowFrames > 0; }
     double avoid() const { return frameCount == 0 ? 0.0 : avoidSum / static_cast<double>(frameCount); }
     const Frame& lastFrame() const { return last; }
     // The frames from which stuck counts, as round(stuckSeconds / frameTime).

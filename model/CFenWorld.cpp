@@ -1,6 +1,8 @@
 #include "model/CFenWorld.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 #include "control/CTakeOverRemoteControl.h"
@@ -114,6 +116,10 @@ double CFenWorld::StepTime(double dt)
 
 bool CFenWorld::TakesFrameTime(double frameTime)
 {
+    // Beyond every float (or NaN) the conversion below would be undefined;
+    // such a time is far outside the range anyway.
+    if (!(std::fabs(frameTime) <= std::numeric_limits<float>::max()))
+        return false;
     const double step = static_cast<float>(frameTime);
     return StepTime(step) == step;
 }

@@ -6,14 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "run/Rewards.h"
 #include "run/Simulation.h"
 #include "run/StartPlaces.h"
 
 namespace Korvale::Run {
-
-// What rewards a step: the frame's avoid value, its distance, a new cell
-// (1) or none (0), or nothing here (the environment's Python callable).
-enum class Reward { Avoid, Distance, Coverage, Outside };
 
 struct EnvironmentOptions {
     Simulation::Options simulation;

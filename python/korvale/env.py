@@ -16,7 +16,7 @@ from typing import Any, Callable
 import numpy as np
 
 from . import spaces
-from ._korvale import Simulation, _Arena
+from ._korvale import _REWARDS, Simulation, _Arena
 
 try:  # pragma: no cover - Debian does not package gymnasium
     import gymnasium
@@ -25,7 +25,12 @@ try:  # pragma: no cover - Debian does not package gymnasium
 except ImportError:
     _Base = object
 
-REWARDS = ("avoid", "distance", "coverage")
+REWARDS = _REWARDS
+
+
+def quoted(names) -> str:
+    """Names as messages list them: "a", "b", "c"."""
+    return ", ".join(f'"{name}"' for name in names)
 
 
 def reward_name(reward) -> str:
@@ -33,7 +38,7 @@ def reward_name(reward) -> str:
     if callable(reward):
         return "outside"
     if reward not in REWARDS:
-        raise ValueError(f'reward is "avoid", "distance", "coverage" or a callable, not {reward!r}')
+        raise ValueError(f"reward is {quoted(REWARDS)} or a callable, not {reward!r}")
     return reward
 
 

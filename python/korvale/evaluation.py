@@ -9,9 +9,10 @@ from typing import Sequence
 
 import numpy as np
 
-from ._korvale import Network, _evaluate
+from ._korvale import _REWARDS, Network, _evaluate
+from .env import quoted
 
-REWARDS = ("avoid", "distance", "coverage")
+REWARDS = _REWARDS
 STARTS = ("scene", "random")
 
 
@@ -55,7 +56,7 @@ def evaluate(networks: Sequence, scenes: Sequence, robot, seconds: float, seeds:
     fraction of a second.
     """
     if reward not in REWARDS:
-        raise ValueError(f'reward is "avoid", "distance" or "coverage", not {reward!r}')
+        raise ValueError(f"reward is {quoted(REWARDS[:-1])} or {quoted(REWARDS[-1:])}, not {reward!r}")
     if start not in STARTS:
         raise ValueError(f'start is "scene" or "random", not {start!r}')
     if isinstance(scenes, (str, os.PathLike)):

@@ -7,6 +7,8 @@ from __future__ import annotations
 
 import numpy as np
 
+from ._korvale import _TOP_READING
+
 try:  # pragma: no cover - Debian does not package gymnasium
     from gymnasium.spaces import Box, Dict, MultiBinary, Space
 
@@ -148,8 +150,9 @@ except ImportError:
         def __eq__(self, other):
             return isinstance(other, Dict) and self.spaces == other.spaces
 
-# The most an infrared sensor reads: 1100 at contact, times the noise factor's 1.07.
-TOP_READING = 1100 * 1.07
+# The most an infrared sensor reads: 1100 at contact, times the noise factor's
+# 1.07 (the run measures' avoid value is scaled by the same).
+TOP_READING = _TOP_READING
 
 
 def observation_space(readings: int, pixels: int, camera: bool, batch: int | None = None):

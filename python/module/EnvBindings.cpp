@@ -14,26 +14,9 @@ namespace {
 
 Reward RewardFrom(const std::string& name)
 {
-    if (name == "avoid")
-        return Reward::Avoid;
-    if (name == "distance")
-        return Reward::Distance;
-    if (name == "coverage")
-        return Reward::Coverage;
-    if (name == "outside")
-        return Reward::Outside;
-    throw py::value_error("reward is \"avoid\", \"distance\", \"coverage\" or a callable, not \"" + name + "\"");
-}
-
-const char* RewardName(Reward reward)
-{
-    switch (reward) {
-    case Reward::Avoid: return "avoid";
-    case Reward::Distance: return "distance";
-    case Reward::Coverage: return "coverage";
-    case Reward::Outside: break;
-    }
-    return "outside";
+    if (const std::optional<Reward> reward = RewardNamed(name))
+        return *reward;
+    throw py::value_error("reward is " + QuotedRewardNames() + " or a callable, not \"" + name + "\"");
 }
 
 EnvironmentOptions OptionsFrom(const py::object& scene, const py::object& robot, const py::object& network,
@@ -154,7 +137,7 @@ py::tuple Kept(const Environment& environment)
     if (origin.pose)
         pose = py::make_tuple((*origin.pose)[0], (*origin.pose)[1], (*origin.pose)[2]);
     const py::object from = checkpoint ? py::object(py::none()) : py::object(py::make_tuple(origin.noise, pose));
-    return py::make_tuple(RewardName(o.reward), o.maxSteps, o.randomStart, o.camera, pickled,
+    return py::make_tuple(std::string(RewardName(o.reward)), o.maxSteps, o.randomStart, o.camera, pickled,
                           py::bytes(environment.GetStart()), py::bytes(environment.GetEpisode()), py::bytes(environment.GetFrames()),
                           o.frameSkip, from);
 }
@@ -238,8 +221,9 @@ struct BatchArrays {
     {
         py::dict infos;
         const std::pair<const char*, py::object> measures[] = {
-            {"distance", distance}, {"coverage", coverage}, {"contact_frames", contacts}, {"stuck", stuck},
-            {"avoid", avoid},       {"steps", steps},       {"time", time}};
+            {measureNames[0], distance}, {measureNames[1], coverage}, {measureNames[2], contacts},
+            {measureNames[3], stuck},    {measureNames[4], avoid},    {"steps", steps},
+            {"time", time}};
         py::array_t<bool> mask(rewards.size());
         std::fill(mask.mutable_data(), mask.mutable_data() + mask.size(), true);
         for (const auto& [name, values] : measures) {

@@ -9,15 +9,22 @@ namespace Korvale::Python {
 
 namespace {
 
-py::array_t<double> Measure(const std::vector<Metrics>& runs, std::size_t networks, std::size_t scenes,
-                            std::size_t seeds, double (*value)(const Metrics&))
+// Each measure of the runs as an array (networks, scenes, seeds), by name.
+py::dict MeasureArrays(const std::vector<Metrics>& runs, std::size_t networks, std::size_t scenes, std::size_t seeds)
 {
-    py::array_t<double> array(
-        {static_cast<py::ssize_t>(networks), static_cast<py::ssize_t>(scenes), static_cast<py::ssize_t>(seeds)});
-    double* out = array.mutable_data();
-    for (const Metrics& run : runs)
-        *out++ = value(run);
-    return array;
+    py::dict arrays;
+    std::vector<double*> out;
+    for (const char* name : measureNames) {
+        py::array_t<double> array(
+            {static_cast<py::ssize_t>(networks), static_cast<py::ssize_t>(scenes), static_cast<py::ssize_t>(seeds)});
+        out.push_back(array.mutable_data());
+        arrays[name] = std::move(array);
+    }
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        std::size_t k = 0;
+        runs[r].ForEachMeasure([&](const char*, const auto value) { out[k++][r] = static_cast<double>(value); });
+    }
+    return arrays;
 }
 
 } // namespace
@@ -59,15 +66,7 @@ void BindEvaluation(py::module_& m)
                 runs = Evaluate(job, pool, cancellation);
             }
             cancellation.RethrowIfInterrupted();
-            const std::size_t n = job.networks.size(), s = job.scenes.size(), k = job.seeds.size();
-            py::dict metrics;
-            metrics["distance"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.distance; });
-            metrics["coverage"] = Measure(runs, n, s, k, [](const Metrics& r) { return double(r.coverage); });
-            metrics["contact_frames"] =
-                Measure(runs, n, s, k, [](const Metrics& r) { return double(r.contactFrames); });
-            metrics["stuck"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.stuck; });
-            metrics["avoid"] = Measure(runs, n, s, k, [](const Metrics& r) { return r.avoid; });
-            return metrics;
+            return MeasureArrays(runs, job.networks.size(), job.scenes.size(), job.seeds.size());
         },
         py::arg("networks"), py::arg("scenes"), py::arg("robot"), py::arg("seconds"), py::arg("seeds"), py::arg("dt"),
         py::arg("threads"), py::arg("start"));

@@ -154,8 +154,14 @@ pca: (components, inputs).)")
             py::arg("path"), "load(path: str | os.PathLike) -> korvale.Network\n\nReads a network file as the window does; LoadError with "
             "the status line's text.")
         .def(
-            "_text", [](const NetworkHandle& self) { return py::bytes(Tarn::NetworkFileText(*self.network)); },
-            "_text(self) -> bytes\n\nThe network file's text.")
+            "_text",
+            [](const NetworkHandle& self, bool pointed) {
+                const auto form = pointed ? Tarn::NumberForm::pointed : Tarn::NumberForm::shortest;
+                return py::bytes(Tarn::NetworkFileText(*self.network, form));
+            },
+            py::arg("pointed") = false,
+            "_text(self, pointed: bool = False) -> bytes\n\nThe network file's text; pointed writes the numbers as "
+            "korvale-train does, as Python's repr writes a float (1.0, 0.0001), rather than in the fewest characters.")
         .def(
             "evaluate",
             [](const NetworkHandle& self, const py::object& x) {

@@ -1,12 +1,17 @@
 // The rules the C++ core keeps and the Python programs check against: the
 // frame times the world takes, whole frames in a time, the stuck measure's
-// window. Defined once, in C++; the module hands them over.
+// window, the top infrared reading, the measures' and rewards' names, the
+// seeds taken. Defined once, in C++; the module hands them over.
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "BindingHelpers.h"
 #include "engine/FrameCount.h"
 #include "engine/RunMetrics.h"
 #include "model/CFenWorld.h"
+#include "run/Metrics.h"
+#include "run/Rewards.h"
 
 namespace Korvale::Python {
 
@@ -33,6 +38,18 @@ void BindRules(py::module_& m)
     m.attr("_MAX_FRAMES") = Fen::maxFrames;
     m.attr("_STUCK_SECONDS") = Fen::RunMetrics::stuckSeconds;
     m.attr("_STUCK_DISTANCE") = Fen::RunMetrics::stuckDistance;
+    m.attr("_TOP_READING") = Fen::RunMetrics::topReading;
+    py::tuple rewards(rewardNames.size());
+    for (std::size_t k = 0; k < rewardNames.size(); ++k)
+        rewards[k] = py::str(rewardNames[k].data(), rewardNames[k].size());
+    m.attr("_REWARDS") = rewards;
+    py::tuple measures(measureNames.size());
+    for (std::size_t k = 0; k < measureNames.size(); ++k)
+        measures[k] = py::str(measureNames[k]);
+    m.attr("_MEASURES") = measures;
+    // What SeedFrom takes: any 64-bit whole number, signed or not.
+    m.attr("_SEED_RANGE") = py::make_tuple(std::numeric_limits<std::int64_t>::min(),
+                                           std::numeric_limits<std::uint64_t>::max());
 }
 
 } // namespace Korvale::Python

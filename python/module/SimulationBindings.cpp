@@ -15,11 +15,7 @@ ModelFile FileFrom(const py::handle& path) { return ModelFile::Read(PathText(pat
 py::dict MetricsDict(const Metrics& m)
 {
     py::dict metrics;
-    metrics["distance"] = m.distance;
-    metrics["coverage"] = m.coverage;
-    metrics["contact_frames"] = m.contactFrames;
-    metrics["stuck"] = m.stuck;
-    metrics["avoid"] = m.avoid;
+    m.ForEachMeasure([&](const char* name, const auto value) { metrics[name] = value; });
     return metrics;
 }
 
@@ -241,6 +237,10 @@ sequence); dt: the frame time in seconds, 0.001 to 1.)")
             "metrics",
             [](const Simulation& simulation) { return MetricsDict(simulation.GetMetrics()); },
             "dict: the metrics since the start: distance, coverage, contact_frames, stuck, avoid.")
+        .def_property_readonly(
+            "stuck_measured", [](const Simulation& simulation) { return simulation.GetMetrics().stuckMeasured; },
+            "bool: whether the run has gone on for the stuck window (5 s), so that metrics['stuck'] judges frames; "
+            "before, it is 0.")
         .def_property_readonly("network",
                                [](const Simulation& simulation) -> py::object {
                                    SharedNetwork network = simulation.GetNetwork();

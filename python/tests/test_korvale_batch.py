@@ -177,6 +177,10 @@ class TestReport:
         assert rows[1]["stuck"] == "" and rows[2]["seed"] == ""
         assert rows[2]["error"] == "Error in CFenIOStruct: cannot open the file\nsecond line"
         assert sorted(os.listdir(folder)) == ["results.csv"]  # no temporary file left
+        # Made as any new file is, not private to its writer as a temporary file is.
+        umask = os.umask(0)
+        os.umask(umask)
+        assert os.stat(path).st_mode & 0o777 == 0o666 & ~umask
 
     def test_summary_gives_each_networks_mean_and_spread(self):
         lines = report.summary(self.ROWS).splitlines()

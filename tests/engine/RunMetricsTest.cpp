@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include "EngineFixtures.h"
 #include "RandomScene.h"
 #include "base/StateArchive.h"
@@ -87,8 +88,11 @@ TEST(RunMetrics, StuckCountsFramesFromTheWindowOnThatEndNearWhereTheRobotWasThen
     HandRun run({50, 50}, 2.0);
     EXPECT_EQ(run.metrics.stuckWindow(), 3);
     const double xs[] = {50.2, 50.4, 50.49, 51, 52, 52.2, 51.3};
-    for (const double x : xs)
-        run.moveTo({x, 50});
+    for (std::size_t k = 0; k < std::size(xs); ++k) {
+        run.moveTo({xs[k], 50});
+        // Judged from the window's frame on, not before.
+        EXPECT_EQ(run.metrics.stuckMeasured(), k + 1 >= 3) << "frame " << k + 1;
+    }
     // Frames 3..7 against frames 0..4: 0.49, 0.8, 1.6, 1.71, 0.3 away.
     EXPECT_EQ(run.metrics.stuck(), 2.0 / 5.0);
 
@@ -96,6 +100,7 @@ TEST(RunMetrics, StuckCountsFramesFromTheWindowOnThatEndNearWhereTheRobotWasThen
     shorter.moveTo({50, 50});
     shorter.moveTo({50, 50});
     EXPECT_EQ(shorter.metrics.stuck(), 0.0);
+    EXPECT_FALSE(shorter.metrics.stuckMeasured());
 }
 
 TEST(RunMetrics, AvoidIsSpeedTimesStraightnessTimesClearanceEachWithinZeroAndOne)

@@ -134,6 +134,36 @@ TEST(NetworkFileText, LeavesOutTheNormalisationANetworkDoesNotHaveAndWritesNumbe
 )");
 }
 
+TEST(NetworkFileText, PointedNumbersKeepTheirPointAndTakeAnExponentOnlyFarFromOne)
+{
+    CFeedForward network;
+    network.inputDimensions = 9;
+    network.outputDimensions = 1;
+    network.numLayers = 1;
+    network.layerDimensions = {1};
+    network.transferFcns = {purelin};
+    network.weights = {CMatrix(1, 9)};
+    network.weights[0].rows[0] = {1, -0.0, 0.0001, 1e-05, 1e15, 1e16, 0.5, 123456789012345680.0, 2.5e-300};
+    network.biases = {CVector(1)};
+    network.biases[0].data = {-3};
+    const std::string text = NetworkFileText(network, NumberForm::pointed);
+    EXPECT_NE(text.find("\n        1.0 -0.0 0.0001 1e-05 1000000000000000.0 1e+16 0.5 1.2345678901234568e+17 2.5e-300\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("<vector m=\"1\">-3.0</vector>"), std::string::npos) << text;
+    // The shortest form of the same numbers, for contrast.
+    EXPECT_NE(NetworkFileText(network).find("\n        1 -0 1e-04 1e-05 1e+15 1e+16 0.5 123456789012345680 2.5e-300\n"),
+              std::string::npos);
+    const CFeedForward read = ReadBack(text);
+    EXPECT_TRUE(SameBits(read.weights[0].rows[0], network.weights[0].rows[0]));
+
+    const CFeedForward example = Example();
+    const CFeedForward pointed = ReadBack(NetworkFileText(example, NumberForm::pointed));
+    EXPECT_TRUE(SameBits(pointed.mean.data, example.mean.data));
+    EXPECT_TRUE(SameBits(pointed.PCAmatrix, example.PCAmatrix));
+    EXPECT_TRUE(SameBits(pointed.weights[1], example.weights[1]));
+}
+
 TEST(NetworkFileText, RefusesWhatNoFileCouldHold)
 {
     CFeedForward network = Example();

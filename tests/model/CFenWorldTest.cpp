@@ -66,6 +66,19 @@ TEST(CFenWorld, StepClampsTheTimeToOneMillisecondAndOneSecond)
     }
 }
 
+TEST(CFenWorld, TakesTheFrameTimesItStepsUnchangedInSinglePrecision)
+{
+    constexpr double big = std::numeric_limits<double>::max();
+    // 0.001 is a little more in single precision, so the double just below it is taken too.
+    for (const double taken : {0.001, 1.0, 1.0 / 60, std::nextafter(0.001, 0.0)})
+        EXPECT_TRUE(CFenWorld::TakesFrameTime(taken)) << taken;
+    const double belowLowest = std::nextafter(0.001f, 0.0f);
+    const double aboveHighest = std::nextafter(1.0f, 2.0f);
+    for (const double refused : {belowLowest, aboveHighest, 0.0, -1.0, 1e300, -big, big,
+                                 std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
+        EXPECT_FALSE(CFenWorld::TakesFrameTime(refused)) << refused;
+}
+
 TEST(CFenWorld, ResetSizesTheArenaAndEmptiesIt)
 {
     World world;

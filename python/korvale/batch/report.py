@@ -1,10 +1,11 @@
 """The results file and the summary per network."""
 
 import csv
+import io
 import math
-import os
 import statistics
-import tempfile
+
+from korvale.files import write_whole
 
 from .task import columns
 
@@ -19,19 +20,13 @@ def _text(value):
 
 def write_csv(rows, path):
     """Writes the rows, header first. The file appears whole or not at all."""
-    folder = os.path.dirname(os.path.abspath(path))
-    handle, temporary = tempfile.mkstemp(prefix=".korvale-batch-", suffix=".csv", dir=folder)
-    try:
-        with os.fdopen(handle, "w", newline="", encoding="utf-8") as file:
-            writer = csv.writer(file, lineterminator="\n")
-            header = columns(rows)
-            writer.writerow(header)
-            for row in rows:
-                writer.writerow([_text(row.get(column)) for column in header])
-        os.replace(temporary, path)
-    except BaseException:
-        os.unlink(temporary)
-        raise
+    header = columns(rows)
+    text = io.StringIO(newline="")
+    writer = csv.writer(text, lineterminator="\n")
+    writer.writerow(header)
+    for row in rows:
+        writer.writerow([_text(row.get(column)) for column in header])
+    write_whole(path, text.getvalue().encode("utf-8"), overwrite=True)
 
 
 def summary(rows):

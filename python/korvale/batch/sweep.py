@@ -15,15 +15,12 @@ import dataclasses
 import json
 import math
 import os
-import struct
 import tomllib
 
+from korvale import _korvale
+
 DEFAULT_DT = 1 / 60
-SEED_RANGE = (-(2**63), 2**64 - 1)
-# The world steps from 1 ms to 1 s at a time; korvale-sim refuses other frame times.
-DT_RANGE = (0.001, 1.0)
-# As korvale-sim (--seconds / --dt): runs of this many frames or more are refused.
-FRAME_LIMIT = 9e15
+SEED_RANGE = _korvale._SEED_RANGE
 
 
 class SweepError(Exception):
@@ -44,7 +41,7 @@ class Run:
     @property
     def frames(self):
         """round(duration / dt), halves away from zero, as korvale-sim counts."""
-        return round_half_away(self.duration / self.dt)
+        return _korvale._frames_in(self.duration, self.dt)
 
 
 @dataclasses.dataclass(frozen=True)
@@ -55,11 +52,6 @@ class Sweep:
     def path(self, name):
         """Where a file named in the sweep file lies."""
         return os.path.join(self.folder, name)
-
-
-def round_half_away(value):
-    whole = math.floor(value)
-    return whole + 1 if value - whole >= 0.5 else whole
 
 
 def _files(table, key):
@@ -78,28 +70,36 @@ def _files(table, key):
     return value
 
 
+def finite(value) -> bool:
+    """Whether a file's number is a finite double (a whole number beyond
+    every double is not one)."""
+    try:
+        return math.isfinite(value)
+    except OverflowError:
+        return False
+
+
 def _number(table, key, default=None):
     value = table.get(key, default)
     if value is None:
         raise SweepError(f"'{key}' is required")
-    if isinstance(value, bool) or not isinstance(value, (int, float)) or not math.isfinite(value) or value <= 0:
+    if isinstance(value, bool) or not isinstance(value, (int, float)) or not finite(value) or value <= 0:
         raise SweepError(f"'{key}' must be a number greater than 0")
     return float(value)
 
 
 def _frame_time(table):
-    """dt as korvale-sim takes it: passed through single precision, a step
-    the world takes unchanged."""
+    """dt as korvale-sim takes it: a step the world takes unchanged."""
     value = table.get("dt", DEFAULT_DT)
     if isinstance(value, bool) or not isinstance(value, (int, float)):
         raise SweepError("'dt' must be a number")
     try:
-        step = struct.unpack("f", struct.pack("f", value))[0]
-    except OverflowError:
-        step = math.inf
-    if not DT_RANGE[0] <= step <= DT_RANGE[1]:
-        raise SweepError("'dt' must be from 0.001 to 1 second, the steps the world takes")
-    return float(value)
+        value = float(value)
+    except OverflowError:  # a whole number beyond any double
+        value = math.inf
+    if not _korvale._takes_frame_time(value):
+        raise SweepError(f"'dt' must be {_korvale._FRAME_TIME_RANGE_TEXT}")
+    return value
 
 
 def _seeds(table):
@@ -137,8 +137,10 @@ def parse(text, folder="."):
     seeds = _seeds(table)
     duration = _number(table, "duration")
     dt = _frame_time(table)
-    if round_half_away(duration / dt) >= FRAME_LIMIT:
-        raise SweepError("'duration' / 'dt' gives too many frames")
+    try:
+        _korvale._frames_in(duration, dt)
+    except ValueError:
+        raise SweepError("'duration' / 'dt' gives too many frames") from None
     runs = [Run(scene, robot, network, seed, duration, dt)
             for scene in scenes for robot in robots for network in networks for seed in seeds]
     return Sweep(runs, folder)

@@ -16,12 +16,6 @@ import time
 import korvale
 
 from . import scene_files
-from .sweep import round_half_away
-
-# The robot counts as stuck at the end of a frame when it is less than 0.5
-# units from where it was STUCK_SECONDS earlier; runs shorter than that have
-# no stuck share.
-STUCK_SECONDS = 5.0
 
 # The run measures of korvale.Simulation.metrics, computed as the module
 # computes them everywhere (evaluate, the environments' info).
@@ -99,7 +93,8 @@ def measure(simulation, run):
     """Runs the simulation for the run's frames; the row's measured values."""
     simulation.step(run.frames)
     metrics = simulation.metrics
-    stuck = metrics["stuck"] if run.frames >= round_frames(STUCK_SECONDS, run.dt) else None
+    # A run shorter than the stuck window has no stuck share: its cell stays empty.
+    stuck = metrics["stuck"] if simulation.stuck_measured else None
     x, y, angle = simulation.pose
     values = dict(seconds=simulation.simulated, distance=metrics["distance"], stuck=stuck,
                   coverage=metrics["coverage"], contact_frames=metrics["contact_frames"], avoid=metrics["avoid"],
@@ -108,11 +103,6 @@ def measure(simulation, run):
     if swarm["robots"] > 1:
         values.update((column, swarm[column]) for column in SWARM_COLUMNS)
     return values
-
-
-def round_frames(seconds, dt):
-    """Whole frames in that time, at least one."""
-    return max(1, round_half_away(seconds / dt))
 
 
 def write_scene_files(folder, files):

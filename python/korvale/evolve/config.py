@@ -25,13 +25,13 @@ the key it is about.
 
 import dataclasses
 import json
-import math
 import os
 import tomllib
 
-from korvale.batch.sweep import DT_RANGE, FRAME_LIMIT, SEED_RANGE, round_half_away
+from korvale import _korvale
+from korvale.batch.sweep import SEED_RANGE, finite
 
-FITNESSES = ("avoid", "distance", "coverage")
+FITNESSES = _korvale._REWARDS
 TRANSFER_FUNCTIONS = ("tansig", "logsig", "purelin")
 
 
@@ -75,7 +75,7 @@ class Config:
     @property
     def frames(self):
         """Frames of each run: round(seconds / dt), as korvale-sim counts."""
-        return round_half_away(self.seconds / self.dt)
+        return _korvale._frames_in(self.seconds, self.dt)
 
     def identity(self):
         """Everything that decides the run's result except its length: a
@@ -98,7 +98,7 @@ def _whole(value):
 
 
 def _real(value):
-    return (_whole(value) or isinstance(value, float)) and math.isfinite(value)
+    return (_whole(value) or isinstance(value, float)) and finite(value)
 
 
 def _positive(table, key, default=None, prefix=""):
@@ -222,13 +222,14 @@ def parse(text, folder="."):
     if not _whole(seed) or not SEED_RANGE[0] <= seed <= SEED_RANGE[1]:
         raise ConfigError("seed", "must be a 64-bit whole number")
     dt = _positive(table, "dt", 1 / 60)
-    if not DT_RANGE[0] <= dt <= DT_RANGE[1]:
-        raise ConfigError("dt", "must be from 0.001 to 1 second, the steps the world takes")
-    frames = round_half_away(seconds / dt)
+    if not _korvale._takes_frame_time(dt):
+        raise ConfigError("dt", f"must be {_korvale._FRAME_TIME_RANGE_TEXT}")
+    try:
+        frames = _korvale._frames_in(seconds, dt)
+    except ValueError:
+        raise ConfigError("seconds", f"gives too many frames of {dt!r} s") from None
     if frames < 1:
         raise ConfigError("seconds", f"gives 0 frames of {dt!r} s; a run needs 1 at least")
-    if frames >= FRAME_LIMIT:
-        raise ConfigError("seconds", f"gives too many frames of {dt!r} s")
     network = _network(table)
 
     def path(name):

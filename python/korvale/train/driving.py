@@ -14,7 +14,7 @@ from pathlib import Path
 import numpy as np
 
 import korvale
-from korvale.train.netfile import network_parts
+from korvale import _korvale
 
 FRAMES_PER_SECOND = 60
 # A log writes a line once more than 0.1 s has passed: every 6th frame of
@@ -69,13 +69,6 @@ class Driving:
                 self.distance[network].mean(axis=1), self.stuck[network].mean(axis=1),
                 self.coverage[network].mean(axis=1))
         ]
-
-
-def as_korvale(trained):
-    """The trained model as korvale computes its network file."""
-    mean, std, projection, layers = network_parts(trained)
-    functions, weights, biases = zip(*layers)
-    return korvale.Network(list(weights), list(biases), list(functions), mean=mean, std=std, pca=projection)
 
 
 def drive(networks, course):
@@ -133,7 +126,8 @@ def load_teacher(path, readings):
 def readings_met(network, course):
     """The readings the network met driving the course, one row per log line
     it would have written: every scene, once per seed."""
-    frames = int(round(course.seconds * FRAMES_PER_SECOND))
+    # Counted as every run counts them, so these are the frames drive() measures.
+    frames = _korvale._frames_in(course.seconds, 1 / FRAMES_PER_SECOND)
     met = []
     for scene in course.scenes:
         for seed in course.seeds:

@@ -7,7 +7,8 @@ import time
 from korvale.train import dagger
 from korvale.train.combinations import combination_name
 from korvale.train.demonstrations import CORRECTION_WEIGHT, settle_blind, settle_idle, standing_share
-from korvale.train.driving import as_korvale, drive
+from korvale.train.driving import drive
+from korvale.train.netfile import as_korvale
 from korvale.train.report import (accuracy_table, candidates_table, count, course_line, driving_table, percent)
 from korvale.train.selection import choose, teach
 

@@ -4,12 +4,14 @@ Korvale evaluates a file as: subtract mean, divide by std (0 where the
 deviation is below 1e-10), multiply by PCAmatrix, then for each layer
 weights times input plus bias through the transfer function. Every fitted
 step maps onto that, except PCA's own centring, which is folded into the
-first layer's bias. Numbers are written in Python's shortest exact form, so
-Korvale reads back the very doubles the model holds.
+first layer's bias. The file is written by the module's network writer, its
+numbers in their shortest exact digits, so Korvale reads back the very
+doubles the model holds.
 """
 
 import numpy as np
 
+from korvale import Network
 from korvale.files import write_whole
 from korvale.train.combinations import choice_layers
 
@@ -33,47 +35,19 @@ def network_parts(network):
     return mean, std, projection, layers if combinations is None else choice_layers(layers, combinations)
 
 
-def network_text(network):
+def as_korvale(network) -> Network:
+    """The trained model as a korvale.Network: what its network file holds."""
     mean, std, projection, layers = network_parts(network)
-    inputs, outputs = len(mean), layers[-1][1].shape[0]
-    lines = [
-        '<?xml version="1.0"?>',
-        f'<network inputDimensions="{inputs}" outputDimensions="{outputs}" numLayers="{len(layers)}">',
-        f"  <mean>{_vector(mean)}</mean>",
-        f"  <std>{_vector(std)}</std>",
-    ]
-    if projection is not None:
-        lines.append(f"  <PCAmatrix>{_matrix(projection, '  ')}</PCAmatrix>")
-    lines.append("  <layers>")
-    for index, (function, weights, _) in enumerate(layers, 1):
-        lines.append(f'    <layer index="{index}" dimensions="{weights.shape[0]}" transferFcn="{function}"/>')
-    lines += ["  </layers>", "  <weights>"]
-    for index, (_, weights, _) in enumerate(layers, 1):
-        element = "inputlayer" if index == 1 else "hiddenlayer"
-        lines.append(f'    <{element} from="{index - 1}" to="{index}">{_matrix(weights, "    ")}</{element}>')
-    lines += ["  </weights>", "  <biases>"]
-    for index, (_, _, bias) in enumerate(layers, 1):
-        lines.append(f'    <bias to="{index}">{_vector(bias)}</bias>')
-    lines += ["  </biases>", "</network>", ""]
-    return "\n".join(lines)
+    functions, weights, biases = zip(*layers)
+    return Network(list(weights), list(biases), list(functions), mean=mean, std=std, pca=projection)
 
 
-def number(value):
-    """The shortest text that reads back as exactly this double."""
-    value = float(value)
-    if not np.isfinite(value):
-        raise ValueError(f"a network holds finite numbers only, not {value}")
-    return repr(value)
-
-
-def _vector(values):
-    return f'<vector m="{len(values)}">{" ".join(map(number, values))}</vector>'
-
-
-def _matrix(rows, indent):
-    m, n = rows.shape
-    text = "".join(f"\n{indent}    {' '.join(map(number, row))}" for row in rows)
-    return f'<matrix m="{m}" n="{n}">{text}\n{indent}  </matrix>'
+def network_text(network) -> str:
+    """The network file of the trained model, written by Korvale's own
+    writer with the numbers as korvale-train has always written them
+    (Python's repr of each double). ValueError for a model no network file
+    could hold (a number that is not finite)."""
+    return as_korvale(network)._text(pointed=True).decode("ascii")
 
 
 def write_file(path, text, force=False):
