@@ -38,12 +38,6 @@ double Simulation::SimulatedTime() const
     return core.SimulatedTime();
 }
 
-bool Simulation::HasRobot() const
-{
-    const std::lock_guard lock(mutex);
-    return core.Robot() != nullptr;
-}
-
 std::array<double, 3> Simulation::Pose() const
 {
     const std::lock_guard lock(mutex);

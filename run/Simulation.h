@@ -32,7 +32,6 @@ public:
     double Time() const;
     double SimulatedTime() const;
     double FrameTime() const { return core.FrameTime(); }
-    bool HasRobot() const;
     std::array<double, 3> Pose() const;
     std::vector<double> Infrared() const;
     std::size_t InfraredCount() const;

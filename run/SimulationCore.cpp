@@ -253,7 +253,7 @@ Fen::NeuralRobot* SimulationCore::Robot() const { return parts->Robot(); }
 
 std::array<double, 3> SimulationCore::Pose() const
 {
-    const Fen::NeuralRobot* robot = parts->Robot();
+    const Fen::NeuralRobot* robot = SwarmRobot(0);
     if (robot == nullptr)
         return {0, 0, 0};
     return {robot->pos.x, robot->pos.y, robot->angle};
@@ -262,7 +262,7 @@ std::array<double, 3> SimulationCore::Pose() const
 std::vector<double> SimulationCore::Infrared() const
 {
     std::vector<double> readings;
-    if (const Fen::NeuralRobot* robot = parts->Robot())
+    if (const Fen::NeuralRobot* robot = SwarmRobot(0))
         for (const auto& sensor : robot->irSensors)
             readings.push_back(sensor->finalValue);
     return readings;
@@ -270,20 +270,20 @@ std::vector<double> SimulationCore::Infrared() const
 
 std::size_t SimulationCore::InfraredCount() const
 {
-    const Fen::NeuralRobot* robot = parts->Robot();
+    const Fen::NeuralRobot* robot = SwarmRobot(0);
     return robot ? robot->irSensors.size() : 0;
 }
 
 std::array<bool, 4> SimulationCore::Commands() const
 {
-    const Fen::NeuralRobot* robot = parts->Robot();
+    const Fen::NeuralRobot* robot = SwarmRobot(0);
     return robot ? ControlCommands(*robot) : std::array<bool, 4>{};
 }
 
 std::vector<std::vector<std::array<double, 3>>> SimulationCore::Cameras() const
 {
     std::vector<std::vector<std::array<double, 3>>> cameras;
-    if (const Fen::NeuralRobot* robot = parts->Robot())
+    if (const Fen::NeuralRobot* robot = SwarmRobot(0))
         for (const auto& camera : robot->cameras) {
             auto& pixels = cameras.emplace_back();
             for (const Fen::Color& color : camera->image)

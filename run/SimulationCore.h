@@ -77,9 +77,11 @@ public:
     double SimulatedTime() const;
     double FrameTime() const { return dt; }
 
-    // None without a robot.
+    // The user's robot; none without one.
     Fen::NeuralRobot* Robot() const;
-    // x, y, angle of the robot; zeros without one.
+    // What robot 0 senses and does (SwarmRobot(0): the user's robot, or the
+    // scene's first robot in a scene run without one), as GetMetrics measures
+    // it. x, y, angle; zeros without any robot.
     std::array<double, 3> Pose() const;
     std::vector<double> Infrared() const;
     std::size_t InfraredCount() const;

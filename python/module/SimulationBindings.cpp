@@ -207,12 +207,13 @@ sequence); dt: the frame time in seconds, 0.001 to 1.)")
         .def_property_readonly("dt", &Simulation::FrameTime, "float: the frame time, in seconds.")
         .def_property_readonly("pose",
                                [](const Simulation& simulation) -> py::object {
-                                   if (!simulation.HasRobot())
+                                   if (simulation.SwarmSize() == 0)
                                        return py::none();
                                    const auto [x, y, angle] = simulation.Pose();
                                    return py::make_tuple(x, y, angle);
                                },
-                               "(x, y, angle) floats: the robot's place and heading (radians); None without a robot.")
+                               "(x, y, angle) floats: robot 0's place and heading (radians): the robot loaded with robot=, or the "
+                               "scene's first robot without one; None without any robot.")
         .def_property_readonly(
             "ir", [](const Simulation& simulation) { return Array(simulation.Infrared()); },
             "float64 (readings,): the infrared readings the last frame sensed, in the robot's sensor order.")

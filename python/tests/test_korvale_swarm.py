@@ -55,8 +55,16 @@ class TestTheSwarmAsArrays:
 
     def test_without_the_users_robot_the_scenes_come_first(self):
         with_user, scenes_only = swarm(), korvale.Simulation(SWARM, seed=5)
-        assert scenes_only.num_robots == 20 and scenes_only.pose is None
+        assert scenes_only.num_robots == 20
         assert (scenes_only.swarm_pose == with_user.swarm_pose[1:]).all()
+        # The single-robot readings mean robot 0, the scene's first robot here,
+        # as the run measures do.
+        scenes_only.step(30)
+        assert scenes_only.pose == tuple(scenes_only.swarm_pose[0])
+        assert (scenes_only.ir == scenes_only.swarm_ir[0]).all()
+        assert scenes_only.commands == tuple(scenes_only.swarm_commands[0])
+        assert (scenes_only.camera[0] == scenes_only.swarm_camera[0][0]).all()
+        assert scenes_only.metrics == scenes_only.robot_metrics(0) and scenes_only.metrics["distance"] > 0
 
     def test_robots_with_fewer_sensors_read_nan_after_their_own(self, tmp_path):
         shutil.copy(ROBOT, tmp_path / "Robot.xml")

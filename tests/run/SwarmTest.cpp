@@ -127,12 +127,14 @@ TEST(SwarmArrays, TheUsersRobotComesFirstThenTheScenesInFileOrder)
     }
     EXPECT_THROW(simulation.SwarmControl(21), std::out_of_range);
 
-    // Without the user's robot the scene's come first; the single-robot
-    // calls still read the user's robot, which is not there.
+    // Without the user's robot the scene's come first, and the single-robot
+    // readings read robot 0, the scene's first.
     SimulationCore scenesOnly(Swarm(false));
     ASSERT_EQ(scenesOnly.SwarmSize(), 20u);
     EXPECT_EQ(scenesOnly.Robot(), nullptr);
-    EXPECT_TRUE(scenesOnly.Infrared().empty());
+    EXPECT_EQ(scenesOnly.Pose(), scenesOnly.SwarmPoses()[0]);
+    EXPECT_EQ(scenesOnly.Infrared(), scenesOnly.SwarmInfrared()[0]);
+    EXPECT_EQ(scenesOnly.InfraredCount(), 8u);
     const auto loaded = SimulationCore(Swarm()).SwarmPoses();
     const std::vector<std::array<double, 3>> scenes(loaded.begin() + 1, loaded.end());
     EXPECT_EQ(scenesOnly.SwarmPoses(), scenes);
