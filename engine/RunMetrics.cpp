@@ -10,20 +10,6 @@
 
 namespace Fen {
 
-namespace {
-
-// A cell index, kept within a range where it stays exact and fits.
-std::int64_t cellIndex(double coordinate, double side)
-{
-    constexpr double limit = 4e18;
-    const double cell = std::floor(coordinate / side);
-    if (!(cell > -limit))
-        return static_cast<std::int64_t>(-limit);
-    return static_cast<std::int64_t>(std::min(cell, limit));
-}
-
-} // namespace
-
 void RunMetrics::start(const NeuralRobot& robot, double frameTime)
 {
     frameCount = 0;
@@ -46,7 +32,7 @@ void RunMetrics::start(const NeuralRobot& robot, double frameTime)
     placesKnown = false;
 }
 
-RunMetrics::Cell RunMetrics::cellOf(const Point& p) const { return {cellIndex(p.x, side), cellIndex(p.y, side)}; }
+CoverageCell RunMetrics::cellOf(const Point& p) const { return CoverageCell::Of(p.x, p.y, side); }
 
 void RunMetrics::addDistance(const NeuralRobot& robot)
 {
@@ -246,13 +232,9 @@ void RunMetrics::archive(Tarn::StateArchive& a)
     copy.stuckFrames = stuckFrames;
     copy.windowFrames = windowFrames;
     copy.last = last;
-    std::vector<Cell> visited;
-    if (a.GetMode() == Tarn::StateArchive::Mode::Save) {
-        visited.assign(cells.begin(), cells.end());
-        // In one order, so that equal runs give equal bytes.
-        std::sort(visited.begin(), visited.end(),
-                  [](const Cell& p, const Cell& q) { return p.x != q.x ? p.x < q.x : p.y < q.y; });
-    }
+    std::vector<CoverageCell> visited;
+    if (a.GetMode() == Tarn::StateArchive::Mode::Save)
+        visited = SortedCells(cells);
     a.Local(copy.frameCount);
     a.Local(copy.path);
     a.Local(copy.lastPos);
@@ -278,7 +260,7 @@ void RunMetrics::archive(Tarn::StateArchive& a)
     path = copy.path;
     lastPos = copy.lastPos;
     side = copy.side;
-    cells = std::unordered_set<Cell, CellHash>(visited.begin(), visited.end());
+    cells = CoverageCells(visited.begin(), visited.end());
     contacts = copy.contacts;
     avoidSum = copy.avoidSum;
     window = copy.window;

@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 #include "engine/BodyGrid.h"
+#include "engine/CoverageCell.h"
 #include "engine/PhysicalObject.h"
 #include "engine/Vector.h"
 
@@ -98,19 +99,7 @@ public:
     void archive(Tarn::StateArchive& archive);
 
 private:
-    struct Cell {
-        std::int64_t x = 0;
-        std::int64_t y = 0;
-        bool operator==(const Cell&) const = default;
-    };
-    struct CellHash {
-        std::size_t operator()(const Cell& c) const
-        {
-            return static_cast<std::size_t>(c.x * 0x9e3779b97f4a7c15ULL ^ (c.y + 0x632be59bd9b4e019ULL));
-        }
-    };
-
-    Cell cellOf(const Point& p) const;
+    CoverageCell cellOf(const Point& p) const;
     // Whether the robot touches a wall or a body as it stands (see above).
     bool touches(World& world, const NeuralRobot& robot);
     // Brings the grid of the bodies' places up to date after a step.
@@ -121,7 +110,7 @@ private:
     double path = 0;
     Point lastPos;
     double side = 1;
-    std::unordered_set<Cell, CellHash> cells;
+    CoverageCells cells;
     std::int64_t contacts = 0;
     double avoidSum = 0;
     std::int64_t window = 1;

@@ -134,16 +134,6 @@ bool Neighbours(const Disc& a, const Disc& b)
     return Distance(a, b) - a.r - b.r < a.r + b.r;
 }
 
-// A cell index, kept within a range where it stays exact and fits.
-std::int64_t CellIndex(double coordinate, double side)
-{
-    constexpr double limit = 4e18;
-    const double cell = std::floor(coordinate / side);
-    if (!(cell > -limit))
-        return static_cast<std::int64_t>(-limit);
-    return static_cast<std::int64_t>(std::min(cell, limit));
-}
-
 } // namespace
 
 double LargestClusterShare(std::span<const Disc> robots)
@@ -255,17 +245,14 @@ void VisitedCells::Start(double side_)
     cells.clear();
 }
 
-void VisitedCells::Add(double x, double y) { cells.insert({CellIndex(x, side), CellIndex(y, side)}); }
+void VisitedCells::Add(double x, double y) { cells.insert(Fen::CoverageCell::Of(x, y, side)); }
 
 void VisitedCells::Archive(Tarn::StateArchive& archive)
 {
     double keptSide = side;
-    std::vector<Cell> visited;
-    if (archive.GetMode() == Tarn::StateArchive::Mode::Save) {
-        visited.assign(cells.begin(), cells.end());
-        std::sort(visited.begin(), visited.end(),
-                  [](const Cell& p, const Cell& q) { return p.x != q.x ? p.x < q.x : p.y < q.y; });
-    }
+    std::vector<Fen::CoverageCell> visited;
+    if (archive.GetMode() == Tarn::StateArchive::Mode::Save)
+        visited = Fen::SortedCells(cells);
     archive.Local(keptSide);
     archive.LocalSequence(visited);
     if (!(keptSide > 0 && std::isfinite(keptSide)))
@@ -273,7 +260,7 @@ void VisitedCells::Archive(Tarn::StateArchive& archive)
     if (!archive.Loading())
         return;
     side = keptSide;
-    cells = std::unordered_set<Cell, CellHash>(visited.begin(), visited.end());
+    cells = Fen::CoverageCells(visited.begin(), visited.end());
 }
 
 } // namespace Korvale::Run

@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
 #include <span>
-#include <unordered_set>
+
+#include "engine/CoverageCell.h"
 
 namespace Tarn {
 class StateArchive;
@@ -55,20 +56,8 @@ public:
     void Archive(Tarn::StateArchive& archive);
 
 private:
-    struct Cell {
-        std::int64_t x = 0;
-        std::int64_t y = 0;
-        bool operator==(const Cell&) const = default;
-    };
-    struct CellHash {
-        std::size_t operator()(const Cell& c) const
-        {
-            return static_cast<std::size_t>(c.x * 0x9e3779b97f4a7c15ULL ^ (c.y + 0x632be59bd9b4e019ULL));
-        }
-    };
-
     double side = 1;
-    std::unordered_set<Cell, CellHash> cells;
+    Fen::CoverageCells cells;
 };
 
 } // namespace Korvale::Run
